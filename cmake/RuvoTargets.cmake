@@ -1,0 +1,24 @@
+# Helpers shared by every module and test folder.
+
+set(RUVO_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Werror)
+
+# ruvo_library(NAME SOURCES ... DEPENDS ...): one static library per module,
+# linking only the modules it is allowed to use.
+function(ruvo_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_compile_options(${name} PRIVATE ${RUVO_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+endfunction()
+
+# ruvo_test(NAME SOURCES ... DEPENDS ...): one GoogleTest executable per module,
+# each test discovered as its own CTest entry.
+function(ruvo_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_options(${name} PRIVATE ${RUVO_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} ruvo_test_support GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+endfunction()

@@ -1,0 +1,119 @@
+#include "analysis/wave_recording.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <utility>
+
+#include "core/message.h"
+
+namespace ruvo {
+namespace {
+
+constexpr std::size_t kCanonicalHeaderBytes = 44;
+constexpr std::size_t kChunkHeaderBytes = 8;
+constexpr std::size_t kRiffHeaderBytes = 12;
+constexpr std::uint32_t kFmtRateOffset = 4;       // sample rate within the "fmt " chunk body
+constexpr std::uint32_t kFmtByteRateOffset = 8;   // byte rate within the "fmt " chunk body
+constexpr std::uint32_t kFmtMinimumBytes = 12;    // enough to hold the byte rate
+constexpr std::int32_t kMinSampleRate = 1001;     // samples per second
+constexpr std::int32_t kMaxSampleRate = 99999;
+
+std::uint32_t LittleEndian32(const unsigned char* bytes) {
+  return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+         static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+std::int32_t Signed32(std::uint32_t value) {
+  return value > 0x7fffffffU ? static_cast<std::int32_t>(static_cast<std::int64_t>(value) - 0x100000000LL)
+                             : static_cast<std::int32_t>(value);
+}
+
+bool ReadAt(std::ifstream& file, std::uint64_t offset, unsigned char* bytes, std::size_t length) {
+  file.clear();
+  file.seekg(static_cast<std::streamoff>(offset));
+  file.read(reinterpret_cast<char*>(bytes), static_cast<std::streamsize>(length));
+  return file.gcount() == static_cast<std::streamsize>(length);
+}
+
+}  // namespace
+
+WaveRecording::WaveRecording(std::string name) : fileName(std::move(name)) {
+  file.open(fileName, std::ios::binary);
+  if (!file) {
+    Reject("Could not open wave file - ");
+    return;
+  }
+  isOk = ReadHeader();
+}
+
+bool WaveRecording::Reject(const char* prefix) {
+  isOk = false;
+  if (file.is_open()) file.close();
+  ShowMessage(prefix + fileName);
+  return false;
+}
+
+bool WaveRecording::ReadHeader() {
+  std::array<unsigned char, kCanonicalHeaderBytes> header{};
+  if (!ReadAt(file, 0, header.data(), header.size()) || std::memcmp(header.data(), "RIFF", 4) != 0 ||
+      std::memcmp(header.data() + 8, "WAVE", 4) != 0)
+    return Reject("Invalid wave file - ");
+
+  bool haveFormat = false;
+  bool haveData = false;
+  std::uint32_t byteRate = 0;
+  std::uint32_t dataLength = 0;
+  std::uint64_t position = kRiffHeaderBytes;
+  unsigned char chunk[kChunkHeaderBytes];
+  while (!(haveFormat && haveData) && ReadAt(file, position, chunk, sizeof chunk)) {
+    const std::uint32_t size = LittleEndian32(chunk + 4);
+    const std::uint64_t body = position + kChunkHeaderBytes;
+    if (!haveFormat && std::memcmp(chunk, "fmt ", 4) == 0) {
+      unsigned char format[kFmtMinimumBytes];
+      if (size < kFmtMinimumBytes || !ReadAt(file, body, format, sizeof format)) break;
+      rate = Signed32(LittleEndian32(format + kFmtRateOffset));
+      byteRate = LittleEndian32(format + kFmtByteRateOffset);
+      haveFormat = true;
+    } else if (!haveData && std::memcmp(chunk, "data", 4) == 0) {
+      dataLength = size;
+      dataOffset = body;
+      haveData = true;
+    }
+    position = body + size + (size & 1U);  // chunks are padded to an even length
+  }
+  if (!haveFormat || !haveData) return Reject("Invalid wave file - ");
+
+  count = Signed32(dataLength);
+  if (rate < kMinSampleRate || rate > kMaxSampleRate || count < 0 || count > kMaxSampleCount)
+    return Reject("Invalid wave file - ");
+  if (Signed32(byteRate) != rate) return Reject("Not 8 bit recording wave file - ");
+  durationSeconds = static_cast<double>(count) / static_cast<double>(rate);
+  return true;
+}
+
+bool WaveRecording::LoadSamples(std::span<std::uint8_t> buffer) {
+  if (!isOk) return false;
+  const auto length = static_cast<std::size_t>(count);
+  if (buffer.size() < length || !ReadAt(file, dataOffset, buffer.data(), length))
+    return Reject("Invalid wave file - ");
+  file.close();
+
+  // Integer sums are exact here (at most 255 * 9,999,999) and equal the double-precision sum.
+  std::uint64_t sum = 0;
+  std::uint8_t minimum = 255;
+  std::uint8_t maximum = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    const std::uint8_t sample = buffer[i];
+    sum += sample;
+    minimum = std::min(minimum, sample);
+    maximum = std::max(maximum, sample);
+  }
+  mean = length == 0 ? 0 : static_cast<std::uint8_t>(sum / length);
+  const int above = maximum - mean;
+  const int below = mean - minimum;
+  peakDeviation = static_cast<std::uint8_t>(std::max({above, below, 0}));
+  return true;
+}
+
+}  // namespace ruvo

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <span>
+#include <string>
+
+namespace ruvo {
+
+// One 8-bit mono PCM WAV recording, opened for one analysis. Construction reads and checks the
+// header (the "fmt " and "data" chunks, found by walking the RIFF chunks) and shows a message for
+// the first check that fails; LoadSamples copies the sample bytes into the caller's buffer, closes
+// the file and measures the mean level and the amplitude. The caller tests ok() after each step.
+class WaveRecording {
+ public:
+  static constexpr std::int32_t kMaxSampleCount = 9'999'999;
+
+  explicit WaveRecording(std::string fileName);
+
+  // Reads sampleCount() bytes into buffer (which must hold at least that many), closes the file
+  // and computes the level statistics. Does nothing and returns false when ok() is already false.
+  bool LoadSamples(std::span<std::uint8_t> buffer);
+
+  bool ok() const { return isOk; }
+  std::int32_t sampleRate() const { return rate; }   // samples per second
+  std::int32_t sampleCount() const { return count; }
+  double duration() const { return durationSeconds; }  // seconds
+  std::uint8_t meanLevel() const { return mean; }      // mean sample, truncated toward zero
+  std::uint8_t amplitude() const { return peakDeviation; }  // largest deviation from meanLevel()
+
+ private:
+  bool Reject(const char* prefix);
+  bool ReadHeader();
+
+  std::string fileName;
+  std::ifstream file;
+  bool isOk = false;
+  std::int32_t rate = 0;
+  std::int32_t count = 0;
+  std::uint64_t dataOffset = 0;  // bytes from the start of the file to the first sample
+  double durationSeconds = 0.0;
+  std::uint8_t mean = 0;
+  std::uint8_t peakDeviation = 0;
+};
+
+}  // namespace ruvo

@@ -1,0 +1,28 @@
+#include "core/message.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace ruvo {
+namespace {
+
+void PrintToStandardError(const std::string& text) {
+  std::fputs(text.c_str(), stderr);
+  std::fputc('\n', stderr);
+}
+
+MessageHandler& InstalledHandler() {
+  static MessageHandler handler = PrintToStandardError;
+  return handler;
+}
+
+}  // namespace
+
+void ShowMessage(const std::string& text) { InstalledHandler()(text); }
+
+MessageHandler SetMessageHandler(MessageHandler handler) {
+  if (!handler) handler = PrintToStandardError;
+  return std::exchange(InstalledHandler(), std::move(handler));
+}
+
+}  // namespace ruvo

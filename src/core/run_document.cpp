@@ -1,0 +1,201 @@
+#include "core/run_document.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+#include <utility>
+
+#include "core/line_reader.h"
+#include "core/message.h"
+#include "core/text_format.h"
+#include "core/text_scan.h"
+
+namespace ruvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kValueColumn = 21;       // every value starts after a 21-character key
+constexpr std::size_t kVersionColumn = 15;     // the "2" of "v2.0" in the first line
+constexpr std::int32_t kLongWavePrefixFrom = 100;  // "# Wave File No. 100 : " is one wider
+
+std::string TextFrom(const std::string& line, std::size_t column) {
+  return line.size() > column ? line.substr(column) : std::string();
+}
+
+// Reads the lines of a document one at a time; every read reports whether a line was there.
+class DocumentLines {
+ public:
+  explicit DocumentLines(std::istream& stream) : in(stream) {}
+
+  bool Next() { return ReadLine(in, line); }
+  const std::string& Line() const { return line; }
+  std::string Value() const { return TextFrom(line, kValueColumn); }
+
+  bool Double(double& field) {
+    if (!Next()) return false;
+    ScanDouble(Value(), field);
+    return true;
+  }
+
+  bool Int(std::int32_t& field) {
+    if (!Next()) return false;
+    ScanInt(Value(), field);
+    return true;
+  }
+
+ private:
+  std::istream& in;
+  std::string line;
+};
+
+std::string WithoutLineBreaks(std::string text) {
+  for (char& c : text)
+    if (c == '\n' || c == '\r') c = ' ';
+  return text;
+}
+
+std::string AbsoluteNormal(const fs::path& path) {
+  std::error_code error;
+  fs::path absolute = fs::absolute(path, error);
+  return (error ? path : absolute).lexically_normal().string();
+}
+
+}  // namespace
+
+std::int32_t ReadRunDocument(std::istream& in, RunParameters& params) {
+  DocumentLines lines(in);
+  if (!lines.Next()) return 0;
+  const std::string& first = lines.Line();
+  const int version = first.size() > kVersionColumn && first[kVersionColumn] == '2' ? 2 : 1;
+  params.description = lines.Value();
+
+  for (double* field : {&params.vehicleWeight, &params.revsPerIgnition, &params.axleRatio, &params.gearRatio,
+                        &params.wheelDiameter, &params.tireAspectRatio, &params.tireWidth, &params.dragCoefficient,
+                        &params.frontalArea, &params.frictionLossHp})
+    if (!lines.Double(*field)) return 0;
+  if (!lines.Int(params.frictionLossRpm) || !lines.Double(params.frictionLossExponent) ||
+      !lines.Int(params.smoothingMethod) || !lines.Int(params.smoothingLevel) || !lines.Int(params.initialRpm) ||
+      !lines.Int(params.finalRpm) || !lines.Double(params.maxPulseLength))
+    return 0;
+
+  std::int32_t waveCount = 0;  // a count that does not convert counts as 0
+  if (!lines.Int(waveCount)) return 0;
+  params.waveFiles.clear();
+  for (std::int32_t number = 1; number <= waveCount; ++number) {
+    if (!lines.Next()) return 0;
+    params.waveFiles.push_back(TextFrom(lines.Line(), number >= kLongWavePrefixFrom ? kValueColumn + 1 : kValueColumn));
+  }
+  if (version == 1) return 1;
+
+  if (!lines.Int(params.calculationMode) || !lines.Double(params.rollingCoefficient) ||
+      !lines.Double(params.drivetrainLoss) || !lines.Int(params.smoothingRpm))
+    return 0;
+  return 1;
+}
+
+std::int32_t WriteRunDocument(std::ostream& out, const RunParameters& params) {
+  out << "# Tammel Ruvo v2.0 : " << WithoutLineBreaks(params.description) << "\n";
+  out << FormatText("# Vehicle Weight   : %f\n", params.vehicleWeight);
+  out << FormatText("# Revs/Ignition    : %f\n", params.revsPerIgnition);
+  out << FormatText("# Axle Ratio       : %f\n", params.axleRatio);
+  out << FormatText("# Gear Ratio       : %f\n", params.gearRatio);
+  out << FormatText("# Wheel Diameter   : %f\n", params.wheelDiameter);
+  out << FormatText("# Tire Aspect Ratio: %f\n", params.tireAspectRatio);
+  out << FormatText("# Tire Width       : %f\n", params.tireWidth);
+  out << FormatText("# Drag Coefficient : %f\n", params.dragCoefficient);
+  out << FormatText("# Frontal Area     : %f\n", params.frontalArea);
+  out << FormatText("# HP Fricion Loss  : %f\n", params.frictionLossHp);
+  out << FormatText("# HP Loss @ RPM of : %d\n", params.frictionLossRpm);
+  out << FormatText("# HP Loss Exponent : %f\n", params.frictionLossExponent);
+  out << FormatText("# Smoothing Method : %d\n", params.smoothingMethod);
+  out << FormatText("# Smoothing Level  : %d\n", params.smoothingLevel);
+  out << FormatText("# Est. Initial RPM : %d\n", params.initialRpm);
+  out << FormatText("# Est. Final RPM   : %d\n", params.finalRpm);
+  out << FormatText("# Max Pulse Length : %f\n", params.maxPulseLength);
+  out << FormatText("# Number Wave Files: %i\n", static_cast<int>(params.waveFiles.size()));
+  int number = 1;
+  for (const std::string& path : params.waveFiles)
+    out << FormatText("# Wave File No. %2i : ", number++) << WithoutLineBreaks(path) << "\n";
+  out << FormatText("# Calculation Mode : %d\n", params.calculationMode);
+  out << FormatText("# Coef. Roll. Resis: %f\n", params.rollingCoefficient);
+  out << FormatText("# Drivetrain Loss  : %f\n", params.drivetrainLoss);
+  out << FormatText("# Smoothing RPM    : %d\n", params.smoothingRpm);
+  return 1;
+}
+
+std::string RebaseWavePath(const std::string& path,
+                           const std::string& workingFolder,
+                           const std::string& documentFolder) {
+  const fs::path wave(path);
+  if (path.empty() || wave.is_absolute()) return path;
+  const fs::path working = fs::path(workingFolder).lexically_normal();
+  const fs::path document = fs::path(documentFolder).lexically_normal();
+  if (working == document) return path;
+  const fs::path absolute = (working / wave).lexically_normal();
+  const fs::path relative = absolute.lexically_relative(document);
+  if (!relative.empty() && *relative.begin() != "..") return relative.string();
+  return absolute.string();
+}
+
+RunDocument::RunDocument(RunParameters& heldParams, ResultTableWriter tableWriter)
+    : params(heldParams), appendResultTable(std::move(tableWriter)) {}
+
+void RunDocument::SetResultTableWriter(ResultTableWriter writer) { appendResultTable = std::move(writer); }
+
+bool RunDocument::OpenRunDocument(const std::string& path) {
+  const std::string absolutePath = AbsoluteNormal(path);
+  std::error_code error;
+  std::ifstream in(absolutePath, std::ios::binary);
+  if (!in || fs::is_directory(absolutePath, error)) {
+    ShowMessage("Not able to open - " + path);
+    return false;
+  }
+  RunParameters scratch = params;
+  if (!ReadRunDocument(in, scratch)) {
+    ShowMessage("Invalid ruvo file - " + path);
+    return false;
+  }
+  fs::current_path(fs::path(absolutePath).parent_path(), error);
+  documentPath = absolutePath;
+  params = std::move(scratch);
+  return true;
+}
+
+bool RunDocument::SaveRunDocument(const std::string& path) {
+  documentPath = path;
+  return SaveToCurrentPath();
+}
+
+bool RunDocument::SaveToCurrentPath() {
+  const fs::path target = AbsoluteNormal(documentPath);
+  const auto fail = [this](const fs::path& temporary) {
+    std::error_code ignored;
+    if (!temporary.empty()) fs::remove(temporary, ignored);
+    ShowMessage("Not able to open - " + documentPath);
+    return false;
+  };
+  std::error_code error;
+  if (fs::is_directory(target, error)) return fail({});
+  if (fs::exists(target, error) && !std::ofstream(target, std::ios::binary | std::ios::app)) return fail({});
+
+  RunParameters stored = params;
+  const std::string working = AbsoluteNormal(".");
+  for (std::string& wave : stored.waveFiles) wave = RebaseWavePath(wave, working, target.parent_path().string());
+
+  const fs::path temporary = target.string() + ".saving";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return fail({});
+    WriteRunDocument(out, stored);
+    if (appendResultTable) appendResultTable(out);
+    out.close();
+    if (out.fail()) return fail(temporary);
+  }
+  fs::rename(temporary, target, error);
+  if (error) return fail(temporary);
+  return true;
+}
+
+}  // namespace ruvo

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace ruvo {
+
+// A smoothing model over sample points (x: pulse times in seconds, increasing; y: cumulative
+// engine revolutions). It is built once, fitted once and then evaluated any number of times.
+// Evaluations may move a cached interval index, so a model serves one caller at a time.
+// The model owns copies of the sample points.
+class CurveModel {
+ public:
+  CurveModel(std::span<const double> xValues, std::span<const double> yValues, std::int32_t smoothingLevel,
+             std::int32_t splineOrder);
+  virtual ~CurveModel() = default;
+
+  CurveModel(const CurveModel&) = delete;
+  CurveModel& operator=(const CurveModel&) = delete;
+
+  // Nonzero when the model is usable; 0 when the fit failed or the input was rejected.
+  virtual std::int32_t Fit() = 0;
+  // dy/dx at x, revolutions per second.
+  virtual double Derivative(double at) = 0;
+  // y at x, revolutions.
+  virtual double Value(double at) = 0;
+  // d2y/dx2 at x, revolutions per second squared.
+  virtual double SecondDerivative(double at) = 0;
+
+ protected:
+  std::int32_t count;     // number of sample points
+  std::vector<double> x;  // abscissae, copied
+  std::vector<double> y;  // ordinates, copied
+  std::int32_t level;     // the smoothing method's integer parameter
+  std::int32_t order;     // B-spline order for the spline model; ignored by the others
+};
+
+}  // namespace ruvo

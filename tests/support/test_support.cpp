@@ -1,0 +1,50 @@
+#include "support/test_support.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace ruvo::test {
+
+MessageCapture::MessageCapture()
+    : previous(SetMessageHandler([this](const std::string& text) { texts.push_back(text); })) {}
+
+MessageCapture::~MessageCapture() { SetMessageHandler(previous); }
+
+TempFolder::TempFolder() : savedWorkingDirectory(std::filesystem::current_path()) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "ruvo-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) std::abort();
+  path = pattern;
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  std::filesystem::current_path(savedWorkingDirectory, ignored);
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all, ignored);
+  std::filesystem::remove_all(path, ignored);
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+testing::AssertionResult IsClose(double actual, double expected, double relative, double absolute) {
+  const double allowed = std::max(absolute, relative * std::fabs(expected));
+  if (std::fabs(actual - expected) <= allowed) return testing::AssertionSuccess();
+  std::ostringstream text;
+  text.precision(17);
+  text << actual << " is not within " << allowed << " of " << expected;
+  return testing::AssertionFailure() << text.str();
+}
+
+}  // namespace ruvo::test

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/message.h"
+
+namespace ruvo::test {
+
+// Records every ShowMessage text while alive and restores the previous handler afterwards.
+class MessageCapture {
+ public:
+  MessageCapture();
+  ~MessageCapture();
+  MessageCapture(const MessageCapture&) = delete;
+  MessageCapture& operator=(const MessageCapture&) = delete;
+
+  const std::vector<std::string>& Texts() const { return texts; }
+
+ private:
+  std::vector<std::string> texts;
+  MessageHandler previous;
+};
+
+// A fresh empty folder, removed with everything in it at the end of the test. The working
+// directory is restored too, since opening a document changes it.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& Path() const { return path; }
+  std::string File(const std::string& name) const { return (path / name).string(); }
+
+ private:
+  std::filesystem::path path;
+  std::filesystem::path savedWorkingDirectory;
+};
+
+std::string ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// |actual - expected| <= max(absolute, relative * |expected|).
+testing::AssertionResult IsClose(double actual, double expected, double relative, double absolute = 0.0);
+
+}  // namespace ruvo::test
