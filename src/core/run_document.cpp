@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <system_error>
 #include <utility>
@@ -139,10 +140,8 @@ std::string RebaseWavePath(const std::string& path,
   return absolute.string();
 }
 
-RunDocument::RunDocument(RunParameters& heldParams, ResultTableWriter tableWriter)
-    : params(heldParams), appendResultTable(std::move(tableWriter)) {}
-
-void RunDocument::SetResultTableWriter(ResultTableWriter writer) { appendResultTable = std::move(writer); }
+RunDocument::RunDocument(RunParameters& heldParams, ResultTableSource* resultSource)
+    : params(heldParams), results(resultSource) {}
 
 bool RunDocument::OpenRunDocument(const std::string& path) {
   const std::string absolutePath = AbsoluteNormal(path);
@@ -157,9 +156,12 @@ bool RunDocument::OpenRunDocument(const std::string& path) {
     ShowMessage("Invalid ruvo file - " + path);
     return false;
   }
+  std::string tail(std::istreambuf_iterator<char>(in), {});
   fs::current_path(fs::path(absolutePath).parent_path(), error);
   documentPath = absolutePath;
   params = std::move(scratch);
+  keptTail = std::move(tail);
+  if (results) results->DiscardResults();
   return true;
 }
 
@@ -189,7 +191,10 @@ bool RunDocument::SaveToCurrentPath() {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) return fail({});
     WriteRunDocument(out, stored);
-    if (appendResultTable) appendResultTable(out);
+    if (results && results->AppendResultTable(out))
+      keptTail.clear();  // the new results replace the opened document's table for good
+    else
+      out << keptTail;
     out.close();
     if (out.fail()) return fail(temporary);
   }

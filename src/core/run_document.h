@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -27,20 +26,27 @@ std::string RebaseWavePath(const std::string& path,
                            const std::string& workingFolder,
                            const std::string& documentFolder);
 
+// The results that follow the parameter lines of a saved run document.
+class ResultTableSource {
+ public:
+  virtual ~ResultTableSource() = default;
+  // Appends the result table of the last successful calculation; false when there is none.
+  virtual bool AppendResultTable(std::ostream& out) = 0;
+  // Another document was opened: results computed for the previous one no longer apply.
+  virtual void DiscardResults() = 0;
+};
+
 // The run document of the form: its path and the open/save operations over the held parameters.
 // Opening makes the document's folder the working directory. Saving replaces the file only when
-// the new text is complete. Single-threaded; the parameters are owned by the caller.
+// the new text is complete. Whatever followed the parameter lines of an opened document (its result
+// table) is written back unchanged until a calculation has results of its own. Single-threaded;
+// the parameters and the result source are owned by the caller.
 class RunDocument {
  public:
-  // Appends the result table of the last calculation, or nothing when there is none.
-  using ResultTableWriter = std::function<void(std::ostream& out)>;
+  explicit RunDocument(RunParameters& heldParams, ResultTableSource* resultSource = nullptr);
 
-  explicit RunDocument(RunParameters& heldParams, ResultTableWriter tableWriter = {});
-
-  void SetResultTableWriter(ResultTableWriter tableWriter);
-
-  // Reads the whole document into the parameters; on any failure shows its message and changes
-  // nothing (parameters, path and working directory stay as they were).
+  // Reads the whole document into the parameters and discards the kept results; on any failure
+  // shows its message and changes nothing (parameters, path and working directory stay as they were).
   bool OpenRunDocument(const std::string& path);
 
   // Makes path the document's path, then saves.
@@ -55,8 +61,9 @@ class RunDocument {
 
  private:
   RunParameters& params;
-  ResultTableWriter appendResultTable;
+  ResultTableSource* results;
   std::string documentPath = "ruvo.dat";
+  std::string keptTail;  // text after the parameter lines of the opened document
 };
 
 }  // namespace ruvo

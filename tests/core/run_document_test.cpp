@@ -213,6 +213,17 @@ TEST(RebaseWavePath, KeepsPathsNamingTheSameRecordings) {
   for (const Case& c : cases) EXPECT_EQ(RebaseWavePath(c.path, c.working, c.document), c.expected) << c.path;
 }
 
+// Result source of a calculation, as the run document sees it.
+struct FakeResults : ResultTableSource {
+  bool AppendResultTable(std::ostream& out) override {
+    out << table;
+    return !table.empty();
+  }
+  void DiscardResults() override { ++discarded; }
+  std::string table;
+  int discarded = 0;
+};
+
 class RunDocumentFiles : public ::testing::Test {
  protected:
   test::TempFolder folder;
@@ -254,12 +265,36 @@ TEST_F(RunDocumentFiles, SaveWritesParameterLinesThenTheResultTable) {
   ASSERT_TRUE(document.SaveToCurrentPath());
   EXPECT_EQ(test::ReadFileBytes(folder.Path() / "ruvo.dat"), kDefaultDocument);
 
-  document.SetResultTableWriter([](std::ostream& out) { out << "Title=\"table\"\n"; });
-  ASSERT_TRUE(document.SaveRunDocument("second.dat"));
+  FakeResults results;
+  RunDocument withResults(params, &results);
+  results.table = "Title=\"table\"\n";
+  ASSERT_TRUE(withResults.SaveRunDocument("second.dat"));
   EXPECT_EQ(test::ReadFileBytes(folder.Path() / "second.dat"), std::string(kDefaultDocument) + "Title=\"table\"\n");
-  EXPECT_EQ(document.DocumentPath(), "second.dat");
+  EXPECT_EQ(withResults.DocumentPath(), "second.dat");
   EXPECT_FALSE(fs::exists(folder.Path() / "second.dat.saving"));
   EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST_F(RunDocumentFiles, AnOpenedTableIsKeptUntilACalculationHasResults) {
+  fs::current_path(folder.Path());
+  const std::string oldTable = "Title=\"old\"\r\nVariables=\n 1 2 3\n";
+  test::WriteFileBytes(folder.Path() / "done.dat", Written(SampleParameters()) + oldTable);
+  FakeResults results;
+  results.table = "Title=\"other run\"\n";
+  RunDocument withResults(params, &results);
+
+  ASSERT_TRUE(withResults.OpenRunDocument("done.dat"));
+  EXPECT_EQ(results.discarded, 1);
+  results.table.clear();  // discarded: nothing computed for this document yet
+  ASSERT_TRUE(withResults.SaveToCurrentPath());
+  EXPECT_EQ(test::ReadFileBytes(folder.Path() / "done.dat"), Written(SampleParameters()) + oldTable);
+
+  results.table = "Title=\"new\"\n";  // a calculation succeeded
+  ASSERT_TRUE(withResults.SaveToCurrentPath());
+  EXPECT_EQ(test::ReadFileBytes(folder.Path() / "done.dat"), Written(SampleParameters()) + results.table);
+  results.table.clear();  // a later calculation failed: no table at all
+  ASSERT_TRUE(withResults.SaveToCurrentPath());
+  EXPECT_EQ(test::ReadFileBytes(folder.Path() / "done.dat"), Written(SampleParameters()));
 }
 
 TEST_F(RunDocumentFiles, SaveIntoAnotherFolderRebasesRelativeWavePaths) {
