@@ -1,0 +1,149 @@
+#include "calc/run_calculation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "analysis/pulse_analysis.h"
+#include "calc/curve_model_factory.h"
+#include "calc/input_checks.h"
+#include "calc/result_tables.h"
+#include "calc/spark_timing.h"
+#include "calc/tachometer.h"
+#include "core/message.h"
+#include "core/text_format.h"
+#include "core/vehicle_model.h"
+
+namespace ruvo {
+namespace {
+
+constexpr double kNoFinalRpmYet = 100000.0;  // above any engine speed
+
+bool AllFinite(const std::vector<double>& values) {
+  return std::all_of(values.begin(), values.end(), [](double value) { return std::isfinite(value); });
+}
+
+}  // namespace
+
+RunCalculation::RunCalculation(const RunParameters& heldParams, const AnalysisConfig& heldConfig)
+    : params(heldParams), config(heldConfig) {}
+
+std::int32_t RunCalculation::Calculate() {
+  results.succeeded = 0;
+  results.ReleaseResults();
+  const std::string problem = FindInputProblem(params);
+  if (!problem.empty()) {
+    ShowMessage(problem);
+    return 0;
+  }
+  if (!log.Open(CalculationLog::kFileName)) {
+    ShowMessage("Could not open Log file - ruvo.log");
+    return 0;
+  }
+  if (params.waveFiles.size() > kMaxRecordings)
+    ShowMessage(FormatText("Only the first %d wave files are used - the other %d were ignored",
+                           static_cast<int>(kMaxRecordings), static_cast<int>(params.waveFiles.size() - kMaxRecordings)));
+
+  results.succeeded = 1;
+  highestStartRpm = 0.0;
+  lowestFinalRpm = kNoFinalRpmYet;
+  curves.clear();
+  const std::size_t fileCount = std::min(params.waveFiles.size(), kMaxRecordings);
+  for (std::size_t i = 0; i < fileCount && ProcessRecording(params.waveFiles[i]); ++i) {
+  }
+
+  if (curves.empty()) {
+    results.succeeded = 0;
+  } else {
+    ComputeResults();
+  }
+  curves.clear();
+  log.Close();
+  return results.succeeded;
+}
+
+bool RunCalculation::ProcessRecording(const std::string& waveFile) {
+  PulseAnalysis analysis(waveFile, params.initialRpm, params.finalRpm, params.revsPerIgnition, params.maxPulseLength,
+                         params.calculationMode, config, log);
+  if (!analysis.Run()) {
+    results.succeeded = 0;
+    return false;
+  }
+  std::vector<double> times = analysis.CopyTimes();
+  std::vector<double> revolutions = analysis.CopyRevolutions();
+  const std::size_t n = times.size();
+
+  std::unique_ptr<CurveModel> model = CreateCurveModel(params.smoothingMethod, times, revolutions,
+                                                       params.smoothingLevel, params.smoothingRpm / kSecondsPerMinute, log);
+  results.succeeded = model->Fit();
+  RecordingCurves sampled{std::vector<double>(n), std::vector<double>(n)};
+  std::vector<double> fittedRevolutions(n);
+  if (results.succeeded) {
+    for (std::size_t k = 0; k < n; ++k) {
+      fittedRevolutions[k] = model->Value(times[k]);
+      sampled.rpm[k] = model->Derivative(times[k]) * kSecondsPerMinute;
+      sampled.angularAcceleration[k] = model->SecondDerivative(times[k]);
+    }
+    // A curve that is not finite everywhere would put infinities or NaN into the results.
+    if (n == 0 || !AllFinite(fittedRevolutions) || !AllFinite(sampled.rpm) || !AllFinite(sampled.angularAcceleration))
+      results.succeeded = 0;
+  }
+  if (!results.succeeded) {
+    ShowMessage("Calculation failed during smoothing");
+    return false;
+  }
+
+  highestStartRpm = std::max(highestStartRpm, sampled.rpm.front());
+  lowestFinalRpm = std::min(lowestFinalRpm, sampled.rpm.back());
+  if (params.calculationMode == kDynamometerMode && !(sampled.rpm.back() > sampled.rpm.front())) {
+    results.succeeded = 0;
+    ShowMessage("Calculation failed RPM not increasing");
+  }
+  AnalyzeSparkTiming(params.revsPerIgnition, times, revolutions, sampled.angularAcceleration, results.spark, log);
+  analysis.WriteFinalDerivatives(fittedRevolutions, sampled.rpm, sampled.angularAcceleration);
+  results.pulseTimes = std::move(times);
+  results.cumulativeRevs = std::move(revolutions);
+  curves.push_back(std::move(sampled));
+  return results.succeeded != 0;
+}
+
+void RunCalculation::ComputeResults() {
+  if (params.calculationMode == kDynamometerMode) {
+    ComputeDynamometer(params, curves, highestStartRpm, lowestFinalRpm, results);
+  } else {
+    const RecordingCurves& last = curves.back();
+    results.rowCount = static_cast<std::int32_t>(last.rpm.size());
+    ComputeTachometer(params, results.cumulativeRevs, last.rpm, last.angularAcceleration, results);
+  }
+  results.resultMode = params.calculationMode;
+  if (results.succeeded && !ResultsAreFinite()) {
+    results.succeeded = 0;
+    ShowMessage("Calculation failed - the results are not finite numbers; check the vehicle data");
+  }
+}
+
+bool RunCalculation::ResultsAreFinite() const {
+  for (const std::vector<double>* array :
+       {&results.rpm, &results.acceleration, &results.speed, &results.force, &results.accelForce, &results.dragForce,
+        &results.frictionForce, &results.horsepower, &results.torque, &results.distance})
+    if (!AllFinite(*array)) return false;
+  return std::isfinite(results.rollingForce);
+}
+
+bool RunCalculation::AppendResultTable(std::ostream& out) {
+  if (!results.succeeded) return false;
+  if (results.resultMode == kDynamometerMode)
+    WritePowerTable(out, params.description, results);
+  else if (results.resultMode == kTachometerMode)
+    WriteTimeTable(out, params.description, results);
+  else
+    return false;
+  return true;
+}
+
+void RunCalculation::DiscardResults() {
+  results.succeeded = 0;
+  results.ReleaseResults();
+}
+
+}  // namespace ruvo

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "calc/calculation_results.h"
+#include "calc/dynamometer.h"
+#include "core/analysis_config.h"
+#include "core/calculation_log.h"
+#include "core/run_document.h"
+#include "core/run_parameters.h"
+
+namespace ruvo {
+
+// Performs a calculation over the run's wave files and keeps its results until the next one
+// starts or another document is opened. Reads the parameters and the configuration through the
+// references it was given and never writes them. One calculation at a time.
+class RunCalculation : public ResultTableSource {
+ public:
+  static constexpr std::size_t kMaxRecordings = 10;
+
+  RunCalculation(const RunParameters& heldParams, const AnalysisConfig& heldConfig);
+
+  // Analyses every wave file (at most ten) in list order, fits the chosen curve, computes the
+  // results of the calculation mode and writes ruvo.log in the working directory. Returns the new
+  // succeeded flag (nonzero on success). Every failure is shown through ShowMessage, except a
+  // recording too quiet to analyse and an empty wave file list, which fail silently.
+  std::int32_t Calculate();
+
+  const CalculationResults& Results() const { return results; }
+
+  // The dynamometer or tachometer table after a successful calculation.
+  bool AppendResultTable(std::ostream& out) override;
+  void DiscardResults() override;
+
+ private:
+  // Analyses and fits one recording; when it counts, adds its curves, timeline and RPM bounds.
+  // Returns false when the file loop must end.
+  bool ProcessRecording(const std::string& waveFile);
+  void ComputeResults();
+  bool ResultsAreFinite() const;
+
+  const RunParameters& params;
+  const AnalysisConfig& config;
+  CalculationResults results;
+  CalculationLog log;
+  // Working storage of one calculation.
+  std::vector<RecordingCurves> curves;
+  double highestStartRpm = 0.0;
+  double lowestFinalRpm = 0.0;
+};
+
+}  // namespace ruvo

@@ -1,0 +1,123 @@
+#include "cli/cli_app.h"
+
+#include <filesystem>
+#include <optional>
+
+#include "calc/run_calculation.h"
+#include "core/analysis_config.h"
+#include "core/message.h"
+#include "core/run_document.h"
+#include "core/settings.h"
+
+namespace ruvo {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: ruvo-cli calculate DOC.dat [--config FILE] [--no-save]\n"
+    "       ruvo-cli --help | --version\n"
+    "\n"
+    "calculate   open the run document DOC.dat, analyse its wave files and compute its results.\n"
+    "            The document's folder becomes the working directory: relative wave paths and\n"
+    "            ruvo.cfg are found there and ruvo.log is written there. On success the two summary\n"
+    "            lines are printed and the document is saved with its result table.\n"
+    "--config FILE   read the pulse detection settings from FILE instead of ruvo.cfg\n"
+    "--no-save       leave the document untouched\n"
+    "\n"
+    "Exit status: 0 success, 1 the calculation or a file failed, 2 the command line was not understood.\n";
+
+constexpr const char* kVersion = "ruvo-cli 0.1.0\n";
+
+struct CalculateRequest {
+  std::string documentPath;
+  std::optional<std::string> configPath;
+  bool save = true;
+};
+
+// Restores the previous message handler when the command ends.
+class MessagesTo {
+ public:
+  explicit MessagesTo(std::ostream& err)
+      : previous(SetMessageHandler([&err](const std::string& text) { err << text << '\n'; })) {}
+  ~MessagesTo() { SetMessageHandler(previous); }
+  MessagesTo(const MessagesTo&) = delete;
+  MessagesTo& operator=(const MessagesTo&) = delete;
+
+ private:
+  MessageHandler previous;
+};
+
+// Parses the arguments after "calculate"; an empty result after a message on err.
+std::optional<CalculateRequest> ParseCalculate(const std::vector<std::string>& args, std::ostream& err) {
+  CalculateRequest request;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--no-save") {
+      request.save = false;
+    } else if (arg == "--config") {
+      if (i + 1 >= args.size()) {
+        err << "ruvo-cli: --config needs a file name\n";
+        return std::nullopt;
+      }
+      request.configPath = args[++i];
+    } else if (!arg.empty() && arg[0] == '-') {
+      err << "ruvo-cli: unknown option " << arg << "\n";
+      return std::nullopt;
+    } else if (request.documentPath.empty()) {
+      request.documentPath = arg;
+    } else {
+      err << "ruvo-cli: only one run document can be calculated at a time\n";
+      return std::nullopt;
+    }
+  }
+  if (request.documentPath.empty()) {
+    err << "ruvo-cli: calculate needs a run document (.dat)\n";
+    return std::nullopt;
+  }
+  return request;
+}
+
+int Calculate(const CalculateRequest& request, std::ostream& out, std::ostream& err) {
+  MessagesTo messages(err);
+  std::error_code error;
+  // The configuration path is relative to where the command was given, not to the document.
+  const std::string configPath =
+      request.configPath ? std::filesystem::absolute(*request.configPath, error).string() : kConfigFileName;
+
+  RunParameters params;
+  AnalysisConfig config;
+  RunCalculation calculation(params, config);
+  RunDocument document(params, &calculation);
+  if (!document.OpenRunDocument(request.documentPath)) return kExitFailure;
+  config = ReadAnalysisConfig(configPath);
+
+  if (!calculation.Calculate()) return kExitFailure;
+  out << calculation.Results().summaryLine1 << '\n' << calculation.Results().summaryLine2 << '\n';
+  if (request.save && !document.SaveToCurrentPath()) return kExitFailure;
+  return kExitSuccess;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.empty()) {
+    err << kUsage;
+    return kExitUsage;
+  }
+  if (args[0] == "--help" || args[0] == "-h") {
+    out << kUsage;
+    return kExitSuccess;
+  }
+  if (args[0] == "--version") {
+    out << kVersion;
+    return kExitSuccess;
+  }
+  if (args[0] != "calculate") {
+    err << "ruvo-cli: unknown command or option " << args[0] << "\n" << kUsage;
+    return kExitUsage;
+  }
+  const std::optional<CalculateRequest> request = ParseCalculate(args, err);
+  if (!request) return kExitUsage;
+  return Calculate(*request, out, err);
+}
+
+}  // namespace ruvo

@@ -1,0 +1,48 @@
+#include "calc/input_checks.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+namespace ruvo {
+namespace {
+
+TEST(FindInputProblem, NamesTheFieldThatLeavesNoFiniteResult) {
+  struct Case {
+    std::function<void(RunParameters&)> change;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {[](RunParameters&) {}, ""},
+      {[](RunParameters& p) { p.smoothingMethod = 4; }, "Calculation failed - Smoothing Method must be 0 to 3"},
+      {[](RunParameters& p) { p.smoothingMethod = -1; }, "Calculation failed - Smoothing Method must be 0 to 3"},
+      {[](RunParameters& p) { p.calculationMode = 2; }, "Calculation failed - Calculation Mode must be 0 or 1"},
+      {[](RunParameters& p) { p.gearRatio = 0.0; }, "Calculation failed - Test Gear Ratio must not be 0"},
+      {[](RunParameters& p) { p.gearRatio = NAN; }, "Calculation failed - Test Gear Ratio must not be 0"},
+      {[](RunParameters& p) { p.axleRatio = 0.0; }, "Calculation failed - Final Axle Ratio must not be 0"},
+      {[](RunParameters& p) { p.wheelDiameter = 0.0; }, "Calculation failed - Wheel Diameter must not be 0"},
+      {[](RunParameters& p) {
+         p.wheelDiameter = 0.0;
+         p.tireWidth = 195.0;  // the sidewalls alone still roll
+       },
+       ""},
+      {[](RunParameters& p) { p.drivetrainLoss = 100.0; }, "Calculation failed - Drivetrain Loss must be below 100 %"},
+      {[](RunParameters& p) { p.frictionLossHp = 5.0; },
+       "Calculation failed - HP Loss @ RPM must not be 0 with a friction loss"},
+      {[](RunParameters& p) {  // tachometer results use only the geometry
+         p.calculationMode = 1;
+         p.drivetrainLoss = 100.0;
+         p.frictionLossHp = 5.0;
+       },
+       ""},
+  };
+  for (const Case& c : cases) {
+    RunParameters params;
+    c.change(params);
+    EXPECT_EQ(FindInputProblem(params), c.expected);
+  }
+}
+
+}  // namespace
+}  // namespace ruvo

@@ -1,0 +1,30 @@
+#include "calc/tachometer.h"
+
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+
+namespace ruvo {
+namespace {
+
+TEST(ComputeTachometer, InitialVehicleRowsAndSummary) {
+  const std::vector<double> revs{0.0, 100.0, 250.0};
+  const std::vector<double> rpm{5000.0, 3000.0, 1000.0};  // falling throughout: still computed
+  const std::vector<double> alpha{0.0, 10.0, -4.0};
+  CalculationResults results;
+  results.rowCount = 3;
+  results.succeeded = 1;
+  ComputeTachometer(RunParameters{}, revs, rpm, alpha, results);
+  ASSERT_EQ(results.distance.size(), 3u);
+  EXPECT_TRUE(test::IsClose(results.distance[1], 0.01453, 0, 0.000005));
+  EXPECT_TRUE(test::IsClose(results.speed[1], 26.14, 0, 0.005));
+  EXPECT_TRUE(test::IsClose(results.acceleration[1], 0.23822, 0, 0.000005));
+  EXPECT_EQ(results.rpm, rpm);
+  EXPECT_EQ(results.summaryLine1, " RPM range:  1000.0  to  5000.0");
+  EXPECT_EQ(results.summaryLine2, "Max Speed:  43.6 mph, Max Accel: 0.238g");
+  EXPECT_EQ(results.succeeded, 1);
+  EXPECT_EQ(results.resultMode, 1);
+}
+
+}  // namespace
+}  // namespace ruvo
