@@ -1,6 +1,10 @@
 # Helpers shared by every module and test folder.
 
 set(RUVO_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Werror)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  # clang's -Wconversion also warns on sign changes; keep the same rules as the g++ build.
+  list(APPEND RUVO_WARNINGS -Wno-sign-conversion)
+endif()
 
 # ruvo_library(NAME SOURCES ... DEPENDS ...): one static library per module,
 # linking only the modules it is allowed to use.

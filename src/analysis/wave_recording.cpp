@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <fstream>
 #include <utility>
 
 #include "core/message.h"
@@ -29,7 +30,7 @@ std::int32_t Signed32(std::uint32_t value) {
                              : static_cast<std::int32_t>(value);
 }
 
-bool ReadAt(std::ifstream& file, std::uint64_t offset, unsigned char* bytes, std::size_t length) {
+bool ReadAt(std::istream& file, std::uint64_t offset, unsigned char* bytes, std::size_t length) {
   file.clear();
   file.seekg(static_cast<std::streamoff>(offset));
   file.read(reinterpret_cast<char*>(bytes), static_cast<std::streamsize>(length));
@@ -38,9 +39,12 @@ bool ReadAt(std::ifstream& file, std::uint64_t offset, unsigned char* bytes, std
 
 }  // namespace
 
-WaveRecording::WaveRecording(std::string name) : fileName(std::move(name)) {
-  file.open(fileName, std::ios::binary);
-  if (!file) {
+WaveRecording::WaveRecording(std::string name)
+    : WaveRecording(name, std::make_unique<std::ifstream>(name, std::ios::binary)) {}
+
+WaveRecording::WaveRecording(std::string name, std::unique_ptr<std::istream> stream)
+    : fileName(std::move(name)), file(std::move(stream)) {
+  if (!file || !*file) {
     Reject("Could not open wave file - ");
     return;
   }
@@ -49,14 +53,14 @@ WaveRecording::WaveRecording(std::string name) : fileName(std::move(name)) {
 
 bool WaveRecording::Reject(const char* prefix) {
   isOk = false;
-  if (file.is_open()) file.close();
+  file.reset();
   ShowMessage(prefix + fileName);
   return false;
 }
 
 bool WaveRecording::ReadHeader() {
   std::array<unsigned char, kCanonicalHeaderBytes> header{};
-  if (!ReadAt(file, 0, header.data(), header.size()) || std::memcmp(header.data(), "RIFF", 4) != 0 ||
+  if (!ReadAt(*file, 0, header.data(), header.size()) || std::memcmp(header.data(), "RIFF", 4) != 0 ||
       std::memcmp(header.data() + 8, "WAVE", 4) != 0)
     return Reject("Invalid wave file - ");
 
@@ -66,12 +70,12 @@ bool WaveRecording::ReadHeader() {
   std::uint32_t dataLength = 0;
   std::uint64_t position = kRiffHeaderBytes;
   unsigned char chunk[kChunkHeaderBytes];
-  while (!(haveFormat && haveData) && ReadAt(file, position, chunk, sizeof chunk)) {
+  while (!(haveFormat && haveData) && ReadAt(*file, position, chunk, sizeof chunk)) {
     const std::uint32_t size = LittleEndian32(chunk + 4);
     const std::uint64_t body = position + kChunkHeaderBytes;
     if (!haveFormat && std::memcmp(chunk, "fmt ", 4) == 0) {
       unsigned char format[kFmtMinimumBytes];
-      if (size < kFmtMinimumBytes || !ReadAt(file, body, format, sizeof format)) break;
+      if (size < kFmtMinimumBytes || !ReadAt(*file, body, format, sizeof format)) break;
       rate = Signed32(LittleEndian32(format + kFmtRateOffset));
       byteRate = LittleEndian32(format + kFmtByteRateOffset);
       haveFormat = true;
@@ -95,9 +99,9 @@ bool WaveRecording::ReadHeader() {
 bool WaveRecording::LoadSamples(std::span<std::uint8_t> buffer) {
   if (!isOk) return false;
   const auto length = static_cast<std::size_t>(count);
-  if (buffer.size() < length || !ReadAt(file, dataOffset, buffer.data(), length))
+  if (buffer.size() < length || !ReadAt(*file, dataOffset, buffer.data(), length))
     return Reject("Invalid wave file - ");
-  file.close();
+  file.reset();
 
   // Integer sums are exact here (at most 255 * 9,999,999) and equal the double-precision sum.
   std::uint64_t sum = 0;

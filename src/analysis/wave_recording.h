@@ -1,7 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
+#include <istream>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -16,6 +17,8 @@ class WaveRecording {
   static constexpr std::int32_t kMaxSampleCount = 9'999'999;
 
   explicit WaveRecording(std::string fileName);
+  // Reads the recording from stream instead of a file; fileName only names it in messages.
+  WaveRecording(std::string fileName, std::unique_ptr<std::istream> stream);
 
   // Reads sampleCount() bytes into buffer (which must hold at least that many), closes the file
   // and computes the level statistics. Does nothing and returns false when ok() is already false.
@@ -33,7 +36,7 @@ class WaveRecording {
   bool ReadHeader();
 
   std::string fileName;
-  std::ifstream file;
+  std::unique_ptr<std::istream> file;  // open from construction until loading ends
   bool isOk = false;
   std::int32_t rate = 0;
   std::int32_t count = 0;

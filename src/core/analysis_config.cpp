@@ -17,9 +17,13 @@ void ScanFinite(const std::string& line, double& field) {
 }  // namespace
 
 AnalysisConfig ReadAnalysisConfig(const std::string& path) {
-  AnalysisConfig config;
   std::ifstream in(path, std::ios::binary);
-  if (!in) return config;
+  if (!in) return AnalysisConfig{};
+  return ReadAnalysisConfig(in);
+}
+
+AnalysisConfig ReadAnalysisConfig(std::istream& in) {
+  AnalysisConfig config;
   std::string line;
   if (ReadLine(in, line)) ScanInt(line, config.timeReference); else return config;
   if (ReadLine(in, line)) ScanInt(line, config.trimLevel); else return config;

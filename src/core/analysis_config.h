@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <istream>
 #include <string>
 
 namespace ruvo {
@@ -18,5 +19,6 @@ struct AnalysisConfig {
 // line. A missing file, a missing line, a value that does not convert or that is infinite or NaN
 // keeps the default. Reports nothing.
 AnalysisConfig ReadAnalysisConfig(const std::string& path);
+AnalysisConfig ReadAnalysisConfig(std::istream& in);
 
 }  // namespace ruvo

@@ -13,13 +13,17 @@ bool IsHexDigit(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-// Removes leading blanks and an optional sign; returns true for a minus sign.
-bool TakeSign(std::string_view& text) {
+bool StartsWithSign(std::string_view text) { return !text.empty() && (text.front() == '+' || text.front() == '-'); }
+
+// Removes leading blanks and an optional sign, setting negative for a minus. False when a second
+// sign follows, which no conversion accepts.
+bool TakeSign(std::string_view& text, bool& negative) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  if (text.empty() || (text.front() != '+' && text.front() != '-')) return false;
-  const bool negative = text.front() == '-';
+  negative = false;
+  if (!StartsWithSign(text)) return true;
+  negative = text.front() == '-';
   text.remove_prefix(1);
-  return negative;
+  return !StartsWithSign(text);
 }
 
 // True when text starts with "0x" or "0X" followed by a hexadecimal digit (or a point and one).
@@ -31,8 +35,8 @@ bool HasHexPrefix(std::string_view text) {
 }  // namespace
 
 bool ScanDouble(std::string_view text, double& target) {
-  const bool negative = TakeSign(text);
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) return false;  // a second sign
+  bool negative = false;
+  if (!TakeSign(text, negative)) return false;
   double value = 0.0;
   std::from_chars_result result{};
   if (HasHexPrefix(text)) {
@@ -47,7 +51,8 @@ bool ScanDouble(std::string_view text, double& target) {
 }
 
 bool ScanInt(std::string_view text, std::int32_t& target) {
-  const bool negative = TakeSign(text);
+  bool negative = false;
+  if (!TakeSign(text, negative)) return false;
   int base = 10;
   if (HasHexPrefix(text) && text[2] != '.') {
     base = 16;

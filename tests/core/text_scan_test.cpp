@@ -29,7 +29,7 @@ TEST(ScanDouble, ConvertsTheLeadingNumberLikeScanf) {
 }
 
 TEST(ScanDouble, LeavesTheTargetUnchangedWhenNothingConverts) {
-  for (const char* text : {"", "   ", "abc", "-", "+-1", ".", "e5", "1e999", "x1"}) {
+  for (const char* text : {"", "   ", "abc", "-", "+-1", "--0", "-+.5", ".", "e5", "1e999", "x1"}) {
     double value = 2.5;
     EXPECT_FALSE(ScanDouble(text, value)) << text;
     EXPECT_EQ(value, 2.5) << text;
@@ -52,7 +52,7 @@ TEST(ScanInt, ReadsDecimalOctalAndHexadecimal) {
 }
 
 TEST(ScanInt, LeavesTheTargetUnchangedWhenNothingConvertsOrItDoesNotFit) {
-  for (const char* text : {"", "rpm", "-", "--1", "2147483648", "-2147483649", "99999999999999999999999"}) {
+  for (const char* text : {"", "rpm", "-", "--1", "--0", "+-0", "- 1", "2147483648", "-2147483649", "99999999999999999999999"}) {
     std::int32_t value = 5;
     EXPECT_FALSE(ScanInt(text, value)) << text;
     EXPECT_EQ(value, 5) << text;
