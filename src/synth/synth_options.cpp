@@ -1,0 +1,199 @@
+#include "synth/synth_options.h"
+
+#include <cmath>
+#include <limits>
+#include <variant>
+
+#include "core/text_format.h"
+#include "synth/number_text.h"
+
+namespace ruvo {
+namespace {
+
+using RealField = double& (*)(SynthOptions&);
+using IntegerField = std::int32_t& (*)(SynthOptions&);
+using SeedField = std::uint64_t& (*)(SynthOptions&);
+using TextField = std::string& (*)(SynthOptions&);
+using Field = std::variant<RealField, IntegerField, SeedField, TextField>;
+
+constexpr double kAny = std::numeric_limits<double>::infinity();
+constexpr std::size_t kLongestDescription = 105;  // what one run-document line leaves for it
+
+struct OptionSpec {
+  const char* name;
+  const char* unit;
+  const char* help;
+  Field field;
+  double minimum = -kAny;  // inclusive range of numeric options
+  double maximum = kAny;
+};
+
+template <class... Ts>
+struct Overloaded : Ts... {
+  using Ts::operator()...;
+};
+
+// clang-format off
+const std::vector<OptionSpec>& OptionTable() {
+  static const std::vector<OptionSpec> kTable = {
+      {"description", "", "title of the run in the run document (at most 105 characters)",
+       TextField([](SynthOptions& o) -> std::string& { return o.vehicle.description; })},
+      {"vehicle-weight", "lb", "test weight of the vehicle",
+       RealField([](SynthOptions& o) -> double& { return o.vehicle.vehicleWeight; }), 100.0, 50000.0},
+      {"revs-per-ignition", "rev", "engine revolutions between two sparks",
+       RealField([](SynthOptions& o) -> double& { return o.vehicle.revsPerIgnition; }), 0.1, 16.0},
+      {"axle-ratio", "", "final axle ratio",
+       RealField([](SynthOptions& o) -> double& { return o.vehicle.axleRatio; }), 0.1, 50.0},
+      {"gear-ratio", "", "ratio of the test gear",
+       RealField([](SynthOptions& o) -> double& { return o.vehicle.gearRatio; }), 0.1, 50.0},
+      {"wheel-diameter", "in", "wheel diameter; the whole rolling diameter when the tire width is 0",
+       RealField([](SynthOptions& o) -> double& { return o.vehicle.wheelDiameter; }), 1.0, 5000.0},
+      {"tire-aspect-ratio", "%", "tire sidewall height as a percentage of the tire width",
+       RealField([](SynthOptions& o) -> double& { return o.vehicle.tireAspectRatio; }), 0.0, 100.0},
+      {"tire-width", "mm", "tire section width",
+       RealField([](SynthOptions& o) -> double& { return o.vehicle.tireWidth; }), 0.0, 5000.0},
+      {"drag-coefficient", "", "aerodynamic drag coefficient",
+       RealField([](SynthOptions& o) -> double& { return o.vehicle.dragCoefficient; }), 0.0, 50.0},
+      {"frontal-area", "sq ft", "frontal area for aerodynamic drag",
+       RealField([](SynthOptions& o) -> double& { return o.vehicle.frontalArea; }), 0.0, 500.0},
+      {"friction-loss-hp", "hp", "frictional power loss at --friction-loss-rpm",
+       RealField([](SynthOptions& o) -> double& { return o.vehicle.frictionLossHp; }), 0.0, 1000.0},
+      {"friction-loss-rpm", "rpm", "engine speed at which --friction-loss-hp applies",
+       IntegerField([](SynthOptions& o) -> std::int32_t& { return o.vehicle.frictionLossRpm; }), 0.0, 30000.0},
+      {"friction-loss-exponent", "", "exponent of road speed in the friction force",
+       RealField([](SynthOptions& o) -> double& { return o.vehicle.frictionLossExponent; }), 0.0, 4.0},
+      {"smoothing-method", "", "0 none, 1 local smoothing, 2 curve segments, 3 exponential fit",
+       IntegerField([](SynthOptions& o) -> std::int32_t& { return o.vehicle.smoothingMethod; }), 0.0, 3.0},
+      {"smoothing-level", "", "parameter of the smoothing method",
+       IntegerField([](SynthOptions& o) -> std::int32_t& { return o.vehicle.smoothingLevel; })},
+      {"initial-rpm", "rpm", "estimated engine speed at the start; 0: the start rpm",
+       IntegerField([](SynthOptions& o) -> std::int32_t& { return o.initialRpm; })},
+      {"final-rpm", "rpm", "estimated engine speed at the end; 0: the end rpm",
+       IntegerField([](SynthOptions& o) -> std::int32_t& { return o.finalRpm; })},
+      {"max-pulse-length", "%", "pulse duration estimate, percent of the spark interval; 0: from the run",
+       RealField([](SynthOptions& o) -> double& { return o.maxPulseLength; })},
+      {"calculation-mode", "", "0 dynamometer, 1 tachometer",
+       IntegerField([](SynthOptions& o) -> std::int32_t& { return o.vehicle.calculationMode; }), 0.0, 1.0},
+      {"rolling-coefficient", "", "rolling resistance coefficient",
+       RealField([](SynthOptions& o) -> double& { return o.vehicle.rollingCoefficient; }), 0.0, 1.0},
+      {"drivetrain-loss", "%", "share of the wheel force lost in the drivetrain",
+       RealField([](SynthOptions& o) -> double& { return o.vehicle.drivetrainLoss; }), 0.0, 90.0},
+      {"smoothing-rpm", "rpm", "engine speed at the start of the decline (exponential fit)",
+       IntegerField([](SynthOptions& o) -> std::int32_t& { return o.vehicle.smoothingRpm; })},
+      {"start-rpm", "rpm", "engine speed where full throttle begins",
+       RealField([](SynthOptions& o) -> double& { return o.startRpm; }), 100.0, 20000.0},
+      {"end-rpm", "rpm", "engine speed where the run ends (above --start-rpm)",
+       RealField([](SynthOptions& o) -> double& { return o.endRpm; }), 100.0, 20000.0},
+      {"sample-rate", "Hz", "samples per second of the recording",
+       IntegerField([](SynthOptions& o) -> std::int32_t& { return o.sampleRate; }), 8000.0, 48000.0},
+      {"seed", "", "fixes every random choice: the same seed gives the same files",
+       SeedField([](SynthOptions& o) -> std::uint64_t& { return o.seed; })},
+      {"silence-level", "", "sample value of silence",
+       IntegerField([](SynthOptions& o) -> std::int32_t& { return o.silenceLevel; }), 0.0, 255.0},
+      {"noise", "", "standard deviation of the background noise, in sample steps",
+       RealField([](SynthOptions& o) -> double& { return o.noise; }), 0.0, 100.0},
+      {"spark-peak", "", "largest height of a spark's burst above silence, in sample steps",
+       RealField([](SynthOptions& o) -> double& { return o.sparkPeak; }), 0.0, 255.0},
+      {"peak-variation", "", "bursts vary at random between (1 - this) x peak and the peak",
+       RealField([](SynthOptions& o) -> double& { return o.peakVariation; }), 0.0, 1.0},
+      {"missing-sparks", "", "fraction of sparks the recording misses",
+       RealField([](SynthOptions& o) -> double& { return o.missingSparks; }), 0.0, 1.0},
+      {"weak-sparks", "", "fraction of sparks heard weakly",
+       RealField([](SynthOptions& o) -> double& { return o.weakSparks; }), 0.0, 1.0},
+      {"weak-level", "", "a weak spark's peak as a fraction of its normal peak",
+       RealField([](SynthOptions& o) -> double& { return o.weakLevel; }), 0.0, 1.0},
+      {"clip-level", "", "largest deviation from silence the recorder keeps; 0: no clipping",
+       IntegerField([](SynthOptions& o) -> std::int32_t& { return o.clipLevel; }), 0.0, 255.0},
+      {"dc-offset", "", "baseline drift reached at the end of the recording, growing from 0",
+       RealField([](SynthOptions& o) -> double& { return o.dcOffset; }), -255.0, 255.0},
+      {"idle-seconds", "s", "steady stretch at the start rpm before the run",
+       RealField([](SynthOptions& o) -> double& { return o.idleSeconds; }), 0.0, 60.0},
+      {"lift-off-seconds", "s", "coasting stretch after the run, speed falling",
+       RealField([](SynthOptions& o) -> double& { return o.liftOffSeconds; }), 0.0, 60.0},
+      {"lift-off-torque", "ft-lb", "engine torque while lifted off (engine braking is negative)",
+       RealField([](SynthOptions& o) -> double& { return o.liftOffTorque; }), -1000.0, 0.0},
+  };
+  return kTable;
+}
+// clang-format on
+
+const OptionSpec* FindOption(std::string_view name) {
+  for (const OptionSpec& spec : OptionTable())
+    if (name == spec.name) return &spec;
+  return nullptr;
+}
+
+std::string RangeText(const OptionSpec& spec) {
+  if (!std::isfinite(spec.minimum) || !std::isfinite(spec.maximum)) return {};
+  if (std::holds_alternative<IntegerField>(spec.field))
+    return FormatText("%d to %d", static_cast<int>(spec.minimum), static_cast<int>(spec.maximum));
+  return FormatText("%g to %g", spec.minimum, spec.maximum);
+}
+
+std::string ValueText(const OptionSpec& spec, SynthOptions& options) {
+  return std::visit(Overloaded{[&](RealField f) { return FormatText("%g", f(options)); },
+                               [&](IntegerField f) { return FormatText("%d", f(options)); },
+                               [&](SeedField f) { return FormatText("%llu", static_cast<unsigned long long>(f(options))); },
+                               [&](TextField f) { return f(options); }},
+                    spec.field);
+}
+
+// Whether a numeric option lies in its range (NaN never does); texts and seeds always pass.
+bool InRange(const OptionSpec& spec, SynthOptions& options) {
+  const auto check = [&](double value) { return value >= spec.minimum && value <= spec.maximum; };
+  return std::visit(Overloaded{[&](RealField f) { return std::isfinite(f(options)) && check(f(options)); },
+                               [&](IntegerField f) { return check(f(options)); }, [](SeedField) { return true; },
+                               [](TextField) { return true; }},
+                    spec.field);
+}
+
+}  // namespace
+
+std::vector<SynthOptionInfo> ListSynthOptions() {
+  SynthOptions defaults;
+  std::vector<SynthOptionInfo> list;
+  for (const OptionSpec& spec : OptionTable())
+    list.push_back({spec.name, spec.unit, spec.help, ValueText(spec, defaults), RangeText(spec)});
+  return list;
+}
+
+bool SetSynthOption(SynthOptions& options, std::string_view name, std::string_view value, std::string& error) {
+  const OptionSpec* spec = FindOption(name);
+  if (!spec) {
+    error = "Unknown option --" + std::string(name) + " (ruvo-synth --help lists them)";
+    return false;
+  }
+  const bool ok = std::visit(Overloaded{[&](RealField f) { return ParseReal(value, f(options)); },
+                                        [&](IntegerField f) { return ParseInteger(value, f(options)); },
+                                        [&](SeedField f) { return ParseSeed(value, f(options)); },
+                                        [&](TextField f) {
+                                          f(options) = std::string(value);
+                                          return true;
+                                        }},
+                             spec->field);
+  if (!ok) {
+    const char* expected = std::holds_alternative<RealField>(spec->field) ? "a number" : "a whole number";
+    error = "Option --" + std::string(name) + ": \"" + std::string(value) + "\" is not " + expected;
+  }
+  return ok;
+}
+
+std::string ValidateSynthOptions(const SynthOptions& options) {
+  SynthOptions values = options;  // the field accessors need a modifiable record
+  for (const OptionSpec& spec : OptionTable()) {
+    if (InRange(spec, values)) continue;
+    const std::string range = RangeText(spec);
+    return "Option --" + std::string(spec.name) + " must be " + (range.empty() ? "a finite number" : range) +
+           (spec.unit[0] && !range.empty() ? std::string(" ") + spec.unit : std::string()) + ", not " +
+           ValueText(spec, values);
+  }
+  if (options.vehicle.description.size() > kLongestDescription)
+    return FormatText("Option --description may hold at most %d characters", static_cast<int>(kLongestDescription));
+  if (!(options.endRpm > options.startRpm))
+    return FormatText("Option --end-rpm (%g) must be above --start-rpm (%g)", options.endRpm, options.startRpm);
+  if (options.vehicle.frictionLossHp > 0.0 && options.vehicle.frictionLossRpm <= 0)
+    return "Option --friction-loss-rpm must be above 0 when --friction-loss-hp is set";
+  return {};
+}
+
+}  // namespace ruvo

@@ -1,0 +1,201 @@
+#include "synth/ignition_simulation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "support/test_support.h"
+
+namespace ruvo {
+namespace {
+
+using test::IsClose;
+
+// The results' own constants, restated so the tests check the simulation against them.
+constexpr double kPi = 3.14159;
+constexpr double kG = 32.2;
+
+double FeetPerRev(const RunParameters& v) {
+  const double diameter = 0.02 * v.tireAspectRatio * v.tireWidth / 25.4 + v.wheelDiameter;
+  return kPi * diameter / 12.0 / (v.gearRatio * v.axleRatio);
+}
+
+SynthOptions LosslessRun(double torque) {
+  SynthOptions options;
+  options.vehicle.dragCoefficient = 0.0;
+  options.vehicle.rollingCoefficient = 0.0;
+  options.torque = TorqueCurve::Constant(torque);
+  return options;
+}
+
+IgnitionMotion Simulate(const SynthOptions& options) {
+  IgnitionMotion motion;
+  std::string error;
+  EXPECT_TRUE(SimulateIgnition(options, motion, error)) << error;
+  return motion;
+}
+
+// One sample at the highest sample rate, the limit the spark times must beat by far.
+constexpr double kSampleSeconds = 1.0 / 48000.0;
+
+TEST(IgnitionSimulation, ConstantForceGivesConstantAccelerationAndClosedFormSparks) {
+  struct Case {
+    double torque, drivetrainLoss, rolling, revsPerIgnition, tireWidth;
+  };
+  for (const Case c : {Case{130.0, 0.0, 0.0, 2.0, 0.0}, Case{90.0, 15.0, 0.0, 0.5, 0.0},
+                       Case{200.0, 0.0, 0.02, 1.0, 205.0}, Case{60.0, 10.0, 0.015, 3.0, 185.0}}) {
+    SCOPED_TRACE(testing::Message() << "torque " << c.torque << " loss " << c.drivetrainLoss << " rolling "
+                                    << c.rolling << " revs/spark " << c.revsPerIgnition);
+    SynthOptions options = LosslessRun(c.torque);
+    options.vehicle.drivetrainLoss = c.drivetrainLoss;
+    options.vehicle.rollingCoefficient = c.rolling;
+    options.vehicle.revsPerIgnition = c.revsPerIgnition;
+    options.vehicle.tireWidth = c.tireWidth;
+    options.vehicle.tireAspectRatio = 60.0;
+    const RunParameters& v = options.vehicle;
+    const double f = FeetPerRev(v);
+    const double net = 2.0 * kPi * c.torque / f * (1.0 - 0.01 * c.drivetrainLoss) - v.vehicleWeight * c.rolling;
+    const double alpha = net / (v.vehicleWeight / kG) / f;  // rev/s^2
+    const double w0 = options.startRpm / 60.0;
+
+    const IgnitionMotion motion = Simulate(options);
+    for (const MotionStep& step : motion.steps) ASSERT_TRUE(IsClose(step.angularAcceleration, alpha, 1e-12));
+    EXPECT_TRUE(IsClose(motion.runEndSeconds, (options.endRpm / 60.0 - w0) / alpha, 1e-12));
+    ASSERT_GT(motion.sparks.size(), 20u);
+    for (std::size_t k = 0; k < motion.sparks.size(); ++k) {
+      const SparkEvent& spark = motion.sparks[k];
+      const double revs = (static_cast<double>(k) + 0.5) * c.revsPerIgnition;
+      const double t = (-w0 + std::sqrt(w0 * w0 + 2.0 * alpha * revs)) / alpha;
+      ASSERT_EQ(spark.revolutions, revs);
+      ASSERT_NEAR(spark.timeSeconds, t, 1e-6 * kSampleSeconds) << "spark " << k;
+      ASSERT_TRUE(IsClose(spark.rpm, 60.0 * (w0 + alpha * t), 1e-10)) << "spark " << k;
+    }
+    EXPECT_LE(motion.sparks.back().timeSeconds, motion.runEndSeconds);
+    EXPECT_GT(motion.sparks.back().revolutions + c.revsPerIgnition, motion.steps.back().revolutions);
+  }
+}
+
+// dw/dt = a - b w^2 (constant drive less rolling, quadratic drag) has the closed form
+// w(t) = c tanh(sqrt(ab) t + p), c = sqrt(a/b), and revolutions ln(cosh(sqrt(ab) t + p) / cosh p) / b.
+TEST(IgnitionSimulation, QuadraticDragMatchesClosedFormTimesAndRevolutions) {
+  for (const double drag : {0.35, 1.2}) {
+    SCOPED_TRACE(testing::Message() << "drag coefficient " << drag);
+    SynthOptions options = LosslessRun(150.0);
+    options.vehicle.dragCoefficient = drag;
+    options.vehicle.rollingCoefficient = 0.012;
+    options.endRpm = 5500.0;
+    const RunParameters& v = options.vehicle;
+    const double f = FeetPerRev(v);
+    const double mass = v.vehicleWeight / kG;
+    const double a = (2.0 * kPi * 150.0 / f - v.vehicleWeight * 0.012) / mass / f;
+    const double b = 0.5 * drag * v.frontalArea * 0.0735 / kG * f * f / mass / f;
+    const double root = std::sqrt(a * b);
+    const double c = std::sqrt(a / b);
+    const double p = std::atanh(options.startRpm / 60.0 / c);
+
+    const IgnitionMotion motion = Simulate(options);
+    EXPECT_NEAR(motion.runEndSeconds, (std::atanh(options.endRpm / 60.0 / c) - p) / root, 1e-3 * kSampleSeconds);
+    for (const SparkEvent& spark : motion.sparks) {
+      const double phase = root * spark.timeSeconds + p;
+      const double revs = std::log(std::cosh(phase) / std::cosh(p)) / b;
+      const double speed = c * std::tanh(phase);
+      // A revolutions error divided by the speed is the spark's time error.
+      ASSERT_LT(std::fabs(revs - spark.revolutions) / speed, 1e-3 * kSampleSeconds) << "at " << spark.timeSeconds;
+      ASSERT_TRUE(IsClose(spark.rpm, 60.0 * speed, 1e-9)) << "at " << spark.timeSeconds;
+    }
+  }
+}
+
+// Engine power after the drivetrain loss = power against drag, friction and rolling + the rate
+// of change of kinetic energy, with the acceleration taken from the integrated speeds alone.
+TEST(IgnitionSimulation, PowerBalanceHoldsAtEveryStep) {
+  SynthOptions options;
+  options.vehicle.frictionLossHp = 8.0;
+  options.vehicle.frictionLossRpm = 4000;
+  options.vehicle.frictionLossExponent = 1.5;
+  options.vehicle.drivetrainLoss = 12.0;
+  options.vehicle.tireWidth = 195.0;
+  options.vehicle.tireAspectRatio = 65.0;
+  const RunParameters& v = options.vehicle;
+  const double f = FeetPerRev(v);
+  const double kd = 0.5 * v.dragCoefficient * v.frontalArea * 0.0735 / kG;
+  const double vRef = v.frictionLossRpm * f / 60.0;
+  const double kf = 550.0 * v.frictionLossHp / std::pow(vRef, v.frictionLossExponent + 1.0);
+
+  const IgnitionMotion motion = Simulate(options);
+  int checked = 0;
+  for (std::size_t i = 1; i + 1 < motion.steps.size(); ++i) {
+    const MotionStep& before = motion.steps[i - 1];
+    const MotionStep& at = motion.steps[i];
+    const MotionStep& after = motion.steps[i + 1];
+    const double h = at.timeSeconds - before.timeSeconds;
+    if (std::fabs(after.timeSeconds - at.timeSeconds - h) > 1e-9 * h || at.timeSeconds >= motion.runEndSeconds)
+      continue;  // central differences need equal steps inside the full-throttle stretch
+    const double speed = f * at.revsPerSecond;
+    const double dvdt = f * (after.revsPerSecond - before.revsPerSecond) / (2.0 * h);
+    const double torque = options.torque.TorqueAt(60.0 * at.revsPerSecond);
+    const double powerIn = 2.0 * kPi * torque * at.revsPerSecond * (1.0 - 0.01 * v.drivetrainLoss);
+    const double losses = kd * speed * speed + kf * std::pow(speed, v.frictionLossExponent) + v.vehicleWeight * 0.01;
+    const double powerOut = losses * speed + v.vehicleWeight / kG * speed * dvdt;
+    ASSERT_TRUE(IsClose(powerOut, powerIn, 1e-7)) << "at " << at.timeSeconds << " s";
+    ++checked;
+  }
+  EXPECT_GT(checked, 5000);
+}
+
+TEST(IgnitionSimulation, IdleHoldsTheStartSpeedAndLiftOffSlowsTheEngine) {
+  SynthOptions options;
+  options.idleSeconds = 1.5;
+  options.liftOffSeconds = 2.0;
+  options.vehicle.revsPerIgnition = 1.0;
+  const IgnitionMotion motion = Simulate(options);
+  EXPECT_DOUBLE_EQ(motion.runStartSeconds, 1.5);
+  EXPECT_NEAR(motion.endSeconds - motion.runEndSeconds, 2.0, 1e-9);
+
+  const double idleInterval = 60.0 / options.startRpm;  // one revolution per spark
+  int idleSparks = 0, liftOffSparks = 0;
+  double previousRpm = options.endRpm;
+  for (std::size_t k = 0; k < motion.sparks.size(); ++k) {
+    const SparkEvent& spark = motion.sparks[k];
+    if (spark.timeSeconds < motion.runStartSeconds) {
+      ++idleSparks;
+      EXPECT_NEAR(spark.timeSeconds, (static_cast<double>(k) + 0.5) * idleInterval, 1e-9);
+      EXPECT_NEAR(spark.rpm, options.startRpm, 1e-9);
+    } else if (spark.timeSeconds > motion.runEndSeconds) {
+      ++liftOffSparks;
+      EXPECT_LT(spark.rpm, previousRpm);
+      previousRpm = spark.rpm;
+    }
+  }
+  EXPECT_EQ(idleSparks, 25);  // 1.5 s at 1000 rpm, the first after half an interval
+  EXPECT_GT(liftOffSparks, 150);
+}
+
+TEST(IgnitionSimulation, ReportsATorqueThatCannotReachTheEndRpm) {
+  TorqueCurve fading;
+  std::string curveError;
+  ASSERT_TRUE(TorqueCurve::FromPoints({{1000.0, 100.0}, {3000.0, 100.0}, {3500.0, 5.0}}, fading, curveError));
+  struct Case {
+    double weight, rolling, drag;
+    TorqueCurve torque;
+    const char* message;
+  };
+  for (const Case& c :
+       {Case{2400.0, 0.01, 0.5, TorqueCurve::Constant(2.0), "At 1000 rpm the engine's torque of 2.0 ft-lb no longer"},
+        Case{2400.0, 0.01, 0.5, fading, "no longer accelerates the vehicle, short of the end rpm 6000"},
+        Case{50000.0, 0.0, 0.0, TorqueCurve::Constant(10.0), "would take about 1212 s, longer than 120 s"}}) {
+    SynthOptions options;
+    options.vehicle.vehicleWeight = c.weight;
+    options.vehicle.rollingCoefficient = c.rolling;
+    options.vehicle.dragCoefficient = c.drag;
+    options.torque = c.torque;
+    IgnitionMotion motion;
+    std::string error;
+    EXPECT_FALSE(SimulateIgnition(options, motion, error));
+    EXPECT_NE(error.find(c.message), std::string::npos) << error;
+  }
+}
+
+}  // namespace
+}  // namespace ruvo
