@@ -7,48 +7,10 @@
 #include <limits>
 #include <vector>
 
+#include "analysis/pulse_reference.h"
+
 namespace ruvo {
 namespace {
-
-struct Fit {
-  long double c0 = 0;
-  long double sigma = 0;
-};
-
-// Least-squares polynomial of 2 or 3 coefficients through (x, y) by the normal equations solved
-// with Cramer's rule, in long double: an independent check of the window prediction.
-Fit ReferenceFit(const std::vector<long double>& x, const std::vector<long double>& y, int coefficients) {
-  long double s[5] = {};  // sums of x^0 .. x^4
-  long double t[3] = {};  // sums of y x^0 .. y x^2
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    long double power = 1;
-    for (int k = 0; k < 5; ++k) {
-      s[k] += power;
-      if (k < 3) t[k] += y[i] * power;
-      power *= x[i];
-    }
-  }
-  long double c[3] = {};
-  if (coefficients == 2) {
-    const long double det = s[0] * s[2] - s[1] * s[1];
-    c[0] = (t[0] * s[2] - s[1] * t[1]) / det;
-    c[1] = (s[0] * t[1] - t[0] * s[1]) / det;
-  } else {
-    const auto det3 = [](long double a, long double b, long double cc, long double d, long double e, long double f,
-                         long double g, long double h,
-                         long double i) { return a * (e * i - f * h) - b * (d * i - f * g) + cc * (d * h - e * g); };
-    const long double det = det3(s[0], s[1], s[2], s[1], s[2], s[3], s[2], s[3], s[4]);
-    c[0] = det3(t[0], s[1], s[2], t[1], s[2], s[3], t[2], s[3], s[4]) / det;
-    c[1] = det3(s[0], t[0], s[2], s[1], t[1], s[3], s[2], t[2], s[4]) / det;
-    c[2] = det3(s[0], s[1], t[0], s[1], s[2], t[1], s[2], s[3], t[2]) / det;
-  }
-  long double squares = 0;
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    const long double r = y[i] - (c[0] + c[1] * x[i] + c[2] * x[i] * x[i]);
-    squares += r * r;
-  }
-  return {c[0], std::sqrt(squares / static_cast<long double>(static_cast<int>(x.size()) - coefficients))};
-}
 
 // The window bounds must not sit within rounding distance of an integer, or truncation could go
 // either way between two correct computations.
@@ -96,7 +58,7 @@ TEST(PredictWindow, FitsLineThenQuadraticThroughTheLastEightStarts) {
       y.push_back(starts[static_cast<std::size_t>(i)]);
       durationSum += durations[static_cast<std::size_t>(i)];
     }
-    const Fit fit = ReferenceFit(x, y, coefficients);
+    const test::PolynomialFit fit = test::ReferenceFit(x, y, coefficients);
     const long double low = fit.c0 - 3 * fit.sigma;
     const long double high = fit.c0 + 3 * fit.sigma + durationSum / (m - 1);
     ExpectClearOfIntegers(low, n);
