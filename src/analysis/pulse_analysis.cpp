@@ -1,0 +1,115 @@
+#include "analysis/pulse_analysis.h"
+
+#include <utility>
+
+#include "analysis/pulse_scan.h"
+#include "analysis/wave_recording.h"
+#include "core/message.h"
+#include "core/run_parameters.h"
+#include "core/text_format.h"
+
+namespace ruvo {
+namespace {
+
+constexpr double kPercent = 0.01;
+constexpr double kSecondsPerMinute = 60.0;
+constexpr std::uint8_t kQuietestAmplitude = 10;  // recordings this quiet or quieter are not analysed
+
+// Sparks the whole recording would hold at the final RPM, but never more than it has samples.
+std::int32_t PulseCapacity(std::int32_t finalRpm, double durationSeconds, double revsPerSpark, std::int32_t samples) {
+  const double sparks = finalRpm * (durationSeconds / kSecondsPerMinute) / revsPerSpark;
+  return sparks >= samples ? samples : static_cast<std::int32_t>(sparks);
+}
+
+}  // namespace
+
+PulseAnalysis::PulseAnalysis(std::string waveFileName,
+                             std::int32_t initialRpmEstimate,
+                             std::int32_t finalRpmEstimate,
+                             double revolutionsPerSpark,
+                             double pulseDurationPercent,
+                             std::int32_t calculationMode,
+                             const AnalysisConfig& analysisConfig,
+                             CalculationLog& calculationLog)
+    : fileName(std::move(waveFileName)),
+      initialRpm(initialRpmEstimate),
+      finalRpm(finalRpmEstimate),
+      revsPerSpark(revolutionsPerSpark),
+      pulseFraction(pulseDurationPercent * kPercent),
+      mode(calculationMode),
+      config(analysisConfig),
+      log(calculationLog) {}
+
+bool PulseAnalysis::CheckEstimates() const {
+  // Each is a divisor or a scale of the detection's sizes.
+  if (initialRpm <= 0)
+    ShowMessage("Invalid Initial RPM - must be greater than 0");
+  else if (finalRpm <= 0)
+    ShowMessage("Invalid Final RPM - must be greater than 0");
+  else if (!(revsPerSpark > 0.0))
+    ShowMessage("Invalid Rev/Spark - must be greater than 0");
+  else
+    return true;
+  return false;
+}
+
+bool PulseAnalysis::Run() {
+  times.clear();
+  revolutions.clear();
+  range = {};
+  if (!CheckEstimates()) return false;
+
+  WaveRecording recording(fileName);
+  if (!recording.ok()) return false;
+  const std::int32_t sampleCount = recording.sampleCount();
+  const std::int32_t maxPulses = PulseCapacity(finalRpm, recording.duration(), revsPerSpark, sampleCount);
+  std::vector<std::uint8_t> samples(static_cast<std::size_t>(sampleCount));
+  if (!recording.LoadSamples(samples)) return false;
+  const std::uint8_t amplitude = recording.amplitude();
+  const std::uint8_t meanLevel = recording.meanLevel();
+  const std::int32_t sampleRate = recording.sampleRate();
+
+  log.Write("#Ruvo Log file\n");
+  log.Write(FormatText("#Ruvo RPM Calculate: %s\n", fileName.c_str()));
+  log.Write(FormatText("#Initial RPM: %d\n", initialRpm));
+  log.Write(FormatText("#Final RPM  : %d\n", finalRpm));
+  log.Write(FormatText("#Rev/Pulse  : %f\n", revsPerSpark));
+  log.Write(FormatText("#Max Pulse  : %f\n", pulseFraction));
+  log.Write(FormatText("#Wave file  : %i, %i, %i, %i, %i\n", sampleRate, sampleCount, maxPulses, meanLevel, amplitude));
+  if (amplitude <= kQuietestAmplitude) return false;
+
+  const PulseScanSettings settings{sampleRate,    initialRpm,         revsPerSpark,
+                                   pulseFraction, config.noiseFactor, config.peakSpreadFactor};
+  PulseScan scan(samples, meanLevel, amplitude, maxPulses, settings, log);
+  if (!scan.InitialScan() || !scan.FinalScan()) return false;
+
+  // The timeline: one time per pulse and the revolutions counted from the first pulse.
+  const DetectedPulses& pulses = scan.Pulses();
+  const auto count = static_cast<std::size_t>(pulses.pulseCount);
+  times.resize(count);
+  revolutions.resize(count);
+  ComputePulseTimes(pulses.starts, pulses.ends, pulses.peakPositions, sampleRate, config.timeReference, times);
+  for (std::size_t i = 0; i < count; ++i) revolutions[i] = static_cast<double>(i) * revsPerSpark;
+  range = {0, pulses.pulseCount};
+  if (mode != kTachometerMode)
+    range = RunUpRange(SmoothedRpm(times, revolutions, config.trimLevel), initialRpm, finalRpm, config.riseTolerance);
+  return true;
+}
+
+std::vector<double> PulseAnalysis::CopyTimes() const {
+  const auto first = times.begin() + range.firstIndex;
+  return {first, first + range.count};
+}
+
+std::vector<double> PulseAnalysis::CopyRevolutions() const {
+  const auto first = revolutions.begin() + range.firstIndex;
+  return {first, first + range.count};
+}
+
+void PulseAnalysis::WriteFinalDerivatives(std::span<const double> revFit,
+                                          std::span<const double> rpmFit,
+                                          std::span<const double> accelFit) {
+  log.Write(FinalDerivativesText(times, revolutions, range, revFit, rpmFit, accelFit));
+}
+
+}  // namespace ruvo

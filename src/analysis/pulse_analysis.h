@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "analysis/pulse_timeline.h"
+#include "core/analysis_config.h"
+#include "core/calculation_log.h"
+
+namespace ruvo {
+
+// The analysis of one recording: opens the WAV file, finds its ignition pulses in two scans and
+// builds its pulse timeline (times in seconds and cumulative engine revolutions), trimmed to the
+// acceleration run in dynamometer mode. Every step writes its working to the calculation log and
+// shows its own failure messages. The samples and the per-pulse arrays live only during Run; the
+// untrimmed timeline lives as long as the analysis. The log is borrowed and must outlive it.
+// Created for one recording, single-threaded.
+class PulseAnalysis {
+ public:
+  // pulseDurationPercent: pulse length as a percentage of the spark interval. mode: 0 dynamometer,
+  // 1 tachometer. Nothing is read yet.
+  PulseAnalysis(std::string waveFileName,
+                std::int32_t initialRpmEstimate,
+                std::int32_t finalRpmEstimate,
+                double revolutionsPerSpark,
+                double pulseDurationPercent,
+                std::int32_t calculationMode,
+                const AnalysisConfig& analysisConfig,
+                CalculationLog& calculationLog);
+
+  // The whole analysis. True when a timeline is ready; false when the calculation must stop, every
+  // explaining message having been shown (a recording too quiet to analyse fails without one).
+  bool Run();
+
+  // Number of timeline points (0 until Run succeeds).
+  std::int32_t PulseCount() const { return range.count; }
+  // Fresh copies of the timeline's times (s) and cumulative revolutions, PulseCount() values each.
+  // Revolutions count from the first pulse detected, so the first value need not be 0.
+  std::vector<double> CopyTimes() const;
+  std::vector<double> CopyRevolutions() const;
+
+  // Writes the "#Final Derivatives:" section from the fitted revolutions, RPM and angular
+  // acceleration (rev/s^2) at the PulseCount() timeline points.
+  void WriteFinalDerivatives(std::span<const double> revFit,
+                             std::span<const double> rpmFit,
+                             std::span<const double> accelFit);
+
+ private:
+  bool CheckEstimates() const;
+
+  std::string fileName;
+  std::int32_t initialRpm;
+  std::int32_t finalRpm;
+  double revsPerSpark;
+  double pulseFraction;  // pulse length as a fraction of the spark interval
+  std::int32_t mode;
+  AnalysisConfig config;
+  CalculationLog& log;
+  std::vector<double> times;        // untrimmed, seconds
+  std::vector<double> revolutions;  // untrimmed, cumulative engine revolutions
+  TimelineRange range;              // the timeline within times and revolutions
+};
+
+}  // namespace ruvo
