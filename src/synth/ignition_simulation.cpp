@@ -11,8 +11,8 @@ namespace {
 
 constexpr double kStepSeconds = 0.0005;
 constexpr double kLongestRunSeconds = 120.0;
-constexpr double kCheckRpmStep = 1.0;  // speeds at which the run's feasibility is checked
-constexpr double kLiftOffFloor = 0.5;        // lift-off ends at this fraction of the start speed
+constexpr double kCheckRpmStep = 1.0;           // speeds at which the run's feasibility is checked
+constexpr double kLiftOffFloor = 0.5;           // lift-off ends at this fraction of the start speed
 constexpr double kShortestStepSeconds = 1e-12;  // a remainder below this ends a stretch
 constexpr int kSolverIterations = 100;
 
@@ -193,9 +193,10 @@ class Simulation {
       if (i > 0.0) seconds += span / slices / kSecondsPerMinute / rate;
     }
     if (seconds <= kLongestRunSeconds) return true;
-    error = FormatText("The run from %g to %g rpm would take about %.0f s, longer than %g s; lower --end-rpm or "
-                       "raise the torque",
-                       options.startRpm, options.endRpm, seconds, kLongestRunSeconds);
+    error = FormatText(
+        "The run from %g to %g rpm would take about %.0f s, longer than %g s; lower --end-rpm or "
+        "raise the torque",
+        options.startRpm, options.endRpm, seconds, kLongestRunSeconds);
     return false;
   }
 

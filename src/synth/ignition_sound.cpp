@@ -36,11 +36,14 @@ void AddBurst(std::vector<double>& level, double sparkSeconds, double peak, doub
   }
 }
 
-void PutLittleEndian(std::vector<std::uint8_t>& bytes, std::uint32_t value, int byteCount) {
-  for (int k = 0; k < byteCount; ++k) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * k)));
+void PutLittleEndian(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value, int byteCount) {
+  for (int k = 0; k < byteCount; ++k)
+    bytes[at + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(value >> (8 * k));
 }
 
-void PutTag(std::vector<std::uint8_t>& bytes, const char* tag) { bytes.insert(bytes.end(), tag, tag + 4); }
+void PutTag(std::vector<std::uint8_t>& bytes, std::size_t at, const char (&tag)[5]) {
+  for (std::size_t k = 0; k < 4; ++k) bytes[at + k] = static_cast<std::uint8_t>(tag[k]);
+}
 
 }  // namespace
 
@@ -74,23 +77,21 @@ std::vector<std::uint8_t> EncodeWave(const std::vector<std::uint8_t>& samples, s
   const auto dataBytes = static_cast<std::uint32_t>(samples.size());
   const std::uint32_t pad = dataBytes % 2;
   const auto rate = static_cast<std::uint32_t>(sampleRate);
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(kWaveHeaderBytes + dataBytes + pad);
-  PutTag(bytes, "RIFF");
-  PutLittleEndian(bytes, kWaveHeaderBytes - 8 + dataBytes + pad, 4);
-  PutTag(bytes, "WAVE");
-  PutTag(bytes, "fmt ");
-  PutLittleEndian(bytes, 16, 4);    // format chunk size
-  PutLittleEndian(bytes, 1, 2);     // PCM
-  PutLittleEndian(bytes, 1, 2);     // mono
-  PutLittleEndian(bytes, rate, 4);  // samples per second
-  PutLittleEndian(bytes, rate, 4);  // bytes per second: one byte per sample
-  PutLittleEndian(bytes, 1, 2);     // block alignment
-  PutLittleEndian(bytes, 8, 2);     // bits per sample
-  PutTag(bytes, "data");
-  PutLittleEndian(bytes, dataBytes, 4);
-  bytes.insert(bytes.end(), samples.begin(), samples.end());
-  if (pad) bytes.push_back(0);
+  std::vector<std::uint8_t> bytes(kWaveHeaderBytes + dataBytes + pad, 0);
+  PutTag(bytes, 0, "RIFF");
+  PutLittleEndian(bytes, 4, kWaveHeaderBytes - 8 + dataBytes + pad, 4);
+  PutTag(bytes, 8, "WAVE");
+  PutTag(bytes, 12, "fmt ");
+  PutLittleEndian(bytes, 16, 16, 4);    // format chunk size
+  PutLittleEndian(bytes, 20, 1, 2);     // PCM
+  PutLittleEndian(bytes, 22, 1, 2);     // mono
+  PutLittleEndian(bytes, 24, rate, 4);  // samples per second
+  PutLittleEndian(bytes, 28, rate, 4);  // bytes per second: one byte per sample
+  PutLittleEndian(bytes, 32, 1, 2);     // block alignment
+  PutLittleEndian(bytes, 34, 8, 2);     // bits per sample
+  PutTag(bytes, 36, "data");
+  PutLittleEndian(bytes, 40, dataBytes, 4);
+  std::copy(samples.begin(), samples.end(), bytes.begin() + kWaveHeaderBytes);
   return bytes;
 }
 

@@ -17,11 +17,11 @@ inline constexpr double kSparkBurstSeconds = 0.00075;
 // options.noise, plus the bursts of the sparks that have begun: a decaying oscillation
 //   peak exp(-d / 0.15 ms) cos(2 pi f d),   d = sample time - spark time, 0 <= d < 0.75 ms,
 // with f = min(5 kHz, sample rate / 6), so the first sample at or after a spark carries at
-// least a fifth of the peak, with the peak's sign. A spark's peak is options.sparkPeak times (1 - peakVariation x u), or 0
-// for a missing spark, or that times weakLevel for a weak one, chosen at random; the chosen
-// peak is written to each spark. The sum is clipped to silence +- clipLevel when clipLevel is
-// not 0, rounded to the nearest integer and limited to 0..255. The noise and the spark choices
-// come from separate streams of options.seed, so one does not shift the other.
+// least a fifth of the peak, with the peak's sign. A spark's peak is options.sparkPeak times (1 - peakVariation x u),
+// or 0 for a missing spark, or that times weakLevel for a weak one, chosen at random; the chosen peak is written to
+// each spark. The sum is clipped to silence +- clipLevel when clipLevel is not 0, rounded to the nearest integer and
+// limited to 0..255. The noise and the spark choices come from separate streams of options.seed, so one does not shift
+// the other.
 std::vector<std::uint8_t> RenderIgnitionSound(const SynthOptions& options,
                                               std::vector<SparkEvent>& sparks,
                                               std::int32_t sampleCount);

@@ -40,8 +40,12 @@ bool ParseReal(std::string_view text, double& target) {
   return true;
 }
 
-bool ParseInteger(std::string_view text, std::int32_t& target) { return ParseWhole(text, target); }
+bool ParseInteger(std::string_view text, std::int32_t& target) {
+  return ParseWhole(text, target);
+}
 
-bool ParseSeed(std::string_view text, std::uint64_t& target) { return ParseWhole(text, target); }
+bool ParseSeed(std::string_view text, std::uint64_t& target) {
+  return ParseWhole(text, target);
+}
 
 }  // namespace ruvo

@@ -131,11 +131,12 @@ std::string RangeText(const OptionSpec& spec) {
 }
 
 std::string ValueText(const OptionSpec& spec, SynthOptions& options) {
-  return std::visit(Overloaded{[&](RealField f) { return FormatText("%g", f(options)); },
-                               [&](IntegerField f) { return FormatText("%d", f(options)); },
-                               [&](SeedField f) { return FormatText("%llu", static_cast<unsigned long long>(f(options))); },
-                               [&](TextField f) { return f(options); }},
-                    spec.field);
+  return std::visit(
+      Overloaded{[&](RealField f) { return FormatText("%g", f(options)); },
+                 [&](IntegerField f) { return FormatText("%d", f(options)); },
+                 [&](SeedField f) { return FormatText("%llu", static_cast<unsigned long long>(f(options))); },
+                 [&](TextField f) { return f(options); }},
+      spec.field);
 }
 
 // Whether a numeric option lies in its range (NaN never does); texts and seeds always pass.

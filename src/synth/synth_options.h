@@ -21,8 +21,8 @@ struct SynthOptions {
   RunParameters vehicle;
   TorqueCurve torque;  // engine torque against rpm, full throttle
 
-  double startRpm = 1000.0;  // --start-rpm: engine speed where full throttle begins
-  double endRpm = 6000.0;    // --end-rpm: engine speed where the run ends
+  double startRpm = 1000.0;         // --start-rpm: engine speed where full throttle begins
+  double endRpm = 6000.0;           // --end-rpm: engine speed where the run ends
   std::int32_t sampleRate = 44100;  // --sample-rate, samples per second (8000 to 48000)
   std::uint64_t seed = 1;           // --seed: fixes every random choice
 

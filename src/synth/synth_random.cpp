@@ -9,7 +9,9 @@ namespace {
 constexpr std::uint64_t kStreamMix = 0xD1B54A32D192ED03ULL;  // odd constant spreading stream numbers
 constexpr double kTwoToMinus53 = 1.0 / 9007199254740992.0;
 
-constexpr std::uint64_t RotateLeft(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+constexpr std::uint64_t RotateLeft(std::uint64_t x, int k) {
+  return (x << k) | (x >> (64 - k));
+}
 
 }  // namespace
 
@@ -38,7 +40,9 @@ std::uint64_t SynthRandom::Next() {
   return result;
 }
 
-double SynthRandom::Uniform() { return static_cast<double>(Next() >> 11) * kTwoToMinus53; }
+double SynthRandom::Uniform() {
+  return static_cast<double>(Next() >> 11) * kTwoToMinus53;
+}
 
 double SynthRandom::Normal() {
   if (hasSpare) {

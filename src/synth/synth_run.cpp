@@ -42,7 +42,8 @@ RunParameters DocumentParameters(const SynthOptions& options) {
   document.waveFiles.clear();
   if (document.description.empty())
     document.description = FormatText("Synthetic run, seed %llu", static_cast<unsigned long long>(options.seed));
-  document.initialRpm = options.initialRpm != 0 ? options.initialRpm : static_cast<std::int32_t>(std::lround(options.startRpm));
+  document.initialRpm =
+      options.initialRpm != 0 ? options.initialRpm : static_cast<std::int32_t>(std::lround(options.startRpm));
   document.finalRpm = options.finalRpm != 0 ? options.finalRpm : static_cast<std::int32_t>(std::lround(options.endRpm));
   document.maxPulseLength = options.maxPulseLength != 0.0 ? options.maxPulseLength : PulseLengthEstimate(options);
   return document;
@@ -59,9 +60,10 @@ SynthResult SynthesizeRun(const SynthOptions& options) {
   if (!SimulateIgnition(options, motion, result.error)) return result;
   const double samples = std::ceil((motion.endSeconds + kSparkBurstSeconds + kTailSeconds) * options.sampleRate);
   if (samples > kLongestRecordingSamples) {
-    result.error = FormatText("The recording would last %.1f s, more than a wave file of %d samples per second can hold; "
-                              "shorten the run or lower --sample-rate",
-                              samples / options.sampleRate, options.sampleRate);
+    result.error = FormatText(
+        "The recording would last %.1f s, more than a wave file of %d samples per second can hold; "
+        "shorten the run or lower --sample-rate",
+        samples / options.sampleRate, options.sampleRate);
     return result;
   }
 

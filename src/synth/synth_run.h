@@ -20,14 +20,14 @@ struct TruthRow {
 // A synthetic recording and everything known about it.
 struct SynthResult {
   bool ok = false;
-  std::string error;                 // why not, when ok is false
-  std::vector<std::uint8_t> wave;    // the complete WAV file
-  std::int32_t sampleCount = 0;      // samples in it
-  std::vector<SparkEvent> sparks;    // every spark, heard or missed, in time order
-  std::vector<TruthRow> truth;       // the multiples of 50 rpm from the start to the end rpm
-  std::vector<MotionStep> motion;    // the integrated states
-  double runStartSeconds = 0.0;      // full throttle begins, seconds from the first sample
-  double runEndSeconds = 0.0;        // the end rpm is reached
+  std::string error;               // why not, when ok is false
+  std::vector<std::uint8_t> wave;  // the complete WAV file
+  std::int32_t sampleCount = 0;    // samples in it
+  std::vector<SparkEvent> sparks;  // every spark, heard or missed, in time order
+  std::vector<TruthRow> truth;     // the multiples of 50 rpm from the start to the end rpm
+  std::vector<MotionStep> motion;  // the integrated states
+  double runStartSeconds = 0.0;    // full throttle begins, seconds from the first sample
+  double runEndSeconds = 0.0;      // the end rpm is reached
   // options.vehicle with the pulse-detection estimates (initial and final rpm, pulse duration)
   // filled in, ready for a calculation once waveFiles names the recording; waveFiles is empty.
   RunParameters document;

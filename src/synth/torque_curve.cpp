@@ -14,10 +14,10 @@ namespace ruvo {
 namespace {
 
 const std::vector<TorquePoint>& DefaultPoints() {
-  static const std::vector<TorquePoint> kPoints = {
-      {500.0, 70.0},   {1000.0, 88.0},  {1500.0, 100.0}, {2000.0, 110.0}, {2500.0, 118.0}, {3000.0, 124.0},
-      {3500.0, 128.0}, {4000.0, 130.0}, {4500.0, 129.0}, {5000.0, 125.0}, {5500.0, 118.0}, {6000.0, 108.0},
-      {6500.0, 96.0},  {7000.0, 82.0},  {7500.0, 66.0},  {8000.0, 50.0}};
+  static const std::vector<TorquePoint> kPoints = {{500.0, 70.0},   {1000.0, 88.0},  {1500.0, 100.0}, {2000.0, 110.0},
+                                                   {2500.0, 118.0}, {3000.0, 124.0}, {3500.0, 128.0}, {4000.0, 130.0},
+                                                   {4500.0, 129.0}, {5000.0, 125.0}, {5500.0, 118.0}, {6000.0, 108.0},
+                                                   {6500.0, 96.0},  {7000.0, 82.0},  {7500.0, 66.0},  {8000.0, 50.0}};
   return kPoints;
 }
 
@@ -61,7 +61,9 @@ bool ParsePointLine(std::string_view line, TorquePoint& point) {
   return ParseReal(line.substr(0, comma), point.rpm) && ParseReal(line.substr(comma + 1), point.torqueFtLb);
 }
 
-bool IsBlank(std::string_view line) { return line.find_first_not_of(" \t\r") == std::string_view::npos; }
+bool IsBlank(std::string_view line) {
+  return line.find_first_not_of(" \t\r") == std::string_view::npos;
+}
 
 }  // namespace
 
@@ -70,7 +72,9 @@ TorqueCurve::TorqueCurve() : TorqueCurve(DefaultPoints()) {}
 TorqueCurve::TorqueCurve(std::vector<TorquePoint> curvePoints)
     : points(std::move(curvePoints)), slopes(MonotoneSlopes(points)) {}
 
-TorqueCurve TorqueCurve::Constant(double torqueFtLb) { return TorqueCurve({{0.0, torqueFtLb}, {1.0, torqueFtLb}}); }
+TorqueCurve TorqueCurve::Constant(double torqueFtLb) {
+  return TorqueCurve({{0.0, torqueFtLb}, {1.0, torqueFtLb}});
+}
 
 bool TorqueCurve::FromPoints(std::vector<TorquePoint> newPoints, TorqueCurve& curve, std::string& error) {
   error = CheckPoints(newPoints);

@@ -15,7 +15,9 @@ VehicleMotion::VehicleMotion(const RunParameters& vehicle)
       lossFraction(kPercent * vehicle.drivetrainLoss),
       rollingForce(vehicle.vehicleWeight * vehicle.rollingCoefficient) {}
 
-double VehicleMotion::WheelForce(double torqueFtLb) const { return 2.0 * kPi * torqueFtLb / feetPerRevolution; }
+double VehicleMotion::WheelForce(double torqueFtLb) const {
+  return 2.0 * kPi * torqueFtLb / feetPerRevolution;
+}
 
 double VehicleMotion::ResistingForce(double speedFeetPerSecond) const {
   const double drag = dragFactor * speedFeetPerSecond * speedFeetPerSecond;

@@ -40,7 +40,7 @@ class VehicleMotion {
   double frictionFactor;  // pounds per (ft/s)^exponent
   double frictionExponent;
   double lossFraction;
-  double rollingForce;    // pounds
+  double rollingForce;  // pounds
 };
 
 }  // namespace ruvo

@@ -45,8 +45,8 @@ TEST(IgnitionSimulation, ConstantForceGivesConstantAccelerationAndClosedFormSpar
   };
   for (const Case c : {Case{130.0, 0.0, 0.0, 2.0, 0.0}, Case{90.0, 15.0, 0.0, 0.5, 0.0},
                        Case{200.0, 0.0, 0.02, 1.0, 205.0}, Case{60.0, 10.0, 0.015, 3.0, 185.0}}) {
-    SCOPED_TRACE(testing::Message() << "torque " << c.torque << " loss " << c.drivetrainLoss << " rolling "
-                                    << c.rolling << " revs/spark " << c.revsPerIgnition);
+    SCOPED_TRACE(testing::Message() << "torque " << c.torque << " loss " << c.drivetrainLoss << " rolling " << c.rolling
+                                    << " revs/spark " << c.revsPerIgnition);
     SynthOptions options = LosslessRun(c.torque);
     options.vehicle.drivetrainLoss = c.drivetrainLoss;
     options.vehicle.rollingCoefficient = c.rolling;

@@ -1,0 +1,226 @@
+#include "synth/synth_command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/run_document.h"
+#include "support/test_support.h"
+
+namespace ruvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> FilesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator(folder, ignored)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(SynthCommandLine, ParsesEveryFormOfOption) {
+  SynthCommand command;
+  std::string error;
+  ASSERT_TRUE(ParseSynthCommandLine({"--out",
+                                     "runs",
+                                     "--name=car",
+                                     "--vehicle-weight",
+                                     "3100.5",
+                                     "--gear-ratio=1.8",
+                                     "--revs-per-ignition",
+                                     " 0.5 ",
+                                     "--friction-loss-rpm",
+                                     "+4500",
+                                     "--seed",
+                                     "18446744073709551615",
+                                     "--lift-off-torque",
+                                     "-22",
+                                     "--description",
+                                     "Test car, 3rd gear",
+                                     "--torque-csv",
+                                     "t.csv",
+                                     "--sample-rate=8000",
+                                     "--end-rpm",
+                                     "6.5e3"},
+                                    command, error))
+      << error;
+  EXPECT_EQ(command.outFolder, "runs");
+  EXPECT_EQ(command.name, "car");
+  EXPECT_EQ(command.torqueCsv, "t.csv");
+  EXPECT_FALSE(command.help);
+  const SynthOptions& o = command.options;
+  EXPECT_EQ(o.vehicle.vehicleWeight, 3100.5);
+  EXPECT_EQ(o.vehicle.gearRatio, 1.8);
+  EXPECT_EQ(o.vehicle.revsPerIgnition, 0.5);
+  EXPECT_EQ(o.vehicle.frictionLossRpm, 4500);
+  EXPECT_EQ(o.seed, 18446744073709551615ULL);
+  EXPECT_EQ(o.liftOffTorque, -22.0);
+  EXPECT_EQ(o.vehicle.description, "Test car, 3rd gear");
+  EXPECT_EQ(o.sampleRate, 8000);
+  EXPECT_EQ(o.endRpm, 6500.0);
+  EXPECT_EQ(o.vehicle.axleRatio, 4.0);  // untouched options keep their defaults
+
+  SynthCommand help;
+  EXPECT_TRUE(ParseSynthCommandLine({"--help"}, help, error));  // no --out needed
+  EXPECT_TRUE(help.help);
+}
+
+TEST(SynthCommandLine, RejectsMalformedCommandsWithAClearMessage) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {{"--out", "d", "--wheel-size", "29"}, "Unknown option --wheel-size (ruvo-synth --help lists them)"},
+      {{"--out", "d", "--vehicle-weight"}, "Option --vehicle-weight needs a value"},
+      {{"--out", "d", "--vehicle-weight", "12x"}, "Option --vehicle-weight: \"12x\" is not a number"},
+      {{"--out", "d", "--vehicle-weight=nan"}, "Option --vehicle-weight: \"nan\" is not a number"},
+      {{"--out", "d", "--sample-rate", "44100.5"}, "Option --sample-rate: \"44100.5\" is not a whole number"},
+      {{"--out", "d", "--initial-rpm", "0x10"}, "Option --initial-rpm: \"0x10\" is not a whole number"},
+      {{"--out", "d", "--seed", "-1"}, "Option --seed: \"-1\" is not a whole number"},
+      {{"--out", "d", "--seed", "18446744073709551616"}, "Option --seed: \"18446744073709551616\" is not a whole"},
+      {{"--out", "d", "--smoothing-level", ""}, "Option --smoothing-level: \"\" is not a whole number"},
+      {{"--name", "car"}, "Option --out is required"},
+      {{"--out="}, "Option --out needs a folder"},
+      {{"--out", "d", "--name", "sub/car"}, "Option --name must be a plain file name"},
+      {{"--out", "d", "--name", ".."}, "Option --name must be a plain file name"},
+      {{"--out", "d", "--name", std::string(102, 'n')}, "of 1 to 101 characters"},
+      {{"--out", "d", "stray"}, "Unexpected argument \"stray\""},
+      {{"--out", "d", "--"}, "Unexpected argument \"--\""},
+  };
+  for (const Case& c : cases) {
+    SynthCommand command;
+    std::string error;
+    EXPECT_FALSE(ParseSynthCommandLine(c.args, command, error));
+    EXPECT_NE(error.find(c.message), std::string::npos) << error;
+  }
+}
+
+TEST(SynthCommandLine, WritesTheFourFilesThatDescribeOneRun) {
+  test::TempFolder folder;
+  const std::string out = folder.File("runs");  // created by the tool
+  std::ostringstream printed;
+  test::MessageCapture messages;
+  ASSERT_EQ(RunSynthTool({"--out", out, "--name", "car", "--end-rpm", "5000", "--gear-ratio", "1.9", "--sample-rate",
+                          "22050", "--initial-rpm", "1100"},
+                         printed),
+            0);
+  EXPECT_TRUE(messages.Texts().empty());
+  EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"car.dat", "car.sparks.csv", "car.truth.csv", "car.wav"}));
+  EXPECT_EQ(printed.str().rfind("Wrote " + out + "/car.wav", 0), 0u) << printed.str();
+
+  std::istringstream document(test::ReadFileBytes(out + "/car.dat"));
+  RunParameters read;
+  ASSERT_EQ(ReadRunDocument(document, read), 1);
+  EXPECT_EQ(read.waveFiles, std::vector<std::string>{"car.wav"});
+  EXPECT_EQ(read.gearRatio, 1.9);
+  EXPECT_EQ(read.initialRpm, 1100);
+  EXPECT_EQ(read.finalRpm, 5000);
+
+  const std::string truth = test::ReadFileBytes(out + "/car.truth.csv");
+  EXPECT_EQ(truth.rfind("rpm,torque_ftlb,hp\n1000,88.000000,16.755147\n1050,", 0), 0u) << truth.substr(0, 80);
+  EXPECT_EQ(std::count(truth.begin(), truth.end(), '\n'), 1 + 81);  // 1000 to 5000 rpm every 50
+
+  std::istringstream sparks(test::ReadFileBytes(out + "/car.sparks.csv"));
+  std::string line;
+  std::getline(sparks, line);
+  EXPECT_EQ(line, "index,time_s,revolutions,rpm");
+  int rows = 0;
+  double previousTime = -1.0;
+  while (std::getline(sparks, line)) {
+    int index = -1;
+    double time = 0.0, revolutions = 0.0, rpm = 0.0;
+    ASSERT_EQ(std::sscanf(line.c_str(), "%d,%lf,%lf,%lf", &index, &time, &revolutions, &rpm), 4) << line;
+    EXPECT_EQ(index, rows);
+    EXPECT_EQ(revolutions, 1.0 + 2.0 * rows);  // the first after half of two revolutions
+    EXPECT_GT(time, previousTime);
+    EXPECT_GE(rpm, 1000.0);
+    EXPECT_LE(rpm, 5000.0);
+    previousTime = time;
+    ++rows;
+  }
+  EXPECT_GT(rows, 100);
+}
+
+TEST(SynthCommandLine, TheSameCommandWritesTheSameBytes) {
+  test::TempFolder folder;
+  std::ostringstream printed;
+  const std::vector<std::string> args = {"--noise", "5", "--missing-sparks", "0.05", "--seed", "99", "--name", "r"};
+  auto withOut = [&](const std::string& out) {
+    std::vector<std::string> all = args;
+    all.insert(all.end(), {"--out", out});
+    return all;
+  };
+  ASSERT_EQ(RunSynthTool(withOut(folder.File("a")), printed), 0);
+  ASSERT_EQ(RunSynthTool(withOut(folder.File("b")), printed), 0);
+  for (const char* file : {"r.wav", "r.dat", "r.truth.csv", "r.sparks.csv"})
+    EXPECT_EQ(test::ReadFileBytes(folder.File("a") + "/" + file), test::ReadFileBytes(folder.File("b") + "/" + file))
+        << file;
+}
+
+TEST(SynthCommandLine, FailuresExplainThemselvesAndWriteNothing) {
+  test::TempFolder folder;
+  test::WriteFileBytes(folder.File("torque.csv"), "rpm,torque\n1000,90\n");
+  test::WriteFileBytes(folder.File("plain-file"), "not a folder");
+  const std::string out = folder.File("runs");
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {{"--out", out, "--bogus", "1"}, 2, "Unknown option --bogus"},
+      {{"--out", out, "--vehicle-weight", "50"}, 2, "Option --vehicle-weight must be 100 to 50000 lb, not 50"},
+      {{"--out", out, "--end-rpm", "800"}, 2, "Option --end-rpm (800) must be above --start-rpm (1000)"},
+      {{"--out", out, "--torque-csv", folder.File("torque.csv")}, 2, "at least two points"},
+      {{"--out", out, "--torque-csv", folder.File("none.csv")}, 2, "Could not open torque file - "},
+      {{"--out", out, "--vehicle-weight", "50000"}, 1, "would take about 247 s, longer than 120 s"},
+      {{"--out", folder.File("plain-file")}, 1, "Could not create folder - "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    test::MessageCapture messages;
+    std::ostringstream printed;
+    EXPECT_EQ(RunSynthTool(c.args, printed), c.status);
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_NE(messages.Texts()[0].find(c.message), std::string::npos) << messages.Texts()[0];
+    EXPECT_TRUE(printed.str().empty());
+    EXPECT_FALSE(fs::exists(out));
+  }
+
+  // A file that cannot be replaced (a folder in its place) fails the whole set: no file of it remains.
+  fs::create_directories(out + "/car.truth.csv");
+  test::MessageCapture messages;
+  std::ostringstream printed;
+  EXPECT_EQ(RunSynthTool({"--out", out, "--name", "car"}, printed), 1);
+  ASSERT_EQ(messages.Texts().size(), 1u);
+  EXPECT_EQ(messages.Texts()[0], "Could not write - " + out + "/car.truth.csv");
+  EXPECT_EQ(FilesIn(out), std::vector<std::string>{"car.truth.csv"});
+}
+
+TEST(SynthCommandLine, HelpDocumentsEveryOptionWithItsDefault) {
+  test::TempFolder folder;
+  std::ostringstream printed;
+  EXPECT_EQ(RunSynthTool({"--out", folder.File("x"), "--help"}, printed), 0);
+  EXPECT_FALSE(fs::exists(folder.File("x")));
+  const std::string help = printed.str();
+  EXPECT_EQ(help.rfind("Usage: ruvo-synth --out DIR [--name NAME] [options]\n", 0), 0u);
+  for (const char* line :
+       {"  --vehicle-weight            test weight of the vehicle, lb (default 2400; 100 to 50000)\n",
+        "  --sample-rate               samples per second of the recording, Hz (default 44100; 8000 "
+        "to 48000)\n",
+        "  --description               title of the run in the run document (at most 105 "
+        "characters) (default empty)\n",
+        "  --torque-csv FILE", "  --out DIR", "  --name NAME"})
+    EXPECT_NE(help.find(line), std::string::npos) << line;
+  for (const SynthOptionInfo& option : ListSynthOptions())
+    EXPECT_NE(help.find("  --" + option.name + " "), std::string::npos) << option.name;
+}
+
+}  // namespace
+}  // namespace ruvo
