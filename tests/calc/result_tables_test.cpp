@@ -47,9 +47,13 @@ TEST(WritePowerTable, EightyRowsAndQuotesInTheDescription) {
   int count = 0;
   while (std::getline(lines, line)) {
     ++count;
-    if (count == 1) EXPECT_EQ(line, "Title=\"The 'fast' one\"");
-    if (count == 4) EXPECT_EQ(line, "Zone T=\"The 'fast' one\"");
-    if (count > 4) EXPECT_EQ(line.substr(64, 9), "    24.00") << count;
+    if (count == 1) {
+      EXPECT_EQ(line, "Title=\"The 'fast' one\"");
+    } else if (count == 4) {
+      EXPECT_EQ(line, "Zone T=\"The 'fast' one\"");
+    } else if (count > 4) {
+      EXPECT_EQ(line.substr(69, 9), "    24.00") << count;  // ninth column: 6 + 7 * 9 characters in
+    }
   }
   EXPECT_EQ(count, 84);
 }
