@@ -47,8 +47,8 @@ struct IgnitionMotion {
 // J. C. Butcher, Numerical Methods for Ordinary Differential Equations, 3rd ed., 2016, 3.2.
 //
 // Preconditions: ValidateSynthOptions(options) is empty. Returns false with a message in error
-// when the torque cannot carry the vehicle to the end rpm within two minutes; motion is then
-// unspecified.
+// when the torque cannot carry the vehicle to the end rpm within two minutes; motion then
+// holds what was simulated before the failure.
 bool SimulateIgnition(const SynthOptions& options, IgnitionMotion& motion, std::string& error);
 
 }  // namespace ruvo

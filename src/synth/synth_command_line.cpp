@@ -96,9 +96,9 @@ std::string SynthHelpText() {
       "                              about 130 ft-lb at 4000 rpm)\n"
       "  --help                      this text\n";
   for (const SynthOptionInfo& option : ListSynthOptions()) {
-    std::string details = option.help;
-    if (!option.unit.empty()) details += ", " + option.unit;
-    details += " (default " + (option.defaultValue.empty() ? std::string("empty") : option.defaultValue);
+    std::string details = option.help + " (";
+    if (!option.unit.empty()) details += option.unit + "; ";
+    details += "default " + (option.defaultValue.empty() ? std::string("empty") : option.defaultValue);
     if (!option.range.empty()) details += "; " + option.range;
     details += ")";
     text += FormatText("  --%-25s %s\n", option.name.c_str(), details.c_str());

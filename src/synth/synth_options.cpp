@@ -19,7 +19,7 @@ using Field = std::variant<RealField, IntegerField, SeedField, TextField>;
 constexpr double kAny = std::numeric_limits<double>::infinity();
 constexpr std::size_t kLongestDescription = 105;  // what one run-document line leaves for it
 
-struct OptionSpec {
+struct OptionEntry {
   const char* name;
   const char* unit;
   const char* help;
@@ -34,8 +34,8 @@ struct Overloaded : Ts... {
 };
 
 // clang-format off
-const std::vector<OptionSpec>& OptionTable() {
-  static const std::vector<OptionSpec> kTable = {
+const std::vector<OptionEntry>& OptionTable() {
+  static const std::vector<OptionEntry> kTable = {
       {"description", "", "title of the run in the run document (at most 105 characters)",
        TextField([](SynthOptions& o) -> std::string& { return o.vehicle.description; })},
       {"vehicle-weight", "lb", "test weight of the vehicle",
@@ -117,35 +117,35 @@ const std::vector<OptionSpec>& OptionTable() {
 }
 // clang-format on
 
-const OptionSpec* FindOption(std::string_view name) {
-  for (const OptionSpec& spec : OptionTable())
-    if (name == spec.name) return &spec;
+const OptionEntry* FindOption(std::string_view name) {
+  for (const OptionEntry& entry : OptionTable())
+    if (name == entry.name) return &entry;
   return nullptr;
 }
 
-std::string RangeText(const OptionSpec& spec) {
-  if (!std::isfinite(spec.minimum) || !std::isfinite(spec.maximum)) return {};
-  if (std::holds_alternative<IntegerField>(spec.field))
-    return FormatText("%d to %d", static_cast<int>(spec.minimum), static_cast<int>(spec.maximum));
-  return FormatText("%g to %g", spec.minimum, spec.maximum);
+std::string RangeText(const OptionEntry& entry) {
+  if (!std::isfinite(entry.minimum) || !std::isfinite(entry.maximum)) return {};
+  if (std::holds_alternative<IntegerField>(entry.field))
+    return FormatText("%d to %d", static_cast<int>(entry.minimum), static_cast<int>(entry.maximum));
+  return FormatText("%g to %g", entry.minimum, entry.maximum);
 }
 
-std::string ValueText(const OptionSpec& spec, SynthOptions& options) {
+std::string ValueText(const OptionEntry& entry, SynthOptions& options) {
   return std::visit(
       Overloaded{[&](RealField f) { return FormatText("%g", f(options)); },
                  [&](IntegerField f) { return FormatText("%d", f(options)); },
                  [&](SeedField f) { return FormatText("%llu", static_cast<unsigned long long>(f(options))); },
                  [&](TextField f) { return f(options); }},
-      spec.field);
+      entry.field);
 }
 
 // Whether a numeric option lies in its range (NaN never does); texts and seeds always pass.
-bool InRange(const OptionSpec& spec, SynthOptions& options) {
-  const auto check = [&](double value) { return value >= spec.minimum && value <= spec.maximum; };
+bool InRange(const OptionEntry& entry, SynthOptions& options) {
+  const auto check = [&](double value) { return value >= entry.minimum && value <= entry.maximum; };
   return std::visit(Overloaded{[&](RealField f) { return std::isfinite(f(options)) && check(f(options)); },
                                [&](IntegerField f) { return check(f(options)); }, [](SeedField) { return true; },
                                [](TextField) { return true; }},
-                    spec.field);
+                    entry.field);
 }
 
 }  // namespace
@@ -153,14 +153,14 @@ bool InRange(const OptionSpec& spec, SynthOptions& options) {
 std::vector<SynthOptionInfo> ListSynthOptions() {
   SynthOptions defaults;
   std::vector<SynthOptionInfo> list;
-  for (const OptionSpec& spec : OptionTable())
-    list.push_back({spec.name, spec.unit, spec.help, ValueText(spec, defaults), RangeText(spec)});
+  for (const OptionEntry& entry : OptionTable())
+    list.push_back({entry.name, entry.unit, entry.help, ValueText(entry, defaults), RangeText(entry)});
   return list;
 }
 
 bool SetSynthOption(SynthOptions& options, std::string_view name, std::string_view value, std::string& error) {
-  const OptionSpec* spec = FindOption(name);
-  if (!spec) {
+  const OptionEntry* entry = FindOption(name);
+  if (!entry) {
     error = "Unknown option --" + std::string(name) + " (ruvo-synth --help lists them)";
     return false;
   }
@@ -171,9 +171,9 @@ bool SetSynthOption(SynthOptions& options, std::string_view name, std::string_vi
                                           f(options) = std::string(value);
                                           return true;
                                         }},
-                             spec->field);
+                             entry->field);
   if (!ok) {
-    const char* expected = std::holds_alternative<RealField>(spec->field) ? "a number" : "a whole number";
+    const char* expected = std::holds_alternative<RealField>(entry->field) ? "a number" : "a whole number";
     error = "Option --" + std::string(name) + ": \"" + std::string(value) + "\" is not " + expected;
   }
   return ok;
@@ -181,12 +181,12 @@ bool SetSynthOption(SynthOptions& options, std::string_view name, std::string_vi
 
 std::string ValidateSynthOptions(const SynthOptions& options) {
   SynthOptions values = options;  // the field accessors need a modifiable record
-  for (const OptionSpec& spec : OptionTable()) {
-    if (InRange(spec, values)) continue;
-    const std::string range = RangeText(spec);
-    return "Option --" + std::string(spec.name) + " must be " + (range.empty() ? "a finite number" : range) +
-           (spec.unit[0] && !range.empty() ? std::string(" ") + spec.unit : std::string()) + ", not " +
-           ValueText(spec, values);
+  for (const OptionEntry& entry : OptionTable()) {
+    if (InRange(entry, values)) continue;
+    const std::string range = RangeText(entry);
+    return "Option --" + std::string(entry.name) + " must be " + (range.empty() ? "a finite number" : range) +
+           (entry.unit[0] && !range.empty() ? std::string(" ") + entry.unit : std::string()) + ", not " +
+           ValueText(entry, values);
   }
   if (options.vehicle.description.size() > kLongestDescription)
     return FormatText("Option --description may hold at most %d characters", static_cast<int>(kLongestDescription));

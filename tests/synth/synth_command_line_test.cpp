@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -203,7 +205,7 @@ TEST(SynthCommandLine, FailuresExplainThemselvesAndWriteNothing) {
   EXPECT_EQ(FilesIn(out), std::vector<std::string>{"car.truth.csv"});
 }
 
-TEST(SynthCommandLine, HelpDocumentsEveryOptionWithItsDefault) {
+TEST(SynthCommandLine, HelpShowsUnitsDefaultsAndRangesAndWritesNothing) {
   test::TempFolder folder;
   std::ostringstream printed;
   EXPECT_EQ(RunSynthTool({"--out", folder.File("x"), "--help"}, printed), 0);
@@ -211,15 +213,12 @@ TEST(SynthCommandLine, HelpDocumentsEveryOptionWithItsDefault) {
   const std::string help = printed.str();
   EXPECT_EQ(help.rfind("Usage: ruvo-synth --out DIR [--name NAME] [options]\n", 0), 0u);
   for (const char* line :
-       {"  --vehicle-weight            test weight of the vehicle, lb (default 2400; 100 to 50000)\n",
-        "  --sample-rate               samples per second of the recording, Hz (default 44100; 8000 "
-        "to 48000)\n",
-        "  --description               title of the run in the run document (at most 105 "
-        "characters) (default empty)\n",
-        "  --torque-csv FILE", "  --out DIR", "  --name NAME"})
+       {"\n  --vehicle-weight            test weight of the vehicle (lb; default 2400; 100 to 50000)\n",
+        "\n  --seed                      fixes every random choice: the same seed gives the same "
+        "files (default 1)\n",
+        "\n  --lift-off-torque           engine torque while lifted off (engine braking is "
+        "negative) (ft-lb; default -15; -1000 to 0)\n"})
     EXPECT_NE(help.find(line), std::string::npos) << line;
-  for (const SynthOptionInfo& option : ListSynthOptions())
-    EXPECT_NE(help.find("  --" + option.name + " "), std::string::npos) << option.name;
 }
 
 }  // namespace
