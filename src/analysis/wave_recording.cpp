@@ -113,7 +113,7 @@ bool WaveRecording::LoadSamples(std::span<std::uint8_t> buffer) {
     minimum = std::min(minimum, sample);
     maximum = std::max(maximum, sample);
   }
-  mean = length == 0 ? 0 : static_cast<std::uint8_t>(sum / length);
+  mean = static_cast<std::uint8_t>(length == 0 ? 0 : sum / length);
   const int above = maximum - mean;
   const int below = mean - minimum;
   peakDeviation = static_cast<std::uint8_t>(std::max({above, below, 0}));
