@@ -6,37 +6,32 @@
 
 namespace ruvo::test {
 
-PolynomialFit ReferenceFit(const std::vector<long double>& x, const std::vector<long double>& y, int coefficients) {
-  long double s[5] = {};  // sums of x^0 .. x^4
-  long double t[3] = {};  // sums of y x^0 .. y x^2
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    long double power = 1;
-    for (int k = 0; k < 5; ++k) {
-      s[k] += power;
-      if (k < 3) t[k] += y[i] * power;
-      power *= x[i];
+std::pair<long double, long double> ReferenceFit(const std::vector<long double>& x,
+                                                 const std::vector<long double>& y,
+                                                 int coefficients) {
+  const auto n = static_cast<std::size_t>(coefficients);
+  std::vector<std::vector<long double>> a(n, std::vector<long double>(n + 1, 0));  // [A | b]
+  for (std::size_t p = 0; p < x.size(); ++p)
+    for (std::size_t r = 0; r < n; ++r) {
+      for (std::size_t c = 0; c < n; ++c) a[r][c] += std::pow(x[p], static_cast<long double>(r + c));
+      a[r][n] += y[p] * std::pow(x[p], static_cast<long double>(r));
     }
-  }
-  long double c[3] = {};
-  if (coefficients == 2) {
-    const long double det = s[0] * s[2] - s[1] * s[1];
-    c[0] = (t[0] * s[2] - s[1] * t[1]) / det;
-    c[1] = (s[0] * t[1] - t[0] * s[1]) / det;
-  } else {
-    const auto det3 = [](long double a, long double b, long double cc, long double d, long double e, long double f,
-                         long double g, long double h,
-                         long double i) { return a * (e * i - f * h) - b * (d * i - f * g) + cc * (d * h - e * g); };
-    const long double det = det3(s[0], s[1], s[2], s[1], s[2], s[3], s[2], s[3], s[4]);
-    c[0] = det3(t[0], s[1], s[2], t[1], s[2], s[3], t[2], s[3], s[4]) / det;
-    c[1] = det3(s[0], t[0], s[2], s[1], t[1], s[3], s[2], t[2], s[4]) / det;
-    c[2] = det3(s[0], s[1], t[0], s[1], s[2], t[1], s[2], s[3], t[2]) / det;
+  for (std::size_t r = 0; r < n; ++r)  // the normal matrix is positive definite: no pivoting needed
+    for (std::size_t below = r + 1; below < n; ++below)
+      for (std::size_t c = n + 1; c-- > r;) a[below][c] -= a[below][r] / a[r][r] * a[r][c];
+  std::vector<long double> coefficient(n);
+  for (std::size_t r = n; r-- > 0;) {
+    long double sum = a[r][n];
+    for (std::size_t c = r + 1; c < n; ++c) sum -= a[r][c] * coefficient[c];
+    coefficient[r] = sum / a[r][r];
   }
   long double squares = 0;
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    const long double r = y[i] - (c[0] + c[1] * x[i] + c[2] * x[i] * x[i]);
-    squares += r * r;
+  for (std::size_t p = 0; p < x.size(); ++p) {
+    long double residual = y[p];
+    for (std::size_t c = 0; c < n; ++c) residual -= coefficient[c] * std::pow(x[p], static_cast<long double>(c));
+    squares += residual * residual;
   }
-  return {c[0], std::sqrt(squares / static_cast<long double>(static_cast<int>(x.size()) - coefficients))};
+  return {coefficient[0], std::sqrt(squares / static_cast<long double>(x.size() - n))};
 }
 
 std::string Printf(const char* format, ...) {
@@ -53,15 +48,6 @@ std::vector<std::uint8_t> MakeSamples(std::size_t length, std::uint8_t mean, con
   for (const Mark& mark : marks)
     samples[static_cast<std::size_t>(mark.position)] = static_cast<std::uint8_t>(mean + mark.deviation);
   return samples;
-}
-
-LogFile::LogFile() {
-  log.Open(folder.File("ruvo.log"));
-}
-
-std::string LogFile::Text() {
-  log.Close();
-  return ReadFileBytes(folder.File("ruvo.log"));
 }
 
 }  // namespace ruvo::test

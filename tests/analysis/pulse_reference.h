@@ -10,32 +10,31 @@
 // Independent arithmetic and idealised recordings for the pulse detection tests.
 namespace ruvo::test {
 
-struct PolynomialFit {
-  long double c0 = 0;     // fitted value at x = 0
-  long double sigma = 0;  // sqrt(sum of squared residuals / (points - coefficients))
-};
+// Least-squares polynomial with `coefficients` terms through (x, y), by the normal equations in
+// long double. Returns {c0, sqrt(sum of squared residuals / (points - coefficients))}.
+std::pair<long double, long double> ReferenceFit(const std::vector<long double>& x,
+                                                 const std::vector<long double>& y,
+                                                 int coefficients);
 
-// Least-squares polynomial of 2 or 3 coefficients through (x, y): normal equations solved by
-// Cramer's rule in long double.
-PolynomialFit ReferenceFit(const std::vector<long double>& x, const std::vector<long double>& y, int coefficients);
-
-// printf into a string with the C library, so expectations do not use the formatter under test.
+// printf with the C library, so expectations do not use the formatter under test.
 std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Silence at level mean with marks at given positions.
+// Silence at level mean with single samples set to mean + deviation.
 struct Mark {
   std::int64_t position;
-  int deviation;  // signed distance from the mean level
+  int deviation;
 };
 std::vector<std::uint8_t> MakeSamples(std::size_t length, std::uint8_t mean, const std::vector<Mark>& marks);
 
-// A calculation log in a temporary folder.
+// A calculation log in a temporary folder; Text() closes it and returns its bytes.
 class LogFile {
  public:
-  LogFile();
+  LogFile() { log.Open(folder.File("ruvo.log")); }
   CalculationLog& Log() { return log; }
-  // Closes the log and returns its bytes.
-  std::string Text();
+  std::string Text() {
+    log.Close();
+    return ReadFileBytes(folder.File("ruvo.log"));
+  }
 
  private:
   TempFolder folder;

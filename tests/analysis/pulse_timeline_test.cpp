@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "analysis/pulse_reference.h"
-#include "support/test_support.h"
 
 namespace ruvo {
 namespace {
@@ -28,18 +27,6 @@ TEST(ComputePulseTimes, TakesTheConfiguredSampleOfEachPulse) {
     EXPECT_DOUBLE_EQ(times[0], c.first) << "timeReference " << c.reference;
     EXPECT_EQ(times[1], 0.5) << "timeReference " << c.reference << ": exactly the placed pulse's sample";
   }
-}
-
-TEST(SmoothedRpm, ReadsASteadySpeedFromEvenlySpacedPulses) {
-  std::vector<double> times;
-  std::vector<double> revolutions;
-  for (int i = 0; i < 40; ++i) {
-    times.push_back(0.3 + 0.02 * i);  // 2 revolutions every 20 ms: 6000 rpm
-    revolutions.push_back(2.0 * i);
-  }
-  const std::vector<double> rpm = SmoothedRpm(times, revolutions, 6);
-  ASSERT_EQ(rpm.size(), times.size());
-  for (std::size_t p = 1; p < rpm.size(); ++p) EXPECT_TRUE(test::IsClose(rpm[p], 6000.0, 1e-9)) << "pulse " << p;
 }
 
 TEST(RunUpRange, KeepsTheAccelerationFromTheInitialTowardsTheFinalRpm) {
@@ -104,23 +91,13 @@ TEST(FinalDerivativesText, MeasuresALonePointFromAnyNeighbourItHas) {
   const std::vector<double> times{0.0, 0.1, 0.25, 0.45, 0.6};
   const std::vector<double> revs{0.0, 2.0, 4.0, 6.0, 8.0};
   const std::vector<double> fit{1.0};
-  struct Case {
-    const char* name;
-    TimelineRange range;
-    std::string rows;
-  };
-  const std::vector<Case> cases{
-      {"the last pulse looks back", {4, 1}, Row(0.6, 8.0, 1.0, 2.0 / 0.15 * 60.0, 1.0, 1.0)},
-      {"an inner pulse looks ahead", {2, 1}, Row(0.25, 4.0, 1.0, 600.0, 1.0, 1.0)},
-      {"a range past the arrays is cut", {4, 3}, Row(0.6, 8.0, 1.0, 2.0 / 0.15 * 60.0, 1.0, 1.0)},
-      {"an empty timeline", {0, 0}, ""},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(FinalDerivativesText(times, revs, c.range, fit, fit, fit), kDerivativesHead + c.rows) << c.name;
-
+  const std::string last = Row(0.6, 8.0, 1.0, 2.0 / 0.15 * 60.0, 1.0, 1.0);  // looks back
+  EXPECT_EQ(FinalDerivativesText(times, revs, {4, 1}, fit, fit, fit), kDerivativesHead + last);
+  EXPECT_EQ(FinalDerivativesText(times, revs, {2, 1}, fit, fit, fit),
+            kDerivativesHead + Row(0.25, 4.0, 1.0, 600.0, 1.0, 1.0));  // looks ahead
+  EXPECT_EQ(FinalDerivativesText(times, revs, {4, 3}, fit, fit, fit), kDerivativesHead + last) << "cut to the arrays";
   const std::vector<double> one{0.5};
-  EXPECT_EQ(FinalDerivativesText(one, one, {0, 1}, fit, fit, fit), kDerivativesHead)
-      << "a recording of one pulse has no speed to measure";
+  EXPECT_EQ(FinalDerivativesText(one, one, {0, 1}, fit, fit, fit), kDerivativesHead) << "no neighbour at all";
 }
 
 }  // namespace
