@@ -33,8 +33,9 @@ struct DetectedPulses {
 // Finds the ignition pulses of one 8-bit recording in two passes and writes their working to the
 // calculation log. The deviation of a sample is |sample - meanLevel|; a sample belongs to a pulse
 // when its deviation is strictly above the threshold in force. The samples are borrowed and must
-// outlive the scan; the per-pulse arrays are allocated once, at construction, so the scans allocate
-// nothing per pulse. Single-threaded, one recording per object.
+// outlive the scan; the per-pulse arrays are allocated once, at construction, so the sample loops and
+// window predictions allocate nothing (only the log text is built per pulse). Single-threaded, one
+// recording per object.
 class PulseScan {
  public:
   PulseScan(std::span<const std::uint8_t> recordingSamples,
