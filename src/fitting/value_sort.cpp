@@ -13,7 +13,7 @@ constexpr std::ptrdiff_t kShortSegment = 12;  // shorter segments are finished b
 constexpr std::size_t kStackDepth = 64;       // the smaller part is sorted first: depth <= log2(n)
 
 // Sorts values ascending, carrying companion (empty, or as long as values) along. Indices here
-// are 0-based; the bounds in every scan keep NaN values from walking off a segment.
+// are 0-based; every scan is also bounded by its segment, so no values, NaN included, lead it off.
 class CarryingSort {
  public:
   CarryingSort(std::span<double> sortValues, std::span<double> carried)

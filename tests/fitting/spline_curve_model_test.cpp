@@ -8,12 +8,9 @@
 #include <limits>
 #include <vector>
 
-#include "support/test_support.h"
-
 namespace ruvo {
 namespace {
 
-using test::IsClose;
 using Vector = std::vector<double>;
 
 // A quartic in time and its derivatives, with coefficients of the size of a real run
@@ -66,20 +63,6 @@ TEST(SplineCurveModel, ReproducesAQuarticForAnySegmentCount) {
       EXPECT_NEAR(model.SecondDerivative(t), Quartic(t, 2), 1e-5 * 300) << "segments=" << segments << " t=" << t;
     }
   }
-}
-
-TEST(SplineCurveModel, GivesTheSameNumbersInAnyOrderOfEvaluation) {
-  Vector times, revolutions;
-  for (int i = 0; i < 100; ++i) {
-    times.push_back(i * 0.01);
-    revolutions.push_back(std::sin(3.0 * i * 0.01) + 0.01 * std::cos(97.0 * i));
-  }
-  SplineCurveModel forward(times, revolutions, 6, 5);
-  SplineCurveModel backward(times, revolutions, 6, 5);
-  ASSERT_EQ(forward.Fit(), 1);
-  Vector values(times.size());
-  for (std::size_t i = 0; i < times.size(); ++i) values[i] = forward.Derivative(times[i]);
-  for (std::size_t i = times.size(); i-- > 0;) EXPECT_EQ(backward.Derivative(times[i]), values[i]) << times[i];
 }
 
 TEST(SplineCurveModel, FailsWithoutTouchingMemoryForUnusableSegmentsOrSamples) {
