@@ -243,24 +243,17 @@ TEST(ExpFitModel, TooFewSamplesAreRejectedWithoutALogLine) {
 }
 
 TEST(ExpFitModel, OverflowingCurvesNeverPassForAFit) {
-  // Runs whose exponential overflows at the sample times: far from the time origin, before it, and
-  // an irregular speed profile. Whenever Fit reports success, every evaluation at the samples is
-  // finite; the run far from the origin still fits from the all-zero start.
+  // Runs whose exponential overflows at the sample times, far from the time origin and before it.
+  // Whenever Fit reports success every evaluation at the samples is finite; the run far from the
+  // origin, whose estimate overflows, still fits from the all-zero start.
   struct Case {
     const char* what;
     PulseRun run;
     bool fits;
   };
   const auto rising = [](double t) { return 2000.0 + 300.0 * std::exp(0.6 * t); };
-  const auto irregular = [](double t) {
-    const double knots[] = {4811.24, 3764.58, 4016.16, 3692.91, 5290.13};
-    const double u = std::min(t / 2.1 * 4.0, 3.999);
-    const int j = static_cast<int>(u);
-    return knots[j] * (1.0 - (u - j)) + knots[j + 1] * (u - j);
-  };
   const Case cases[] = {
       {"late start", MakeRun(rising, 4.0, 1500.0), true},
-      {"irregular late start", MakeRun(irregular, 2.1, 458.964), true},
       {"before the origin", MakeRun(rising, 4.0, -1500.0), false},
   };
   for (const Case& c : cases) {
