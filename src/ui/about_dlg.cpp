@@ -1,0 +1,28 @@
+#include "ui/about_dlg.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "ui/app_icons.h"
+#include "ui/dialog_units.h"
+
+namespace ruvo {
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("About Ruvo"));
+  const DialogUnits units(font());
+  setFixedSize(units.ToPixels(0, 0, 235, 55).size());
+
+  auto* icon = new QLabel(this);
+  icon->setPixmap(ApplicationIcon().pixmap(32, 32));
+  icon->move(units.ToPixels(11, 17, 0, 0).topLeft());
+  icon->resize(32, 32);
+  units.Place(new QLabel(QStringLiteral("Tammel Ruvo Version 2.0"), this), 40, 10, 119, 8)
+      ->setObjectName(QStringLiteral("versionText"));
+  auto* ok = units.Place(new QPushButton(QStringLiteral("OK"), this), 178, 7, 50, 14);
+  ok->setObjectName(QStringLiteral("okButton"));
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+}  // namespace ruvo

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QDialog>
+
+namespace ruvo {
+
+// The modal "About Ruvo" box: the application icon, the version line and OK.
+class CAboutDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CAboutDlg(QWidget* parent = nullptr);
+};
+
+}  // namespace ruvo

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace ruvo {
+
+// How the form's boxes show and take numbers, independent of the user's locale: a decimal point
+// always, never a comma.
+
+// The shortest general notation with up to 15 significant digits: 4.0 -> "4", 0.01 -> "0.01".
+std::string FormatReal(double value);
+std::string FormatInteger(std::int32_t value);
+
+// One finite decimal number (exponent allowed), optionally signed and surrounded by blanks or
+// tabs, and nothing else. Leaves value unchanged and returns false otherwise.
+bool ParseRealText(std::string_view text, double& value);
+
+// One decimal integer with an optional sign that fits 32 bits, optionally surrounded by blanks.
+bool ParseIntegerText(std::string_view text, std::int32_t& value);
+
+// What a rejected box tells the user it expects.
+std::string ExpectedNumberMessage();
+std::string ExpectedIntegerMessage();
+std::string ExpectedRangeMessage(double low, double high);
+
+}  // namespace ruvo

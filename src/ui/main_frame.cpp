@@ -1,0 +1,197 @@
+#include "ui/main_frame.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "ui/app_icons.h"
+#include "ui/lock_indicators.h"
+
+namespace ruvo {
+namespace {
+
+constexpr int kLockPollMilliseconds = 500;
+
+QAction* MakeAction(QObject* owner, const char* text, const char* prompt, const char* tip = nullptr) {
+  auto* action = new QAction(QString::fromLatin1(text), owner);
+  action->setStatusTip(QString::fromLatin1(prompt));
+  if (tip) action->setToolTip(QString::fromLatin1(tip));
+  return action;
+}
+
+QString LocalFileOf(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return {};
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) return url.toLocalFile();
+  return {};
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("mainFrame"));
+  setWindowIcon(ApplicationIcon());
+  setAcceptDrops(true);
+
+  FrameCommands& c = commands;
+  c.newDocument = MakeAction(this, "New", "Create a new document", "New");
+  c.newDocument->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  addAction(c.newDocument);  // reached by its key only
+  c.open = MakeAction(this, "&Open...", "Open an existing document", "Open");
+  c.open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  c.open->setIcon(ToolbarIcon(ToolbarImage::Open));
+  c.save = MakeAction(this, "&Save", "Save the active document", "Save");
+  c.save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  c.save->setIcon(ToolbarIcon(ToolbarImage::Save));
+  c.saveAs = MakeAction(this, "Save &As...", "Save the active document with a new name", "Save As");
+  c.exit = MakeAction(this, "E&xit", "Quit the application; prompts to save documents", "Exit");
+  c.calculate = MakeAction(this, "Calculate", "Perform Calculations", "Calculate/Run");
+  c.calculate->setIcon(ToolbarIcon(ToolbarImage::Calculate));
+  c.smoothing = MakeAction(this, "Smoothing...", "Define data smoothing operations", "Smooth");
+  c.smoothing->setIcon(ToolbarIcon(ToolbarImage::Smoothing));
+  c.graph = MakeAction(this, "Graph Results", "Startup graphing program", "Graph");
+  c.graph->setIcon(ToolbarIcon(ToolbarImage::Graph));
+  c.tables = MakeAction(this, "View Tables", "View Tables of Results", "Tables");
+  c.tables->setIcon(ToolbarIcon(ToolbarImage::Tables));
+  c.recordSound = MakeAction(this, "Record Sound", "Record wave file for processing", "Record");
+  c.recordSound->setIcon(ToolbarIcon(ToolbarImage::Record));
+  c.editSound = MakeAction(this, "Edit Sound", "Start wave file edit program", "Edit");
+  c.editSound->setIcon(ToolbarIcon(ToolbarImage::Edit));
+  c.soundMixer = MakeAction(this, "Sound Mixer", "Sound Mixer Application", "Mixer");
+  c.soundMixer->setIcon(ToolbarIcon(ToolbarImage::Mixer));
+  c.toolSetup = MakeAction(this, "Tool Setup .....", "Specify external program options");
+  c.about = MakeAction(this, "&About Ruvo...", "Display program information, version number and copyright", "About");
+  c.about->setIcon(ToolbarIcon(ToolbarImage::About));
+  connect(c.exit, &QAction::triggered, this, &QWidget::close);
+
+  CreateToolBar();
+  CreateStatusBar();
+  CreateMenus();
+  ShowRecentFiles({});
+}
+
+void CMainFrame::CreateMenus() {
+  const FrameCommands& c = commands;
+  fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+  fileMenu->addActions({c.open, c.save, c.saveAs});
+  fileMenu->addSeparator();
+  recentSeparator = fileMenu->addSeparator();
+  fileMenu->addAction(c.exit);
+
+  QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+  QAction* toggleToolBar = toolBar->toggleViewAction();
+  toggleToolBar->setText(QStringLiteral("&Toolbar"));
+  toggleToolBar->setStatusTip(QStringLiteral("Show or hide the toolbar"));
+  view->addAction(toggleToolBar);
+  QAction* toggleStatusBar = MakeAction(this, "&Status Bar", "Show or hide the status bar", "Toggle StatusBar");
+  toggleStatusBar->setCheckable(true);
+  toggleStatusBar->setChecked(true);
+  connect(toggleStatusBar, &QAction::toggled, statusBar(), &QWidget::setVisible);
+  view->addAction(toggleStatusBar);
+
+  QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
+  tools->addActions({c.smoothing, c.graph, c.tables, c.recordSound, c.editSound, c.soundMixer});
+  tools->addSeparator();
+  tools->addAction(c.toolSetup);
+
+  menuBar()->addMenu(QStringLiteral("&Help"))->addAction(c.about);
+}
+
+void CMainFrame::CreateToolBar() {
+  const FrameCommands& c = commands;
+  toolBar = addToolBar(QStringLiteral("Toolbar"));
+  toolBar->setObjectName(QStringLiteral("toolBar"));
+  toolBar->setIconSize(QSize(16, 16));
+  toolBar->setMovable(true);
+  toolBar->setFloatable(true);
+  toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+  toolBar->addActions({c.open, c.save});
+  toolBar->addSeparator();
+  toolBar->addActions({c.soundMixer, c.recordSound, c.editSound, c.smoothing});
+  toolBar->addSeparator();
+  toolBar->addAction(c.calculate);
+  toolBar->addSeparator();
+  toolBar->addActions({c.tables, c.graph});
+  toolBar->addSeparator();
+  toolBar->addAction(c.about);
+}
+
+void CMainFrame::CreateStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName(QStringLiteral("statusBar"));
+  const auto indicator = [bar](const char* text, const char* name) {
+    auto* label = new QLabel(QString::fromLatin1(text), bar);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setEnabled(false);  // greyed until a lit LED says otherwise
+    bar->addPermanentWidget(label);
+    return label;
+  };
+  capsIndicator = indicator("CAP", "capsIndicator");
+  numIndicator = indicator("NUM", "numIndicator");
+  scrollIndicator = indicator("SCRL", "scrollIndicator");
+  // The message pane falls back to "Ready" whenever a prompt is cleared.
+  connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& message) {
+    if (message.isEmpty()) bar->showMessage(QStringLiteral("Ready"));
+  });
+  bar->showMessage(QStringLiteral("Ready"));
+
+  UpdateLockIndicators();
+  auto* poll = new QTimer(this);
+  connect(poll, &QTimer::timeout, this, &CMainFrame::UpdateLockIndicators);
+  poll->start(kLockPollMilliseconds);
+}
+
+void CMainFrame::UpdateLockIndicators() {
+  const LockStates states = ReadLockStates();
+  capsIndicator->setEnabled(states.caps.value_or(false));
+  numIndicator->setEnabled(states.num.value_or(false));
+  scrollIndicator->setEnabled(states.scroll.value_or(false));
+}
+
+void CMainFrame::ShowRecentFiles(const std::vector<std::string>& paths) {
+  for (QAction* entry : recentEntries) {
+    fileMenu->removeAction(entry);
+    entry->deleteLater();
+  }
+  recentEntries.clear();
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    auto* entry = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QString::fromStdString(paths[i])), this);
+    entry->setStatusTip(QStringLiteral("Open this document"));
+    const int index = static_cast<int>(i);
+    connect(entry, &QAction::triggered, this, [this, index] { emit recentFileChosen(index); });
+    recentEntries.push_back(entry);
+  }
+  if (recentEntries.empty()) {
+    auto* placeholder = new QAction(QStringLiteral("Recent File"), this);
+    placeholder->setEnabled(false);
+    recentEntries.push_back(placeholder);
+  }
+  for (QAction* entry : recentEntries) fileMenu->insertAction(recentSeparator, entry);
+}
+
+void CMainFrame::ShrinkToFit() {
+  if (!isVisible()) {
+    adjustSize();
+    return;
+  }
+  resize(size().boundedTo(sizeHint()));
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+  if (!LocalFileOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+  const QString path = LocalFileOf(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  emit documentDropped(path);
+}
+
+}  // namespace ruvo

@@ -1,0 +1,78 @@
+#include "ui/ruvo_app.h"
+
+#include <QAction>
+#include <utility>
+
+#include "ui/about_dlg.h"
+#include "ui/document_commands.h"
+#include "ui/main_frame.h"
+#include "ui/ruvo_doc.h"
+#include "ui/ruvo_view.h"
+#include "ui/shell_registration.h"
+#include "ui/user_prompts.h"
+
+namespace ruvo {
+
+CRuvoApp::CRuvoApp(SettingsStore& store, QString dataFolder, QString program)
+    : settings(store),
+      dataHome(std::move(dataFolder)),
+      executable(std::move(program)),
+      frame(std::make_unique<CMainFrame>()),
+      view(new CRuvoView(settings, frame.get())),
+      document(std::make_unique<CRuvoDoc>(view->HeldValues(), view->Calculation())),
+      commands(std::make_unique<DocumentCommands>(*frame, *view, *document, recent)) {
+  frame->setCentralWidget(view);
+  view->SetDocument(*document);
+  ConnectCommands();
+}
+
+CRuvoApp::~CRuvoApp() = default;
+
+bool CRuvoApp::InitInstance(const QStringList& arguments) {
+  recent.Load(settings);
+  frame->ShowRecentFiles(recent.Paths());
+  RegisterDocumentType(dataHome, executable);
+
+  if (arguments.isEmpty())
+    commands->NewDocument();
+  else if (!commands->OpenDocumentFile(arguments.front().toStdString()))
+    return false;
+
+  frame->show();
+  frame->setWindowTitle(QStringLiteral("Tammel Ruvo, v2.0"));
+
+  ReopenLastDocument(settings, [this](const std::string& path) { return commands->OpenDocumentFile(path); });
+  view->SetConfiguration(LoadConfiguration(settings));
+  return true;
+}
+
+void CRuvoApp::ExitInstance() { recent.Save(settings); }
+
+void CRuvoApp::ConnectCommands() {
+  const FrameCommands& c = frame->Commands();
+  DocumentCommands* files = commands.get();
+  QObject::connect(c.newDocument, &QAction::triggered, files, &DocumentCommands::NewDocument);
+  QObject::connect(c.open, &QAction::triggered, files, &DocumentCommands::Open);
+  QObject::connect(c.save, &QAction::triggered, files, &DocumentCommands::Save);
+  QObject::connect(c.saveAs, &QAction::triggered, files, &DocumentCommands::SaveAs);
+  QObject::connect(frame.get(), &CMainFrame::recentFileChosen, files, &DocumentCommands::OpenRecent);
+  QObject::connect(frame.get(), &CMainFrame::documentDropped, files,
+                   [files](const QString& path) { files->OpenDocumentFile(path.toStdString()); });
+
+  QObject::connect(c.calculate, &QAction::triggered, view, &CRuvoView::OnCalculate);
+  QObject::connect(c.smoothing, &QAction::triggered, view, &CRuvoView::OnSmoothing);
+  QObject::connect(c.toolSetup, &QAction::triggered, view, &CRuvoView::OnToolSetup);
+  QObject::connect(c.tables, &QAction::triggered, view, &CRuvoView::OnTables);
+  QObject::connect(c.graph, &QAction::triggered, view, &CRuvoView::OnGraph);
+  QObject::connect(c.editSound, &QAction::triggered, view, &CRuvoView::OnEditSound);
+  QObject::connect(c.recordSound, &QAction::triggered, view, &CRuvoView::OnRecordSound);
+  QObject::connect(c.soundMixer, &QAction::triggered, view, &CRuvoView::OnSoundMixer);
+  QObject::connect(c.about, &QAction::triggered, frame.get(), [this] { OnAppAbout(); });
+}
+
+void CRuvoApp::OnAppAbout() {
+  CAboutDlg about(frame.get());
+  Prompts().RunModal(about);
+}
+
+}  // namespace ruvo

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "core/settings.h"
+#include "ui/recent_file_list.h"
+
+namespace ruvo {
+
+class CMainFrame;
+class CRuvoDoc;
+class CRuvoView;
+class DocumentCommands;
+
+// The desktop application: creates the main window with its form and the document, runs the
+// start-up sequence and writes the recent-file list back at exit. The settings store must
+// outlive it. One per process; single-threaded.
+class CRuvoApp {
+ public:
+  // dataHome: the user's data folder for the desktop registration (empty: no registration);
+  // executable: the program the desktop is to start on a document.
+  CRuvoApp(SettingsStore& settings, QString dataHome, QString executable);
+  ~CRuvoApp();
+  CRuvoApp(const CRuvoApp&) = delete;
+  CRuvoApp& operator=(const CRuvoApp&) = delete;
+
+  // Start-up: registers the document type, opens the document named first in arguments (or
+  // starts a new one; a document that does not open ends start-up with false), shows the window
+  // captioned "Tammel Ruvo, v2.0", reopens the last document of the previous run and reads
+  // ruvo.cfg from the "DIR" setting.
+  bool InitInstance(const QStringList& arguments);
+
+  // Writes the recent-file list to the settings store.
+  void ExitInstance();
+
+  CMainFrame& Frame() { return *frame; }
+  CRuvoView& View() { return *view; }
+  CRuvoDoc& Document() { return *document; }
+  DocumentCommands& Commands() { return *commands; }
+
+ private:
+  void ConnectCommands();
+  void OnAppAbout();
+
+  SettingsStore& settings;
+  QString dataHome;
+  QString executable;
+  RecentFileList recent;
+  std::unique_ptr<CMainFrame> frame;
+  CRuvoView* view;  // owned by frame
+  std::unique_ptr<CRuvoDoc> document;
+  std::unique_ptr<DocumentCommands> commands;
+};
+
+}  // namespace ruvo

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QDialog;
+class QWidget;
+
+namespace ruvo {
+
+// What a file dialog returned: the chosen files (full paths) when accepted, and the folder the
+// dialog was showing when it closed, whichever way it closed.
+struct FileChoice {
+  bool accepted = false;
+  QStringList files;
+  QString finalFolder;
+};
+
+// Every message box, file dialog and modal dialog of the desktop goes through the installed
+// prompts, so tests can answer them in advance instead of waiting for a user. The default
+// instance shows the real dialogs. Single-threaded.
+class UserPrompts {
+ public:
+  virtual ~UserPrompts() = default;
+
+  // A modal box captioned "Ruvo" with the text and one OK button.
+  virtual void Message(QWidget* parent, const QString& text) = 0;
+
+  // A file-open dialog starting in folder; filters as Qt writes them, separated by ";;".
+  virtual FileChoice OpenFiles(QWidget* parent,
+                               const QString& caption,
+                               const QString& folder,
+                               const QString& filters,
+                               bool multiple) = 0;
+
+  // A save dialog suggesting a path; one file when accepted.
+  virtual FileChoice SaveFile(QWidget* parent, const QString& caption, const QString& suggested, const QString& filters) = 0;
+
+  // Runs a modal dialog; returns QDialog::Accepted or QDialog::Rejected.
+  virtual int RunModal(QDialog& dialog) = 0;
+};
+
+// The installed prompts (the real dialogs unless a test installed others).
+UserPrompts& Prompts();
+
+// Installs prompts (not owned; nullptr restores the real dialogs) and returns the previous ones.
+UserPrompts* SetPrompts(UserPrompts* prompts);
+
+}  // namespace ruvo
