@@ -7,12 +7,11 @@
 #include "core/message.h"
 #include "core/run_parameters.h"
 #include "core/text_format.h"
+#include "core/units.h"
 
 namespace ruvo {
 namespace {
 
-constexpr double kPercent = 0.01;
-constexpr double kSecondsPerMinute = 60.0;
 constexpr std::uint8_t kQuietestAmplitude = 10;  // recordings this quiet or quieter are not analysed
 
 // Sparks the whole recording would hold at the final RPM, but never more than it has samples.

@@ -7,11 +7,11 @@
 #include "analysis/pulse_window.h"
 #include "core/message.h"
 #include "core/text_format.h"
+#include "core/units.h"
 
 namespace ruvo {
 namespace {
 
-constexpr double kSecondsPerMinute = 60.0;
 constexpr double kPulseLengthAllowance = 1.25;  // initial-scan pulse length, in expected pulse lengths
 constexpr std::int64_t kInitialCycles = 6;      // spark intervals covered by the initial scan
 constexpr std::int32_t kThresholdSteps = 10;    // the threshold rises by amplitude / 10 per step

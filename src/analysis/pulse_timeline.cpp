@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/text_format.h"
+#include "core/units.h"
 #include "fitting/local_smoothing_model.h"
 
 namespace ruvo {
@@ -10,7 +11,6 @@ namespace {
 
 constexpr std::int32_t kStartReference = 1;  // timeReference: a pulse's first sample
 constexpr std::int32_t kPeakReference = 2;   // timeReference: a pulse's largest deviation
-constexpr double kSecondsPerMinute = 60.0;
 constexpr std::int32_t kSmoothingOrder = 1;  // ignored by the local smoothing model
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/run_parameters.h"
+#include "core/units.h"
 
 namespace ruvo {
 
@@ -10,14 +11,12 @@ inline constexpr double kSidewallFactor = 0.02;         // two sidewalls, aspect
 inline constexpr double kMillimetresPerInch = 25.4;
 inline constexpr double kPi = 3.14159;                  // the results' own value, not full precision
 inline constexpr double kFeetPerInch = 1.0 / 12.0;
-inline constexpr double kSecondsPerMinute = 60.0;
 inline constexpr double kAirDensity = 0.0735;           // pounds per cubic foot
 inline constexpr double kGravity = 32.2;                // feet per second squared
 inline constexpr double kDragHalf = 0.5;                // the 1/2 of 1/2 rho Cd A v^2
 inline constexpr double kFootPoundsPerSecondPerHp = 550.0;
 inline constexpr double kFeetPerSecondToMph = 0.6816;   // the results' own factor
 inline constexpr double kFeetPerMile = 5280.0;
-inline constexpr double kPercent = 0.01;
 
 // Rolling diameter of the driven wheel in inches: rim plus two sidewalls.
 double TireDiameterInches(const RunParameters& params);
