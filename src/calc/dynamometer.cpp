@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/text_format.h"
 #include "core/vehicle_model.h"
@@ -35,6 +36,14 @@ void AverageAcceleration(std::vector<RecordingCurves>& recordings, CalculationRe
     for (const RecordingCurves& recording : recordings) sum += recording.angularAcceleration[k];
     results.acceleration[k] = sum / count;
   }
+}
+
+// The RPM of a summary line, truncated toward zero. A one-row grid (a failed calculation) can
+// lie far above any engine speed, beyond the range of int.
+int SummaryRpm(double rpm) {
+  constexpr double kLowest = std::numeric_limits<int>::min();
+  constexpr double kHighest = std::numeric_limits<int>::max();
+  return static_cast<int>(std::clamp(rpm, kLowest, kHighest));
 }
 
 }  // namespace
@@ -76,8 +85,8 @@ void ComputeDynamometer(const RunParameters& params,
       bestTorqueRpm = results.rpm[k];
     }
   }
-  results.summaryLine1 = FormatText("        Max HP:%6.1f hp @ %i rpm", bestHp, static_cast<int>(bestHpRpm));
-  results.summaryLine2 = FormatText("  Max Torque:%6.1f ft-lb @ %i rpm", bestTorque, static_cast<int>(bestTorqueRpm));
+  results.summaryLine1 = FormatText("        Max HP:%6.1f hp @ %i rpm", bestHp, SummaryRpm(bestHpRpm));
+  results.summaryLine2 = FormatText("  Max Torque:%6.1f ft-lb @ %i rpm", bestTorque, SummaryRpm(bestTorqueRpm));
 }
 
 }  // namespace ruvo
