@@ -17,8 +17,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   icon->setPixmap(ApplicationIcon().pixmap(32, 32));
   icon->move(units.ToPixels(11, 17, 0, 0).topLeft());
   icon->resize(32, 32);
-  units.Place(new QLabel(QStringLiteral("Tammel Ruvo Version 2.0"), this), 40, 10, 119, 8)
-      ->setObjectName(QStringLiteral("versionText"));
+  QLabel* version = units.Place(new QLabel(QStringLiteral("Tammel Ruvo Version 2.0"), this), 40, 10, 119, 8);
+  version->setObjectName(QStringLiteral("versionText"));
+  FitText(*version);
   auto* ok = units.Place(new QPushButton(QStringLiteral("OK"), this), 178, 7, 50, 14);
   ok->setObjectName(QStringLiteral("okButton"));
   ok->setDefault(true);

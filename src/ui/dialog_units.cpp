@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QWidget>
 
 namespace ruvo {
 namespace {
@@ -29,6 +30,15 @@ DialogUnits::DialogUnits(const QFont& font)
 QRect DialogUnits::ToPixels(int x, int y, int width, int height) const {
   return {ScaleRounded(x, charWidth, 4), ScaleRounded(y, charHeight, 8), ScaleRounded(width, charWidth, 4),
           ScaleRounded(height, charHeight, 8)};
+}
+
+void FitText(QWidget& control) {
+  QFont font = control.font();
+  const double smallest = font.pointSizeF() * 0.75;
+  while (font.pointSizeF() > smallest && control.sizeHint().width() > control.width()) {
+    font.setPointSizeF(font.pointSizeF() - 0.25);
+    control.setFont(font);
+  }
 }
 
 }  // namespace ruvo

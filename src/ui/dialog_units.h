@@ -29,4 +29,9 @@ class DialogUnits {
   int charHeight;
 };
 
+// Desktop fonts are wider than the ones the templates were drawn for: a control whose text
+// overruns its rectangle gets a smaller font, down to three quarters of its own, rather than
+// losing its last characters.
+void FitText(QWidget& control);
+
 }  // namespace ruvo

@@ -41,12 +41,13 @@ CSmoothingDlg::CSmoothingDlg(QWidget* parent) : QDialog(parent), methods(new QBu
   for (const Method& method : radios) {
     auto* radio = units.Place(new QRadioButton(QString::fromLatin1(method.text), this), 19, method.y, method.width, 10);
     radio->setObjectName(QString::fromLatin1(method.name));
+    FitText(*radio);
     methods->addButton(radio, id++);
   }
   localLevel = LevelBox(units, *this, "localLevel", 26);
   segments = LevelBox(units, *this, "segments", 43);
   fitLevel = LevelBox(units, *this, "fitLevel", 60);
-  units.Place(new QLabel(QStringLiteral("RPM at start of decline"), this), 32, 81, 77, 8);
+  FitText(*units.Place(new QLabel(QStringLiteral("RPM at start of decline"), this), 32, 81, 77, 8));
   declineRpm = LevelBox(units, *this, "declineRpm", 77);
   AddOkCancel(*this, units, {37, 102}, {99, 102});
 

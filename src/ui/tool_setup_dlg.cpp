@@ -37,8 +37,8 @@ CToolSetupDlg::CToolSetupDlg(SettingsStore& store, QWidget* parent) : QDialog(pa
   for (std::size_t n = 0; n < kTools.size(); ++n) {
     const ToolRow& row = kRows[n];
     const QString number = QString::number(n + 1);
-    units.Place(new QLabel(QString::fromLatin1(row.label), this), row.labelAt.x(), row.labelAt.y(), row.labelAt.width(),
-                row.labelAt.height());
+    FitText(*units.Place(new QLabel(QString::fromLatin1(row.label), this), row.labelAt.x(), row.labelAt.y(),
+                         row.labelAt.width(), row.labelAt.height()));
     QLineEdit* box = units.Place(new QLineEdit(this), row.boxAt.x(), row.boxAt.y(), row.boxAt.width(), row.boxAt.height());
     box->setObjectName(QStringLiteral("toolCommand") + number);
     std::string command = GetSetting(settings, kTools[n].key);

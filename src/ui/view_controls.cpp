@@ -16,7 +16,6 @@ namespace {
 
 constexpr int kFormWidth = 473;  // dialog units
 constexpr int kFormHeight = 195;
-constexpr int kLabelWidth = 72;  // labels end a few units before their box
 
 class FormBuilder {
  public:
@@ -26,8 +25,8 @@ class FormBuilder {
     units.Place(new QGroupBox(QString::fromLatin1(title), &form), x, y, width, height);
   }
 
-  void Label(const char* text, int x, int y, int width = kLabelWidth) {
-    units.Place(new QLabel(QString::fromLatin1(text), &form), x, y, width, 8);
+  void Label(const char* text, int x, int y, int width) {
+    FitText(*units.Place(new QLabel(QString::fromLatin1(text), &form), x, y, width, 8));
   }
 
   QLineEdit* Box(const char* name, int x, int y, int width, int height) {
@@ -55,6 +54,7 @@ class FormBuilder {
     auto* radio = units.Place(new QRadioButton(QString::fromLatin1(text), &form), x, y, 100, 10);
     radio->setObjectName(QString::fromLatin1(name));
     radio->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
+    FitText(*radio);
     return radio;
   }
 

@@ -1,0 +1,88 @@
+// ruvo-screenshots DOCUMENT OUTPUT_FOLDER: opens DOCUMENT in the desktop application, calculates
+// it and saves PNG pictures of the main window and of each dialog into OUTPUT_FOLDER. Uses a
+// settings file of its own, so the user's settings stay untouched. Needs a display (Xvfb will do).
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <clocale>
+#include <cstdio>
+
+#include "ui/desktop_messages.h"
+#include "ui/desktop_settings.h"
+#include "ui/main_frame.h"
+#include "ui/ruvo_app.h"
+#include "ui/ruvo_view.h"
+#include "ui/user_prompts.h"
+
+namespace {
+
+bool SaveWindow(QWidget& window, const QString& file) {
+  if (!QTest::qWaitForWindowExposed(&window)) return false;
+  QTest::qWait(200);  // let the first paint settle
+  const bool saved = window.grab().save(file);
+  std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", qPrintable(file));
+  return saved;
+}
+
+// Photographs each modal dialog instead of waiting for a user, then closes it.
+class PhotographingPrompts : public ruvo::UserPrompts {
+ public:
+  explicit PhotographingPrompts(QString folder) : outputFolder(std::move(folder)) {}
+
+  void Message(QWidget*, const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
+  ruvo::FileChoice OpenFiles(QWidget*, const QString&, const QString&, const QString&, bool) override { return {}; }
+  ruvo::FileChoice SaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+  int RunModal(QDialog& dialog) override {
+    dialog.show();
+    ok = SaveWindow(dialog, outputFolder + '/' + nextName) && ok;
+    dialog.reject();
+    return QDialog::Rejected;
+  }
+
+  QString nextName;
+  bool ok = true;
+
+ private:
+  QString outputFolder;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  std::setlocale(LC_NUMERIC, "C");
+  const QStringList arguments = QApplication::arguments();
+  if (arguments.size() != 3) {
+    std::fprintf(stderr, "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER\n");
+    return 2;
+  }
+  const QString document = QFileInfo(arguments[1]).absoluteFilePath();
+  const QString output = QFileInfo(arguments[2]).absoluteFilePath();
+  QDir().mkpath(output);
+
+  QTemporaryDir settingsFolder;
+  ruvo::DesktopSettings settings(settingsFolder.filePath(QStringLiteral("settings.ini")));
+  ruvo::InstallDesktopMessages();
+  PhotographingPrompts prompts(output);
+  ruvo::SetPrompts(&prompts);
+
+  ruvo::CRuvoApp app(settings, QString(), QApplication::applicationFilePath());
+  if (!app.InitInstance({document})) return 1;
+  app.View().OnCalculate();
+  bool ok = app.View().CalculationSucceeded() && SaveWindow(app.Frame(), output + QStringLiteral("/main-window.png"));
+
+  const std::pair<const char*, void (ruvo::CRuvoView::*)()> dialogs[] = {
+      {"smoothing-dialog.png", &ruvo::CRuvoView::OnSmoothing}, {"tool-setup-dialog.png", &ruvo::CRuvoView::OnToolSetup}};
+  for (const auto& [name, command] : dialogs) {
+    prompts.nextName = QString::fromLatin1(name);
+    (app.View().*command)();
+  }
+  prompts.nextName = QStringLiteral("about-box.png");
+  app.Frame().Commands().about->trigger();
+
+  ruvo::SetPrompts(nullptr);
+  return ok && prompts.ok ? 0 : 1;
+}
