@@ -101,7 +101,8 @@ int Run(const fs::path& output) {
   for (const AccuracyCase& accuracyCase : AccuracyCases()) {
     std::vector<PlotCurve> curves;
     MeasureCase(accuracyCase, scratch, results, curves);
-    if (!WriteText(outputFolder / "plots" / (accuracyCase.name + ".dat"), FormatPlotData(curves))) return 1;
+    const bool hasTruth = !curves.front().rows.empty();  // a run that failed to synthesize has no plot
+    if (hasTruth && !WriteText(outputFolder / "plots" / (accuracyCase.name + ".dat"), FormatPlotData(curves))) return 1;
     std::cerr << "ruvo-accuracy: " << accuracyCase.name << " done\n";
   }
 
