@@ -109,7 +109,11 @@ bool RunCalculation::ProcessRecording(const std::string& waveFile) {
 
 void RunCalculation::ComputeResults() {
   if (params.calculationMode == kDynamometerMode) {
+    const bool recordingsSucceeded = results.succeeded != 0;
     ComputeDynamometer(params, curves, highestStartRpm, lowestFinalRpm, results);
+    // Without this the user would see a failed calculation and no reason for it.
+    if (recordingsSucceeded && !results.succeeded)
+      ShowMessage("Calculation failed RPM range too short - the recordings share less than 50 rpm");
   } else {
     const RecordingCurves& last = curves.back();
     results.rowCount = static_cast<std::int32_t>(last.rpm.size());

@@ -155,6 +155,18 @@ TEST_F(CalculationE2e, TwoRecordingsAreAveragedAndTachometerUsesTheLast) {
   EXPECT_EQ(static_cast<std::size_t>(results.rowCount), results.pulseTimes.size());
 }
 
+TEST_F(CalculationE2e, ARunShorterThanOneGridStepFailsWithAReason) {
+  SynthOptions slow = test::TypicalRun(11025);  // 1010 to 1045 rpm: no multiple of 50 strictly inside
+  slow.vehicle.vehicleWeight = 50000.0;
+  slow.startRpm = 1010.0;
+  slow.endRpm = 1045.0;
+  const test::SyntheticRun written = test::WriteSyntheticRun(slow, folder, "slow");
+  ASSERT_TRUE(Open(written.documentPath));
+  EXPECT_EQ(calculation.Calculate(), 0);
+  EXPECT_EQ(messages.Texts(),
+            std::vector<std::string>{"Calculation failed RPM range too short - the recordings share less than 50 rpm"});
+}
+
 TEST_F(CalculationE2e, NothingToCalculateAndUnusableLogsFailAsTheUserExpects) {
   fs::current_path(folder.Path());
   EXPECT_EQ(calculation.Calculate(), 0);  // empty list: no message, an empty log
