@@ -1,10 +1,13 @@
 // The main form's boxes, validation and wave list, driven through its controls.
+#include <QLocale>
 #include <QTest>
+#include <clocale>
 #include <filesystem>
 
 #include "form_probe.h"
 #include "scripted_prompts.h"
 #include "support/test_support.h"
+#include "ui/ruvo_doc.h"
 #include "ui/ruvo_view.h"
 #include "ui/wave_browse.h"
 #include "ui_suites.h"
@@ -187,6 +190,20 @@ class MainFormTest : public QObject {
     QCOMPARE(prompts.fileRequests.at(2).folder, QString("/tmp"));
   }
 
+  // A working folder that cannot be read (here: removed under the program) gives full paths.
+  void browseWithoutAReadableWorkingFolderStoresFullPaths() {
+    FormFixture f;
+    test::ScriptedPrompts prompts;
+    const fs::path gone = f.folder.Path() / "gone";
+    fs::create_directories(gone);
+    fs::current_path(gone);
+    fs::remove(gone);
+    const QString inside = QString::fromStdString((gone / "a.wav").string());
+    prompts.fileAnswers.push_back({true, {inside}, {}});
+    f.form.Click("browseButton");
+    QCOMPARE(f.form.Items("waveList"), QStringList({inside}));
+  }
+
   void browseKeepsMoreNamesThanAFixedBufferHolds() {
     FormFixture f;
     test::ScriptedPrompts prompts;
@@ -197,6 +214,38 @@ class MainFormTest : public QObject {
     f.form.Click("browseButton");
     QCOMPARE(f.form.List("waveList")->count(), 60);
     QCOMPARE(f.form.Items("waveList").back(), QString("recording_with_a_long_name_59.wav"));
+  }
+
+  // A comma-decimal locale changes nothing the form shows, takes or saves.
+  void commaDecimalLocaleChangesNoNumber() {
+    FormFixture f;
+    CRuvoDoc document(f.view.HeldValues(), f.view.Calculation());
+    document.SaveRunDocument("c-locale.dat");
+    const std::string savedInC = test::ReadFileBytes("c-locale.dat");
+
+    struct RestoreLocale {
+      ~RestoreLocale() {
+        std::setlocale(LC_ALL, "C");
+        QLocale::setDefault(QLocale::c());
+      }
+    } restore;
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) QSKIP("the de_DE.UTF-8 locale is not installed");
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    f.view.OnInitialUpdate();
+    QCOMPARE(f.form.Text("wheelDiameter"), QString("29.3"));
+    QCOMPARE(f.form.Text("rollingCoefficient"), QString("0.01"));
+    f.form.Type("dragCoefficient", "0.33");
+    test::MessageCapture messages;
+    f.view.OnCalculate();
+    QVERIFY(messages.Texts().empty());
+    QCOMPARE(f.view.HeldValues().dragCoefficient, 0.33);
+    f.form.Type("dragCoefficient", "0,5");  // the comma is no decimal separator here
+    f.view.OnCalculate();
+    QCOMPARE(messages.Texts(), std::vector<std::string>{"Please enter a number."});
+
+    f.view.HeldValues().dragCoefficient = 0.5;
+    document.SaveRunDocument("comma-locale.dat");
+    QCOMPARE(QString::fromStdString(test::ReadFileBytes("comma-locale.dat")), QString::fromStdString(savedInC));
   }
 
   // Only a hand-edited document can hold another mode; the form then checks neither button, and
