@@ -17,9 +17,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kValueColumn = 21;       // every value starts after a 21-character key
-constexpr std::size_t kVersionColumn = 15;     // the "2" of "v2.0" in the first line
-constexpr std::int32_t kLongWavePrefixFrom = 100;  // "# Wave File No. 100 : " is one wider
+constexpr std::size_t kValueColumn = 21;    // every value starts after a 21-character key
+constexpr std::size_t kVersionColumn = 15;  // the "2" of "v2.0" in the first line
+
+// The key of a wave file line: 21 characters up to number 99, one wider per further digit.
+std::string WavePrefix(std::int32_t number) {
+  return FormatText("# Wave File No. %2i : ", number);
+}
 
 std::string TextFrom(const std::string& line, std::size_t column) {
   return line.size() > column ? line.substr(column) : std::string();
@@ -86,7 +90,7 @@ std::int32_t ReadRunDocument(std::istream& in, RunParameters& params) {
   params.waveFiles.clear();
   for (std::int32_t number = 1; number <= waveCount; ++number) {
     if (!lines.Next()) return 0;
-    params.waveFiles.push_back(TextFrom(lines.Line(), number >= kLongWavePrefixFrom ? kValueColumn + 1 : kValueColumn));
+    params.waveFiles.push_back(TextFrom(lines.Line(), WavePrefix(number).size()));
   }
   if (version == 1) return 1;
 
@@ -116,9 +120,8 @@ std::int32_t WriteRunDocument(std::ostream& out, const RunParameters& params) {
   out << FormatText("# Est. Final RPM   : %d\n", params.finalRpm);
   out << FormatText("# Max Pulse Length : %f\n", params.maxPulseLength);
   out << FormatText("# Number Wave Files: %i\n", static_cast<int>(params.waveFiles.size()));
-  int number = 1;
-  for (const std::string& path : params.waveFiles)
-    out << FormatText("# Wave File No. %2i : ", number++) << WithoutLineBreaks(path) << "\n";
+  std::int32_t number = 1;
+  for (const std::string& path : params.waveFiles) out << WavePrefix(number++) << WithoutLineBreaks(path) << "\n";
   out << FormatText("# Calculation Mode : %d\n", params.calculationMode);
   out << FormatText("# Coef. Roll. Resis: %f\n", params.rollingCoefficient);
   out << FormatText("# Drivetrain Loss  : %f\n", params.drivetrainLoss);

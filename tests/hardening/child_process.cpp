@@ -62,7 +62,8 @@ ChildOutcome RunInChild(const std::function<int()>& body, const ChildLimits& lim
   close(fds[1]);
   std::string received;
   char buffer[4096];
-  for (ssize_t got; (got = read(fds[0], buffer, sizeof buffer)) > 0;) received.append(buffer, static_cast<std::size_t>(got));
+  for (ssize_t got; (got = read(fds[0], buffer, sizeof buffer)) > 0;)
+    received.append(buffer, static_cast<std::size_t>(got));
   close(fds[0]);
   for (std::size_t start = 0, end; (end = received.find('\0', start)) != std::string::npos; start = end + 1)
     outcome.messages.push_back(received.substr(start, end - start));

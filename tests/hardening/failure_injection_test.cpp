@@ -182,9 +182,11 @@ TEST_F(FailingCalculation, ARecordingThatChangedAfterListingGivesItsMessage) {
   };
   const Case cases[] = {
       {"removed", [&] { fs::remove(second); }, {"Could not open wave file - b.wav"}},
-      {"half copied", [&] { test::WriteFileBytes(second, bytes.substr(0, bytes.size() / 2)); },
+      {"half copied",
+       [&] { test::WriteFileBytes(second, bytes.substr(0, bytes.size() / 2)); },
        {"Invalid wave file - b.wav"}},
-      {"cut inside its header", [&] { test::WriteFileBytes(second, bytes.substr(0, 20)); },
+      {"cut inside its header",
+       [&] { test::WriteFileBytes(second, bytes.substr(0, 20)); },
        {"Invalid wave file - b.wav"}},
       {"emptied", [&] { test::WriteFileBytes(second, ""); }, {"Invalid wave file - b.wav"}},
       {"replaced by a folder",

@@ -13,7 +13,8 @@ TEST(FuzzRegression, SummaryOfAOneRowGridFarAboveAnyRpm) {
     double startRpm;
     const char* rpmText;
   };
-  const Case cases[] = {{3.00558e10, "@ 2147483647 rpm"}, {1e12, "@ 2147483647 rpm"}, {2147483000.0, "@ 2147483050 rpm"}};
+  const Case cases[] = {
+      {3.00558e10, "@ 2147483647 rpm"}, {1e12, "@ 2147483647 rpm"}, {2147483000.0, "@ 2147483050 rpm"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.startRpm);
     std::vector<RecordingCurves> recordings{RecordingCurves{{c.startRpm, c.startRpm + 100.0}, {5.0, 5.0}}};
