@@ -1,6 +1,6 @@
 #pragma once
 
-// Textbook B-spline mathematics, written independently of the routines under test. Indices count
+// Textbook B-spline and least-squares mathematics, written independently of the routines under test. Indices count
 // from 1, as in the usual formulas: t[i - 1] is t(i).
 
 #include <cmath>
@@ -38,23 +38,17 @@ inline double PowerDerivative(double x, double tau, int power, int d) {
   return factor * std::pow(x - tau, d > power ? 0 : power - d);
 }
 
-// The weighted least-squares coefficients of the splines of order k on t for data inside
-// [t(k), t(n+1)) (each equation divided by sd, 0 meaning 1): the normal equations, solved by
-// Gaussian elimination with partial pivoting in long double.
-inline std::vector<double> ReferenceFit(const std::vector<double>& t,
-                                        int k,
-                                        const std::vector<double>& xd,
-                                        const std::vector<double>& yd,
-                                        const std::vector<double>& sd) {
-  const std::size_t n = t.size() - static_cast<std::size_t>(k);
+// The least-squares solution of rows x c = rhs: the normal equations, solved by Gaussian
+// elimination with partial pivoting in long double.
+inline std::vector<double> ReferenceLeastSquares(const std::vector<std::vector<long double>>& rows,
+                                                 const std::vector<long double>& rhs) {
+  const std::size_t n = rows.empty() ? 0 : rows[0].size();
   std::vector<std::vector<long double>> a(n, std::vector<long double>(n + 1, 0.0L));
-  for (std::size_t r = 0; r < xd.size(); ++r) {
-    const long double scale = sd[r] != 0.0 ? 1.0L / sd[r] : 1.0L;
-    std::vector<long double> row(n + 1, yd[r] * scale);
-    for (std::size_t i = 0; i < n; ++i) row[i] = RecursiveBspline(t, static_cast<int>(i) + 1, k, xd[r]) * scale;
-    for (std::size_t i = 0; i < n; ++i)
-      for (std::size_t j = 0; j <= n; ++j) a[i][j] += row[i] * row[j];
-  }
+  for (std::size_t r = 0; r < rows.size(); ++r)
+    for (std::size_t i = 0; i < n; ++i) {
+      for (std::size_t j = 0; j < n; ++j) a[i][j] += rows[r][i] * rows[r][j];
+      a[i][n] += rows[r][i] * rhs[r];
+    }
   for (std::size_t col = 0; col < n; ++col) {
     std::size_t pivot = col;
     for (std::size_t r = col + 1; r < n; ++r)
@@ -63,15 +57,32 @@ inline std::vector<double> ReferenceFit(const std::vector<double>& t,
     for (std::size_t r = col + 1; r < n; ++r)
       for (std::size_t j = n + 1; j-- > col;) a[r][j] -= a[r][col] / a[col][col] * a[col][j];
   }
-  std::vector<double> c(n);
   std::vector<long double> solution(n);
   for (std::size_t i = n; i-- > 0;) {
     long double sum = a[i][n];
     for (std::size_t j = i + 1; j < n; ++j) sum -= a[i][j] * solution[j];
     solution[i] = sum / a[i][i];
-    c[i] = static_cast<double>(solution[i]);
   }
-  return c;
+  return std::vector<double>(solution.begin(), solution.end());
+}
+
+// The weighted least-squares coefficients of the splines of order k on t for data inside
+// [t(k), t(n+1)), each equation divided by sd (0 meaning 1).
+inline std::vector<double> ReferenceFit(const std::vector<double>& t,
+                                        int k,
+                                        const std::vector<double>& xd,
+                                        const std::vector<double>& yd,
+                                        const std::vector<double>& sd) {
+  std::vector<std::vector<long double>> rows;
+  std::vector<long double> rhs;
+  for (std::size_t r = 0; r < xd.size(); ++r) {
+    const long double scale = sd[r] != 0.0 ? 1.0L / sd[r] : 1.0L;
+    rows.emplace_back();
+    for (std::size_t i = 1; i + static_cast<std::size_t>(k) <= t.size(); ++i)
+      rows.back().push_back(RecursiveBspline(t, static_cast<int>(i), k, xd[r]) * scale);
+    rhs.push_back(yd[r] * scale);
+  }
+  return ReferenceLeastSquares(rows, rhs);
 }
 
 }  // namespace ruvo::test

@@ -101,23 +101,6 @@ TEST(LocalSmoothingModel, LevelZeroInterpolatesLikeTheUnsmoothedModel) {
     EXPECT_TRUE(IsClose(smooth.Derivative(x[i]), (y[i] - y[i - 1]) / (x[i] - x[i - 1]), 1e-10)) << i;
 }
 
-TEST(LocalSmoothingModel, StraightLineIsReproduced) {
-  std::vector<double> x, y;
-  for (int i = 0; i < 20; ++i) {
-    x.push_back(1.0 + 0.03 * i + 0.01 * Scatter(i));
-    y.push_back(5.0 + 42.0 * x.back());
-  }
-  for (const int level : {0, 1, 4, 30}) {
-    LocalSmoothingModel model(x, y, level, 1);
-    for (double at = 0.5; at < 2.0; at += 0.01) {
-      // The uncentred window sums cancel to about 1e-3 of their size: some 1e-12 relative error.
-      EXPECT_TRUE(IsClose(model.Value(at), 5.0 + 42.0 * at, 1e-10)) << "level " << level << " at " << at;
-      EXPECT_TRUE(IsClose(model.Derivative(at), 42.0, 1e-8)) << "level " << level << " at " << at;
-      EXPECT_NEAR(model.SecondDerivative(at), 0.0, 1e-6) << "level " << level << " at " << at;
-    }
-  }
-}
-
 TEST(LocalSmoothingModel, CrowdedAbscissaeFallBackToTheCentralDifference) {
   // Times a microsecond apart, a million seconds from the origin: N Sxx - Sx^2 is lost to rounding,
   // and the windowed fit would return noise. The central difference still sees the slope.
