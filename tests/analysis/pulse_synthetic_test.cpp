@@ -51,56 +51,44 @@ void ExpectMatchesSparks(const Detection& d, const SynthResult& run, const std::
   }
 }
 
-SynthOptions Typical(std::int32_t sampleRate) {
-  SynthOptions options;
-  options.sampleRate = sampleRate;  // noise, peak variation: the defaults of a realistic recording
-  return options;
-}
-
-TEST(PulseDetection, FindsEverySparkOfTypicalRunsInTachometerMode) {
-  for (std::int32_t rate : {11025, 22050, 44100}) {
-    const SynthResult run = SynthesizeRun(Typical(rate));
-    ASSERT_TRUE(run.ok) << run.error;
-    const std::string label = "rate " + std::to_string(rate);
-    const Detection d = Detect(run, kTachometerMode);
-    ASSERT_TRUE(d.ok) << label;
-    EXPECT_TRUE(d.messages.empty()) << label;
-    ASSERT_FALSE(d.revolutions.empty()) << label;
-    EXPECT_EQ(d.revolutions[0], 0.0) << label;
-    // All sparks in order; at the end only the spark whose window would pass the last sample and
-    // the last one found (dropped) may be missing.
-    EXPECT_GE(d.times.size() + 2, run.sparks.size()) << label;
-    ExpectMatchesSparks(d, run, label);
-  }
-}
-
-TEST(PulseDetection, TrimsTypicalRunsToTheRunUpInDynamometerMode) {
-  for (std::int32_t rate : {11025, 22050, 44100}) {
-    SynthOptions options = Typical(rate);
-    options.idleSeconds = 1.0;  // steady at 1000 rpm before full throttle
-    options.initialRpm = 1100;  // the run-up is kept from 1100 rpm on
-    const SynthResult run = SynthesizeRun(options);
-    ASSERT_TRUE(run.ok) << run.error;
-    const std::string label = "rate " + std::to_string(rate);
-    const Detection d = Detect(run, kDynamometerMode);
-    ASSERT_TRUE(d.ok) << label;
-    EXPECT_TRUE(d.messages.empty()) << label;
-    ASSERT_GT(d.times.size(), 100u) << label;
-    ExpectMatchesSparks(d, run, label);
-
-    // Consecutive sparks throughout, from the passage of 1100 rpm to near the final 6000 rpm.
-    for (std::size_t i = 1; i < d.revolutions.size(); ++i)
-      EXPECT_EQ(d.revolutions[i] - d.revolutions[i - 1], options.vehicle.revsPerIgnition) << label;
-    const auto first = static_cast<std::size_t>(d.revolutions.front() / options.vehicle.revsPerIgnition);
-    const auto last = static_cast<std::size_t>(d.revolutions.back() / options.vehicle.revsPerIgnition);
-    // The smoothed speed looks up to trimLevel (6) pulses ahead, so it passes 1100 rpm at most six
-    // sparks before the true speed does.
-    std::size_t crossing = 0;
-    while (run.sparks[crossing].rpm <= 1100.0) ++crossing;
-    EXPECT_LE(first, crossing) << label;
-    EXPECT_GE(first + 6, crossing) << label;
-    EXPECT_GT(run.sparks[last].rpm, 5800.0) << label;
-  }
+// Typical runs with the default noise and peak variation. In dynamometer mode the engine idles at
+// 1000 rpm for a second before full throttle and the run-up is kept from 1100 rpm on.
+TEST(PulseDetection, FindsEverySparkOfTypicalRunsInBothModes) {
+  for (const std::int32_t mode : {kTachometerMode, kDynamometerMode})
+    for (const std::int32_t rate : {11025, 22050, 44100}) {
+      const std::string label = "mode " + std::to_string(mode) + " rate " + std::to_string(rate);
+      SynthOptions options;
+      options.sampleRate = rate;
+      if (mode == kDynamometerMode) {
+        options.idleSeconds = 1.0;
+        options.initialRpm = 1100;
+      }
+      const SynthResult run = SynthesizeRun(options);
+      ASSERT_TRUE(run.ok) << run.error;
+      const Detection d = Detect(run, mode);
+      ASSERT_TRUE(d.ok) << label;
+      EXPECT_TRUE(d.messages.empty()) << label;
+      ASSERT_GT(d.times.size(), 100u) << label;
+      ExpectMatchesSparks(d, run, label);
+      // Consecutive sparks throughout.
+      for (std::size_t i = 1; i < d.revolutions.size(); ++i)
+        ASSERT_EQ(d.revolutions[i] - d.revolutions[i - 1], options.vehicle.revsPerIgnition) << label;
+      const auto first = static_cast<std::size_t>(d.revolutions.front() / options.vehicle.revsPerIgnition);
+      if (mode == kTachometerMode) {
+        // All sparks; at the end only the spark whose window would pass the last sample and the last
+        // one found (dropped) may be missing.
+        EXPECT_EQ(first, 0u) << label;
+        EXPECT_GE(d.times.size() + 2, run.sparks.size()) << label;
+        continue;
+      }
+      // The smoothed speed looks up to trimLevel (6) pulses ahead, so it passes 1100 rpm at most six
+      // sparks before the true speed does; the run-up reaches near the final 6000 rpm.
+      std::size_t crossing = 0;
+      while (run.sparks[crossing].rpm <= 1100.0) ++crossing;
+      EXPECT_LE(first, crossing) << label;
+      EXPECT_GE(first + 6, crossing) << label;
+      EXPECT_GT(run.sparks[first + d.times.size() - 1].rpm, 5800.0) << label;
+    }
 }
 
 }  // namespace

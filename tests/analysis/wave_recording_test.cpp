@@ -22,7 +22,6 @@ void Put16(std::string& bytes, std::uint16_t value) {
 
 struct WaveSpec {
   std::uint32_t sampleRate = 8000;
-  std::uint32_t byteRate = 8000;
   std::uint16_t channels = 1;
   std::uint16_t bitsPerSample = 8;
   std::string samples;
@@ -39,7 +38,7 @@ std::string WaveBytes(const WaveSpec& spec) {
   Put16(bytes, 1);
   Put16(bytes, spec.channels);
   Put32(bytes, spec.sampleRate);
-  Put32(bytes, spec.byteRate);
+  Put32(bytes, spec.sampleRate * spec.channels * spec.bitsPerSample / 8);
   Put16(bytes, static_cast<std::uint16_t>(spec.channels * spec.bitsPerSample / 8));
   Put16(bytes, spec.bitsPerSample);
   bytes.append(spec.extraFormatBytes, '\x7f');
@@ -67,54 +66,56 @@ class WaveRecordingTest : public ::testing::Test {
   std::string path = folder.File("run.wav");
 };
 
-TEST_F(WaveRecordingTest, AcceptsTheRangeLimitsAndRejectsJustOutside) {
-  struct Case {
-    std::uint32_t sampleRate;
-    long long declaredLength;
-    bool accepted;
-  };
-  const Case cases[] = {{1000, 4, false},       {1001, 4, true},         {99999, 4, true},
-                        {100000, 4, false},     {0, 4, false},           {8000, 9'999'999, true},
-                        {8000, 10'000'000, false}, {8000, 0x80000000LL, false}, {0xffffffffU, 4, false}};
-  for (const Case& c : cases) {
-    WaveSpec spec;
-    spec.sampleRate = spec.byteRate = c.sampleRate;
-    spec.samples = "abcd";
-    spec.declaredLength = c.declaredLength;
-    const WaveRecording wave = Open(WaveBytes(spec));
-    EXPECT_EQ(wave.ok(), c.accepted) << c.sampleRate << " " << c.declaredLength;
-    if (c.accepted) {
-      EXPECT_EQ(wave.sampleRate(), static_cast<std::int32_t>(c.sampleRate));
-      EXPECT_EQ(wave.sampleCount(), c.declaredLength);
-      EXPECT_DOUBLE_EQ(wave.duration(), static_cast<double>(c.declaredLength) / c.sampleRate);
-    }
-  }
-  EXPECT_EQ(messages.Texts(), std::vector<std::string>(6, "Invalid wave file - " + path));
-}
-
-TEST_F(WaveRecordingTest, RejectsRecordingsThatAreNotEightBitMono) {
-  for (auto [channels, bits] : {std::pair<std::uint16_t, std::uint16_t>{1, 16}, {2, 8}}) {
-    WaveSpec spec;
-    spec.channels = channels;
-    spec.bitsPerSample = bits;
-    spec.byteRate = spec.sampleRate * channels * bits / 8;
-    spec.samples = std::string(64, '\x80');
-    EXPECT_FALSE(Open(WaveBytes(spec)).ok());
-  }
-  EXPECT_EQ(messages.Texts(), std::vector<std::string>(2, "Not 8 bit recording wave file - " + path));
-}
-
-TEST_F(WaveRecordingTest, RejectsFilesItCannotReadWithTheirMessage) {
-  EXPECT_FALSE(WaveRecording(folder.File("missing.wav")).ok());
+// A recording of four samples with the given format fields.
+std::string FourSamples(std::uint32_t sampleRate,
+                        long long declaredLength,
+                        std::uint16_t channels,
+                        std::uint16_t bits) {
   WaveSpec spec;
-  spec.samples = "xyz";
-  const std::string valid = WaveBytes(spec);
-  std::string noData = valid.substr(0, 36) + "junk" + valid.substr(40);
-  const std::string inputs[] = {"", valid.substr(0, 43), noData, "RIFX" + valid.substr(4),
-                                valid.substr(0, 8) + "AVI " + valid.substr(12)};
-  for (const std::string& bytes : inputs) EXPECT_FALSE(Open(bytes).ok());
-  std::vector<std::string> expected{"Could not open wave file - " + folder.File("missing.wav")};
-  expected.insert(expected.end(), 5, "Invalid wave file - " + path);
+  spec.sampleRate = sampleRate;
+  spec.channels = channels;
+  spec.bitsPerSample = bits;
+  spec.samples = "abcd";
+  spec.declaredLength = declaredLength;
+  return WaveBytes(spec);
+}
+
+TEST_F(WaveRecordingTest, AcceptsTheRangeLimits) {
+  for (const auto& [rate, length] : {std::pair<std::uint32_t, long long>{1001, 4}, {99999, 4}, {8000, 9'999'999}}) {
+    const WaveRecording wave = Open(FourSamples(rate, length, 1, 8));
+    ASSERT_TRUE(wave.ok()) << rate << " " << length;
+    EXPECT_EQ(wave.sampleRate(), static_cast<std::int32_t>(rate));
+    EXPECT_EQ(wave.sampleCount(), length);
+    EXPECT_DOUBLE_EQ(wave.duration(), static_cast<double>(length) / rate);
+  }
+  EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST_F(WaveRecordingTest, RejectsWhatItCannotReadWithItsMessage) {
+  const std::string invalid = "Invalid wave file - " + path;
+  const std::string valid = FourSamples(8000, -1, 1, 8);
+  const std::pair<std::string, std::string> cases[] = {
+      {FourSamples(1000, 4, 1, 8), invalid},
+      {FourSamples(100000, 4, 1, 8), invalid},
+      {FourSamples(0, 4, 1, 8), invalid},
+      {FourSamples(0xffffffffU, 4, 1, 8), invalid},
+      {FourSamples(8000, 10'000'000, 1, 8), invalid},
+      {FourSamples(8000, 0x80000000LL, 1, 8), invalid},
+      {FourSamples(8000, 4, 1, 16), "Not 8 bit recording wave file - " + path},
+      {FourSamples(8000, 4, 2, 8), "Not 8 bit recording wave file - " + path},
+      {"", invalid},
+      {valid.substr(0, 43), invalid},
+      {valid.substr(0, 36) + "junk" + valid.substr(40), invalid},  // no data chunk
+      {"RIFX" + valid.substr(4), invalid},
+      {valid.substr(0, 8) + "AVI " + valid.substr(12), invalid},
+  };
+  std::vector<std::string> expected;
+  for (const auto& [bytes, message] : cases) {
+    EXPECT_FALSE(Open(bytes).ok()) << message;
+    expected.push_back(message);
+  }
+  EXPECT_FALSE(WaveRecording(folder.File("missing.wav")).ok());
+  expected.push_back("Could not open wave file - " + folder.File("missing.wav"));
   EXPECT_EQ(messages.Texts(), expected);
 }
 
@@ -132,46 +133,35 @@ TEST_F(WaveRecordingTest, ShortDataPassesTheHeaderAndFailsToLoad) {
   EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Invalid wave file - " + path});
 }
 
-TEST_F(WaveRecordingTest, ReadsSamplesFromTheDataChunkWhateverComesAround) {
-  WaveSpec spec;
-  spec.samples = "\x10\x20\x30";
-  std::string list = "LIST";
-  Put32(list, 5);
-  list += "INFOx";
-  list += '\0';  // pad byte of an odd-sized chunk
-  spec.chunksBeforeData = list + "fact" + std::string("\x04\0\0\0\x03\0\0\0", 8);
-  spec.extraFormatBytes = 2;
-  const std::string trailer = "LIST" + std::string("\x02\0\0\0zz", 6);  // after the data: never read
-  WaveRecording wave = Open(WaveBytes(spec) + trailer);
-  ASSERT_TRUE(wave.ok());
-  ASSERT_EQ(wave.sampleCount(), 3);
-  std::vector<std::uint8_t> buffer(3);
-  ASSERT_TRUE(wave.LoadSamples(buffer));
-  EXPECT_EQ(buffer, (std::vector<std::uint8_t>{0x10, 0x20, 0x30}));
-  EXPECT_EQ(wave.meanLevel(), 0x20);
-  EXPECT_EQ(wave.amplitude(), 0x10);
-}
-
-TEST_F(WaveRecordingTest, MeasuresMeanLevelAndAmplitude) {
+TEST_F(WaveRecordingTest, ReadsTheDataChunkAndMeasuresMeanLevelAndAmplitude) {
   struct Case {
     std::vector<std::uint8_t> samples;
     int mean;
     int amplitude;
   };
   const Case cases[] = {
-      {{77, 77, 77, 77}, 77, 0},       // all equal
-      {{0, 255, 0, 255}, 127, 128},    // mean 127.5 truncated
+      {{77, 77, 77, 77}, 77, 0},        // all equal
+      {{0, 255, 0, 255}, 127, 128},     // mean 127.5 truncated
       {{128, 128, 200, 129}, 146, 54},  // 585 / 4 = 146.25; max 200, min 128
-      {{}, 0, 0},                      // no data at all
+      {{}, 0, 0},                       // no data at all
       {{255}, 255, 0},
+      {{0x10, 0x20, 0x30}, 0x20, 0x10},
   };
+  // Samples come from the data chunk whatever chunks come around it, odd-sized ones padded.
+  std::string list = "LIST";
+  Put32(list, 5);
+  list += std::string("INFOx\0fact\x04\0\0\0\x03\0\0\0", 18);
+  const std::string trailer = "LIST" + std::string("\x02\0\0\0zz", 6);  // after the data: never read
   for (const Case& c : cases) {
     WaveSpec spec;
     spec.samples.assign(c.samples.begin(), c.samples.end());
-    WaveRecording wave = Open(WaveBytes(spec));
+    spec.chunksBeforeData = list;
+    spec.extraFormatBytes = 2;
+    WaveRecording wave = Open(WaveBytes(spec) + trailer);
     ASSERT_TRUE(wave.ok());
     std::vector<std::uint8_t> buffer(c.samples.size());
     ASSERT_TRUE(wave.LoadSamples(buffer));
+    EXPECT_EQ(buffer, c.samples);
     EXPECT_EQ(wave.meanLevel(), c.mean) << testing::PrintToString(c.samples);
     EXPECT_EQ(wave.amplitude(), c.amplitude) << testing::PrintToString(c.samples);
   }
