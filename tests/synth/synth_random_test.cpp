@@ -32,30 +32,24 @@ TEST(SynthRandom, SeedsAndStreamsRepeatAndDiffer) {
 TEST(SynthRandom, UniformAndNormalHaveTheirMoments) {
   constexpr int kCount = 200000;
   SynthRandom random(7);
-  double uniformSum = 0.0, uniformSquares = 0.0;
+  double uniformSum = 0.0;
   for (int k = 0; k < kCount; ++k) {
     const double u = random.Uniform();
-    ASSERT_GE(u, 0.0);
-    ASSERT_LT(u, 1.0);
+    ASSERT_TRUE(u >= 0.0 && u < 1.0) << u;
     uniformSum += u;
-    uniformSquares += u * u;
   }
   EXPECT_NEAR(uniformSum / kCount, 0.5, 5.0 * std::sqrt(1.0 / 12.0 / kCount));
-  EXPECT_NEAR(uniformSquares / kCount, 1.0 / 3.0, 0.002);
 
   double sum = 0.0, squares = 0.0, fourths = 0.0;
-  int withinOne = 0;
   for (int k = 0; k < kCount; ++k) {
     const double z = random.Normal();
     sum += z;
     squares += z * z;
     fourths += z * z * z * z;
-    withinOne += std::fabs(z) < 1.0;
   }
   EXPECT_NEAR(sum / kCount, 0.0, 5.0 / std::sqrt(kCount));
   EXPECT_NEAR(squares / kCount, 1.0, 5.0 * std::sqrt(2.0 / kCount));
   EXPECT_NEAR(fourths / kCount, 3.0, 5.0 * std::sqrt(96.0 / kCount));  // kurtosis of a normal
-  EXPECT_NEAR(static_cast<double>(withinOne) / kCount, 0.682689, 5.0 * std::sqrt(0.2166 / kCount));
 }
 
 }  // namespace

