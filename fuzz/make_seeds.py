@@ -61,6 +61,13 @@ SEEDS = {
         "octal": b"0777",
         "nan": b"nan(123)",
     },
+    "fuzz_tool_command": {
+        "plain": b"notepad.exe\nC:\\runs\\ruvo.dat",
+        "blanks": b"C:\\Program Files\\Viewer\\view.exe -f <file>\na.dat",
+        "many_words": b" ".join(b"w%d" % k for k in range(1, 26)) + b" <file>\nrun.dat",
+        "upper_case": b"  /opt/My Tools/X.EXE  <file> <file>\nb c.dat",
+        "no_file": b"grapher --open <file>",
+    },
     "fuzz_calculation": {
         "sparks": struct.pack("<HHHHddd", 3000, 3000, 2, 2, 2.0, 20.0, 0.01) + sparks(seconds=0.5),
     },
