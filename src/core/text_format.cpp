@@ -10,7 +10,7 @@
 namespace ruvo {
 namespace {
 
-struct ConversionSpec {
+struct Directive {
   bool leftAlign = false;
   bool plusSign = false;
   bool spaceSign = false;
@@ -22,25 +22,25 @@ struct ConversionSpec {
 };
 
 // Appends body (which may start with '-') to out, applying sign flags, zero padding and width.
-void AppendPadded(std::string& out, std::string_view body, const ConversionSpec& spec, bool allowZeroPad) {
+void AppendPadded(std::string& out, std::string_view body, const Directive& directive, bool allowZeroPad) {
   std::string sign;
   if (!body.empty() && body.front() == '-') {
     sign = "-";
     body.remove_prefix(1);
-  } else if (spec.plusSign) {
+  } else if (directive.plusSign) {
     sign = "+";
-  } else if (spec.spaceSign) {
+  } else if (directive.spaceSign) {
     sign = " ";
   }
   const std::size_t length = sign.size() + body.size();
-  const std::size_t fill = spec.width > 0 && static_cast<std::size_t>(spec.width) > length
-                               ? static_cast<std::size_t>(spec.width) - length
+  const std::size_t fill = directive.width > 0 && static_cast<std::size_t>(directive.width) > length
+                               ? static_cast<std::size_t>(directive.width) - length
                                : 0;
-  if (spec.leftAlign) {
+  if (directive.leftAlign) {
     out += sign;
     out += body;
     out.append(fill, ' ');
-  } else if (spec.zeroPad && allowZeroPad) {
+  } else if (directive.zeroPad && allowZeroPad) {
     out += sign;
     out.append(fill, '0');
     out += body;
@@ -51,37 +51,37 @@ void AppendPadded(std::string& out, std::string_view body, const ConversionSpec&
   }
 }
 
-void AppendInteger(std::string& out, const ConversionSpec& spec, va_list& args) {
-  const bool isSigned = spec.conversion == 'd' || spec.conversion == 'i';
-  const int base = (spec.conversion == 'x' || spec.conversion == 'X') ? 16 : 10;
+void AppendInteger(std::string& out, const Directive& directive, va_list& args) {
+  const bool isSigned = directive.conversion == 'd' || directive.conversion == 'i';
+  const int base = (directive.conversion == 'x' || directive.conversion == 'X') ? 16 : 10;
   char buffer[80];
   std::to_chars_result result{};
   if (isSigned) {
-    long long value = spec.longCount >= 2 ? va_arg(args, long long)
-                      : spec.longCount == 1 ? va_arg(args, long)
+    long long value = directive.longCount >= 2 ? va_arg(args, long long)
+                      : directive.longCount == 1 ? va_arg(args, long)
                                             : va_arg(args, int);
     result = std::to_chars(buffer, buffer + sizeof buffer, value, base);
   } else {
-    unsigned long long value = spec.longCount >= 2 ? va_arg(args, unsigned long long)
-                               : spec.longCount == 1 ? va_arg(args, unsigned long)
+    unsigned long long value = directive.longCount >= 2 ? va_arg(args, unsigned long long)
+                               : directive.longCount == 1 ? va_arg(args, unsigned long)
                                                      : va_arg(args, unsigned int);
     result = std::to_chars(buffer, buffer + sizeof buffer, value, base);
   }
   std::string body(buffer, result.ptr);
-  if (spec.conversion == 'X') std::transform(body.begin(), body.end(), body.begin(), ::toupper);
-  if (spec.precision >= 0) {
+  if (directive.conversion == 'X') std::transform(body.begin(), body.end(), body.begin(), ::toupper);
+  if (directive.precision >= 0) {
     const std::size_t signLength = (!body.empty() && body.front() == '-') ? 1 : 0;
     const std::size_t digits = body.size() - signLength;
-    if (spec.precision == 0 && body == "0") body.clear();
-    if (static_cast<std::size_t>(spec.precision) > digits)
-      body.insert(signLength, static_cast<std::size_t>(spec.precision) - digits, '0');
+    if (directive.precision == 0 && body == "0") body.clear();
+    if (static_cast<std::size_t>(directive.precision) > digits)
+      body.insert(signLength, static_cast<std::size_t>(directive.precision) - digits, '0');
   }
-  AppendPadded(out, body, spec, spec.precision < 0);
+  AppendPadded(out, body, directive, directive.precision < 0);
 }
 
-void AppendFloating(std::string& out, const ConversionSpec& spec, double value) {
-  const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(spec.conversion)));
-  const int precision = spec.precision < 0 ? 6 : spec.precision;
+void AppendFloating(std::string& out, const Directive& directive, double value) {
+  const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(directive.conversion)));
+  const int precision = directive.precision < 0 ? 6 : directive.precision;
   const std::chars_format format = lower == 'f'   ? std::chars_format::fixed
                                    : lower == 'e' ? std::chars_format::scientific
                                                   : std::chars_format::general;
@@ -90,47 +90,47 @@ void AppendFloating(std::string& out, const ConversionSpec& spec, double value) 
   const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, format,
                                     lower == 'g' && precision == 0 ? 1 : precision);
   buffer.resize(static_cast<std::size_t>(result.ptr - buffer.data()));
-  if (std::isupper(static_cast<unsigned char>(spec.conversion)))
+  if (std::isupper(static_cast<unsigned char>(directive.conversion)))
     std::transform(buffer.begin(), buffer.end(), buffer.begin(), ::toupper);
   const bool finite = value - value == 0.0;
-  AppendPadded(out, buffer, spec, finite);
+  AppendPadded(out, buffer, directive, finite);
 }
 
-// Parses the conversion specification that starts after '%'; returns the position after it.
-const char* ParseSpec(const char* p, ConversionSpec& spec, va_list& args) {
+// Parses the conversion directive that starts after '%'; returns the position after it.
+const char* ParseDirective(const char* p, Directive& directive, va_list& args) {
   for (;; ++p) {
-    if (*p == '-') spec.leftAlign = true;
-    else if (*p == '+') spec.plusSign = true;
-    else if (*p == ' ') spec.spaceSign = true;
-    else if (*p == '0') spec.zeroPad = true;
+    if (*p == '-') directive.leftAlign = true;
+    else if (*p == '+') directive.plusSign = true;
+    else if (*p == ' ') directive.spaceSign = true;
+    else if (*p == '0') directive.zeroPad = true;
     else if (*p != '#') break;
   }
   if (*p == '*') {
-    spec.width = va_arg(args, int);
-    if (spec.width < 0) {
-      spec.leftAlign = true;
-      spec.width = -spec.width;
+    directive.width = va_arg(args, int);
+    if (directive.width < 0) {
+      directive.leftAlign = true;
+      directive.width = -directive.width;
     }
     ++p;
   } else {
-    while (std::isdigit(static_cast<unsigned char>(*p))) spec.width = spec.width * 10 + (*p++ - '0');
+    while (std::isdigit(static_cast<unsigned char>(*p))) directive.width = directive.width * 10 + (*p++ - '0');
   }
   if (*p == '.') {
     ++p;
-    spec.precision = 0;
+    directive.precision = 0;
     if (*p == '*') {
-      spec.precision = va_arg(args, int);
-      if (spec.precision < 0) spec.precision = -1;
+      directive.precision = va_arg(args, int);
+      if (directive.precision < 0) directive.precision = -1;
       ++p;
     } else {
-      while (std::isdigit(static_cast<unsigned char>(*p))) spec.precision = spec.precision * 10 + (*p++ - '0');
+      while (std::isdigit(static_cast<unsigned char>(*p))) directive.precision = directive.precision * 10 + (*p++ - '0');
     }
   }
   while (*p == 'l' || *p == 'h' || *p == 'z') {
-    if (*p == 'l' || *p == 'z') ++spec.longCount;
+    if (*p == 'l' || *p == 'z') ++directive.longCount;
     ++p;
   }
-  spec.conversion = *p;
+  directive.conversion = *p;
   return *p ? p + 1 : p;
 }
 
@@ -148,25 +148,25 @@ std::string FormatText(const char* format, ...) {
       p = next;
       continue;
     }
-    ConversionSpec spec;
-    p = ParseSpec(p + 1, spec, args);
-    switch (spec.conversion) {
+    Directive directive;
+    p = ParseDirective(p + 1, directive, args);
+    switch (directive.conversion) {
       case 'd': case 'i': case 'u': case 'x': case 'X':
-        AppendInteger(out, spec, args);
+        AppendInteger(out, directive, args);
         break;
       case 'f': case 'F': case 'e': case 'E': case 'g': case 'G':
-        AppendFloating(out, spec, va_arg(args, double));
+        AppendFloating(out, directive, va_arg(args, double));
         break;
       case 'c': {
         const char c = static_cast<char>(va_arg(args, int));
-        AppendPadded(out, std::string_view(&c, 1), ConversionSpec{spec.leftAlign, false, false, false, spec.width}, false);
+        AppendPadded(out, std::string_view(&c, 1), Directive{directive.leftAlign, false, false, false, directive.width}, false);
         break;
       }
       case 's': {
         const char* text = va_arg(args, const char*);
         std::string_view view = text ? text : "(null)";
-        if (spec.precision >= 0) view = view.substr(0, static_cast<std::size_t>(spec.precision));
-        AppendPadded(out, view, ConversionSpec{spec.leftAlign, false, false, false, spec.width}, false);
+        if (directive.precision >= 0) view = view.substr(0, static_cast<std::size_t>(directive.precision));
+        AppendPadded(out, view, Directive{directive.leftAlign, false, false, false, directive.width}, false);
         break;
       }
       case '%':

@@ -20,7 +20,7 @@ void Put16(std::string& bytes, std::uint16_t value) {
   bytes += static_cast<char>(value >> 8);
 }
 
-struct WaveSpec {
+struct WaveLayout {
   std::uint32_t sampleRate = 8000;
   std::uint16_t channels = 1;
   std::uint16_t bitsPerSample = 8;
@@ -30,23 +30,23 @@ struct WaveSpec {
   long long declaredLength = -1;  // -1: the real length
 };
 
-std::string WaveBytes(const WaveSpec& spec) {
+std::string WaveBytes(const WaveLayout& layout) {
   std::string bytes = "RIFF";
   Put32(bytes, 0);  // patched below
   bytes += "WAVEfmt ";
-  Put32(bytes, 16 + spec.extraFormatBytes);
+  Put32(bytes, 16 + layout.extraFormatBytes);
   Put16(bytes, 1);
-  Put16(bytes, spec.channels);
-  Put32(bytes, spec.sampleRate);
-  Put32(bytes, spec.sampleRate * spec.channels * spec.bitsPerSample / 8);
-  Put16(bytes, static_cast<std::uint16_t>(spec.channels * spec.bitsPerSample / 8));
-  Put16(bytes, spec.bitsPerSample);
-  bytes.append(spec.extraFormatBytes, '\x7f');
-  bytes += spec.chunksBeforeData;
+  Put16(bytes, layout.channels);
+  Put32(bytes, layout.sampleRate);
+  Put32(bytes, layout.sampleRate * layout.channels * layout.bitsPerSample / 8);
+  Put16(bytes, static_cast<std::uint16_t>(layout.channels * layout.bitsPerSample / 8));
+  Put16(bytes, layout.bitsPerSample);
+  bytes.append(layout.extraFormatBytes, '\x7f');
+  bytes += layout.chunksBeforeData;
   bytes += "data";
-  Put32(bytes, spec.declaredLength < 0 ? static_cast<std::uint32_t>(spec.samples.size())
-                                       : static_cast<std::uint32_t>(spec.declaredLength));
-  bytes += spec.samples;
+  Put32(bytes, layout.declaredLength < 0 ? static_cast<std::uint32_t>(layout.samples.size())
+                                       : static_cast<std::uint32_t>(layout.declaredLength));
+  bytes += layout.samples;
   std::string size;
   Put32(size, static_cast<std::uint32_t>(bytes.size() - 8));
   bytes.replace(4, 4, size);
@@ -71,13 +71,13 @@ std::string FourSamples(std::uint32_t sampleRate,
                         long long declaredLength,
                         std::uint16_t channels,
                         std::uint16_t bits) {
-  WaveSpec spec;
-  spec.sampleRate = sampleRate;
-  spec.channels = channels;
-  spec.bitsPerSample = bits;
-  spec.samples = "abcd";
-  spec.declaredLength = declaredLength;
-  return WaveBytes(spec);
+  WaveLayout layout;
+  layout.sampleRate = sampleRate;
+  layout.channels = channels;
+  layout.bitsPerSample = bits;
+  layout.samples = "abcd";
+  layout.declaredLength = declaredLength;
+  return WaveBytes(layout);
 }
 
 TEST_F(WaveRecordingTest, AcceptsTheRangeLimits) {
@@ -120,10 +120,10 @@ TEST_F(WaveRecordingTest, RejectsWhatItCannotReadWithItsMessage) {
 }
 
 TEST_F(WaveRecordingTest, ShortDataPassesTheHeaderAndFailsToLoad) {
-  WaveSpec spec;
-  spec.samples = std::string(10, '\x80');
-  spec.declaredLength = 11;
-  WaveRecording wave = Open(WaveBytes(spec));
+  WaveLayout layout;
+  layout.samples = std::string(10, '\x80');
+  layout.declaredLength = 11;
+  WaveRecording wave = Open(WaveBytes(layout));
   ASSERT_TRUE(wave.ok());
   EXPECT_TRUE(messages.Texts().empty());
   std::vector<std::uint8_t> buffer(11);
@@ -153,11 +153,11 @@ TEST_F(WaveRecordingTest, ReadsTheDataChunkAndMeasuresMeanLevelAndAmplitude) {
   list += std::string("INFOx\0fact\x04\0\0\0\x03\0\0\0", 18);
   const std::string trailer = "LIST" + std::string("\x02\0\0\0zz", 6);  // after the data: never read
   for (const Case& c : cases) {
-    WaveSpec spec;
-    spec.samples.assign(c.samples.begin(), c.samples.end());
-    spec.chunksBeforeData = list;
-    spec.extraFormatBytes = 2;
-    WaveRecording wave = Open(WaveBytes(spec) + trailer);
+    WaveLayout layout;
+    layout.samples.assign(c.samples.begin(), c.samples.end());
+    layout.chunksBeforeData = list;
+    layout.extraFormatBytes = 2;
+    WaveRecording wave = Open(WaveBytes(layout) + trailer);
     ASSERT_TRUE(wave.ok());
     std::vector<std::uint8_t> buffer(c.samples.size());
     ASSERT_TRUE(wave.LoadSamples(buffer));
