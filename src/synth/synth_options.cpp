@@ -5,7 +5,7 @@
 #include <variant>
 
 #include "core/text_format.h"
-#include "synth/number_text.h"
+#include "core/number_text.h"
 
 namespace ruvo {
 namespace {

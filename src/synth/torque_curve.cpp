@@ -8,7 +8,7 @@
 
 #include "core/line_reader.h"
 #include "core/text_format.h"
-#include "synth/number_text.h"
+#include "core/number_text.h"
 
 namespace ruvo {
 namespace {

@@ -13,13 +13,6 @@ namespace ruvo {
 std::string FormatReal(double value);
 std::string FormatInteger(std::int32_t value);
 
-// One finite decimal number (exponent allowed), optionally signed and surrounded by blanks or
-// tabs, and nothing else. Leaves value unchanged and returns false otherwise.
-bool ParseRealText(std::string_view text, double& value);
-
-// One decimal integer with an optional sign that fits 32 bits, optionally surrounded by blanks.
-bool ParseIntegerText(std::string_view text, std::int32_t& value);
-
 // What a rejected box tells the user it expects.
 std::string ExpectedNumberMessage();
 std::string ExpectedIntegerMessage();

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/number_text.h"
 #include "ui/field_text.h"
 
 namespace ruvo {
@@ -56,8 +57,8 @@ std::string TakeField(const FormField& field, std::string_view boxText, RunParam
     params.*field.text = std::string(boxText);
     return {};
   }
-  if (field.integer) return ParseIntegerText(boxText, params.*field.integer) ? std::string() : ExpectedIntegerMessage();
-  if (!ParseRealText(boxText, params.*field.real)) return ExpectedNumberMessage();
+  if (field.integer) return ParseInteger(boxText, params.*field.integer) ? std::string() : ExpectedIntegerMessage();
+  if (!ParseReal(boxText, params.*field.real)) return ExpectedNumberMessage();
   const double value = params.*field.real;
   if (field.ranged && (value < field.low || value > field.high)) return ExpectedRangeMessage(field.low, field.high);
   return {};

@@ -6,6 +6,7 @@
 #include <QRadioButton>
 
 #include "core/message.h"
+#include "core/number_text.h"
 #include "ui/dialog_buttons.h"
 #include "ui/dialog_units.h"
 #include "ui/field_text.h"
@@ -66,7 +67,7 @@ void CSmoothingDlg::accept() {
   const std::pair<QLineEdit*, std::int32_t*> boxes[] = {
       {segments, &taken.segments}, {localLevel, &taken.localLevel}, {fitLevel, &taken.fitLevel}, {declineRpm, &taken.declineRpm}};
   for (const auto& [box, value] : boxes) {
-    if (!ParseIntegerText(box->text().toStdString(), *value)) {
+    if (!ParseInteger(box->text().toStdString(), *value)) {
       ShowMessage(ExpectedIntegerMessage());
       box->setFocus();
       box->selectAll();

@@ -3,6 +3,7 @@
 #include <QTest>
 #include <limits>
 
+#include "core/number_text.h"
 #include "support/test_support.h"
 #include "ui/dialog_units.h"
 #include "ui/field_text.h"
@@ -42,25 +43,25 @@ class PlainRuleTest : public QObject {
         {"12.5", 12.5}, {"  -3 ", -3.0}, {"\t+0.09\t", 0.09}, {"1e3", 1000.0}, {".5", 0.5}, {"7.", 7.0}};
     for (const auto& [text, expected] : accepted) {
       double value = -1.0;
-      QVERIFY2(ParseRealText(text, value), text);
+      QVERIFY2(ParseReal(text, value), text);
       QCOMPARE(value, expected);
     }
     for (const char* text : {"", "   ", "abc", "12abc", "1,5", "1 2", "--1", "+-1", "+", "inf", "nan", "1e400", "0x10"}) {
       double value = 42.0;
-      QVERIFY2(!ParseRealText(text, value), text);
+      QVERIFY2(!ParseReal(text, value), text);
       QCOMPARE(value, 42.0);  // a rejected text leaves the value alone
     }
   }
 
   void integerTextMustBeOneDecimalInt32() {
     std::int32_t value = 0;
-    QVERIFY(ParseIntegerText(" -10 ", value));
+    QVERIFY(ParseInteger(" -10 ", value));
     QCOMPARE(value, -10);
-    QVERIFY(ParseIntegerText("+2147483647", value));
+    QVERIFY(ParseInteger("+2147483647", value));
     QCOMPARE(value, std::numeric_limits<std::int32_t>::max());
     for (const char* text : {"1000.5", "2147483648", "1e3", "", "0x1F", "12 3", "five"}) {
       value = 7;
-      QVERIFY2(!ParseIntegerText(text, value), text);
+      QVERIFY2(!ParseInteger(text, value), text);
       QCOMPARE(value, 7);
     }
   }

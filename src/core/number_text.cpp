@@ -1,4 +1,4 @@
-#include "synth/number_text.h"
+#include "core/number_text.h"
 
 #include <charconv>
 #include <cmath>
