@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "fitting/bspline_reference.h"
@@ -18,29 +19,23 @@ using test::IsClose;
 
 // Polynomial p0 + p1 x + p2 x^2 + ...: linear in every parameter.
 double Polynomial(double at, double* gradient, const double* params, std::int32_t count) {
-  double value = 0.0;
-  double power = 1.0;
-  for (std::int32_t j = 0; j < count; ++j) {
+  double value = 0.0, power = 1.0;
+  for (std::int32_t j = 0; j < count; ++j, power *= at) {
     gradient[j] = power;
     value += params[j] * power;
-    power *= at;
   }
   return value;
 }
 
-// Records the searched parameter's successive distinct values and counts evaluations.
+// Records the successive distinct values of parameter 1 (the searched one) and counts evaluations.
 struct TrialLog {
-  std::int32_t watched = 0;
   std::vector<double> values;
-  std::int64_t calls = 0;
-  std::int64_t nonFinite = 0;
+  std::int64_t calls = 0, nonFinite = 0;
   void Note(const double* params) {
     ++calls;
-    const double v = params[watched];
-    if (values.empty() || values.back() != v) values.push_back(v);
+    if (values.empty() || values.back() != params[1]) values.push_back(params[1]);
   }
-};
-TrialLog trials;
+} trials;
 
 // p0 + exp(p1 x): p1 searched, p0 re-solved; well posed at p1 = 0 too.
 double WatchedShiftedExponential(double at, double* gradient, const double* params, std::int32_t) {
@@ -51,26 +46,14 @@ double WatchedShiftedExponential(double at, double* gradient, const double* para
   return params[0] + e;
 }
 
-// S = e^(-2 q) * const after p0 is re-solved: decreases for ever in q, so no bracket exists.
-double EverDecreasing(double at, double* gradient, const double* params, std::int32_t) {
-  trials.Note(params);
-  const double e = std::exp(-params[1]);
-  gradient[0] = 1.0;
-  gradient[1] = -e * at;
-  return params[0] + e * at;
-}
-
 // p0 + p1 exp(p3 x) + p2 exp(p4 x), three linear and two nonlinear parameters, overflowing (as
 // exp(700 q) would) once a rate exceeds 3.
-double TwoExponentials(double at, double* gradient, const double* params, std::int32_t count) {
+double TwoExponentials(double at, double* gradient, const double* params, std::int32_t) {
   trials.Note(params);
-  if (params[3] > 3.0 || params[4] > 3.0) {
-    ++trials.nonFinite;
-    for (std::int32_t j = 0; j < count; ++j) gradient[j] = std::numeric_limits<double>::infinity();
-    return std::numeric_limits<double>::infinity();
-  }
-  const double e1 = std::exp(params[3] * at);
-  const double e2 = std::exp(params[4] * at);
+  const bool overflows = params[3] > 3.0 || params[4] > 3.0;
+  trials.nonFinite += overflows;
+  const double e1 = overflows ? std::numeric_limits<double>::infinity() : std::exp(params[3] * at);
+  const double e2 = overflows ? std::numeric_limits<double>::infinity() : std::exp(params[4] * at);
   gradient[0] = 1.0;
   gradient[1] = e1;
   gradient[2] = e2;
@@ -98,25 +81,19 @@ double Scatter(int i) {
   return std::fmod(std::sin(i * 12.9898) * 43758.5453, 1.0) * 0.5;
 }
 
-TEST(LsqMinimizer, MethodFollowsNonlinearAndActiveCounts) {
-  struct Case {
-    std::int32_t paramCount, active, nonlinear;
-    std::int32_t method, activeAfter;
-  };
-  const Case cases[] = {
-      {4, 4, 0, 1, 4}, {4, 0, 0, 1, 4}, {4, 4, 1, 2, 3}, {4, 0, 1, 2, 3},    {4, 1, 1, 4, 1},    {6, 6, 2, 3, 6},
-      {6, 3, 2, 3, 3}, {6, 2, 2, 4, 2}, {6, 3, 3, 4, 3}, {12, 11, 1, 2, 10}, {12, 12, 5, 3, 12}, {3, 2, 7, 4, 2},
-  };
-  std::array<double, 12> params{};
-  const std::array<std::int32_t, 12> index{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-  const std::vector<double> x{0.0, 1.0}, y{0.0, 1.0};
-  for (const Case& c : cases) {
-    LsqMinimizer borrowed(x, y, Polynomial, params, index, c.paramCount, c.active, c.nonlinear);
-    EXPECT_EQ(borrowed.Method(), c.method) << c.paramCount << " " << c.active << " " << c.nonlinear;
-    EXPECT_EQ(borrowed.ActiveCount(), c.activeAfter) << c.paramCount << " " << c.active << " " << c.nonlinear;
-    // The identity-index construction always takes the single step.
-    EXPECT_EQ(LsqMinimizer(x, y, Polynomial, params, c.paramCount, c.active, c.nonlinear).Method(), 1);
+// Method 2 on 1 + exp(-x) at 20 points (least squares at rate -1): p0 re-solved, p1 searched from
+// start. Clears the trial log first.
+std::array<double, 2> SearchRate(double start, double tolerance) {
+  std::vector<double> x, y;
+  for (int i = 0; i < 20; ++i) {
+    x.push_back(0.2 * i);
+    y.push_back(1.0 + std::exp(-x.back()));
   }
+  trials = TrialLog{};
+  std::array<double, 2> params{0.0, start};
+  const std::array<std::int32_t, 2> index{0, 1};
+  LsqMinimizer(x, y, WatchedShiftedExponential, params, index, 2, 2, 1).Minimize(tolerance, 20);
+  return params;
 }
 
 TEST(LsqMinimizer, SingleStepReachesExactLeastSquaresFromAnyStart) {
@@ -145,8 +122,7 @@ TEST(LsqMinimizer, SingleStepReachesExactLeastSquaresFromAnyStart) {
   std::array<double, 3> params{0.0, 0.0, 0.5};
   LsqMinimizer held(x, y, Polynomial, params, 3, 2, 0);
   EXPECT_EQ(held.Minimize(0.0, 1), LsqMinimizer::kSolved);
-  EXPECT_TRUE(IsClose(params[0], line[0], 1e-10, 1e-12));
-  EXPECT_TRUE(IsClose(params[1], line[1], 1e-10, 1e-12));
+  EXPECT_TRUE(IsClose(params[0], line[0], 1e-10, 1e-12) && IsClose(params[1], line[1], 1e-10, 1e-12));
   EXPECT_EQ(params[2], 0.5);
 }
 
@@ -158,13 +134,11 @@ TEST(LsqMinimizer, SingularSystemLeavesParametersAndReportsFailure) {
   LsqMinimizer minimizer(x, y, Polynomial, params, 3, 0, 0);
   EXPECT_EQ(minimizer.Minimize(0.0, 20), LsqMinimizer::kSingular);
   EXPECT_EQ(params, before);
-  EXPECT_EQ(minimizer.Step(), (std::array<double, 12>{}));
 
   // An index naming one parameter twice (the sums are exact, so the singularity is too).
   const std::vector<double> ones{1.0, 1.0, 1.0, 1.0};
-  const std::array<std::int32_t, 2> twice{1, 1};
-  std::array<double, 2> pair{0.0, 0.0};
-  LsqMinimizer duplicate(ones, y, Polynomial, pair, twice, 2, 2, 0);
+  std::array<double, 2> pair{};
+  LsqMinimizer duplicate(ones, y, Polynomial, pair, std::array<std::int32_t, 2>{1, 1}, 2, 2, 0);
   EXPECT_EQ(duplicate.Minimize(0.0, 20), LsqMinimizer::kSingular);
   EXPECT_EQ(pair, (std::array<double, 2>{}));
 }
@@ -174,37 +148,28 @@ TEST(LsqMinimizer, InvalidSetUpIsInert) {
   std::array<double, 13> params{};
   params.fill(0.5);
   const auto before = params;
-  const std::array<std::int32_t, 3> outOfRange{0, 3, 1};
-  const std::array<std::int32_t, 3> negative{0, -1, 1};
-  struct Case {
-    const char* what;
-    LsqMinimizer::Model model;
-    std::span<double> params;
-    std::span<const std::int32_t> index;
-    std::int32_t paramCount, active, nonlinear;
-  };
   const std::array<std::int32_t, 13> identity{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-  const Case cases[] = {
-      {"no parameters", Polynomial, params, identity, 0, 0, 0},
-      {"more than twelve", Polynomial, params, identity, 13, 0, 0},
-      {"active above count", Polynomial, params, identity, 3, 4, 0},
-      {"negative active", Polynomial, params, identity, 3, -1, 0},
-      {"negative nonlinear", Polynomial, params, identity, 3, 3, -1},
-      {"index out of range", Polynomial, params, outOfRange, 3, 3, 0},
-      {"negative index", Polynomial, params, negative, 3, 3, 0},
-      {"index too short", Polynomial, params, std::span(identity).first(2), 3, 3, 0},
-      {"parameters too short", Polynomial, std::span(params).first(2), identity, 3, 3, 0},
-      {"no model", nullptr, params, identity, 3, 3, 0},
+  const auto expectInert = [&](const char* what, LsqMinimizer::Model model, std::span<double> p,
+                               std::span<const std::int32_t> index, std::int32_t count, std::int32_t active,
+                               std::int32_t nonlinear) {
+    LsqMinimizer minimizer(x, y, model, p, index, count, active, nonlinear);
+    EXPECT_EQ(minimizer.Minimize(0.001, 20), LsqMinimizer::kSingular) << what;
+    EXPECT_TRUE(std::isnan(minimizer.SumOfSquares())) << what;
+    EXPECT_EQ(params, before) << what;
   };
-  for (const Case& c : cases) {
-    LsqMinimizer minimizer(x, y, c.model, c.params, c.index, c.paramCount, c.active, c.nonlinear);
-    EXPECT_EQ(minimizer.Minimize(0.001, 20), LsqMinimizer::kSingular) << c.what;
-    EXPECT_TRUE(std::isnan(minimizer.SumOfSquares())) << c.what;
-    EXPECT_EQ(params, before) << c.what;
-  }
+  expectInert("no parameters", Polynomial, params, identity, 0, 0, 0);
+  expectInert("more than twelve", Polynomial, params, identity, 13, 0, 0);
+  expectInert("active above count", Polynomial, params, identity, 3, 4, 0);
+  expectInert("negative active", Polynomial, params, identity, 3, -1, 0);
+  expectInert("negative nonlinear", Polynomial, params, identity, 3, 3, -1);
+  expectInert("index out of range", Polynomial, params, std::array<std::int32_t, 3>{0, 3, 1}, 3, 3, 0);
+  expectInert("negative index", Polynomial, params, std::array<std::int32_t, 3>{0, -1, 1}, 3, 3, 0);
+  expectInert("index too short", Polynomial, params, std::span(identity).first(2), 3, 3, 0);
+  expectInert("parameters too short", Polynomial, std::span(params).first(2), identity, 3, 3, 0);
+  expectInert("no model", nullptr, params, identity, 3, 3, 0);
 }
 
-TEST(GaussJordanSolve, SolvesAndInvertsSystemsThatNeedPivoting) {
+TEST(GaussJordanSolve, SolvesAndInvertsSystemsThatNeedPivotingAndRejectsSingularOnes) {
   for (std::int32_t m = 1; m <= 12; ++m) {
     std::array<std::array<double, 12>, 12> a{};
     std::array<double, 12> b{};
@@ -227,11 +192,8 @@ TEST(GaussJordanSolve, SolvesAndInvertsSystemsThatNeedPivoting) {
       }
     }
   }
-}
-
-TEST(GaussJordanSolve, RejectsSingularAndNonFiniteMatrices) {
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double inf = std::numeric_limits<double>::infinity();
+  // Singular and non-finite matrices are rejected.
+  const double nan = std::nan(""), inf = std::numeric_limits<double>::infinity();
   const std::array<double, 4> cases[] = {
       {0.0, 0.0, 0.0, 0.0}, {1.0, 2.0, 2.0, 4.0}, {nan, nan, nan, nan}, {inf, 1, 1, 1}};
   for (const auto& m : cases) {
@@ -244,105 +206,57 @@ TEST(GaussJordanSolve, RejectsSingularAndNonFiniteMatrices) {
 }
 
 TEST(LsqMinimizer, GoldenSearchFirstTrials) {
-  // Data with its minimum at rate -1. From q0 = 0 the first step h is the tolerance (0.0001 when none
-  // is given), otherwise 5 % of q0. When q0 + h lowers S the next trial is q0 + 2h; when it raises S,
-  // the next is the mirror point q0 - h.
-  std::vector<double> x, y;
-  for (int i = 0; i < 20; ++i) {
-    x.push_back(0.2 * i);
-    y.push_back(1.0 + std::exp(-x.back()));
-  }
-  const std::array<std::int32_t, 2> index{0, 1};
-  const double down = -0.5 * 0.05;
-  const double up = -1.5 * 0.05;
-  struct Case {
-    double start, tolerance;
-    std::vector<double> firstTrials;
-  };
-  const Case cases[] = {
+  // From q0 = 0 the first step h is the tolerance (0.0001 when none is given), otherwise 5 % of q0.
+  // When q0 + h lowers S the next trial is q0 + 2h; when it raises S, the mirror point q0 - h.
+  const double down = -0.5 * 0.05, up = -1.5 * 0.05;
+  const std::tuple<double, double, std::vector<double>> cases[] = {
+      // start, tolerance, first trials
       {0.0, 0.0, {0.0, 0.0001, 0.0001 + -0.0002}},
       {0.0, 0.003, {0.0, 0.003, 0.003 + -0.006}},
       {-0.5, 0.001, {-0.5, -0.5 + down, -0.5 + down + down}},
       {-1.5, 0.001, {-1.5, -1.5 + up, -1.5 + up + -2.0 * up}},
   };
-  for (const Case& c : cases) {
-    trials = TrialLog{};
-    trials.watched = 1;
-    std::array<double, 2> params{0.0, c.start};
-    LsqMinimizer minimizer(x, y, WatchedShiftedExponential, params, index, 2, 2, 1);
-    minimizer.Minimize(c.tolerance, 20);
-    ASSERT_GE(trials.values.size(), c.firstTrials.size());
-    for (std::size_t k = 0; k < c.firstTrials.size(); ++k)
-      EXPECT_EQ(trials.values[k], c.firstTrials[k]) << "start " << c.start << " trial " << k;
-    EXPECT_TRUE(IsClose(params[1], -1.0, 0.001)) << "start " << c.start;  // tolerance at most 0.003
-    EXPECT_TRUE(IsClose(params[0], 1.0, 0.001)) << "start " << c.start;
+  for (const auto& [start, tolerance, firstTrials] : cases) {
+    const auto params = SearchRate(start, tolerance);
+    ASSERT_GE(trials.values.size(), firstTrials.size());
+    for (std::size_t k = 0; k < firstTrials.size(); ++k)
+      EXPECT_EQ(trials.values[k], firstTrials[k]) << "start " << start << " trial " << k;
+    // The tolerance is at most 0.003.
+    EXPECT_TRUE(IsClose(params[1], -1.0, 0.001) && IsClose(params[0], 1.0, 0.001)) << "start " << start;
   }
-}
-
-TEST(LsqMinimizer, GoldenSearchStopsExpandingAfterThirtyRounds) {
-  const std::vector<double> x{0.0, 1.0, 2.0, 3.0}, y{0.0, 0.0, 0.0, 0.0};
-  const std::array<std::int32_t, 2> index{0, 1};
-  trials = TrialLog{};
-  trials.watched = 1;
-  std::array<double, 2> params{0.0, 1.0};
-  const double h = 1.0 * 0.05;
-  LsqMinimizer minimizer(x, y, EverDecreasing, params, index, 2, 2, 1);
-  minimizer.Minimize(0.001, 20);
-  // Trials q0, q0 + h, then q0 + 2^k h for k = 1..30; the golden section then searches between the
-  // last expansion point but one and the last.
-  ASSERT_GT(trials.values.size(), 34u);
-  EXPECT_EQ(trials.values[31], 1.0 + std::ldexp(h, 30));
-  const double lo = 1.0 + std::ldexp(h, 29);
-  const double hi = 1.0 + std::ldexp(h, 30);
-  EXPECT_EQ(trials.values[32], lo + (hi - lo) * 0.38196601);
-  EXPECT_GE(params[1], lo);
-  EXPECT_LE(params[1], hi);
 }
 
 TEST(LsqMinimizer, GoldenSearchOnAZeroWidthBracketEnds) {
   // The smallest denormal start makes the first step 0: the bracket has zero width.
-  const std::vector<double> x{0.0, 1.0, 2.0}, y{1.0, 2.0, 4.0};
-  const std::array<std::int32_t, 2> index{0, 1};
-  trials = TrialLog{};
-  trials.watched = 1;
-  std::array<double, 2> params{0.0, std::numeric_limits<double>::denorm_min()};
-  LsqMinimizer minimizer(x, y, WatchedShiftedExponential, params, index, 2, 2, 1);
-  minimizer.Minimize(0.005, 20);
-  EXPECT_EQ(params[1], std::numeric_limits<double>::denorm_min());
-  // 34 evaluations (2 + 30 + 2 golden), each one step and one sum over 3 points, and no rounds.
-  EXPECT_EQ(trials.calls, 34 * 2 * 3);
+  EXPECT_EQ(SearchRate(std::numeric_limits<double>::denorm_min(), 0.005)[1], std::numeric_limits<double>::denorm_min());
+  // 34 evaluations (2 + 30 expansions, the most there are, + 2 golden), each one step and one sum over
+  // 20 points, and no rounds.
+  EXPECT_EQ(trials.calls, 34 * 2 * 20);
 }
 
 TEST(LsqMinimizer, ParabolicSearchFitsTwoRates) {
   // Exact data, so the search converges on the rates. In the second case the rates lie just below
   // where the model overflows, and trials at 1.5 steps land beyond: a non-finite sum never wins.
-  struct Case {
-    std::array<double, 5> truth, start;
-    bool overflows;
-  };
-  const Case cases[] = {
-      {{4.0, -1.0, -2.5, -0.4, -3.0}, {4.0, -1.2, -2.0, -0.6, -2.0}, false},
-      {{1.0, 0.5, 2.0, 2.9, 0.5}, {1.0, 0.5, 2.0, 2.0, 0.2}, true},
+  const std::array<double, 5> cases[][2] = {
+      // truth, start
+      {{4.0, -1.0, -2.5, -0.4, -3.0}, {4.0, -1.2, -2.0, -0.6, -2.0}},
+      {{1.0, 0.5, 2.0, 2.9, 0.5}, {1.0, 0.5, 2.0, 2.0, 0.2}},
   };
   const std::array<std::int32_t, 5> index{0, 1, 2, 3, 4};
-  for (const Case& c : cases) {
+  for (const auto& [truth, start] : cases) {
     std::vector<double> x, y;
     for (int i = 0; i < 30; ++i) {
       x.push_back(0.05 * i);
-      y.push_back(c.truth[0] + c.truth[1] * std::exp(c.truth[3] * x.back()) +
-                  c.truth[2] * std::exp(c.truth[4] * x.back()));
+      y.push_back(truth[0] + truth[1] * std::exp(truth[3] * x.back()) + truth[2] * std::exp(truth[4] * x.back()));
     }
     trials = TrialLog{};
-    std::array<double, 5> params = c.start;
+    std::array<double, 5> params = start;
     LsqMinimizer minimizer(x, y, TwoExponentials, params, index, 5, 5, 2);
     ASSERT_EQ(minimizer.Method(), 3);
     minimizer.Minimize(1e-6, 40);
-    EXPECT_EQ(trials.nonFinite > 0, c.overflows);
+    EXPECT_EQ(trials.nonFinite > 0, truth[3] > 2.5);  // the second case reaches past the overflow
     EXPECT_LT(minimizer.SumOfSquares(), 1e-12);
-    EXPECT_TRUE(IsClose(params[3], c.truth[3], 1e-6));
-    EXPECT_TRUE(IsClose(params[4], c.truth[4], 1e-6));
-    EXPECT_EQ(minimizer.ActiveCount(), 3);
-    EXPECT_EQ(minimizer.DampFrom(), 3);
+    EXPECT_TRUE(IsClose(params[3], truth[3], 1e-6) && IsClose(params[4], truth[4], 1e-6)) << truth[3];
   }
 }
 
@@ -350,19 +264,15 @@ TEST(LsqMinimizer, MarquardtUndoesAStepThatRaisesTheSum) {
   const std::vector<double> x{0.0}, y{0.0};
   const std::array<std::int32_t, 1> index{0};
   std::array<double, 1> params{2.0};
-  LsqMinimizer minimizer(x, y, Arctangent, params, index, 1, 1, 1);
+  // A nonlinear count above the active count is clamped to it: all parameters nonlinear.
+  LsqMinimizer minimizer(x, y, Arctangent, params, index, 1, 1, 7);
   ASSERT_EQ(minimizer.Method(), 4);
+  EXPECT_EQ(LsqMinimizer(x, y, Arctangent, params, 1, 1, 1).Method(), 1);  // without an index: single step
   minimizer.Minimize(0.0, 1);
   EXPECT_EQ(params[0], 2.0);
   EXPECT_EQ(minimizer.Lambda(), 0.0001 * 10.0);
-
-  // From closer in the steps lower S: lambda shrinks and the parameter converges on 0.
-  params[0] = 0.5;
-  LsqMinimizer converging(x, y, Arctangent, params, index, 1, 1, 1);
-  converging.Minimize(0.0, 1);
-  EXPECT_EQ(converging.Lambda(), 0.0001 * 0.1);
-  EXPECT_LT(std::fabs(params[0]), 0.5);
-  converging.Minimize(0.0, 10);
+  // Raising the damping turns later steps downhill: the parameter converges on 0.
+  minimizer.Minimize(0.0, 20);
   EXPECT_NEAR(params[0], 0.0, 1e-12);
 }
 
