@@ -72,14 +72,13 @@ class FormCalculationTest : public QObject {
     QVERIFY2(messages.Texts().empty(), messages.Texts().empty() ? "" : messages.Texts().front().c_str());
     QCOMPARE(f.view.CalculationSucceeded(), 1);
     QCOMPARE(f.view.HeldValues().calculationMode, mode);
-    QVERIFY(f.form.Button("graphButton")->isEnabled());
-    QVERIFY(f.form.Button("tablesButton")->isEnabled());
+    QVERIFY(f.form.Button("graphButton")->isEnabled() && f.form.Button("tablesButton")->isEnabled());
     QCOMPARE(f.form.Text("vehicleWeight"), QString("2400"));  // re-shown in the form's notation
 
     const auto [line1, line2] = f.ExpectedSummary();
     QVERIFY(!line1.empty());
-    QCOMPARE(f.form.Text("summaryLine1").toStdString(), line1);
-    QCOMPARE(f.form.Text("summaryLine2").toStdString(), line2);
+    QCOMPARE(std::pair(f.form.Text("summaryLine1").toStdString(), f.form.Text("summaryLine2").toStdString()),
+             std::pair(line1, line2));
 
     const std::string saved = test::ReadFileBytes(f.documentPath);
     QVERIFY(saved.starts_with("# Tammel Ruvo v2.0 : "));
@@ -107,8 +106,7 @@ class FormCalculationTest : public QObject {
 
     QCOMPARE(f.view.CalculationSucceeded(), 0);
     QCOMPARE(messages.Texts().size(), std::size_t{1});
-    QVERIFY(!f.form.Button("graphButton")->isEnabled());
-    QVERIFY(!f.form.Button("tablesButton")->isEnabled());
+    QVERIFY(!f.form.Button("graphButton")->isEnabled() && !f.form.Button("tablesButton")->isEnabled());
     QCOMPARE(f.form.Text("summaryLine1"), line1);
     QCOMPARE(test::ReadFileBytes(f.documentPath), savedAfterSuccess);
   }

