@@ -1,6 +1,9 @@
 # Helpers shared by every module and test folder.
 
-set(RUVO_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Werror)
+set(RUVO_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion)
+if(RUVO_WERROR)
+  list(APPEND RUVO_WARNINGS -Werror)
+endif()
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   # clang's -Wconversion also warns on sign changes; keep the same rules as the g++ build.
   list(APPEND RUVO_WARNINGS -Wno-sign-conversion)

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "desktop/tool_command.h"
 #include "fuzz_support.h"
-#include "ui/tool_command.h"
 
 namespace {
 

@@ -62,7 +62,6 @@ class PulseScan {
   bool FinalScan();
 
   void SetThreshold(std::int32_t value) { threshold = value; }
-  std::int32_t Threshold() const { return threshold; }
   const DetectedPulses& Pulses() const { return pulses; }
 
  private:

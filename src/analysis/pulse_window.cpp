@@ -59,7 +59,7 @@ PulseWindow PredictWindow(std::span<const std::int32_t> starts, std::span<const 
   std::array<double, 3> coefficients{static_cast<double>(last), 0.0, 0.0};
   const auto points = static_cast<std::size_t>(m);
   LsqMinimizer fit(std::span<const double>(x.data(), points), std::span<const double>(y.data(), points), Polynomial,
-                   coefficients, coefficientCount, 0, 0);
+                   coefficients, coefficientCount, 0);
   fit.Minimize(0.0, 20);
   const double sigma = std::sqrt(fit.SumOfSquares() / static_cast<double>(m - coefficientCount));
   const double meanDuration = durationSum / static_cast<double>(m - 1);

@@ -25,7 +25,8 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 success, 1 the calculation or a file failed, 2 the command line was not understood.\n";
 
-constexpr const char* kVersion = "ruvo-cli 0.1.0\n";
+// RUVO_VERSION comes from the project version in the top-level CMakeLists.txt.
+constexpr const char* kVersion = "ruvo-cli " RUVO_VERSION "\n";
 
 struct CalculateRequest {
   std::string documentPath;

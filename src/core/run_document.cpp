@@ -111,6 +111,7 @@ std::int32_t WriteRunDocument(std::ostream& out, const RunParameters& params) {
   out << FormatText("# Tire Width       : %f\n", params.tireWidth);
   out << FormatText("# Drag Coefficient : %f\n", params.dragCoefficient);
   out << FormatText("# Frontal Area     : %f\n", params.frontalArea);
+  // "Fricion" is the file format's own spelling: documents in use carry it, so it must stay.
   out << FormatText("# HP Fricion Loss  : %f\n", params.frictionLossHp);
   out << FormatText("# HP Loss @ RPM of : %d\n", params.frictionLossRpm);
   out << FormatText("# HP Loss Exponent : %f\n", params.frictionLossExponent);

@@ -1,7 +1,5 @@
 #include "core/settings.h"
 
-#include <vector>
-
 namespace ruvo {
 
 std::string MemorySettingsStore::Read(const std::string& section, const std::string& key) const {
@@ -19,24 +17,9 @@ void PutSetting(SettingsStore& store, const std::string& key, const std::string&
   store.Write(kSettingsSection, key, value);
 }
 
-namespace {
+std::string RecentFileKey(int number) { return "File" + std::to_string(number); }
 
-std::string RecentKey(int number) { return "File" + std::to_string(number); }
-
-}  // namespace
-
-void AddRecentDocument(SettingsStore& store, const std::string& path) {
-  std::vector<std::string> paths{path};
-  for (int number = 1; number <= kRecentFileCount; ++number) {
-    std::string entry = store.Read(kRecentFileSection, RecentKey(number));
-    if (!entry.empty() && entry != path) paths.push_back(std::move(entry));
-  }
-  paths.resize(kRecentFileCount);
-  for (int number = 1; number <= kRecentFileCount; ++number)
-    store.Write(kRecentFileSection, RecentKey(number), paths[static_cast<std::size_t>(number - 1)]);
-}
-
-std::string LastDocumentPath(const SettingsStore& store) { return store.Read(kRecentFileSection, "File1"); }
+std::string LastDocumentPath(const SettingsStore& store) { return store.Read(kRecentFileSection, RecentFileKey(1)); }
 
 AnalysisConfig LoadConfiguration(const SettingsStore& store) {
   return ReadAnalysisConfig(GetSetting(store, "DIR") + kConfigFileName);

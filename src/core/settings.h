@@ -9,7 +9,8 @@
 namespace ruvo {
 
 // Per-user store of text values by section and key. The desktop backs it with its own store;
-// tests and the command line use MemorySettingsStore. An absent value reads as empty text.
+// tests use MemorySettingsStore (the command line keeps no settings). An absent value reads as
+// empty text.
 class SettingsStore {
  public:
   virtual ~SettingsStore() = default;
@@ -34,14 +35,12 @@ inline constexpr const char* kConfigFileName = "ruvo.cfg";
 std::string GetSetting(const SettingsStore& store, const std::string& key);
 void PutSetting(SettingsStore& store, const std::string& key, const std::string& value);
 
+// The recent-file list is stored in section "Recent File List" as "File1" (the newest) to "File4".
+inline constexpr int kRecentFileCount = 4;
+std::string RecentFileKey(int number);
+
 // The newest entry ("File1") of the recent-file list, empty when there is none.
 std::string LastDocumentPath(const SettingsStore& store);
-
-inline constexpr int kRecentFileCount = 4;
-
-// Puts path at the top of the recent-file list ("File1" the newest), removing an earlier entry
-// of the same path and dropping the oldest beyond four.
-void AddRecentDocument(SettingsStore& store, const std::string& path);
 
 // Opens the newest recent document through open (which shows its own message on failure) when the
 // list has one; returns what open returned, or false when the list is empty.

@@ -7,6 +7,7 @@
 #include "core/calculation_log.h"
 #include "core/text_format.h"
 #include "fitting/lsq_minimizer.h"
+#include "fitting/vector_index.h"
 
 namespace ruvo {
 namespace {
@@ -22,10 +23,6 @@ constexpr std::int32_t kBlock = 3;  // samples on each side of the block speed
 constexpr double kStageTolerance = 0.005;
 constexpr std::int32_t kStageIterations = 20;
 constexpr double kMaxSlopeChange = 0.2;  // stage 4 may move p1 by at most 20 %
-
-std::size_t At(std::int64_t i) {
-  return static_cast<std::size_t>(i);
-}
 
 bool AllFinite(const std::array<double, ExpFitModel::kMaxParams>& values) {
   return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });

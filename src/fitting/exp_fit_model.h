@@ -23,8 +23,8 @@ class CalculationLog;
 // Fewer than kMinSamples samples are rejected: no fit, no log line, Fit returns 0 and evaluations
 // return NaN. A stage that leaves any parameter non-finite, or the curve overflowing at its samples,
 // is undone; Fit also returns 0 (and evaluations NaN) if the final curve is not finite at every
-// sample. The model keeps no state
-// after construction; the log (may be null) is only used during construction. Single-threaded.
+// sample. Evaluations read the fitted parameters and change nothing; the log (may be null) is used
+// only during construction. Single-threaded.
 class ExpFitModel : public CurveModel {
  public:
   static constexpr std::int32_t kMaxParams = 12;

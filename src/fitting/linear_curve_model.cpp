@@ -4,16 +4,13 @@
 #include <cmath>
 
 #include "fitting/interval_search.h"
+#include "fitting/vector_index.h"
 
 namespace ruvo {
 namespace {
 
 constexpr std::int32_t kMinPointsForSlopes = 2;
 constexpr std::int32_t kMinPointsForCurvature = 3;
-
-std::size_t At(std::int32_t i) {
-  return static_cast<std::size_t>(i);
-}
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "fitting/interval_search.h"
+#include "fitting/vector_index.h"
 
 namespace ruvo {
 namespace {
@@ -12,10 +13,6 @@ constexpr std::int32_t kMinPoints = 2;
 // A window whose determinant is this small relative to (sum x)^2 has abscissae too close together
 // for the normal equations; the central difference is used instead.
 constexpr double kDegenerateWindow = 1e-10;
-
-std::size_t At(std::int32_t i) {
-  return static_cast<std::size_t>(i);
-}
 
 }  // namespace
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "fitting/vector_index.h"
+
 namespace ruvo {
 namespace {
 
@@ -19,6 +21,8 @@ constexpr double kMaxGoldenRounds = 100.0;        // shrinks any bracket by 1e-2
 constexpr double kParabolaDamping = 0.00001;      // method 3: initial lambda
 constexpr double kMarquardtDamping = 0.0001;      // method 4: initial lambda
 
+constexpr std::array<std::int32_t, LsqMinimizer::kMaxParams> kIdentityIndex = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+
 bool AllFinite(const Vector& values, std::int32_t m) {
   return std::all_of(values.begin(), values.begin() + m, [](double v) { return std::isfinite(v); });
 }
@@ -29,52 +33,51 @@ std::int32_t GaussJordanSolve(Matrix& a, Vector& b, std::int32_t m) {
   std::array<std::int32_t, LsqMinimizer::kMaxParams> useCount{};
   std::array<std::int32_t, LsqMinimizer::kMaxParams> pivotRow{};
   std::array<std::int32_t, LsqMinimizer::kMaxParams> pivotColumn{};
-  const auto at = [](std::int32_t i) { return static_cast<std::size_t>(i); };
   for (std::int32_t pass = 0; pass < m; ++pass) {
     double largest = 0.0;
     std::int32_t row = -1;
     std::int32_t column = -1;
     for (std::int32_t j = 0; j < m; ++j) {
-      if (useCount[at(j)] == 1) continue;
+      if (useCount[At(j)] == 1) continue;
       for (std::int32_t k = 0; k < m; ++k) {
-        if (useCount[at(k)] == 0) {
+        if (useCount[At(k)] == 0) {
           // >= so that a later element of equal magnitude wins; NaN never does.
-          if (std::fabs(a[at(j)][at(k)]) >= largest) {
-            largest = std::fabs(a[at(j)][at(k)]);
+          if (std::fabs(a[At(j)][At(k)]) >= largest) {
+            largest = std::fabs(a[At(j)][At(k)]);
             row = j;
             column = k;
           }
-        } else if (useCount[at(k)] > 1) {
+        } else if (useCount[At(k)] > 1) {
           return LsqMinimizer::kSingular;
         }
       }
     }
     if (row < 0) return LsqMinimizer::kSingular;
-    ++useCount[at(column)];
+    ++useCount[At(column)];
     if (row != column) {
-      std::swap(a[at(row)], a[at(column)]);
-      std::swap(b[at(row)], b[at(column)]);
+      std::swap(a[At(row)], a[At(column)]);
+      std::swap(b[At(row)], b[At(column)]);
     }
-    pivotRow[at(pass)] = row;
-    pivotColumn[at(pass)] = column;
-    const double pivot = a[at(column)][at(column)];
+    pivotRow[At(pass)] = row;
+    pivotColumn[At(pass)] = column;
+    const double pivot = a[At(column)][At(column)];
     if (pivot == 0.0 || !std::isfinite(pivot)) return LsqMinimizer::kSingular;
     const double inverse = 1.0 / pivot;
-    a[at(column)][at(column)] = 1.0;
-    for (std::int32_t l = 0; l < m; ++l) a[at(column)][at(l)] *= inverse;
-    b[at(column)] *= inverse;
+    a[At(column)][At(column)] = 1.0;
+    for (std::int32_t l = 0; l < m; ++l) a[At(column)][At(l)] *= inverse;
+    b[At(column)] *= inverse;
     for (std::int32_t other = 0; other < m; ++other) {
       if (other == column) continue;
-      const double multiplier = a[at(other)][at(column)];
-      a[at(other)][at(column)] = 0.0;
-      for (std::int32_t l = 0; l < m; ++l) a[at(other)][at(l)] -= a[at(column)][at(l)] * multiplier;
-      b[at(other)] -= b[at(column)] * multiplier;
+      const double multiplier = a[At(other)][At(column)];
+      a[At(other)][At(column)] = 0.0;
+      for (std::int32_t l = 0; l < m; ++l) a[At(other)][At(l)] -= a[At(column)][At(l)] * multiplier;
+      b[At(other)] -= b[At(column)] * multiplier;
     }
   }
   for (std::int32_t pass = m - 1; pass >= 0; --pass) {
-    if (pivotRow[at(pass)] == pivotColumn[at(pass)]) continue;
+    if (pivotRow[At(pass)] == pivotColumn[At(pass)]) continue;
     for (std::int32_t k = 0; k < m; ++k)
-      std::swap(a[at(k)][at(pivotRow[at(pass)])], a[at(k)][at(pivotColumn[at(pass)])]);
+      std::swap(a[At(k)][At(pivotRow[At(pass)])], a[At(k)][At(pivotColumn[At(pass)])]);
   }
   return LsqMinimizer::kSolved;
 }
@@ -84,19 +87,8 @@ LsqMinimizer::LsqMinimizer(std::span<const double> xValues,
                            Model function,
                            std::span<double> parameters,
                            std::int32_t parameterCount,
-                           std::int32_t activeParameters,
-                           std::int32_t nonlinearParameters)
-    : model(function),
-      x(xValues),
-      y(yValues),
-      pointCount(static_cast<std::int32_t>(std::min(xValues.size(), yValues.size()))),
-      params(parameters),
-      paramCount(parameterCount),
-      activeCount(activeParameters == 0 ? parameterCount : activeParameters),
-      nonlinearCount(nonlinearParameters) {
-  for (std::int32_t i = 0; i < kMaxParams; ++i) paramIndex[static_cast<std::size_t>(i)] = i;
-  valid = CheckSetup(paramIndex);
-}
+                           std::int32_t activeParameters)
+    : LsqMinimizer(xValues, yValues, function, parameters, kIdentityIndex, parameterCount, activeParameters, 0) {}
 
 LsqMinimizer::LsqMinimizer(std::span<const double> xValues,
                            std::span<const double> yValues,
@@ -160,28 +152,27 @@ double LsqMinimizer::SumOfSquares() {
 // Reference: Bevington and Robinson, Data Reduction and Error Analysis for the Physical Sciences, 8.
 void LsqMinimizer::GaussNewtonStep() {
   const std::int32_t m = activeCount;
-  const auto at = [](std::int32_t i) { return static_cast<std::size_t>(i); };
   Matrix normal{};
   Vector rhs{};
   Vector gradient{};
   for (std::int32_t i = 0; i < pointCount; ++i) {
-    const double residual = y[at(i)] - model(x[at(i)], gradient.data(), params.data(), paramCount);
+    const double residual = y[At(i)] - model(x[At(i)], gradient.data(), params.data(), paramCount);
     for (std::int32_t a = 0; a < m; ++a) {
-      const double ga = gradient[at(paramIndex[at(a)])];
-      rhs[at(a)] += residual * ga;
-      for (std::int32_t b = a; b < m; ++b) normal[at(a)][at(b)] += ga * gradient[at(paramIndex[at(b)])];
+      const double ga = gradient[At(paramIndex[At(a)])];
+      rhs[At(a)] += residual * ga;
+      for (std::int32_t b = a; b < m; ++b) normal[At(a)][At(b)] += ga * gradient[At(paramIndex[At(b)])];
     }
   }
   for (std::int32_t a = 0; a < m; ++a)
-    for (std::int32_t b = 0; b < a; ++b) normal[at(a)][at(b)] = normal[at(b)][at(a)];
+    for (std::int32_t b = 0; b < a; ++b) normal[At(a)][At(b)] = normal[At(b)][At(a)];
   if (lambda > 0.0)
-    for (std::int32_t a = std::max(dampFrom, 0); a < m; ++a) normal[at(a)][at(a)] *= 1.0 + lambda;
+    for (std::int32_t a = std::max(dampFrom, 0); a < m; ++a) normal[At(a)][At(a)] *= 1.0 + lambda;
 
   status = GaussJordanSolve(normal, rhs, m);
   if (status == kSolved && !AllFinite(rhs, m)) status = kSingular;
   for (std::int32_t a = 0; a < m; ++a) {
-    step[at(a)] = status == kSolved ? rhs[at(a)] : 0.0;
-    Param(a) += step[at(a)];
+    step[At(a)] = status == kSolved ? rhs[At(a)] : 0.0;
+    Param(a) += step[At(a)];
   }
 }
 
@@ -283,7 +274,6 @@ std::int32_t LsqMinimizer::ParabolicLineSearch(double tolerance, std::int32_t it
   const std::int32_t all = activeCount;
   const std::int32_t nonlinear = nonlinearCount;
   const std::int32_t linear = all - nonlinear;
-  const auto at = [](std::int32_t i) { return static_cast<std::size_t>(i); };
   constexpr std::array<double, 3> kTrial = {0.0, 0.4, 1.0};
   constexpr double kH1 = kTrial[1] - kTrial[0];
   constexpr double kH2 = kTrial[2] - kTrial[1];
@@ -303,9 +293,9 @@ std::int32_t LsqMinimizer::ParabolicLineSearch(double tolerance, std::int32_t it
     GaussNewtonStep();
     activeCount = linear;
     dampFrom = linear;
-    for (std::int32_t a = linear; a < all; ++a) base[at(a)] = Param(a) - step[at(a)];
+    for (std::int32_t a = linear; a < all; ++a) base[At(a)] = Param(a) - step[At(a)];
     const auto moveTo = [&](double t) {
-      for (std::int32_t a = linear; a < all; ++a) Param(a) = base[at(a)] + scale * step[at(a)] * t;
+      for (std::int32_t a = linear; a < all; ++a) Param(a) = base[At(a)] + scale * step[At(a)] * t;
     };
     for (std::size_t k = 1; k < kTrial.size(); ++k) {
       moveTo(kTrial[k]);
@@ -319,20 +309,20 @@ std::int32_t LsqMinimizer::ParabolicLineSearch(double tolerance, std::int32_t it
         !std::all_of(sums.begin(), sums.end(), [](double s) { return std::isfinite(s); })) {
       std::int32_t winner = -1;
       for (std::size_t k = 0; k < sums.size(); ++k)
-        if (std::isfinite(sums[k]) && (winner < 0 || sums[k] <= sums[at(winner)]))
+        if (std::isfinite(sums[k]) && (winner < 0 || sums[k] <= sums[At(winner)]))
           winner = static_cast<std::int32_t>(k);
       if (winner < 0) {
         std::copy(saved.begin(), saved.begin() + paramCount, params.begin());
         break;
       }
-      best = kTrial[at(winner)];
+      best = kTrial[At(winner)];
     }
 
     double change = 0.0;
     for (std::int32_t a = linear; a < all; ++a) {
-      const double value = base[at(a)] + best * scale * step[at(a)];
+      const double value = base[At(a)] + best * scale * step[At(a)];
       Param(a) = value;
-      change = std::max(change, std::fabs(step[at(a)]) / std::max(std::fabs(base[at(a)]), std::fabs(value)));
+      change = std::max(change, std::fabs(step[At(a)]) / std::max(std::fabs(base[At(a)]), std::fabs(value)));
     }
     if (best == 1.0) {
       sums[0] = sums[2];

@@ -36,14 +36,14 @@ class LsqMinimizer {
   // The gradient buffer has room for kMaxParams values.
   using Model = double (*)(double at, double* gradient, const double* params, std::int32_t paramCount);
 
-  // Identity index 0, 1, ..., paramCount-1; always method 1. An activeCount of 0 means paramCount.
+  // Identity index 0, 1, ..., paramCount-1 and no nonlinear parameters: always method 1. An
+  // activeCount of 0 means paramCount.
   LsqMinimizer(std::span<const double> xValues,
                std::span<const double> yValues,
                Model function,
                std::span<double> parameters,
                std::int32_t parameterCount,
-               std::int32_t activeParameters,
-               std::int32_t nonlinearParameters);
+               std::int32_t activeParameters);
 
   // Borrowed index (position -> parameter, first paramCount entries used). An activeCount of 0 means
   // paramCount. The method follows from the counts:
@@ -73,14 +73,8 @@ class LsqMinimizer {
   double SumOfSquares();
 
   std::int32_t Method() const { return method; }
-  std::int32_t Status() const { return status; }
   std::int32_t ActiveCount() const { return activeCount; }
-  std::int32_t DampFrom() const { return dampFrom; }
-  double Lambda() const { return lambda; }
   double LastSumOfSquares() const { return sumOfSquares; }
-  // The last Gauss-Newton step by position: a step over the active parameters writes entries
-  // 0..ActiveCount()-1, zeros when its solve was singular.
-  const std::array<double, kMaxParams>& Step() const { return step; }
 
  private:
   bool CheckSetup(std::span<const std::int32_t> index) const;

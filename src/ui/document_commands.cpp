@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "desktop/recent_file_list.h"
 #include "ui/main_frame.h"
-#include "ui/recent_file_list.h"
 #include "ui/ruvo_doc.h"
 #include "ui/ruvo_view.h"
 #include "ui/user_prompts.h"

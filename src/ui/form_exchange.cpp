@@ -4,8 +4,8 @@
 #include <QLineEdit>
 
 #include "core/message.h"
+#include "desktop/form_fields.h"
 #include "ui/dialog_buttons.h"
-#include "ui/form_fields.h"
 
 namespace ruvo {
 

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "core/settings.h"
-#include "ui/recent_file_list.h"
+#include "desktop/recent_file_list.h"
 
 namespace ruvo {
 

@@ -7,9 +7,9 @@
 
 #include "core/message.h"
 #include "core/number_text.h"
+#include "desktop/field_text.h"
 #include "ui/dialog_buttons.h"
 #include "ui/dialog_units.h"
-#include "ui/field_text.h"
 #include "ui/user_prompts.h"
 
 namespace ruvo {

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <cstdint>
 
-#include "ui/smoothing_choice.h"
+#include "desktop/smoothing_choice.h"
 
 class QButtonGroup;
 class QLineEdit;

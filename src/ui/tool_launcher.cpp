@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "core/message.h"
-#include "ui/tool_command.h"
+#include "desktop/tool_command.h"
 
 namespace ruvo {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/settings.h"
-#include "ui/tool_command.h"
+#include "desktop/tool_command.h"
 
 class QLineEdit;
 

@@ -21,7 +21,6 @@ class WaveBrowse {
 
   // Forgets both folders (a fresh start of the program).
   static void Reset();
-  static const std::string& LastWaveFolder() { return lastWaveFolder; }
 
  private:
   static inline std::string lastWaveFolder;       // where the next dialog opens

@@ -81,27 +81,26 @@ struct Scan {
 };
 
 TEST(ScanPulses, GroupsSamplesAboveTheThresholdIntoPulses) {
-  struct Case {
-    const char* name;
-    std::vector<Mark> marks;
-    std::int32_t maxPulses, limit, count;
-    std::vector<std::int32_t> starts, ends, peaks;  // of every pulse begun (the last is not counted)
-  };
-  const std::vector<Case> cases{
-      {"a pulse at sample 0", {{0, 50}, {1, 70}}, 10, 100, 0, {0}, {1}, {1}},
-      {"a quiet gap within the pulse length", {{10, 50}, {14, 30}}, 10, 100, 0, {10}, {14}, {10}},
-      {"a gap beyond it", {{10, 50}, {16, 30}, {19, 60}}, 10, 100, 1, {10, 16}, {10, 19}, {10, 19}},
-      {"below the mean", {{10, -50}, {12, -90}, {40, 20}}, 10, 100, 1, {10, 40}, {12, 40}, {12, 40}},
-      {"full arrays", {{0, 50}, {20, 50}, {40, 50}}, 2, 100, 2, {0, 20}, {0, 20}, {0, 20}},
-      {"a limit past the end", {{10, 50}, {99, 50}}, 10, 5000, 1, {10, 99}, {10, 99}, {10, 99}},
-  };
-  for (const Case& c : cases) {
-    Scan s(test::MakeSamples(100, kMean, c.marks), Settings(), c.maxPulses);
+  using Positions = std::vector<std::int32_t>;
+  // Marks, maxPulses, limit, count; starts, ends and peaks of every pulse begun (the last is not counted).
+  const std::vector<std::tuple<const char*, std::vector<Mark>, std::int32_t, std::int32_t, std::int32_t, Positions,
+                               Positions, Positions>>
+      cases{
+          {"a pulse at sample 0", {{0, 50}, {1, 70}}, 10, 100, 0, {0}, {1}, {1}},
+          {"a quiet gap within the pulse length", {{10, 50}, {14, 30}}, 10, 100, 0, {10}, {14}, {10}},
+          {"a gap beyond it", {{10, 50}, {16, 30}, {19, 60}}, 10, 100, 1, {10, 16}, {10, 19}, {10, 19}},
+          {"below the mean", {{10, -50}, {12, -90}, {40, 20}}, 10, 100, 1, {10, 40}, {12, 40}, {12, 40}},
+          {"full arrays", {{0, 50}, {20, 50}, {40, 50}}, 2, 100, 2, {0, 20}, {0, 20}, {0, 20}},
+          {"a limit past the end", {{10, 50}, {99, 50}}, 10, 5000, 1, {10, 99}, {10, 99}, {10, 99}},
+      };
+  for (const auto& [name, marks, maxPulses, limit, count, starts, ends, peaks] : cases) {
+    Scan s(test::MakeSamples(100, kMean, marks), Settings(), maxPulses);
     s.scan.SetThreshold(10);  // a deviation of exactly 10 is not above it
-    EXPECT_EQ(s.scan.ScanPulses(c.limit, 5), c.count) << c.name;
-    EXPECT_TRUE(std::ranges::equal(c.starts, std::span(s.pulses.starts).first(c.starts.size()))) << c.name;
-    EXPECT_TRUE(std::ranges::equal(c.ends, std::span(s.pulses.ends).first(c.ends.size()))) << c.name;
-    EXPECT_TRUE(std::ranges::equal(c.peaks, std::span(s.pulses.peakPositions).first(c.peaks.size()))) << c.name;
+    EXPECT_EQ(s.scan.ScanPulses(limit, 5), count) << name;
+    const auto begun = [&](const Positions& v) { return Positions(v.begin(), v.begin() + std::ssize(starts)); };
+    EXPECT_EQ(std::tuple(begun(s.pulses.starts), begun(s.pulses.ends), begun(s.pulses.peakPositions)),
+              std::tuple(starts, ends, peaks))
+        << name;
   }
 }
 
@@ -141,23 +140,23 @@ TEST(InitialScan, ClimbsToTheFirstPlateauAndLogsEveryThreshold) {
 
 TEST(InitialScan, JudgesThePulseCountOfThePlateau) {
   const std::string tooFew = "Too few pulses in initial wave file scan - check Initial RPM?";
-  // Sparks; whether the scan succeeds; its message (empty: none).
-  const std::vector<std::tuple<int, bool, std::string>> cases{
-      {0, false, tooFew},  // nothing passes any threshold: a plateau at -1
-      {1, false, "Initial wave file scan failed - check Initial RPM, Pulse Duration?"},  // count 0 ends the search
-      {2, false, tooFew},
-      {4, true, tooFew},
-      {5, true, ""},
-      {13, true, ""},
-      {14, true, "Too many pulses in initial wave file scan - check Initial RPM?"},
+  // Sparks; whether the scan succeeds; its messages. No spark passes any threshold: a plateau at -1;
+  // one gives count 0, which ends the search.
+  const std::vector<std::tuple<int, bool, std::vector<std::string>>> cases{
+      {0, false, {tooFew}},
+      {1, false, {"Initial wave file scan failed - check Initial RPM, Pulse Duration?"}},
+      {2, false, {tooFew}},
+      {4, true, {tooFew}},
+      {5, true, {}},
+      {13, true, {}},
+      {14, true, {"Too many pulses in initial wave file scan - check Initial RPM?"}},
   };
-  for (const auto& [sparks, succeeds, message] : cases) {
+  for (const auto& [sparks, succeeds, texts] : cases) {
     std::vector<Mark> marks;
     for (int i = 0; i < sparks; ++i) AddBurst(marks, 100 + 400 * i);  // 400 apart, beyond the pulse length
     Scan s(test::MakeSamples(7000, kMean, marks));
     test::MessageCapture messages;
-    EXPECT_EQ(s.scan.InitialScan(), succeeds) << sparks << " sparks";
-    EXPECT_EQ(messages.Texts(), message.empty() ? std::vector<std::string>{} : std::vector{message}) << sparks;
+    EXPECT_EQ(std::pair(s.scan.InitialScan(), messages.Texts()), std::pair(succeeds, texts)) << sparks << " sparks";
     EXPECT_TRUE(sparks != 0 ||
                 s.log.Text().starts_with("#Initial Scan: cycle length 1000: pulse length 250\n"
                                          "#Pulses: -1, Cutoff: 10\n#\n#\n#\n#\n#Pulses: -1, Cutoff: 20\n"));
@@ -170,15 +169,13 @@ TEST(InitialScan, EndsOnLoudAndOnShortRecordings) {
   for (int i = 0; i < 7; ++i) marks.push_back({100 + 1000 * i, 255});
   Scan loud(test::MakeSamples(8000, 0, marks), Settings(), 1000, 0, 255);
   EXPECT_TRUE(loud.scan.InitialScan());
-  const std::string text = loud.log.Text();
-  EXPECT_NE(text.find("#Pulses: 5, Cutoff: 250\n"), std::string::npos);
-  EXPECT_TRUE(text.ends_with("#Cutoff: 81\n")) << "(3 * 25 + 250) / 4";
+  const std::string text = loud.log.Text();  // cutoff (3 * 25 + 250) / 4
+  EXPECT_TRUE(text.find("#Pulses: 5, Cutoff: 250\n") != std::string::npos && text.ends_with("#Cutoff: 81\n")) << text;
 
   // Shorter than six spark intervals: the scan stops at the last sample.
   Scan shortScan({loud.samples.begin(), loud.samples.begin() + 2200}, Settings(), 1000, 0, 255);
   test::MessageCapture messages;
-  EXPECT_TRUE(shortScan.scan.InitialScan());
-  EXPECT_EQ(shortScan.pulses.pulseCount, 2);
+  EXPECT_TRUE(shortScan.scan.InitialScan() && shortScan.pulses.pulseCount == 2);
 }
 
 // Independent account of the final scan over an Accelerating recording, each of whose windows holds
@@ -191,12 +188,9 @@ struct Reference {
 Reference ReferenceFinalScan(const Recording& r) {
   Reference out;
   // What the initial scan leaves: cutoff 37 on the plateau 20 to 90.
-  out.noise.assign(6, 20);
-  out.peaks.assign(6, 90);
-  for (std::size_t i = 0; i < 6; ++i) {
-    out.starts.push_back(r.sparks[i] + FirstAbove(37));
-    out.ends.push_back(r.sparks[i] + LastAbove(37));
-  }
+  out.noise.assign(6, 20), out.peaks.assign(6, 90);
+  for (std::size_t i = 0; i < 6; ++i)
+    out.starts.push_back(r.sparks[i] + FirstAbove(37)), out.ends.push_back(r.sparks[i] + LastAbove(37));
   const auto length = std::ssize(r.samples);
   double early = -10.0, late = -10.0;
   int quietPeak = 0;

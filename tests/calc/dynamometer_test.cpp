@@ -26,8 +26,10 @@ TEST(ComputeDynamometer, GridHoldsTheMultiplesOfFiftyStrictlyInsideTheCommonRang
     double firstRpm;
     int succeeded;
   };
-  const Case cases[] = {{1000.0, 5000.0, 80, 1050.0, 1}, {1049.9, 1099.9, 1, 1050.0, 0},
-                        {1049.9, 1100.0, 2, 1050.0, 1},  {3000.0, 2000.0, 1, 3050.0, 0}};
+  const Case cases[] = {{1000.0, 5000.0, 80, 1050.0, 1},
+                        {1049.9, 1099.9, 1, 1050.0, 0},
+                        {1049.9, 1100.0, 2, 1050.0, 1},
+                        {3000.0, 2000.0, 1, 3050.0, 0}};
   for (const Case& c : cases) {
     CalculationResults results;
     results.succeeded = 1 - c.succeeded;  // replaced, whatever the driver had set
@@ -41,40 +43,31 @@ TEST(ComputeDynamometer, GridHoldsTheMultiplesOfFiftyStrictlyInsideTheCommonRang
   }
 }
 
-TEST(ComputeDynamometer, InitialVehicleAtThreeThousandRpm) {
-  CalculationResults results;
-  auto recordings = FlatRecording(1000.0, 5000.0, 10.0);
-  ComputeDynamometer(RunParameters{}, recordings, 1000.0, 5000.0, results);
-  const std::size_t k = RowOf(results, 3000.0);
-  // Figures worked by hand from f = 3.14159 / 12 * 29.3 / 10 ft per revolution; two decimals printed.
-  EXPECT_TRUE(test::IsClose(results.speed[k], 26.14, 0, 0.005));
-  EXPECT_TRUE(test::IsClose(results.acceleration[k], 0.23822, 0, 0.000005));
-  EXPECT_TRUE(test::IsClose(results.accelForce[k], 571.73, 0, 0.005));
-  EXPECT_TRUE(test::IsClose(results.dragForce[k], 29.38, 0, 0.005));
-  EXPECT_TRUE(test::IsClose(results.frictionForce[k], 0.0, 0, 0.005));
-  EXPECT_TRUE(test::IsClose(results.rollingForce, 24.00, 0, 0.005));
-  EXPECT_TRUE(test::IsClose(results.force[k], 625.11, 0, 0.005));
-  EXPECT_TRUE(test::IsClose(results.horsepower[k], 43.59, 0, 0.005));
-  EXPECT_TRUE(test::IsClose(results.torque[k], 76.32, 0, 0.005));
-}
+// Worked by hand at 3000 rpm from f = 3.14159 / 12 * 29.3 / 10 ft per revolution; two decimals
+// as the table prints them. Order: speed, accel force, drag, friction, rolling, force, hp, torque.
+TEST(ComputeDynamometer, InitialVehicleAndLossesAtThreeThousandRpm) {
+  const auto row = [](const RunParameters& params) {
+    CalculationResults results;
+    auto recordings = FlatRecording(1000.0, 5000.0, 10.0);
+    ComputeDynamometer(params, recordings, 1000.0, 5000.0, results);
+    const std::size_t k = RowOf(results, 3000.0);
+    EXPECT_TRUE(test::IsClose(results.acceleration[k], 0.23822, 0, 0.000005));
+    return std::vector<double>{results.speed[k],         results.accelForce[k], results.dragForce[k],
+                               results.frictionForce[k], results.rollingForce,  results.force[k],
+                               results.horsepower[k],    results.torque[k]};
+  };
+  ExpectAllClose(row(RunParameters{}), (std::vector<double>{26.14, 571.73, 29.38, 0.0, 24.0, 625.11, 43.59, 76.32}), 0,
+                 0.005);
 
-TEST(ComputeDynamometer, FrictionAndDrivetrainLossesAtTheReferenceSpeed) {
-  RunParameters params;
-  params.frictionLossHp = 10.0;
-  params.frictionLossRpm = 3000;
-  params.frictionLossExponent = 1.0;
-  params.drivetrainLoss = 10.0;
-  CalculationResults results;
-  auto recordings = FlatRecording(1000.0, 5000.0, 10.0);
-  ComputeDynamometer(params, recordings, 1000.0, 5000.0, results);
-  const std::size_t k = RowOf(results, 3000.0);
-  const double v = 38.353578;  // ft/s at 3000 rpm
-  const double friction = 3.7389609 * v;  // exactly 10 hp at the reference speed
-  EXPECT_TRUE(test::IsClose(friction * v / 550.0, 10.0, 1e-6));
-  EXPECT_TRUE(test::IsClose(results.force[k], 853.90, 0, 0.005));
-  EXPECT_TRUE(test::IsClose(results.frictionForce[k], 228.79, 0, 0.005));
-  EXPECT_TRUE(test::IsClose(results.horsepower[k], 59.55, 0, 0.005));
-  EXPECT_TRUE(test::IsClose(results.torque[k], 104.25, 0, 0.005));
+  // 10 hp of friction at 3000 rpm (38.3536 ft/s, so 143.40 lb) and 10 % drivetrain loss:
+  // force (29.38 + 143.40 + 24 + 571.73) / 0.9 = 853.90, of which 85.39 lost plus 143.40 friction.
+  RunParameters lossy;
+  lossy.frictionLossHp = 10.0;
+  lossy.frictionLossRpm = 3000;
+  lossy.frictionLossExponent = 1.0;
+  lossy.drivetrainLoss = 10.0;
+  ExpectAllClose(row(lossy), (std::vector<double>{26.14, 571.73, 29.38, 228.79, 24.0, 853.90, 59.55, 104.25}), 0,
+                 0.005);
 }
 
 TEST(ComputeDynamometer, AveragesTheInterpolatedAccelerationOfEveryRecording) {
@@ -82,26 +75,22 @@ TEST(ComputeDynamometer, AveragesTheInterpolatedAccelerationOfEveryRecording) {
                                           RecordingCurves{{900.0, 3900.0}, {4.0, 10.0}}};
   CalculationResults results;
   ComputeDynamometer(RunParameters{}, recordings, 1000.0, 3900.0, results);
-  const double feetPerRev = 3.14159 * (1.0 / 12.0) * 29.3 / 10.0;
-  // At 1500 rpm: 15 from the first recording, 5.2 from the second.
-  const std::size_t k = RowOf(results, 1500.0);
-  EXPECT_TRUE(test::IsClose(results.acceleration[k], feetPerRev * (15.0 + 5.2) / 2.0 / 32.2, 1e-12));
-  // At 3000 rpm: 10 and 8.2 (the second extends nothing here, it brackets 3000).
-  const std::size_t m = RowOf(results, 3000.0);
-  EXPECT_TRUE(test::IsClose(results.acceleration[m], feetPerRev * (10.0 + 8.2) / 2.0 / 32.2, 1e-12));
+  // At 1500 rpm 15 and 5.2 rev/s^2, mean 10.1: 10.1 * 0.767072 / 32.2 = 0.240603 g.
+  // At 3000 rpm 10 and 8.2 (the second brackets 3000, nothing extended), mean 9.1: 0.216781 g.
+  EXPECT_TRUE(test::IsClose(results.acceleration[RowOf(results, 1500.0)], 0.240603, 2e-6));
+  EXPECT_TRUE(test::IsClose(results.acceleration[RowOf(results, 3000.0)], 0.216781, 2e-6));
   EXPECT_EQ(recordings[0].angularAcceleration.size(), results.rpm.size());  // replaced by the resampled values
 }
 
 TEST(ComputeDynamometer, SummaryLinesNameTheBestRowsAndZeroWhenNothingIsPositive) {
   CalculationResults results;
+  // Best at the last row, 5000 rpm, 30 rev/s^2: v = 63.923 ft/s, force 1715.19 (acceleration)
+  // + 81.61 (drag) + 24 (rolling) = 1820.80 lb; 63.923 * 1820.80 / 550 = 211.6 hp, 0.767072 * 1820.80 / (2 pi) = 222.3
+  // ft-lb.
   auto rising = std::vector<RecordingCurves>{RecordingCurves{{1000.0, 5000.0}, {10.0, 30.0}}};
   ComputeDynamometer(RunParameters{}, rising, 1000.0, 5000.0, results);
-  const std::size_t last = results.rpm.size() - 1;
-  EXPECT_EQ(results.summaryLine1, "        Max HP:" + [&] {
-    char text[32];
-    std::snprintf(text, sizeof text, "%6.1f", results.horsepower[last]);
-    return std::string(text);
-  }() + " hp @ 5000 rpm");
+  EXPECT_EQ(results.summaryLine1, "        Max HP: 211.6 hp @ 5000 rpm");
+  EXPECT_EQ(results.summaryLine2, "  Max Torque: 222.3 ft-lb @ 5000 rpm");
 
   auto braking = FlatRecording(1000.0, 5000.0, -200.0);
   ComputeDynamometer(RunParameters{}, braking, 1000.0, 5000.0, results);

@@ -2,41 +2,31 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <functional>
+#include <string>
 
 namespace ruvo {
 namespace {
 
 TEST(FindInputProblem, NamesTheFieldThatLeavesNoFiniteResult) {
-  struct Case {
-    std::function<void(RunParameters&)> change;
-    const char* expected;
-  };
-  const Case cases[] = {
+  const std::string failed = "Calculation failed - ";
+  const struct {
+    void (*change)(RunParameters&);
+    std::string expected;
+  } cases[] = {
       {[](RunParameters&) {}, ""},
-      {[](RunParameters& p) { p.smoothingMethod = 4; }, "Calculation failed - Smoothing Method must be 0 to 3"},
-      {[](RunParameters& p) { p.smoothingMethod = -1; }, "Calculation failed - Smoothing Method must be 0 to 3"},
-      {[](RunParameters& p) { p.calculationMode = 2; }, "Calculation failed - Calculation Mode must be 0 or 1"},
-      {[](RunParameters& p) { p.gearRatio = 0.0; }, "Calculation failed - Test Gear Ratio must not be 0"},
-      {[](RunParameters& p) { p.axleRatio = 0.0; }, "Calculation failed - Final Axle Ratio must not be 0"},
-      {[](RunParameters& p) { p.wheelDiameter = 0.0; }, "Calculation failed - Wheel Diameter must not be 0"},
-      {[](RunParameters& p) {
-         p.wheelDiameter = 0.0;
-         p.tireWidth = 195.0;  // the sidewalls alone still roll
-       },
-       ""},
-      {[](RunParameters& p) { p.drivetrainLoss = 100.0; }, "Calculation failed - Drivetrain Loss must be below 100 %"},
-      {[](RunParameters& p) { p.frictionLossHp = 5.0; },
-       "Calculation failed - HP Loss @ RPM must not be 0 with a friction loss"},
-      {[](RunParameters& p) {  // tachometer results use only the geometry
-         p.calculationMode = 1;
-         p.drivetrainLoss = 100.0;
-         p.frictionLossHp = 5.0;
-       },
-       ""},
+      {[](RunParameters& p) { p.smoothingMethod = 4; }, failed + "Smoothing Method must be 0 to 3"},
+      {[](RunParameters& p) { p.smoothingMethod = -1; }, failed + "Smoothing Method must be 0 to 3"},
+      {[](RunParameters& p) { p.calculationMode = 2; }, failed + "Calculation Mode must be 0 or 1"},
+      {[](RunParameters& p) { p.gearRatio = 0.0; }, failed + "Test Gear Ratio must not be 0"},
+      {[](RunParameters& p) { p.axleRatio = 0.0; }, failed + "Final Axle Ratio must not be 0"},
+      {[](RunParameters& p) { p.wheelDiameter = 0.0; }, failed + "Wheel Diameter must not be 0"},
+      {[](RunParameters& p) { p.wheelDiameter = 0.0, p.tireWidth = 195.0; }, ""},  // the sidewalls alone still roll
+      {[](RunParameters& p) { p.drivetrainLoss = 100.0; }, failed + "Drivetrain Loss must be below 100 %"},
+      {[](RunParameters& p) { p.frictionLossHp = 5.0; }, failed + "HP Loss @ RPM must not be 0 with a friction loss"},
+      // Tachometer results use only the geometry.
+      {[](RunParameters& p) { p.calculationMode = 1, p.drivetrainLoss = 100.0, p.frictionLossHp = 5.0; }, ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     RunParameters params;
     c.change(params);
     EXPECT_EQ(FindInputProblem(params), c.expected);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <sstream>
+#include <utility>
 
 #include "e2e/synthetic_run.h"
 
@@ -28,24 +29,21 @@ TEST(RuvoCli, HelpVersionAndUsageErrors) {
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("ruvo-cli calculate DOC.dat [--config FILE] [--no-save]"), std::string::npos);
   EXPECT_EQ(RunRuvoCli({"--version"}).status, 0);
-  struct Case {
-    std::vector<std::string> args;
-    const char* message;
-  };
-  const Case cases[] = {{{}, "Usage:"},
-                        {{"--frobnicate"}, "unknown command or option --frobnicate"},
-                        {{"calculate"}, "calculate needs a run document"},
-                        {{"calculate", "a.dat", "--fast"}, "unknown option --fast"},
-                        {{"calculate", "a.dat", "--config"}, "--config needs a file name"},
-                        {{"calculate", "a.dat", "b.dat"}, "only one run document"}};
-  for (const Case& c : cases) {
-    const CliResult result = RunRuvoCli(c.args);
-    EXPECT_EQ(result.status, 2) << c.message;
-    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
+      {{}, "Usage:"},
+      {{"--frobnicate"}, "unknown command or option --frobnicate"},
+      {{"calculate"}, "calculate needs a run document"},
+      {{"calculate", "a.dat", "--fast"}, "unknown option --fast"},
+      {{"calculate", "a.dat", "--config"}, "--config needs a file name"},
+      {{"calculate", "a.dat", "b.dat"}, "only one run document"}};
+  for (const auto& [args, message] : cases) {
+    const CliResult result = RunRuvoCli(args);
+    EXPECT_EQ(result.status, 2) << message;
+    EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
   }
 }
 
-TEST(RuvoCli, CalculatePrintsTheSummaryAndSavesTheTable) {
+TEST(RuvoCli, CalculatePrintsTheSummarySavesTheTableAndFailsWithItsMessages) {
   test::TempFolder folder;
   const test::SyntheticRun written = test::WriteSyntheticRun(test::TypicalRun(11025), folder, "run");
   const std::string before = test::ReadFileBytes(written.documentPath);
@@ -64,33 +62,31 @@ TEST(RuvoCli, CalculatePrintsTheSummaryAndSavesTheTable) {
   const std::string after = test::ReadFileBytes(written.documentPath);
   EXPECT_EQ(after.substr(0, before.size()), before);
   EXPECT_NE(after.find("\nTitle=\""), std::string::npos);
-}
 
-TEST(RuvoCli, FailuresExitWithOneAndTheirMessages) {
-  test::TempFolder folder;
-  const CliResult missing = RunRuvoCli({"calculate", folder.File("none.dat")});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "Not able to open - " + folder.File("none.dat") + "\n");
-
-  const test::SyntheticRun written = test::WriteSyntheticRun(test::TypicalRun(11025), folder, "run");
   fs::remove(folder.Path() / "run.wav");
   const CliResult noWave = RunRuvoCli({"calculate", written.documentPath});
   EXPECT_EQ(noWave.status, 1);
   EXPECT_EQ(noWave.err, "Could not open wave file - run.wav\n");
   EXPECT_EQ(noWave.out, "");
+  const CliResult missing = RunRuvoCli({"calculate", folder.File("none.dat")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "Not able to open - " + folder.File("none.dat") + "\n");
 }
 
 TEST(RuvoCli, ConfigOptionIsResolvedFromWhereTheCommandRuns) {
   test::TempFolder folder;
   const test::SyntheticRun written = test::WriteSyntheticRun(test::TypicalRun(11025), folder, "run");
   fs::create_directory(folder.Path() / "elsewhere");
-  // A trim level that leaves a curve no spline can follow still runs: the file was read.
-  test::WriteFileBytes(folder.Path() / "elsewhere" / "tuning.cfg", "1\n6\n0.002\n1.0\n1.0\n");
+  test::WriteFileBytes(folder.Path() / "elsewhere" / "tuning.cfg", "2\n1\n0.002\n1.0\n1.0\n");
   fs::current_path(folder.Path() / "elsewhere");
-  const CliResult result = RunRuvoCli({"calculate", written.documentPath, "--config", "tuning.cfg", "--no-save"});
-  EXPECT_EQ(result.status, 0) << result.err;
+  const CliResult tuned = RunRuvoCli({"calculate", written.documentPath, "--config", "tuning.cfg", "--no-save"});
+  EXPECT_EQ(tuned.status, 0) << tuned.err;
+  fs::current_path(folder.Path() / "elsewhere");
   const CliResult missing = RunRuvoCli({"calculate", written.documentPath, "--config", "nowhere.cfg", "--no-save"});
   EXPECT_EQ(missing.status, 0) << missing.err;  // a missing configuration keeps the defaults
+  const CliResult plain = RunRuvoCli({"calculate", written.documentPath, "--no-save"});
+  EXPECT_EQ(missing.out, plain.out);
+  EXPECT_NE(tuned.out, plain.out) << "tuning.cfg was not read";
 }
 
 }  // namespace

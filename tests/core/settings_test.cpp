@@ -7,52 +7,34 @@
 namespace ruvo {
 namespace {
 
-TEST(Settings, AbsentValuesReadEmptyAndSettingsLiveInTheirSection) {
-  MemorySettingsStore store;
-  EXPECT_EQ(GetSetting(store, "EXE1"), "");
-  PutSetting(store, "EXE1", "gnumeric <file>");
-  EXPECT_EQ(GetSetting(store, "EXE1"), "gnumeric <file>");
-  EXPECT_EQ(store.Read("Settings", "EXE1"), "gnumeric <file>");
-  EXPECT_EQ(store.Read("Recent File List", "EXE1"), "");
-}
-
-TEST(Settings, RecentFileListKeepsTheFourNewestWithoutRepeats) {
-  MemorySettingsStore store;
-  EXPECT_EQ(LastDocumentPath(store), "");
-  for (const char* path : {"/a.dat", "/b.dat", "/c.dat", "/d.dat", "/e.dat", "/c.dat"}) AddRecentDocument(store, path);
-  EXPECT_EQ(store.Read(kRecentFileSection, "File1"), "/c.dat");
-  EXPECT_EQ(store.Read(kRecentFileSection, "File2"), "/e.dat");
-  EXPECT_EQ(store.Read(kRecentFileSection, "File3"), "/d.dat");
-  EXPECT_EQ(store.Read(kRecentFileSection, "File4"), "/b.dat");
-  EXPECT_EQ(store.Read(kRecentFileSection, "File5"), "");
-  EXPECT_EQ(LastDocumentPath(store), "/c.dat");
-}
-
-TEST(Settings, ReopenLastDocumentOpensOnlyWhenTheListHasOne) {
+TEST(Settings, ReopenLastDocumentOpensTheNewestEntryOnlyWhenTheListHasOne) {
   MemorySettingsStore store;
   std::vector<std::string> opened;
   const auto open = [&opened](const std::string& path) {
     opened.push_back(path);
     return path != "/broken.dat";
   };
-  EXPECT_FALSE(ReopenLastDocument(store, open));
-  EXPECT_TRUE(opened.empty());
-  AddRecentDocument(store, "/runs/last.dat");
+  store.Write("Recent File List", "File2", "/older.dat");
+  EXPECT_FALSE(ReopenLastDocument(store, open));  // no newest entry
+  store.Write("Recent File List", "File1", "/runs/last.dat");
   EXPECT_TRUE(ReopenLastDocument(store, open));
-  AddRecentDocument(store, "/broken.dat");
+  store.Write("Recent File List", "File1", "/broken.dat");
   EXPECT_FALSE(ReopenLastDocument(store, open));
   EXPECT_EQ(opened, (std::vector<std::string>{"/runs/last.dat", "/broken.dat"}));
 }
 
-TEST(Settings, LoadConfigurationGluesTheFolderSettingToTheFileName) {
+TEST(Settings, SettingsLiveInTheirSectionAndLoadConfigurationGluesTheFolderToTheFileName) {
   test::TempFolder folder;
   std::filesystem::create_directory(folder.Path() / "cfg");
   test::WriteFileBytes(folder.Path() / "cfg" / "ruvo.cfg", "1\n4\n");
   test::WriteFileBytes(folder.Path() / "ruvo.cfg", "2\n9\n");
   std::filesystem::current_path(folder.Path());
   MemorySettingsStore store;
+  EXPECT_EQ(GetSetting(store, "DIR"), "");
   EXPECT_EQ(LoadConfiguration(store).trimLevel, 9);  // empty: the working directory
   PutSetting(store, "DIR", (folder.Path() / "cfg").string() + "/");
+  EXPECT_EQ(store.Read("Settings", "DIR"), (folder.Path() / "cfg").string() + "/");
+  EXPECT_EQ(store.Read("Recent File List", "DIR"), "");
   EXPECT_EQ(LoadConfiguration(store).trimLevel, 4);
   PutSetting(store, "DIR", (folder.Path() / "cfg").string());  // no separator: "cfgruvo.cfg" is not found
   EXPECT_EQ(LoadConfiguration(store).trimLevel, 6);

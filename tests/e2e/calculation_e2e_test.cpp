@@ -1,14 +1,12 @@
 // Whole calculations on synthetic recordings: from the run document to the saved table and log.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "calc/run_calculation.h"
 #include "core/run_document.h"
-#include "core/text_format.h"
 #include "e2e/synthetic_run.h"
 
 namespace ruvo {
@@ -19,7 +17,12 @@ namespace fs = std::filesystem;
 // The form's side of a calculation: its parameters, results and document.
 class CalculationE2e : public ::testing::Test {
  protected:
-  bool Open(const std::string& path) { return document.OpenRunDocument(path); }
+  // Writes the run (the typical one at 11025 Hz unless given) as name.* and opens its document.
+  test::SyntheticRun OpenRun(const std::string& name, const SynthOptions& options = test::TypicalRun(11025)) {
+    test::SyntheticRun written = test::WriteSyntheticRun(options, folder, name);
+    EXPECT_TRUE(document.OpenRunDocument(written.documentPath));
+    return written;
+  }
   std::string Log() const { return test::ReadFileBytes(fs::current_path() / "ruvo.log"); }
   std::string Saved() const { return test::ReadFileBytes(document.DocumentPath()); }
 
@@ -30,13 +33,6 @@ class CalculationE2e : public ::testing::Test {
   RunCalculation calculation{params, config};
   RunDocument document{params, &calculation};
 };
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 std::size_t CountOf(const std::string& text, const std::string& part) {
   std::size_t count = 0;
@@ -49,54 +45,33 @@ TEST_F(CalculationE2e, DefaultSmoothingRecoversTheTruePeaks) {
   // rpm is flat enough (0.3 hp over 150 rpm) that its rpm is not a fair measure.
   SynthOptions options = test::TypicalRun(22050);
   options.endRpm = 6500.0;
-  const test::SyntheticRun written = test::WriteSyntheticRun(options, folder, "clean");
-  ASSERT_TRUE(Open(written.documentPath));
+  const test::TruthPeaks truth = test::PeaksOf(OpenRun("clean", options).run);
   ASSERT_EQ(params.smoothingMethod, 2);
   ASSERT_NE(calculation.Calculate(), 0);
   EXPECT_TRUE(messages.Texts().empty()) << messages.Texts().front();
-
   const CalculationResults& results = calculation.Results();
-  const test::TruthPeaks truth = test::PeaksOf(written.run);
-  double bestHp = 0.0, bestHpRpm = 0.0, bestTorque = 0.0, bestTorqueRpm = 0.0;
-  for (std::size_t k = 0; k < results.rpm.size(); ++k) {
-    if (results.horsepower[k] > bestHp) bestHp = results.horsepower[k], bestHpRpm = results.rpm[k];
-    if (results.torque[k] > bestTorque) bestTorque = results.torque[k], bestTorqueRpm = results.rpm[k];
-  }
+  const auto hp = std::max_element(results.horsepower.begin(), results.horsepower.end());
+  const auto torque = std::max_element(results.torque.begin(), results.torque.end());
   // The whole chain: detection, spline fit, equation of motion. 2 % and 100 rpm are the product's promise.
-  EXPECT_TRUE(test::IsClose(bestHp, truth.horsepower, 0.02)) << "horsepower";
-  EXPECT_TRUE(test::IsClose(bestTorque, truth.torque, 0.02)) << "torque";
-  EXPECT_NEAR(bestHpRpm, truth.horsepowerRpm, 100.0);
-  EXPECT_NEAR(bestTorqueRpm, truth.torqueRpm, 100.0);
-  EXPECT_EQ(results.summaryLine1, FormatText("        Max HP:%6.1f hp @ %i rpm", bestHp, static_cast<int>(bestHpRpm)));
-  EXPECT_EQ(results.summaryLine2,
-            FormatText("  Max Torque:%6.1f ft-lb @ %i rpm", bestTorque, static_cast<int>(bestTorqueRpm)));
+  EXPECT_TRUE(test::IsClose(*hp, truth.horsepower, 0.02)) << "horsepower";
+  EXPECT_TRUE(test::IsClose(*torque, truth.torque, 0.02)) << "torque";
+  EXPECT_NEAR(results.rpm[hp - results.horsepower.begin()], truth.horsepowerRpm, 100.0);
+  EXPECT_NEAR(results.rpm[torque - results.torque.begin()], truth.torqueRpm, 100.0);
 }
 
-TEST_F(CalculationE2e, SavedDocumentCarriesTheTableOnlyAfterSuccess) {
-  const test::SyntheticRun written = test::WriteSyntheticRun(test::TypicalRun(11025), folder, "run");
-  ASSERT_TRUE(Open(written.documentPath));
+TEST_F(CalculationE2e, SavedDocumentCarriesTheTableAfterItsParameters) {
+  OpenRun("run");
   ASSERT_NE(calculation.Calculate(), 0);
   ASSERT_TRUE(document.SaveToCurrentPath());
-  const std::vector<std::string> lines = Lines(Saved());
+  const std::string saved = Saved();
   const std::size_t parameterLines = 24;  // one wave file
-  const auto rows = static_cast<std::size_t>(calculation.Results().rowCount);
-  ASSERT_EQ(lines.size(), parameterLines + 4 + rows);
-  EXPECT_EQ(lines[parameterLines], "Title=\"" + params.description + "\"");
-  EXPECT_EQ(lines[parameterLines + 1], "Variables=");
-  const double firstRpm = calculation.Results().rpm.front();
-  EXPECT_EQ(std::fmod(firstRpm, 50.0), 0.0);
-  EXPECT_EQ(lines[parameterLines + 4].substr(0, 6), FormatText("%6.0f", firstRpm));
-
-  params.initialRpm = 6000;  // nothing rises from there: the calculation fails
-  params.finalRpm = 6500;
-  EXPECT_EQ(calculation.Calculate(), 0);
-  ASSERT_TRUE(document.SaveToCurrentPath());
-  EXPECT_EQ(Lines(Saved()).size(), parameterLines);
+  const std::size_t title = saved.find("Title=\"" + params.description + "\"\nVariables=\n");
+  EXPECT_EQ(CountOf(saved.substr(0, title), "\n"), parameterLines);
+  EXPECT_EQ(CountOf(saved, "\n"), parameterLines + 4 + static_cast<std::size_t>(calculation.Results().rowCount));
 }
 
 TEST_F(CalculationE2e, EverySmoothingMethodWorksInBothModes) {
-  test::SyntheticRun written = test::WriteSyntheticRun(test::TypicalRun(11025), folder, "run");
-  ASSERT_TRUE(Open(written.documentPath));
+  OpenRun("run");
   for (int mode : {0, 1}) {
     for (int method : {0, 1, 2, 3}) {
       SCOPED_TRACE(testing::Message() << "mode " << mode << " method " << method);
@@ -111,47 +86,34 @@ TEST_F(CalculationE2e, EverySmoothingMethodWorksInBothModes) {
       EXPECT_LT(log.find("#Final:\n"), log.find("#Final Derivatives:\n"));
       std::ostringstream table;
       ASSERT_TRUE(calculation.AppendResultTable(table));
-      EXPECT_EQ(Lines(table.str())[2].substr(0, 8), mode == 0 ? "  \"RPM\" " : "    \"Tim");
-      if (mode == 1) {
-        EXPECT_EQ(static_cast<std::size_t>(calculation.Results().rowCount), calculation.Results().pulseTimes.size());
-        EXPECT_EQ(calculation.Results().summaryLine1.substr(0, 11), " RPM range:");
-      }
+      EXPECT_NE(table.str().find(mode == 0 ? "\n  \"RPM\" " : "\n    \"Time\" "), std::string::npos);
     }
   }
   EXPECT_TRUE(messages.Texts().empty());
-}
-
-TEST_F(CalculationE2e, AFailingSecondRecordingLeavesTheResultsOfTheFirst) {
-  const test::SyntheticRun written = test::WriteSyntheticRun(test::TypicalRun(11025), folder, "run");
-  ASSERT_TRUE(Open(written.documentPath));
-  params.waveFiles.push_back("missing.wav");
-  EXPECT_NE(calculation.Calculate(), 0);
-  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Could not open wave file - missing.wav"});
-  EXPECT_EQ(CountOf(Log(), "#Ruvo Log file\n"), 1u);
-  EXPECT_GT(calculation.Results().rowCount, 1);
 }
 
 TEST_F(CalculationE2e, TwoRecordingsAreAveragedAndTachometerUsesTheLast) {
   SynthOptions second = test::TypicalRun(11025);
   second.seed = 7;
   second.vehicle.gearRatio = 1.8;  // a different run: the tachometer rows must come from it
-  const test::SyntheticRun first = test::WriteSyntheticRun(test::TypicalRun(11025), folder, "first");
   const test::SyntheticRun other = test::WriteSyntheticRun(second, folder, "second");
-  ASSERT_TRUE(Open(first.documentPath));
-  params.waveFiles.push_back("second.wav");
+  OpenRun("first");
+  params.waveFiles = {"first.wav", "second.wav", "missing.wav"};  // a failing last one keeps the others' results
   ASSERT_NE(calculation.Calculate(), 0);
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Could not open wave file - missing.wav"});
+  EXPECT_GT(calculation.Results().rowCount, 1);
   const std::string log = Log();
   EXPECT_EQ(CountOf(log, "#Ruvo Log file\n"), 2u);
   EXPECT_EQ(CountOf(log, "#Final Derivatives:\n"), 2u);
   EXPECT_LT(log.find("#Ruvo RPM Calculate: first.wav"), log.find("#Ruvo RPM Calculate: second.wav"));
 
+  params.waveFiles.pop_back();
   params.calculationMode = 1;
   ASSERT_NE(calculation.Calculate(), 0);
   const CalculationResults& results = calculation.Results();
   ASSERT_FALSE(results.pulseTimes.empty());
   // The tachometer timeline is untrimmed: its last pulse is near the end of the second recording.
-  const double secondDuration = static_cast<double>(other.run.sampleCount) / 11025.0;
-  EXPECT_NEAR(results.pulseTimes.back(), secondDuration, 0.1);
+  EXPECT_NEAR(results.pulseTimes.back(), static_cast<double>(other.run.sampleCount) / 11025.0, 0.1);
   EXPECT_EQ(static_cast<std::size_t>(results.rowCount), results.pulseTimes.size());
 }
 
@@ -160,29 +122,21 @@ TEST_F(CalculationE2e, ARunShorterThanOneGridStepFailsWithAReason) {
   slow.vehicle.vehicleWeight = 50000.0;
   slow.startRpm = 1010.0;
   slow.endRpm = 1045.0;
-  const test::SyntheticRun written = test::WriteSyntheticRun(slow, folder, "slow");
-  ASSERT_TRUE(Open(written.documentPath));
+  OpenRun("slow", slow);
   EXPECT_EQ(calculation.Calculate(), 0);
   EXPECT_EQ(messages.Texts(),
             std::vector<std::string>{"Calculation failed RPM range too short - the recordings share less than 50 rpm"});
 }
 
-TEST_F(CalculationE2e, NothingToCalculateAndUnusableLogsFailAsTheUserExpects) {
+TEST_F(CalculationE2e, AnEmptyListCalculatesNothingAndSaysNothing) {
   fs::current_path(folder.Path());
-  EXPECT_EQ(calculation.Calculate(), 0);  // empty list: no message, an empty log
+  EXPECT_EQ(calculation.Calculate(), 0);
   EXPECT_TRUE(messages.Texts().empty());
   EXPECT_EQ(Log(), "");
-
-  fs::remove(folder.Path() / "ruvo.log");
-  fs::create_directory(folder.Path() / "ruvo.log");
-  params.waveFiles = {"a.wav"};
-  EXPECT_EQ(calculation.Calculate(), 0);
-  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Could not open Log file - ruvo.log"});
 }
 
 TEST_F(CalculationE2e, AtMostTenRecordingsAreAnalysed) {
-  const test::SyntheticRun written = test::WriteSyntheticRun(test::TypicalRun(11025), folder, "run");
-  ASSERT_TRUE(Open(written.documentPath));
+  OpenRun("run");
   params.calculationMode = 1;
   params.waveFiles.assign(12, "run.wav");
   ASSERT_NE(calculation.Calculate(), 0);
@@ -192,24 +146,19 @@ TEST_F(CalculationE2e, AtMostTenRecordingsAreAnalysed) {
 }
 
 TEST_F(CalculationE2e, OpeningAnotherDocumentDropsTheKeptResults) {
-  const test::SyntheticRun a = test::WriteSyntheticRun(test::TypicalRun(11025), folder, "a");
-  ASSERT_TRUE(Open(a.documentPath));
+  const test::SyntheticRun a = OpenRun("a");
   ASSERT_NE(calculation.Calculate(), 0);
   ASSERT_TRUE(document.SaveToCurrentPath());
   const std::string finishedA = Saved();
 
-  RunParameters other;
-  other.description = "plain";
-  std::ofstream(folder.File("b.dat")) << [&] {
-    std::ostringstream text;
-    WriteRunDocument(text, other);
-    return text.str();
-  }();
-  ASSERT_TRUE(Open(folder.File("b.dat")));
+  std::ostringstream plain;
+  WriteRunDocument(plain, RunParameters{});
+  test::WriteFileBytes(folder.File("b.dat"), plain.str());
+  ASSERT_TRUE(document.OpenRunDocument(folder.File("b.dat")));
   ASSERT_TRUE(document.SaveToCurrentPath());
   EXPECT_EQ(Saved().find("Title="), std::string::npos);  // A's table does not land under B's parameters
 
-  ASSERT_TRUE(Open(a.documentPath));  // a finished run keeps its table when saved again
+  ASSERT_TRUE(document.OpenRunDocument(a.documentPath));  // a finished run keeps its table when saved again
   ASSERT_TRUE(document.SaveToCurrentPath());
   EXPECT_EQ(Saved(), finishedA);
 }

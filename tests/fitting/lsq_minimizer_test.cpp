@@ -41,8 +41,7 @@ struct TrialLog {
 double WatchedShiftedExponential(double at, double* gradient, const double* params, std::int32_t) {
   trials.Note(params);
   const double e = std::exp(params[1] * at);
-  gradient[0] = 1.0;
-  gradient[1] = at * e;
+  gradient[0] = 1.0, gradient[1] = at * e;
   return params[0] + e;
 }
 
@@ -54,10 +53,7 @@ double TwoExponentials(double at, double* gradient, const double* params, std::i
   trials.nonFinite += overflows;
   const double e1 = overflows ? std::numeric_limits<double>::infinity() : std::exp(params[3] * at);
   const double e2 = overflows ? std::numeric_limits<double>::infinity() : std::exp(params[4] * at);
-  gradient[0] = 1.0;
-  gradient[1] = e1;
-  gradient[2] = e2;
-  gradient[3] = params[1] * at * e1;
+  gradient[0] = 1.0, gradient[1] = e1, gradient[2] = e2, gradient[3] = params[1] * at * e1;
   gradient[4] = params[2] * at * e2;
   return params[0] + params[1] * e1 + params[2] * e2;
 }
@@ -85,10 +81,7 @@ double Scatter(int i) {
 // start. Clears the trial log first.
 std::array<double, 2> SearchRate(double start, double tolerance) {
   std::vector<double> x, y;
-  for (int i = 0; i < 20; ++i) {
-    x.push_back(0.2 * i);
-    y.push_back(1.0 + std::exp(-x.back()));
-  }
+  for (int i = 0; i < 20; ++i) x.push_back(0.2 * i), y.push_back(1.0 + std::exp(-x.back()));
   trials = TrialLog{};
   std::array<double, 2> params{0.0, start};
   const std::array<std::int32_t, 2> index{0, 1};
@@ -98,31 +91,26 @@ std::array<double, 2> SearchRate(double start, double tolerance) {
 
 TEST(LsqMinimizer, SingleStepReachesExactLeastSquaresFromAnyStart) {
   std::vector<double> x, y, reduced;
-  for (int i = 0; i < 25; ++i) {
-    x.push_back(0.3 * i - 2.0);
-    y.push_back(1.5 - 0.7 * x.back() + 0.2 * x.back() * x.back() * x.back() + Scatter(i));
-    reduced.push_back(y.back() - 0.5 * x.back() * x.back());
-  }
+  for (int i = 0; i < 25; ++i)
+    x.push_back(0.3 * i - 2.0), y.push_back(1.5 - 0.7 * x.back() + 0.2 * x.back() * x.back() * x.back() + Scatter(i)),
+        reduced.push_back(y.back() - 0.5 * x.back() * x.back());
   for (std::size_t terms = 1; terms <= 6; ++terms) {
     const std::vector<double> expected = ReferencePolynomialFit(x, y, terms);
     for (const double start : {0.0, 1.0e3, -7.5}) {
       std::array<double, 12> params{};
       params.fill(start);
-      LsqMinimizer minimizer(x, y, Polynomial, params, static_cast<std::int32_t>(terms), 0, 0);
+      LsqMinimizer minimizer(x, y, Polynomial, params, static_cast<std::int32_t>(terms), 0);
       EXPECT_EQ(minimizer.Minimize(0.0, 20), LsqMinimizer::kSolved);
       // A start far off costs digits in start + step; the normal matrix is well conditioned here.
-      for (std::size_t j = 0; j < terms; ++j)
-        EXPECT_TRUE(IsClose(params[j], expected[j], 0.0, 1e-9 * (1.0 + std::fabs(start))))
-            << "terms " << terms << " start " << start << " coefficient " << j;
+      ExpectAllClose(std::vector(params.begin(), params.begin() + static_cast<std::ptrdiff_t>(terms)), expected, 0.0,
+                     1e-9 * (1.0 + std::fabs(start)));
       for (std::size_t j = terms; j < 12; ++j) EXPECT_EQ(params[j], start) << "untouched " << j;
     }
   }
   // With the x^2 coefficient held at 0.5 (inactive position 2) the others fit the line to y - 0.5 x^2.
-  const std::vector<double> line = ReferencePolynomialFit(x, reduced, 2);
   std::array<double, 3> params{0.0, 0.0, 0.5};
-  LsqMinimizer held(x, y, Polynomial, params, 3, 2, 0);
-  EXPECT_EQ(held.Minimize(0.0, 1), LsqMinimizer::kSolved);
-  EXPECT_TRUE(IsClose(params[0], line[0], 1e-10, 1e-12) && IsClose(params[1], line[1], 1e-10, 1e-12));
+  EXPECT_EQ(LsqMinimizer(x, y, Polynomial, params, 3, 2).Minimize(0.0, 1), LsqMinimizer::kSolved);
+  ExpectAllClose((std::vector{params[0], params[1]}), ReferencePolynomialFit(x, reduced, 2), 1e-10, 1e-12);
   EXPECT_EQ(params[2], 0.5);
 }
 
@@ -131,10 +119,8 @@ TEST(LsqMinimizer, SingularSystemLeavesParametersAndReportsFailure) {
   const std::vector<double> x{0.0, 0.0, 0.0, 0.0}, y{3.0, 3.5, 4.0, 4.5};
   std::array<double, 3> params{0.25, -1.0, 4.0};
   const std::array<double, 3> before = params;
-  LsqMinimizer minimizer(x, y, Polynomial, params, 3, 0, 0);
-  EXPECT_EQ(minimizer.Minimize(0.0, 20), LsqMinimizer::kSingular);
+  EXPECT_EQ(LsqMinimizer(x, y, Polynomial, params, 3, 0).Minimize(0.0, 20), LsqMinimizer::kSingular);
   EXPECT_EQ(params, before);
-
   // An index naming one parameter twice (the sums are exact, so the singularity is too).
   const std::vector<double> ones{1.0, 1.0, 1.0, 1.0};
   std::array<double, 2> pair{};
@@ -145,8 +131,7 @@ TEST(LsqMinimizer, SingularSystemLeavesParametersAndReportsFailure) {
 
 TEST(LsqMinimizer, InvalidSetUpIsInert) {
   const std::vector<double> x{0.0, 1.0, 2.0}, y{1.0, 2.0, 3.0};
-  std::array<double, 13> params{};
-  params.fill(0.5);
+  std::array<double, 13> params{0.5, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5};
   const auto before = params;
   const std::array<std::int32_t, 13> identity{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
   const auto expectInert = [&](const char* what, LsqMinimizer::Model model, std::span<double> p,
@@ -157,7 +142,6 @@ TEST(LsqMinimizer, InvalidSetUpIsInert) {
     EXPECT_TRUE(std::isnan(minimizer.SumOfSquares())) << what;
     EXPECT_EQ(params, before) << what;
   };
-  expectInert("no parameters", Polynomial, params, identity, 0, 0, 0);
   expectInert("more than twelve", Polynomial, params, identity, 13, 0, 0);
   expectInert("active above count", Polynomial, params, identity, 3, 4, 0);
   expectInert("negative active", Polynomial, params, identity, 3, -1, 0);
@@ -222,15 +206,12 @@ TEST(LsqMinimizer, GoldenSearchFirstTrials) {
     for (std::size_t k = 0; k < firstTrials.size(); ++k)
       EXPECT_EQ(trials.values[k], firstTrials[k]) << "start " << start << " trial " << k;
     // The tolerance is at most 0.003.
-    EXPECT_TRUE(IsClose(params[1], -1.0, 0.001) && IsClose(params[0], 1.0, 0.001)) << "start " << start;
+    ExpectAllClose((std::vector{params[0], params[1]}), (std::vector{1.0, -1.0}), 0.001, 0.0);
   }
-}
-
-TEST(LsqMinimizer, GoldenSearchOnAZeroWidthBracketEnds) {
-  // The smallest denormal start makes the first step 0: the bracket has zero width.
+  // The smallest denormal start makes the first step 0: the bracket has zero width. 34 evaluations
+  // (2 + 30 expansions, the most there are, + 2 golden), each one step and one sum over 20 points,
+  // and no rounds.
   EXPECT_EQ(SearchRate(std::numeric_limits<double>::denorm_min(), 0.005)[1], std::numeric_limits<double>::denorm_min());
-  // 34 evaluations (2 + 30 expansions, the most there are, + 2 golden), each one step and one sum over
-  // 20 points, and no rounds.
   EXPECT_EQ(trials.calls, 34 * 2 * 20);
 }
 
@@ -245,10 +226,9 @@ TEST(LsqMinimizer, ParabolicSearchFitsTwoRates) {
   const std::array<std::int32_t, 5> index{0, 1, 2, 3, 4};
   for (const auto& [truth, start] : cases) {
     std::vector<double> x, y;
-    for (int i = 0; i < 30; ++i) {
-      x.push_back(0.05 * i);
-      y.push_back(truth[0] + truth[1] * std::exp(truth[3] * x.back()) + truth[2] * std::exp(truth[4] * x.back()));
-    }
+    for (int i = 0; i < 30; ++i)
+      x.push_back(0.05 * i),
+          y.push_back(truth[0] + truth[1] * std::exp(truth[3] * x.back()) + truth[2] * std::exp(truth[4] * x.back()));
     trials = TrialLog{};
     std::array<double, 5> params = start;
     LsqMinimizer minimizer(x, y, TwoExponentials, params, index, 5, 5, 2);
@@ -256,24 +236,26 @@ TEST(LsqMinimizer, ParabolicSearchFitsTwoRates) {
     minimizer.Minimize(1e-6, 40);
     EXPECT_EQ(trials.nonFinite > 0, truth[3] > 2.5);  // the second case reaches past the overflow
     EXPECT_LT(minimizer.SumOfSquares(), 1e-12);
-    EXPECT_TRUE(IsClose(params[3], truth[3], 1e-6) && IsClose(params[4], truth[4], 1e-6)) << truth[3];
+    ExpectAllClose((std::vector{params[3], params[4]}), (std::vector{truth[3], truth[4]}), 1e-6, 0.0);
   }
 }
 
-TEST(LsqMinimizer, MarquardtUndoesAStepThatRaisesTheSum) {
+TEST(LsqMinimizer, MarquardtUndoesStepsThatRaiseTheSumAndDampsTenfoldUntilOneHelps) {
+  // The damping (1 + lambda) on the normal equation shrinks the step by that factor. Lambda starts
+  // at 0.0001 and grows tenfold per undone pass, so the fifth pass (lambda 1) is the first whose
+  // step, half the Gauss-Newton one, lowers S.
   const std::vector<double> x{0.0}, y{0.0};
   const std::array<std::int32_t, 1> index{0};
+  for (const auto& [passes, expected] : {std::pair{4, 2.0}, {5, 2.0 - 2.5 * std::atan(2.0)}, {20, 0.0}}) {
+    std::array<double, 1> params{2.0};
+    // A nonlinear count above the active count is clamped to it: all parameters nonlinear.
+    LsqMinimizer minimizer(x, y, Arctangent, params, index, 1, 1, 7);
+    ASSERT_EQ(minimizer.Method(), 4);
+    minimizer.Minimize(0.0, passes);
+    EXPECT_NEAR(params[0], expected, 1e-12) << passes << " passes";  // after lambda 1, it shrinks tenfold
+  }
   std::array<double, 1> params{2.0};
-  // A nonlinear count above the active count is clamped to it: all parameters nonlinear.
-  LsqMinimizer minimizer(x, y, Arctangent, params, index, 1, 1, 7);
-  ASSERT_EQ(minimizer.Method(), 4);
-  EXPECT_EQ(LsqMinimizer(x, y, Arctangent, params, 1, 1, 1).Method(), 1);  // without an index: single step
-  minimizer.Minimize(0.0, 1);
-  EXPECT_EQ(params[0], 2.0);
-  EXPECT_EQ(minimizer.Lambda(), 0.0001 * 10.0);
-  // Raising the damping turns later steps downhill: the parameter converges on 0.
-  minimizer.Minimize(0.0, 20);
-  EXPECT_NEAR(params[0], 0.0, 1e-12);
+  EXPECT_EQ(LsqMinimizer(x, y, Arctangent, params, 1, 1).Method(), 1);  // without an index: single step
 }
 
 }  // namespace

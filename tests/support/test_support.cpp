@@ -47,4 +47,18 @@ testing::AssertionResult IsClose(double actual, double expected, double relative
   return testing::AssertionFailure() << text.str();
 }
 
+testing::AssertionResult AllClose(const std::vector<double>& actual,
+                                  const std::vector<double>& expected,
+                                  double relative,
+                                  double absolute) {
+  if (actual.size() != expected.size()) {
+    return testing::AssertionFailure() << actual.size() << " values where " << expected.size() << " were expected";
+  }
+  for (std::size_t i = 0; i < actual.size(); ++i) {
+    testing::AssertionResult close = IsClose(actual[i], expected[i], relative, absolute);
+    if (!close) return testing::AssertionFailure() << "element " << i << ": " << close.message();
+  }
+  return testing::AssertionSuccess();
+}
+
 }  // namespace ruvo::test

@@ -48,4 +48,13 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 // |actual - expected| <= max(absolute, relative * |expected|).
 testing::AssertionResult IsClose(double actual, double expected, double relative, double absolute = 0.0);
 
+// Every element close in the sense of IsClose; a failure names the first index that is not, and a
+// length mismatch fails too.
+testing::AssertionResult AllClose(const std::vector<double>& actual,
+                                  const std::vector<double>& expected,
+                                  double relative,
+                                  double absolute = 0.0);
+#define ExpectAllClose(actual, expected, relative, absolute) \
+  EXPECT_TRUE(::ruvo::test::AllClose((actual), (expected), (relative), (absolute)))
+
 }  // namespace ruvo::test

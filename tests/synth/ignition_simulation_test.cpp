@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
+#include <tuple>
 
 #include "support/test_support.h"
 
@@ -40,21 +42,17 @@ IgnitionMotion Simulate(const SynthOptions& options) {
 constexpr double kSampleSeconds = 1.0 / 48000.0;
 
 TEST(IgnitionSimulation, ConstantForceGivesConstantAccelerationAndClosedFormSparks) {
-  struct Case {
-    double torque, drivetrainLoss, rolling, revsPerIgnition, tireWidth;
-  };
-  for (const Case c : {Case{130.0, 0.0, 0.0, 2.0, 0.0}, Case{90.0, 15.0, 0.0, 0.5, 0.0},
-                       Case{200.0, 0.0, 0.02, 1.0, 205.0}, Case{60.0, 10.0, 0.015, 3.0, 185.0}}) {
-    SCOPED_TRACE(testing::Message() << "torque " << c.torque << " revs/spark " << c.revsPerIgnition);
-    SynthOptions options = LosslessRun(c.torque);
-    options.vehicle.drivetrainLoss = c.drivetrainLoss;
-    options.vehicle.rollingCoefficient = c.rolling;
-    options.vehicle.revsPerIgnition = c.revsPerIgnition;
-    options.vehicle.tireWidth = c.tireWidth;
-    options.vehicle.tireAspectRatio = 60.0;
-    const RunParameters& v = options.vehicle;
+  // torque, drivetrain loss, rolling coefficient, revolutions per spark, tire width
+  for (const auto& [torque, loss, rolling, revsPerIgnition, tireWidth] :
+       {std::array{130.0, 0.0, 0.0, 2.0, 0.0}, std::array{90.0, 15.0, 0.0, 0.5, 0.0},
+        std::array{200.0, 0.0, 0.02, 1.0, 205.0}, std::array{60.0, 10.0, 0.015, 3.0, 185.0}}) {
+    SCOPED_TRACE(testing::Message() << "torque " << torque << " revs/spark " << revsPerIgnition);
+    SynthOptions options = LosslessRun(torque);
+    RunParameters& v = options.vehicle;
+    std::tie(v.drivetrainLoss, v.rollingCoefficient, v.revsPerIgnition, v.tireWidth, v.tireAspectRatio) =
+        std::tuple(loss, rolling, revsPerIgnition, tireWidth, 60.0);
     const double f = FeetPerRev(v);
-    const double net = 2.0 * kPi * c.torque / f * (1.0 - 0.01 * c.drivetrainLoss) - v.vehicleWeight * c.rolling;
+    const double net = 2.0 * kPi * torque / f * (1.0 - 0.01 * loss) - v.vehicleWeight * rolling;
     const double alpha = net / (v.vehicleWeight / kG) / f;  // rev/s^2
     const double w0 = options.startRpm / 60.0;
 
@@ -64,14 +62,14 @@ TEST(IgnitionSimulation, ConstantForceGivesConstantAccelerationAndClosedFormSpar
     ASSERT_GT(motion.sparks.size(), 20u);
     for (std::size_t k = 0; k < motion.sparks.size(); ++k) {
       const SparkEvent& spark = motion.sparks[k];
-      const double revs = (static_cast<double>(k) + 0.5) * c.revsPerIgnition;
+      const double revs = (static_cast<double>(k) + 0.5) * revsPerIgnition;
       const double t = (-w0 + std::sqrt(w0 * w0 + 2.0 * alpha * revs)) / alpha;
       ASSERT_EQ(spark.revolutions, revs);
       ASSERT_NEAR(spark.timeSeconds, t, 1e-6 * kSampleSeconds) << "spark " << k;
       ASSERT_TRUE(IsClose(spark.rpm, 60.0 * (w0 + alpha * t), 1e-10)) << "spark " << k;
     }
     EXPECT_LE(motion.sparks.back().timeSeconds, motion.runEndSeconds);
-    EXPECT_GT(motion.sparks.back().revolutions + c.revsPerIgnition, motion.steps.back().revolutions);
+    EXPECT_GT(motion.sparks.back().revolutions + revsPerIgnition, motion.steps.back().revolutions);
   }
 }
 
@@ -110,13 +108,9 @@ TEST(IgnitionSimulation, QuadraticDragMatchesClosedFormTimesAndRevolutions) {
 // of change of kinetic energy, with the acceleration taken from the integrated speeds alone.
 TEST(IgnitionSimulation, PowerBalanceHoldsAtEveryStep) {
   SynthOptions options;
-  options.vehicle.frictionLossHp = 8.0;
-  options.vehicle.frictionLossRpm = 4000;
-  options.vehicle.frictionLossExponent = 1.5;
-  options.vehicle.drivetrainLoss = 12.0;
-  options.vehicle.tireWidth = 195.0;
-  options.vehicle.tireAspectRatio = 65.0;
-  const RunParameters& v = options.vehicle;
+  RunParameters& v = options.vehicle;
+  std::tie(v.frictionLossHp, v.frictionLossRpm, v.frictionLossExponent, v.drivetrainLoss, v.tireWidth,
+           v.tireAspectRatio) = std::tuple(8.0, 4000, 1.5, 12.0, 195.0, 65.0);
   const double f = FeetPerRev(v);
   const double kd = 0.5 * v.dragCoefficient * v.frontalArea * 0.0735 / kG;
   const double vRef = v.frictionLossRpm * f / 60.0;
@@ -151,19 +145,20 @@ TEST(IgnitionSimulation, IdleHoldsTheStartSpeedAndLiftOffSlowsTheEngine) {
   const IgnitionMotion motion = Simulate(options);
   EXPECT_DOUBLE_EQ(motion.runStartSeconds, 1.5);
   EXPECT_NEAR(motion.endSeconds - motion.runEndSeconds, 2.0, 1e-9);
-
-  // 1.5 s at 1000 rpm and one revolution per spark: 25 idle sparks, the first after half an interval.
-  for (std::size_t k = 0; k < 25; ++k) {
-    EXPECT_NEAR(motion.sparks[k].timeSeconds, (static_cast<double>(k) + 0.5) * 0.06, 1e-9);
-    EXPECT_NEAR(motion.sparks[k].rpm, options.startRpm, 1e-9);
+  // 1.5 s at 1000 rpm and one revolution per spark: 25 idle sparks, the first after half an
+  // interval; every lift-off spark slower than the one before.
+  int liftOffSparks = 0;
+  for (std::size_t k = 0; k < motion.sparks.size(); ++k) {
+    const SparkEvent& spark = motion.sparks[k];
+    if (k < 25) {
+      EXPECT_NEAR(spark.timeSeconds, (static_cast<double>(k) + 0.5) * 0.06, 1e-9);
+      EXPECT_NEAR(spark.rpm, options.startRpm, 1e-9);
+    } else if (motion.sparks[k - 1].timeSeconds > motion.runEndSeconds) {
+      ++liftOffSparks;
+      EXPECT_LT(spark.rpm, motion.sparks[k - 1].rpm);
+    }
   }
   EXPECT_GE(motion.sparks[25].timeSeconds, motion.runStartSeconds);
-  int liftOffSparks = 0;
-  for (std::size_t k = 1; k < motion.sparks.size(); ++k) {
-    if (motion.sparks[k - 1].timeSeconds <= motion.runEndSeconds) continue;
-    ++liftOffSparks;
-    EXPECT_LT(motion.sparks[k].rpm, motion.sparks[k - 1].rpm);
-  }
   EXPECT_GT(liftOffSparks, 150);
 }
 

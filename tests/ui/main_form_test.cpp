@@ -1,12 +1,15 @@
-// The main form's boxes, validation and wave list, driven through its controls.
-#include <QLocale>
-#include <QTest>
-#include <clocale>
+// The main form's boxes, validation, wave list and Calculate, driven through its controls, and the
+// layout and status-bar rules behind the window.
 #include <filesystem>
 
+#include "calc/run_calculation.h"
 #include "form_probe.h"
 #include "scripted_prompts.h"
 #include "support/test_support.h"
+#include "synth/synth_files.h"
+#include "synth/synth_run.h"
+#include "ui/dialog_units.h"
+#include "ui/lock_indicators.h"
 #include "ui/ruvo_doc.h"
 #include "ui/ruvo_view.h"
 #include "ui/wave_browse.h"
@@ -17,32 +20,35 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The boxes in the order values are taken from the form.
-const char* const kExchangeOrder[] = {
-    "axleRatio",      "gearRatio",     "vehicleWeight", "revsPerIgnition",    "initialRpm",    "finalRpm",
-    "maxPulseLength", "wheelDiameter", "frontalArea",   "dragCoefficient",    "tireWidth",     "tireAspectRatio",
-    "description",    "summaryLine1",  "summaryLine2",  "rollingCoefficient", "drivetrainLoss"};
-
-// A form on its own, as the main window holds it, with its working folder.
+// A form and its document, as the main window holds them, with its working folder.
 struct FormFixture {
-  FormFixture() : view(settings) {
+  FormFixture() : view(settings), document(view.HeldValues(), view.Calculation()) {
     fs::current_path(folder.Path());  // the calculation log and relative names land here
     WaveBrowse::Reset();
+    view.SetDocument(document);
     view.OnInitialUpdate();
     view.show();
   }
+  // Opens a synthetic dynamometer run written to the working folder as run.dat.
+  void OpenSynthRun() {
+    SynthOptions options;
+    options.sampleRate = 22050;  // samples per second; keeps the test quick
+    const SynthResult run = SynthesizeRun(options);
+    if (!run.ok || !WriteSynthFiles(run, folder.Path().string(), "run")) qFatal("could not make the run");
+    if (!document.OpenRunDocument(documentPath)) qFatal("could not open the run");
+    view.OnInitialUpdate();
+  }
+  void AddWaves(const QStringList& names) {
+    for (const QString& name : names) form.Type("newWaveName", name), form.Click("addButton");
+  }
+  QString Here() const { return QString::fromStdString(fs::current_path().string()); }
   test::TempFolder folder;
+  std::string documentPath = folder.File("run.dat");
   MemorySettingsStore settings;
   CRuvoView view;
+  CRuvoDoc document;
   test::FormProbe form{view};
 };
-
-void FillFiveWaves(const test::FormProbe& form) {
-  for (const char* name : {"w0.wav", "w1.wav", "w2.wav", "w3.wav", "w4.wav"}) {
-    form.Type("newWaveName", QString::fromLatin1(name));
-    form.Click("addButton");
-  }
-}
 
 }  // namespace
 
@@ -50,117 +56,127 @@ class MainFormTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void freshFormShowsInitialValuesWithButtonsOff() {
+  // A fresh form shows the initial values with its buttons off. Then a rejected box stops the
+  // exchange: the boxes before it are taken, the ones after it are not, the message names what is
+  // expected, the box gets the focus, and nothing is calculated. A value outside its range stays
+  // held and is not rewritten in the box. A mode the form does not know checks neither button.
+  void freshFormThenTheFirstRejectedBoxStopsTheExchange() {
     FormFixture f;
-    const QStringList expected = {"4",   "2.5", "2400", "2", "1000", "5000", "20",   "29.3", "35",
-                                  "0.5", "0",   "100",  "",  "",     "",     "0.01", "0"};
-    QStringList shown;
-    for (const char* name : kExchangeOrder) shown << f.form.Text(name);
-    QCOMPARE(shown, expected);
-    QVERIFY(f.form.Radio("dynamometerMode")->isChecked() && !f.form.Radio("tachometerMode")->isChecked());
-    for (const char* button : {"calculateButton", "graphButton", "tablesButton", "addButton", "removeButton"})
-      QVERIFY2(!f.form.Button(button)->isEnabled(), button);
-    QVERIFY(f.form.Button("browseButton")->isEnabled());
-    QCOMPARE(f.form.List("waveList")->count(), 0);
-  }
+    // The boxes in the order values are taken from the form.
+    QCOMPARE(f.form.Texts({"axleRatio", "gearRatio", "vehicleWeight", "revsPerIgnition", "initialRpm", "finalRpm",
+                           "maxPulseLength", "wheelDiameter", "frontalArea", "dragCoefficient", "tireWidth",
+                           "tireAspectRatio", "description", "summaryLine1", "summaryLine2", "rollingCoefficient",
+                           "drivetrainLoss"}),
+             QString("4|2.5|2400|2|1000|5000|20|29.3|35|0.5|0|100||||0.01|0"));
+    QCOMPARE(f.form.Checked({"dynamometerMode", "tachometerMode"}), QString("10"));
+    QCOMPARE(
+        f.form.Enabled({"calculateButton", "graphButton", "tablesButton", "addButton", "removeButton", "browseButton"}),
+        QString("000001"));
 
-  // A rejected box stops the exchange: the boxes before it are taken, the ones after it are not,
-  // the message names what is expected, the box gets the focus, and nothing is calculated.
-  void firstRejectedBoxStopsTheExchange() {
-    FormFixture f;
-    f.form.Type("axleRatio", "3.5");
-    f.form.Type("maxPulseLength", "25");
-    f.form.Type("dragCoefficient", "abc");
-    f.form.Type("tireWidth", "205");
-    f.form.Type("description", "after the bad box");
-    f.form.Type("drivetrainLoss", "12");
+    f.form.Fill({"axleRatio=3.5", "maxPulseLength=25", "dragCoefficient=abc", "tireWidth=205",
+                 "description=after the bad box", "drivetrainLoss=12"});
     f.form.Radio("tachometerMode")->setChecked(true);
     test::MessageCapture messages;
     f.view.OnCalculate();
-
     QCOMPARE(messages.Texts(), std::vector<std::string>{"Please enter a number."});
     QCOMPARE(f.view.focusWidget(), f.form.Box("dragCoefficient"));
     const RunParameters& held = f.view.HeldValues();
-    QCOMPARE(std::tuple(held.axleRatio, held.maxPulseLength, held.dragCoefficient), std::tuple(3.5, 25.0, 0.5));
-    QCOMPARE(std::tuple(held.tireWidth, held.drivetrainLoss, held.calculationMode),
-             std::tuple(0.0, 0.0, kDynamometerMode));
-    QVERIFY(held.description.empty());
+    QCOMPARE(std::tuple(held.axleRatio, held.maxPulseLength, held.dragCoefficient, held.tireWidth, held.description,
+                        held.drivetrainLoss, held.calculationMode),
+             std::tuple(3.5, 25.0, 0.5, 0.0, std::string(), 0.0, kDynamometerMode));
     QVERIFY(!fs::exists(f.folder.Path() / "ruvo.log"));  // no calculation started
-  }
 
-  // Each box's limits and messages are checked on the field rules; here the form shows the message
-  // and keeps the rejected value without rewriting the box.
-  void outOfRangeValueIsRejectedButStaysHeld() {
-    FormFixture f;
     f.form.Type("vehicleWeight", "99");
-    test::MessageCapture messages;
     f.view.OnCalculate();
-    QCOMPARE(messages.Texts(), std::vector<std::string>{"Please enter a number between 100 and 50000."});
-    QCOMPARE(f.view.HeldValues().vehicleWeight, 99.0);
-    QCOMPARE(f.form.Text("vehicleWeight"), QString("99"));
+    QCOMPARE(messages.Texts().back(), std::string("Please enter a number between 100 and 50000."));
+    QVERIFY(held.vehicleWeight == 99.0 && f.form.Text("vehicleWeight") == "99");
+    f.view.HeldValues().calculationMode = 5;  // only a hand-edited document holds another mode
+    f.view.OnInitialUpdate();
+    QCOMPARE(f.form.Checked({"dynamometerMode", "tachometerMode"}), QString("00"));
   }
 
-  void addKeepsDuplicatesAndNeedsAnEditBetween() {
+  // In either mode Calculate shows the summary lines an independent calculation gives for the
+  // values the form holds and saves the document with its tables. A failure after that turns
+  // Graph and Tables off, keeps the old lines and leaves the file untouched.
+  void calculateShowsTheSummaryAndSavesAndAFailureKeepsIt() {
+    for (const auto& [mode, radio] :
+         {std::pair(kDynamometerMode, "dynamometerMode"), {kTachometerMode, "tachometerMode"}}) {
+      FormFixture f;
+      f.OpenSynthRun();
+      f.form.Radio(radio)->setChecked(true);
+      f.form.Type("vehicleWeight", " 2400.0 ");
+      test::MessageCapture messages;
+      f.form.Click("calculateButton");
+      QVERIFY2(messages.Texts().empty(), messages.Texts().empty() ? "" : messages.Texts().front().c_str());
+      QCOMPARE(std::pair(f.view.CalculationSucceeded(), f.view.HeldValues().calculationMode), std::pair(1, mode));
+      // The weight is re-shown in the form's notation.
+      QCOMPARE(f.form.Enabled({"graphButton", "tablesButton"}) + "|" + f.form.Text("vehicleWeight"),
+               QString("11|2400"));
+      const AnalysisConfig config;
+      RunCalculation reference(f.view.HeldValues(), config);
+      QVERIFY(reference.Calculate());
+      const QString lines = f.form.Texts({"summaryLine1", "summaryLine2"});
+      QCOMPARE(lines.toStdString(), reference.Results().summaryLine1 + "|" + reference.Results().summaryLine2);
+      const std::string saved = test::ReadFileBytes(f.documentPath);
+      QVERIFY(saved.find("Title=", saved.find("# Smoothing RPM    : ")) != std::string::npos);  // tables follow
+
+      f.form.List("waveList")->selectAll();
+      f.form.Click("removeButton");
+      f.AddWaves({"missing.wav"});
+      f.form.Type("description", "changed");
+      f.form.Click("calculateButton");
+      QCOMPARE(std::pair(f.view.CalculationSucceeded(), messages.Texts().size()), std::pair(0, std::size_t{1}));
+      QCOMPARE(f.form.Enabled({"graphButton", "tablesButton"}) + "|" + f.form.Texts({"summaryLine1", "summaryLine2"}),
+               "00|" + lines);
+      QCOMPARE(test::ReadFileBytes(f.documentPath), saved);
+    }
+  }
+
+  // Add needs an edit between two additions and keeps duplicates; Remove deletes every selected
+  // item from the list and the held names alike.
+  void addKeepsDuplicatesAndRemoveDeletesEverySelectedItem() {
     FormFixture f;
     f.form.Type("newWaveName", "run.wav");
-    QVERIFY(f.form.Button("addButton")->isEnabled());
+    QCOMPARE(f.form.Enabled({"addButton", "calculateButton"}), QString("10"));
     f.form.Click("addButton");
-    QVERIFY(!f.form.Button("addButton")->isEnabled());
-    QVERIFY(f.form.Button("calculateButton")->isEnabled());
-    QCOMPARE(f.form.Text("newWaveName"), QString("run.wav"));
-    f.form.Type("newWaveName", "run.wa");
-    f.form.Type("newWaveName", "run.wav");
-    f.form.Click("addButton");
-    QCOMPARE(f.form.Items("waveList"), QStringList({"run.wav", "run.wav"}));
-    QCOMPARE(f.view.HeldValues().waveFiles, (std::vector<std::string>{"run.wav", "run.wav"}));
+    QCOMPARE(f.form.Enabled({"addButton", "calculateButton"}) + f.form.Text("newWaveName"), QString("01run.wav"));
+    f.AddWaves({"run.wa", "run.wav", "w3.wav", "w4.wav"});  // the edit in between enables Add again
+    QCOMPARE(f.view.HeldValues().waveFiles,
+             (std::vector<std::string>{"run.wav", "run.wa", "run.wav", "w3.wav", "w4.wav"}));
     f.form.Type("newWaveName", " ");
-    QVERIFY(f.form.Button("addButton")->isEnabled());  // a blank is text
+    QCOMPARE(f.form.Enabled({"addButton"}), QString("1"));  // a blank is text
     f.form.Type("newWaveName", "");
-    QVERIFY(!f.form.Button("addButton")->isEnabled());
-  }
+    QCOMPARE(f.form.Enabled({"addButton", "removeButton"}), QString("00"));
 
-  void removeDeletesEverySelectedItem() {
-    FormFixture f;
-    FillFiveWaves(f.form);
     QListWidget* list = f.form.List("waveList");
     for (int row : {3, 0, 2}) list->item(row)->setSelected(true);
-    QVERIFY(f.form.Button("removeButton")->isEnabled());
+    QCOMPARE(f.form.Enabled({"removeButton"}), QString("1"));
     f.form.Click("removeButton");
-    QCOMPARE(f.form.Items("waveList"), QStringList({"w1.wav", "w4.wav"}));
-    QCOMPARE(f.view.HeldValues().waveFiles, (std::vector<std::string>{"w1.wav", "w4.wav"}));
-    QVERIFY(!f.form.Button("removeButton")->isEnabled());
-    for (int row : {0, 1}) list->item(row)->setSelected(true);
+    QCOMPARE(f.form.Items("waveList"), QStringList({"run.wa", "w4.wav"}));
+    QCOMPARE(f.view.HeldValues().waveFiles, (std::vector<std::string>{"run.wa", "w4.wav"}));
+    list->selectAll();
     f.form.Click("removeButton");
-    QVERIFY(!f.form.Button("calculateButton")->isEnabled());
+    QCOMPARE(f.form.Enabled({"removeButton", "calculateButton"}), QString("00"));
   }
 
+  // Names below the working folder are stored relative to it, any number of them; a working
+  // folder that cannot be read (here: removed under the program) gives full paths. The first
+  // browse opens in the working folder, which it leaves as it was; later ones open where the
+  // previous dialog was showing, cancelled or not. A cancelled browse adds nothing.
   void browseStoresNamesBelowTheWorkingFolderRelatively() {
     FormFixture f;
     test::ScriptedPrompts prompts;
-    const QString here = QString::fromStdString(fs::current_path().string());
-    fs::create_directories(f.folder.Path() / "sub");
-    prompts.fileAnswers.push_back(
-        {true, {here + "/a.wav", here + "/sub/b.wav", "/elsewhere/x.wav", here + "2/c.wav"}, here + "/sub"});
+    const QString here = f.Here();
+    QStringList chosen = {here + "/a.wav", here + "/sub/b.wav", "/elsewhere/x.wav", here + "2/c.wav"};
+    for (int i = 0; i < 60; ++i) chosen << here + QStringLiteral("/recording_with_a_long_name_%1.wav").arg(i);
+    prompts.fileAnswers = {{true, chosen, here + "/sub"}, {false, {}, "/tmp"}};
     f.form.Click("browseButton");
-    QCOMPARE(f.form.Items("waveList"), QStringList({"a.wav", "sub/b.wav", "/elsewhere/x.wav", here + "2/c.wav"}));
-    QCOMPARE(prompts.fileRequests.at(0).folder, here);  // first browse opens in the working folder
-    QVERIFY(prompts.fileRequests.at(0).multiple);
-    QCOMPARE(QString::fromStdString(fs::current_path().string()), here);  // left as it was
-    QVERIFY(f.form.Button("calculateButton")->isEnabled());
+    const QStringList items = f.form.Items("waveList");  // mid(63) is the last item only if there are 64
+    QCOMPARE(items.mid(0, 4) + items.mid(63), QStringList({"a.wav", "sub/b.wav", "/elsewhere/x.wav", here + "2/c.wav",
+                                                           "recording_with_a_long_name_59.wav"}));
+    QVERIFY(prompts.fileRequests.at(0).multiple && f.Here() == here);
+    f.form.Click("browseButton");
 
-    // Cancelled: nothing added, yet the folder the dialog showed is where the next one opens.
-    prompts.fileAnswers.push_back({false, {}, "/tmp"});
-    f.form.Click("browseButton");
-    QCOMPARE(f.form.List("waveList")->count(), 4);
-    f.form.Click("browseButton");
-    QCOMPARE(prompts.fileRequests.at(1).folder, here + "/sub");
-    QCOMPARE(prompts.fileRequests.at(2).folder, QString("/tmp"));
-  }
-
-  // A working folder that cannot be read (here: removed under the program) gives full paths.
-  void browseWithoutAReadableWorkingFolderStoresFullPaths() {
-    FormFixture f;
-    test::ScriptedPrompts prompts;
     const fs::path gone = f.folder.Path() / "gone";
     fs::create_directories(gone);
     fs::current_path(gone);
@@ -168,77 +184,36 @@ class MainFormTest : public QObject {
     const QString inside = QString::fromStdString((gone / "a.wav").string());
     prompts.fileAnswers.push_back({true, {inside}, {}});
     f.form.Click("browseButton");
-    QCOMPARE(f.form.Items("waveList"), QStringList({inside}));
+    QCOMPARE(f.form.Items("waveList").mid(64), QStringList({inside}));
+    QStringList folders;
+    for (const auto& request : prompts.fileRequests) folders << request.folder;
+    QCOMPARE(folders, QStringList({here, here + "/sub", "/tmp"}));
   }
 
-  void browseKeepsMoreNamesThanAFixedBufferHolds() {
-    FormFixture f;
-    test::ScriptedPrompts prompts;
-    const QString here = QString::fromStdString(fs::current_path().string());
-    QStringList many;
-    for (int i = 0; i < 60; ++i) many << here + QStringLiteral("/recording_with_a_long_name_%1.wav").arg(i);
-    prompts.fileAnswers.push_back({true, many, here});
-    f.form.Click("browseButton");
-    QCOMPARE(f.form.List("waveList")->count(), 60);
-    QCOMPARE(f.form.Items("waveList").back(), QString("recording_with_a_long_name_59.wav"));
-  }
+  // Dialog units scale by quarters of the average character width and eighths of its height,
+  // halves rounded away from zero. A lock is on when any keyboard's LED for it is lit; a lock
+  // without an LED is unknown.
+  void dialogUnitsAndLockStates() {
+    const DialogUnits units(7, 16);
+    QCOMPARE(units.ToPixels(85, 44, 25, 12), QRect(149, 88, 44, 24));  // 148.75, 43.75 round up
+    QCOMPARE(units.ToPixels(2, 1, 0, 0), QRect(4, 2, 0, 0));           // 3.5 rounds away from zero
 
-  // A comma-decimal locale changes nothing the form shows, takes or saves.
-  void commaDecimalLocaleChangesNoNumber() {
-    FormFixture f;
-    CRuvoDoc document(f.view.HeldValues(), f.view.Calculation());
-    document.SaveRunDocument("c-locale.dat");
-    const std::string savedInC = test::ReadFileBytes("c-locale.dat");
-
-    struct RestoreLocale {
-      ~RestoreLocale() {
-        std::setlocale(LC_ALL, "C");
-        QLocale::setDefault(QLocale::c());
-      }
-    } restore;
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) QSKIP("the de_DE.UTF-8 locale is not installed");
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    f.view.OnInitialUpdate();
-    QCOMPARE(f.form.Text("wheelDiameter"), QString("29.3"));
-    QCOMPARE(f.form.Text("rollingCoefficient"), QString("0.01"));
-    f.form.Type("dragCoefficient", "0.33");
-    test::MessageCapture messages;
-    f.view.OnCalculate();
-    QVERIFY(messages.Texts().empty());
-    QCOMPARE(f.view.HeldValues().dragCoefficient, 0.33);
-    f.form.Type("dragCoefficient", "0,5");  // the comma is no decimal separator here
-    f.view.OnCalculate();
-    QCOMPARE(messages.Texts(), std::vector<std::string>{"Please enter a number."});
-
-    f.view.HeldValues().dragCoefficient = 0.5;
-    document.SaveRunDocument("comma-locale.dat");
-    QCOMPARE(QString::fromStdString(test::ReadFileBytes("comma-locale.dat")), QString::fromStdString(savedInC));
-  }
-
-  // Only a hand-edited document can hold another mode; the form then checks neither button, and
-  // the engine refuses the -1 that the form takes.
-  void unknownModeChecksNeitherButtonAndIsRefused() {
-    FormFixture f;
-    f.view.HeldValues().calculationMode = 5;
-    f.view.OnInitialUpdate();
-    QVERIFY(!f.form.Radio("dynamometerMode")->isChecked() && !f.form.Radio("tachometerMode")->isChecked());
-    f.form.Type("newWaveName", "missing.wav");
-    f.form.Click("addButton");
-    test::MessageCapture messages;
-    f.form.Click("calculateButton");
-    QCOMPARE(f.view.HeldValues().calculationMode, -1);
-    QCOMPARE(messages.Texts().size(), std::size_t{1});
-    QVERIFY(!f.form.Button("graphButton")->isEnabled());
-    f.form.Radio("tachometerMode")->setChecked(true);
-    QVERIFY(!f.form.Radio("dynamometerMode")->isChecked());  // the group is exclusive again
+    test::TempFolder folder;
+    for (const auto& [led, brightness] : {std::pair("input3::capslock", "0\n"),
+                                          {"input9::capslock", "1\n"},
+                                          {"input3::numlock", "0\n"},
+                                          {"phy0-led", "1\n"}}) {
+      fs::create_directories(folder.Path() / led);
+      test::WriteFileBytes(folder.Path() / led / "brightness", brightness);
+    }
+    const LockStates states = ReadLockStates(folder.Path().string());
+    QVERIFY(states.caps == true && states.num == false && !states.scroll.has_value());
+    QVERIFY(!ReadLockStates((folder.Path() / "missing").string()).caps.has_value());
   }
 };
 
-}  // namespace ruvo
+RUVO_UI_SUITE("MainForm", MainFormTest);
 
-int RunMainFormTests(int argc, char** argv) {
-  ruvo::MainFormTest suite;
-  return QTest::qExec(&suite, argc, argv);
-}
+}  // namespace ruvo
 
 #include "main_form_test.moc"

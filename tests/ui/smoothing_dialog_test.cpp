@@ -1,6 +1,4 @@
 // The smoothing dialog on the form's three smoothing fields.
-#include <QTest>
-
 #include "form_probe.h"
 #include "scripted_prompts.h"
 #include "support/test_support.h"
@@ -10,20 +8,18 @@
 namespace ruvo {
 namespace {
 
-struct Stored {
-  std::int32_t method, level, rpm;
-  bool operator==(const Stored&) const = default;
-};
+using Stored = std::tuple<std::int32_t, std::int32_t, std::int32_t>;  // method, level, decline rpm
+
+const test::FormProbe::Names kMethods = {"noSmoothing", "localSmoothing", "splineSegments", "exponentialFit"};
+const test::FormProbe::Names kLevelBoxes = {"localLevel", "segments", "fitLevel", "declineRpm"};
 
 // Runs the dialog on stored, letting work act on it while it is shown.
-Stored RunDialog(Stored stored, const std::function<void(test::FormProbe&)>& work) {
+Stored RunDialog(Stored stored, const std::function<void(const test::FormProbe&)>& work) {
   test::ScriptedPrompts prompts;
-  prompts.onModal = [&](QDialog& dialog) {
-    test::FormProbe probe(dialog);
-    work(probe);
-  };
+  prompts.onModal = [&](QDialog& dialog) { work(test::FormProbe(dialog)); };
   CSmoothingDlg dialog;
-  dialog.RunSmoothingDialog(stored.method, stored.level, stored.rpm);
+  auto& [method, level, rpm] = stored;
+  dialog.RunSmoothingDialog(method, level, rpm);
   return stored;
 }
 
@@ -33,86 +29,57 @@ class SmoothingDialogTest : public QObject {
   Q_OBJECT
 
  private slots:
-  // Which level each box shows is checked on the smoothing rules; here the dialog shows them.
-  void opensOnTheStoredMethodWithOnlyItsBoxEnabled() {
-    RunDialog({1, 7, 5500}, [](test::FormProbe& d) {
-      QVERIFY(d.Radio("localSmoothing")->isChecked());
-      QStringList shown;
-      for (const char* box : {"localLevel", "segments", "fitLevel", "declineRpm"}) shown << d.Text(box);
-      QCOMPARE(shown, QStringList({"7", "3", "3", "5500"}));
-      QVERIFY(d.Box("localLevel")->isEnabled());
-      for (const char* box : {"segments", "fitLevel", "declineRpm"}) QVERIFY2(!d.Box(box)->isEnabled(), box);
-      d.Click("cancelButton");
-    });
-  }
-
-  void clickingAMethodEnablesItsBoxes() {
-    RunDialog({0, 3, 0}, [](test::FormProbe& d) {
-      for (const char* box : {"localLevel", "segments", "fitLevel", "declineRpm"}) QVERIFY(!d.Box(box)->isEnabled());
-      d.Radio("exponentialFit")->click();
-      QVERIFY(d.Box("fitLevel")->isEnabled() && d.Box("declineRpm")->isEnabled());
-      QVERIFY(!d.Box("segments")->isEnabled());
-      d.Radio("localSmoothing")->click();
-      QVERIFY(d.Box("localLevel")->isEnabled() && !d.Box("fitLevel")->isEnabled());
-      d.Click("cancelButton");
-    });
-  }
-
-  void okWritesTheChosenMethodAndItsParameter() {
-    const Stored fit = RunDialog({2, 3, 0}, [](test::FormProbe& d) {
-      d.Radio("exponentialFit")->click();
-      d.Type("fitLevel", "4");
-      d.Type("declineRpm", "5500");
+  // Only the stored method's box shows the stored level, the others their default 3; a click on a
+  // method enables its boxes only, and OK writes the method's parameter. A hand-edited
+  // method checks nothing, yet the buttons stay exclusive; OK then stores -1 and Cancel leaves it.
+  void opensOnTheStoredMethodAndOkWritesTheCheckedOne() {
+    const Stored fit = RunDialog({1, 7, 5500}, [](const test::FormProbe& d) {
+      QStringList shown = {d.Checked(kMethods), d.Texts(kLevelBoxes), d.Enabled(kLevelBoxes)};
+      for (const char* method : {"noSmoothing", "splineSegments", "exponentialFit"})
+        d.Radio(method)->click(), shown << d.Enabled(kLevelBoxes);
+      QCOMPARE(shown, QStringList({"0100", "7|3|3|5500", "1000", "0000", "0100", "0011"}));
+      d.Fill({"fitLevel=4", "declineRpm=6000"});
       d.Click("okButton");
     });
-    QCOMPARE(fit, (Stored{3, 4, 5500}));
-  }
-
-  void cancelChangesNothingEvenAfterARejectedOk() {
-    test::MessageCapture messages;
-    const Stored after = RunDialog({1, 7, 100}, [](test::FormProbe& d) {
+    QCOMPARE(fit, Stored(3, 4, 6000));
+    const Stored ok = RunDialog({9, 4, 300}, [](const test::FormProbe& d) {
+      QCOMPARE(d.Checked(kMethods) + " " + d.Enabled(kLevelBoxes), QString("0000 0000"));
+      d.Click("okButton");
+    });
+    QCOMPARE(ok, Stored(-1, 4, 300));
+    const Stored cancelled = RunDialog({9, 4, 300}, [](const test::FormProbe& d) {
+      d.Radio("noSmoothing")->click();
       d.Radio("exponentialFit")->click();
-      d.Type("fitLevel", "9");
-      d.Type("declineRpm", "12.5");
-      d.Click("okButton");  // rejected at the last box: the dialog stays
-      QVERIFY(d.Box("declineRpm")->window()->isVisible());
+      QCOMPARE(d.Checked(kMethods), QString("0001"));
       d.Click("cancelButton");
     });
-    QCOMPARE(after, (Stored{1, 7, 100}));
-    QCOMPARE(messages.Texts(), std::vector<std::string>{"Please enter an integer."});
+    QCOMPARE(cancelled, Stored(9, 4, 300));
   }
 
-  void rejectedBoxIsFocusedAndFixingItConfirms() {
+  // A rejected box keeps the dialog open with the first rejected box focused; once every box
+  // holds an integer OK confirms.
+  void rejectedBoxKeepsTheDialogOpen() {
     test::MessageCapture messages;
-    const Stored after = RunDialog({2, 3, 0}, [](test::FormProbe& d) {
+    const Stored fixed = RunDialog({2, 3, 0}, [](const test::FormProbe& d) {
+      QWidget* dialog = d.Box("segments")->window();
       d.Type("segments", "many");
       d.Click("okButton");
-      QCOMPARE(d.Box("segments")->window()->focusWidget(), d.Box("segments"));
+      QVERIFY(dialog->isVisible() && dialog->focusWidget() == d.Box("segments"));
       d.Type("segments", "-2");  // any integer passes; the curve model judges it
+      d.Radio("exponentialFit")->click();
+      d.Type("declineRpm", "12.5");
+      d.Click("okButton");  // rejected at the last box
+      QVERIFY(dialog->isVisible() && dialog->focusWidget() == d.Box("declineRpm"));
+      d.Type("declineRpm", "5000");
       d.Click("okButton");
     });
-    QCOMPARE(after, (Stored{2, -2, 0}));
-    QCOMPARE(messages.Texts().size(), std::size_t{1});
-  }
-
-  void unknownStoredMethodChecksNothing() {
-    const Stored ok = RunDialog({9, 4, 300}, [](test::FormProbe& d) {
-      for (const char* radio : {"noSmoothing", "localSmoothing", "splineSegments", "exponentialFit"})
-        QVERIFY2(!d.Radio(radio)->isChecked(), radio);
-      for (const char* box : {"localLevel", "segments", "fitLevel", "declineRpm"}) QVERIFY(!d.Box(box)->isEnabled());
-      d.Click("okButton");
-    });
-    QCOMPARE(ok, (Stored{-1, 4, 300}));
-    const Stored cancelled = RunDialog({9, 4, 300}, [](test::FormProbe& d) { d.Click("cancelButton"); });
-    QCOMPARE(cancelled, (Stored{9, 4, 300}));
+    QCOMPARE(fixed, Stored(3, 3, 5000));
+    QCOMPARE(messages.Texts(), std::vector<std::string>(2, "Please enter an integer."));
   }
 };
 
-}  // namespace ruvo
+RUVO_UI_SUITE("SmoothingDialog", SmoothingDialogTest);
 
-int RunSmoothingDialogTests(int argc, char** argv) {
-  ruvo::SmoothingDialogTest suite;
-  return QTest::qExec(&suite, argc, argv);
-}
+}  // namespace ruvo
 
 #include "smoothing_dialog_test.moc"

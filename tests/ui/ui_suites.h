@@ -1,9 +1,20 @@
 #pragma once
 
-// Each desktop test suite, run by name from ui_test_main.cpp (one CTest entry per suite).
-int RunPlainRuleTests(int argc, char** argv);
-int RunMainFormTests(int argc, char** argv);
-int RunFormCalculationTests(int argc, char** argv);
-int RunSmoothingDialogTests(int argc, char** argv);
-int RunToolTests(int argc, char** argv);
-int RunApplicationTests(int argc, char** argv);
+#include <QTest>
+#include <map>
+#include <string>
+
+namespace ruvo::test {
+
+// The Qt Test suites by name; "ruvo_ui_tests NAME" runs one (one CTest entry per suite). Defined
+// ahead of every registration, so it is built before them.
+inline std::map<std::string, int (*)(int argc, char** argv)> suites;
+
+}  // namespace ruvo::test
+
+// Registers the Qt Test class Suite under name; placed after the class in its test file.
+#define RUVO_UI_SUITE(name, Suite)                                                                     \
+  static const auto registered##Suite = ::ruvo::test::suites.emplace(name, [](int argc, char** argv) { \
+    Suite suite;                                                                                       \
+    return QTest::qExec(&suite, argc, argv);                                                           \
+  })

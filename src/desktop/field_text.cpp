@@ -1,4 +1,4 @@
-#include "ui/field_text.h"
+#include "desktop/field_text.h"
 
 #include "core/text_format.h"
 

@@ -1,4 +1,4 @@
-#include "ui/tool_command.h"
+#include "desktop/tool_command.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "ui/smoothing_choice.h"
+#include "desktop/smoothing_choice.h"
 
 namespace ruvo {
 namespace {

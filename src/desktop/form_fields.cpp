@@ -1,9 +1,9 @@
-#include "ui/form_fields.h"
+#include "desktop/form_fields.h"
 
 #include <array>
 
 #include "core/number_text.h"
-#include "ui/field_text.h"
+#include "desktop/field_text.h"
 
 namespace ruvo {
 namespace {

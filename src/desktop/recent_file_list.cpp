@@ -1,27 +1,26 @@
-#include "ui/recent_file_list.h"
+#include "desktop/recent_file_list.h"
 
 #include <algorithm>
 
 namespace ruvo {
 namespace {
 
-constexpr std::size_t kEntries = kRecentFileCount;
-
-std::string RecentKey(std::size_t number) { return "File" + std::to_string(number); }
+constexpr auto kEntries = static_cast<std::size_t>(kRecentFileCount);
 
 }  // namespace
 
 void RecentFileList::Load(const SettingsStore& store) {
   paths.clear();
-  for (std::size_t number = 1; number <= kEntries; ++number) {
-    std::string path = store.Read(kRecentFileSection, RecentKey(number));
+  for (int number = 1; number <= kRecentFileCount; ++number) {
+    std::string path = store.Read(kRecentFileSection, RecentFileKey(number));
     if (!path.empty() && std::find(paths.begin(), paths.end(), path) == paths.end()) paths.push_back(std::move(path));
   }
 }
 
 void RecentFileList::Save(SettingsStore& store) const {
-  for (std::size_t number = 1; number <= kEntries; ++number)
-    store.Write(kRecentFileSection, RecentKey(number), number <= paths.size() ? paths[number - 1] : std::string());
+  for (std::size_t index = 0; index < kEntries; ++index)
+    store.Write(kRecentFileSection, RecentFileKey(static_cast<int>(index) + 1),
+                index < paths.size() ? paths[index] : std::string());
 }
 
 void RecentFileList::Add(const std::string& path) {

@@ -1,0 +1,123 @@
+// The rules behind the form's boxes, the smoothing dialog and the recent-file list.
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <tuple>
+
+#include "core/number_text.h"
+#include "desktop/field_text.h"
+#include "desktop/form_fields.h"
+#include "desktop/recent_file_list.h"
+#include "desktop/smoothing_choice.h"
+
+namespace ruvo {
+namespace {
+
+const FormField& FieldNamed(const std::string& name) {
+  for (const FormField& field : FormFields())
+    if (field.objectName == name) return field;
+  throw std::invalid_argument("no field " + name);
+}
+
+// A rejected text leaves the value as it was. The form shows everyday values (4, 29.3, 0.01, 2400)
+// on a fresh form; here the edges of the notation: 15 significant digits hide the binary tail of
+// 0.1 + 0.2.
+TEST(FieldText, TakesOneFiniteNumberAndShowsFifteenDigits) {
+  for (const auto& [text, expected] :
+       {std::pair("12.5", 12.5), {"  -3 ", -3.0}, {"\t+0.09\t", 0.09}, {"1e3", 1000.0}, {".5", 0.5}, {"7.", 7.0}}) {
+    double value = 42.0;
+    EXPECT_TRUE(ParseReal(text, value) && value == expected) << text;
+  }
+  for (const char* text : {"", "   ", "abc", "12abc", "1,5", "1 2", "--1", "+-1", "+", "inf", "nan", "1e400", "0x10"}) {
+    double value = 42.0;
+    EXPECT_FALSE(ParseReal(text, value) || value != 42.0) << text;
+  }
+  constexpr std::int32_t kLargest = std::numeric_limits<std::int32_t>::max();
+  std::int32_t value = 7;
+  EXPECT_TRUE(ParseInteger(" -10 ", value) && value == -10);
+  EXPECT_TRUE(ParseInteger("+2147483647", value) && value == kLargest);
+  for (const char* text : {"1000.5", "2147483648", "1e3", "", "0x1F", "12 3", "five"})
+    EXPECT_FALSE(ParseInteger(text, value) || value != kLargest) << text;
+  std::string shown;
+  for (double real : {-3.0, 0.1 + 0.2, 1e20, 123456789012345678.0}) shown += FormatReal(real) + "|";
+  EXPECT_EQ(shown, "-3|0.3|1e+20|1.23456789012346e+17|");
+}
+
+// Each ranged box accepts both inclusive limits, rejects just outside them with a message that
+// names both limits, and keeps the rejected value.
+TEST(FormFields, RangedBoxesAcceptTheirLimitsAndHoldARejectedValue) {
+  const std::tuple<const char*, double, double, const char*> ranges[] = {
+      {"axleRatio", 0.1, 50, "Please enter a number between 0.1 and 50."},
+      {"gearRatio", 0.1, 50, "Please enter a number between 0.1 and 50."},
+      {"vehicleWeight", 100, 50000, "Please enter a number between 100 and 50000."},
+      {"wheelDiameter", 1, 5000, "Please enter a number between 1 and 5000."},
+      {"frontalArea", 0, 500, "Please enter a number between 0 and 500."},
+      {"dragCoefficient", 0, 50, "Please enter a number between 0 and 50."},
+      {"tireWidth", 0, 5000, "Please enter a number between 0 and 5000."},
+      {"tireAspectRatio", 0, 100, "Please enter a number between 0 and 100."},
+  };
+  for (const auto& [name, low, high, message] : ranges) {
+    const FormField& field = FieldNamed(name);
+    const double step = high / 1000.0;
+    for (double value : {low, high, low - step, high + step}) {
+      SCOPED_TRACE(std::string(name) + " = " + FormatReal(value));
+      RunParameters params;
+      EXPECT_EQ(TakeField(field, FormatReal(value), params), value >= low && value <= high ? "" : message);
+      EXPECT_EQ(params.*field.real, value);
+    }
+  }
+}
+
+// Unranged reals and integers take any value of their kind, text boxes their text as it is.
+TEST(FormFields, UnrangedAndTextBoxesTakeAnyValueOfTheirKind) {
+  const std::tuple<const char*, const char*, const char*> entries[] = {
+      {"revsPerIgnition", "-1e6", ""},
+      {"maxPulseLength", "-1e6", ""},
+      {"rollingCoefficient", "-1e6", ""},
+      {"drivetrainLoss", "-1e6", ""},
+      {"finalRpm", "-10", ""},
+      {"description", "  Run 1, 3rd gear ", ""},
+      {"initialRpm", "1000.5", "Please enter an integer."},
+      {"axleRatio", "1,5", "Please enter a number."}};
+  RunParameters params;
+  for (const auto& [name, text, message] : entries)
+    EXPECT_EQ(TakeField(FieldNamed(name), text, params), message) << name;
+  EXPECT_EQ(std::tuple(params.revsPerIgnition, params.maxPulseLength, params.rollingCoefficient, params.drivetrainLoss,
+                       params.finalRpm, params.initialRpm, params.description),
+            std::tuple(-1e6, -1e6, -1e6, -1e6, -10, 1000, std::string("  Run 1, 3rd gear ")));
+}
+
+// The dialog shows the stored values (checked on the dialog itself); OK writes back only what the
+// chosen method uses. The choice's boxes hold 1, 2, 3 and rpm 4; the run held method 9, level 8,
+// rpm 7 before; -1 is no radio checked.
+TEST(SmoothingChoice, WriteBackTouchesOnlyWhatTheMethodUses) {
+  const std::pair<std::int32_t, std::tuple<std::int32_t, std::int32_t, std::int32_t>> cases[] = {
+      {0, {0, 8, 7}}, {1, {1, 1, 7}}, {2, {2, 2, 7}}, {3, {3, 3, 4}}, {-1, {-1, 8, 7}}};
+  for (const auto& [chosen, expected] : cases) {
+    std::int32_t method = 9, level = 8, rpm = 7;
+    ApplySmoothingChoice({chosen, 1, 2, 3, 4}, method, level, rpm);
+    EXPECT_EQ(std::tie(method, level, rpm), expected) << "method " << chosen;
+  }
+}
+
+TEST(RecentFileList, KeepsTheFourNewestWithoutRepeatsUnderFileKeys) {
+  MemorySettingsStore store;
+  for (const auto& [key, path] :
+       {std::pair("File1", "/a.dat"), {"File2", ""}, {"File3", "/a.dat"}, {"File4", "/b.dat"}})
+    store.Write("Recent File List", key, path);
+  RecentFileList list;
+  list.Load(store);
+  EXPECT_EQ(list.Paths(), (std::vector<std::string>{"/a.dat", "/b.dat"}));  // blanks and repeats dropped
+  for (const char* path : {"/c.dat", "/d.dat", "", "/e.dat", "/b.dat"}) list.Add(path);
+  EXPECT_EQ(list.Paths(), (std::vector<std::string>{"/b.dat", "/e.dat", "/d.dat", "/c.dat"}));
+  list.Remove(4);  // past the end: nothing
+  list.Remove(1);
+  list.Save(store);
+  std::string stored;
+  for (const char* key : {"File1", "File2", "File3", "File4", "File5"})
+    stored += store.Read("Recent File List", key) + "|";
+  EXPECT_EQ(stored, "/b.dat|/d.dat|/c.dat|||");
+}
+
+}  // namespace
+}  // namespace ruvo
