@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/test_support.h"
 
 namespace ruvo {
@@ -20,26 +22,19 @@ std::size_t RowOf(const CalculationResults& results, double rpm) {
 }
 
 TEST(ComputeDynamometer, GridHoldsTheMultiplesOfFiftyStrictlyInsideTheCommonRange) {
-  struct Case {
-    double start, end;
-    int rows;
-    double firstRpm;
-    int succeeded;
-  };
-  const Case cases[] = {{1000.0, 5000.0, 80, 1050.0, 1},
-                        {1049.9, 1099.9, 1, 1050.0, 0},
-                        {1049.9, 1100.0, 2, 1050.0, 1},
-                        {3000.0, 2000.0, 1, 3050.0, 0}};
-  for (const Case& c : cases) {
+  // Common range, then rows, first rpm and whether the grid succeeded.
+  for (const auto& [start, end, rows, firstRpm, succeeded] :
+       {std::tuple{1000.0, 5000.0, 80, 1050.0, 1}, std::tuple{1049.9, 1099.9, 1, 1050.0, 0},
+        std::tuple{1049.9, 1100.0, 2, 1050.0, 1}, std::tuple{3000.0, 2000.0, 1, 3050.0, 0}}) {
     CalculationResults results;
-    results.succeeded = 1 - c.succeeded;  // replaced, whatever the driver had set
+    results.succeeded = 1 - succeeded;  // replaced, whatever the driver had set
     auto recordings = FlatRecording(0.0, 8000.0, 10.0);
-    ComputeDynamometer(RunParameters{}, recordings, c.start, c.end, results);
-    EXPECT_EQ(results.rowCount, c.rows) << c.start << " " << c.end;
-    ASSERT_EQ(results.rpm.size(), static_cast<std::size_t>(c.rows));
-    EXPECT_EQ(results.rpm.front(), c.firstRpm);
-    EXPECT_EQ(results.rpm.back(), c.firstRpm + 50.0 * (c.rows - 1));
-    EXPECT_EQ(results.succeeded, c.succeeded);
+    ComputeDynamometer(RunParameters{}, recordings, start, end, results);
+    EXPECT_EQ(results.rowCount, rows) << start << " " << end;
+    ASSERT_EQ(results.rpm.size(), static_cast<std::size_t>(rows));
+    EXPECT_EQ(results.rpm.front(), firstRpm);
+    EXPECT_EQ(results.rpm.back(), firstRpm + 50.0 * (rows - 1));
+    EXPECT_EQ(results.succeeded, succeeded);
   }
 }
 

@@ -3,16 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace ruvo {
 namespace {
 
 TEST(FindInputProblem, NamesTheFieldThatLeavesNoFiniteResult) {
   const std::string failed = "Calculation failed - ";
-  const struct {
-    void (*change)(RunParameters&);
-    std::string expected;
-  } cases[] = {
+  const std::pair<void (*)(RunParameters&), std::string> cases[] = {
       {[](RunParameters&) {}, ""},
       {[](RunParameters& p) { p.smoothingMethod = 4; }, failed + "Smoothing Method must be 0 to 3"},
       {[](RunParameters& p) { p.smoothingMethod = -1; }, failed + "Smoothing Method must be 0 to 3"},
@@ -26,10 +24,10 @@ TEST(FindInputProblem, NamesTheFieldThatLeavesNoFiniteResult) {
       // Tachometer results use only the geometry.
       {[](RunParameters& p) { p.calculationMode = 1, p.drivetrainLoss = 100.0, p.frictionLossHp = 5.0; }, ""},
   };
-  for (const auto& c : cases) {
+  for (const auto& [change, expected] : cases) {
     RunParameters params;
-    c.change(params);
-    EXPECT_EQ(FindInputProblem(params), c.expected);
+    change(params);
+    EXPECT_EQ(FindInputProblem(params), expected);
   }
 }
 

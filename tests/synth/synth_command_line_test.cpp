@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/run_document.h"
@@ -39,8 +40,8 @@ TEST(SynthCommandLine, ParsesEveryFormOfOption) {
   // clang-format on
   ASSERT_TRUE(ParseSynthCommandLine(args, command, error)) << error;
   const SynthOptions& o = command.options;
-  EXPECT_EQ(command.outFolder + "|" + command.torqueCsv + "|" + o.vehicle.description, "runs|t.csv|Test car, 3rd gear");
-  EXPECT_EQ(command.name, std::string(101, 'n'));
+  EXPECT_EQ(command.outFolder + "|" + command.torqueCsv + "|" + o.vehicle.description + "|" + command.name,
+            "runs|t.csv|Test car, 3rd gear|" + std::string(101, 'n'));
   EXPECT_FALSE(command.help);
   // The axle ratio is untouched and keeps its default.
   EXPECT_EQ((std::vector<double>{o.vehicle.vehicleWeight, o.vehicle.gearRatio, o.vehicle.revsPerIgnition, o.endRpm,
@@ -52,37 +53,6 @@ TEST(SynthCommandLine, ParsesEveryFormOfOption) {
   SynthCommand help;
   EXPECT_TRUE(ParseSynthCommandLine({"--help"}, help, error));  // no --out needed
   EXPECT_TRUE(help.help);
-}
-
-TEST(SynthCommandLine, RejectsMalformedCommandsWithAClearMessage) {
-  struct Case {
-    std::vector<std::string> args;
-    const char* message;
-  };
-  const std::vector<Case> cases = {
-      {{"--out", "d", "--wheel-size", "29"}, "Unknown option --wheel-size (ruvo-synth --help lists them)"},
-      {{"--out", "d", "--vehicle-weight"}, "Option --vehicle-weight needs a value"},
-      {{"--out", "d", "--vehicle-weight", "12x"}, "Option --vehicle-weight: \"12x\" is not a number"},
-      {{"--out", "d", "--vehicle-weight=nan"}, "Option --vehicle-weight: \"nan\" is not a number"},
-      {{"--out", "d", "--sample-rate", "44100.5"}, "Option --sample-rate: \"44100.5\" is not a whole number"},
-      {{"--out", "d", "--initial-rpm", "0x10"}, "Option --initial-rpm: \"0x10\" is not a whole number"},
-      {{"--out", "d", "--seed", "-1"}, "Option --seed: \"-1\" is not a whole number"},
-      {{"--out", "d", "--seed", "18446744073709551616"}, "Option --seed: \"18446744073709551616\" is not a whole"},
-      {{"--out", "d", "--smoothing-level", ""}, "Option --smoothing-level: \"\" is not a whole number"},
-      {{"--name", "car"}, "Option --out is required"},
-      {{"--out="}, "Option --out needs a folder"},
-      {{"--out", "d", "--name", "sub/car"}, "Option --name must be a plain file name"},
-      {{"--out", "d", "--name", ".."}, "Option --name must be a plain file name"},
-      {{"--out", "d", "--name", std::string(102, 'n')}, "of 1 to 101 characters"},
-      {{"--out", "d", "stray"}, "Unexpected argument \"stray\""},
-      {{"--out", "d", "--"}, "Unexpected argument \"--\""},
-  };
-  for (const Case& c : cases) {
-    SynthCommand command;
-    std::string error;
-    EXPECT_FALSE(ParseSynthCommandLine(c.args, command, error));
-    EXPECT_NE(error.find(c.message), std::string::npos) << error;
-  }
 }
 
 TEST(SynthCommandLine, WritesTheFourFilesThatDescribeOneRunAlike) {
@@ -102,9 +72,6 @@ TEST(SynthCommandLine, WritesTheFourFilesThatDescribeOneRunAlike) {
   RunParameters read;
   ASSERT_EQ(ReadRunDocument(document, read), 1);
   EXPECT_EQ(read.waveFiles, std::vector<std::string>{"car.wav"});
-  EXPECT_EQ(read.gearRatio, 1.9);
-  EXPECT_EQ(read.initialRpm, 1100);
-  EXPECT_EQ(read.finalRpm, 5000);
 
   const std::string truth = test::ReadFileBytes(out + "/car.truth.csv");
   EXPECT_EQ(truth.rfind("rpm,torque_ftlb,hp\n1000,88.000000,16.755147\n1050,", 0), 0u) << truth.substr(0, 80);
@@ -127,13 +94,25 @@ TEST(SynthCommandLine, FailuresExplainThemselvesAndWriteNothing) {
   test::WriteFileBytes(folder.File("torque.csv"), "rpm,torque\n1000,90\n");
   test::WriteFileBytes(folder.File("plain-file"), "not a folder");
   const std::string out = folder.File("runs");
-  struct Case {
-    std::vector<std::string> args;
-    int status;
-    std::string message;
-  };
-  const std::vector<Case> cases = {
-      {{"--out", out, "--bogus", "1"}, 2, "Unknown option --bogus"},
+  const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
+      {{"--out", out, "--wheel-size", "29"}, 2, "Unknown option --wheel-size (ruvo-synth --help lists them)"},
+      {{"--out", out, "--vehicle-weight"}, 2, "Option --vehicle-weight needs a value"},
+      {{"--out", out, "--vehicle-weight", "12x"}, 2, "Option --vehicle-weight: \"12x\" is not a number"},
+      {{"--out", out, "--vehicle-weight=nan"}, 2, "Option --vehicle-weight: \"nan\" is not a number"},
+      {{"--out", out, "--sample-rate", "44100.5"}, 2, "Option --sample-rate: \"44100.5\" is not a whole number"},
+      {{"--out", out, "--initial-rpm", "0x10"}, 2, "Option --initial-rpm: \"0x10\" is not a whole number"},
+      {{"--out", out, "--seed", "-1"}, 2, "Option --seed: \"-1\" is not a whole number"},
+      {{"--out", out, "--seed", "18446744073709551616"}, 2, "Option --seed: \"18446744073709551616\" is not a whole"},
+      {{"--out", out, "--smoothing-level", ""}, 2, "Option --smoothing-level: \"\" is not a whole number"},
+      {{"--name", "car"}, 2, "Option --out is required"},
+      {{"--out="}, 2, "Option --out needs a folder"},
+      {{"--out", out, "--name", "sub/car"}, 2, "Option --name must be a plain file name"},
+      {{"--out", out, "--name", ".."}, 2, "Option --name must be a plain file name"},
+      {{"--out", out, "--name", std::string(102, 'n')},
+       2,
+       "Option --name must be a plain file name without a folder, of 1 to 101 characters"},
+      {{"--out", out, "stray"}, 2, "Unexpected argument \"stray\""},
+      {{"--out", out, "--"}, 2, "Unexpected argument \"--\""},
       {{"--out", out, "--vehicle-weight", "50"}, 2, "Option --vehicle-weight must be 100 to 50000 lb, not 50"},
       {{"--out", out, "--end-rpm", "800"}, 2, "Option --end-rpm (800) must be above --start-rpm (1000)"},
       {{"--out", out, "--torque-csv", folder.File("torque.csv")},
@@ -150,17 +129,17 @@ TEST(SynthCommandLine, FailuresExplainThemselvesAndWriteNothing) {
       {{"--out", out, "--help"}, 0, ""},
   };
   fs::create_directories(folder.File("taken/car.truth.csv"));
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.message);
+  for (const auto& [args, status, message] : cases) {
+    SCOPED_TRACE(message);
     test::MessageCapture messages;
     std::ostringstream printed;
-    EXPECT_EQ(RunSynthTool(c.args, printed), c.status);
+    EXPECT_EQ(RunSynthTool(args, printed), status);
     const std::vector<std::string> texts = messages.Texts();
-    ASSERT_EQ(texts.size(), c.message.empty() ? 0u : 1u);
+    ASSERT_EQ(texts.size(), message.empty() ? 0u : 1u);
     if (!texts.empty()) {
-      EXPECT_EQ(texts[0].rfind(c.message, 0), 0u) << texts[0];  // the message starts so
+      EXPECT_EQ(texts[0].rfind(message, 0), 0u) << texts[0];  // the message starts so
     }
-    EXPECT_EQ(printed.str().empty(), c.status != 0);
+    EXPECT_EQ(printed.str().empty(), status != 0);
     EXPECT_FALSE(fs::exists(out));
   }
   EXPECT_EQ(FilesIn(folder.File("taken")), std::vector<std::string>{"car.truth.csv"});  // no file of the set remains

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/test_support.h"
@@ -50,10 +50,8 @@ TEST(TorqueCurve, PassesThroughItsPointsReproducesALineAndNeverOvershoots) {
   for (double rpm = 1000.0; rpm <= 4000.0; rpm += 5.0) {
     const double torque = step.TorqueAt(rpm);
     EXPECT_GE(torque, previous - 1e-12) << rpm;
-    if (rpm <= 2000.0) {
-      EXPECT_DOUBLE_EQ(torque, 100.0) << rpm;
-    } else if (rpm >= 2100.0 && rpm <= 3000.0) {
-      EXPECT_DOUBLE_EQ(torque, 150.0) << rpm;
+    if (rpm <= 2000.0 || (rpm >= 2100.0 && rpm <= 3000.0)) {
+      EXPECT_DOUBLE_EQ(torque, rpm <= 2000.0 ? 100 : 150) << rpm;
     }
     previous = torque;
   }
@@ -65,15 +63,11 @@ TEST(TorqueCurve, PassesThroughItsPointsReproducesALineAndNeverOvershoots) {
   EXPECT_NEAR(left, right, 1e-5);
 }
 
-TEST(TorqueCurve, RejectsUnusablePointsAndFilesAndKeepsTheCurve) {
+TEST(TorqueCurve, ReadsCsvFilesAndRejectsUnusablePointsKeepingTheCurve) {
   test::TempFolder folder;
   const std::string path = folder.File("torque.csv");
-  struct Case {
-    std::vector<TorquePoint> points;  // read directly when no file text is given
-    const char* text;
-    std::string message;
-  };
-  const std::vector<Case> cases = {
+  // Points read directly when no file text is given.
+  const std::tuple<std::vector<TorquePoint>, const char*, std::string> cases[] = {
       {{}, nullptr, "a torque curve needs at least two points"},
       {{{1000, 100}, {1000, 110}}, nullptr, "torque point 2: rpm 1000 does not increase"},
       {{{1000, 100}, {3000, 110}, {2000, 90}}, nullptr, "torque point 3: rpm 2000 does not increase"},
@@ -85,32 +79,25 @@ TEST(TorqueCurve, RejectsUnusablePointsAndFilesAndKeepsTheCurve) {
       {{}, "1000,90\nrpm,torque\n", "Torque file " + path + ", line 2: expected"},
       {{}, "rpm,torque\n1000,90\n", "Torque file " + path + ": a torque curve needs at least two points"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.message);
+  for (const auto& [points, text, message] : cases) {
+    SCOPED_TRACE(message);
     TorqueCurve curve = TorqueCurve::Constant(42.0);
     std::string error;
-    if (c.text) test::WriteFileBytes(path, c.text);
-    EXPECT_FALSE(c.text ? ReadTorqueCsv(path, curve, error) : TorqueCurve::FromPoints(c.points, curve, error));
-    EXPECT_EQ(error.rfind(c.message, 0), 0u) << error;
+    if (text) test::WriteFileBytes(path, text);
+    EXPECT_FALSE(text ? ReadTorqueCsv(path, curve, error) : TorqueCurve::FromPoints(points, curve, error));
+    EXPECT_EQ(error.rfind(message, 0), 0u) << error;
     EXPECT_EQ(curve.TorqueAt(3000.0), 42.0);
   }
   TorqueCurve curve;
   std::string error;
   EXPECT_FALSE(ReadTorqueCsv(folder.File("missing.csv"), curve, error));
   EXPECT_EQ(error, "Could not open torque file - " + folder.File("missing.csv"));
-}
 
-TEST(TorqueCurve, ReadsCsvFilesWithCommentsAndBlankLines) {
-  test::TempFolder folder;
-  test::WriteFileBytes(folder.File("torque.csv"), "1000,90\r\n# peak\r\n\r\n4000, 140.5\r\n6500,+1e2\n");
-  TorqueCurve curve;
-  std::string error;
-  ASSERT_TRUE(ReadTorqueCsv(folder.File("torque.csv"), curve, error)) << error;
-  ASSERT_EQ(curve.Points().size(), 3u);
-  for (std::size_t k = 0; k < 3; ++k) {
-    EXPECT_EQ(curve.Points()[k].rpm, (std::array{1000.0, 4000.0, 6500.0}[k]));
-    EXPECT_EQ(curve.Points()[k].torqueFtLb, (std::array{90.0, 140.5, 100.0}[k]));
-  }
+  test::WriteFileBytes(path, "1000,90\r\n# peak\r\n\r\n4000, 140.5\r\n6500,+1e2\n");
+  ASSERT_TRUE(ReadTorqueCsv(path, curve, error)) << error;
+  std::vector<double> read;
+  for (const TorquePoint& p : curve.Points()) read.insert(read.end(), {p.rpm, p.torqueFtLb});
+  EXPECT_EQ(read, (std::vector<double>{1000, 90, 4000, 140.5, 6500, 100}));
 }
 
 }  // namespace
