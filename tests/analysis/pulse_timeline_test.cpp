@@ -73,7 +73,7 @@ std::string Row(double time, double revs, double revFit, double rpm, double rpmF
                 rpm - rpmFit, accel);
 }
 
-TEST(FinalDerivativesText, ComparesMeasuredAndFittedSpeedsOverTheTimeline) {
+TEST(FinalDerivativesText, ComparesMeasuredAndFittedSpeedsOverTheTimelineOrALonePoint) {
   // Five pulses, two revolutions apart; the timeline keeps pulses 1 to 3.
   const std::vector<double> times{0.0, 0.1, 0.25, 0.45, 0.6}, revs{10.0, 12.0, 14.0, 16.0, 18.0};
   const std::vector<double> revFit{12.01, 13.98, 16.0}, rpmFit{790.0, 690.5, 610.25}, accelFit{1.5, -0.25, 3.125};
@@ -85,14 +85,13 @@ TEST(FinalDerivativesText, ComparesMeasuredAndFittedSpeedsOverTheTimeline) {
             twoRows + Row(0.45, 16.0, 16.0, 600.0, 610.25, 3.125));
   // Fewer fitted values than points: only the fitted points get rows, measured as before.
   EXPECT_EQ(FinalDerivativesText(times, revs, {1, 3}, std::span(revFit).first(2), rpmFit, accelFit), twoRows);
-}
 
-TEST(FinalDerivativesText, MeasuresALonePointFromAnyNeighbourItHas) {
-  const std::vector<double> times{0.0, 0.1, 0.25, 0.45, 0.6}, revs{0.0, 2.0, 4.0, 6.0, 8.0}, fit{1.0};
-  const std::string last = Row(0.6, 8.0, 1.0, 2.0 / 0.15 * 60.0, 1.0, 1.0);  // looks back
+  // A lone point is measured from any neighbour it has.
+  const std::vector<double> fit{1.0};
+  const std::string last = Row(0.6, 18.0, 1.0, 2.0 / 0.15 * 60.0, 1.0, 1.0);  // looks back
   EXPECT_EQ(FinalDerivativesText(times, revs, {4, 1}, fit, fit, fit), kDerivativesHead + last);
   EXPECT_EQ(FinalDerivativesText(times, revs, {2, 1}, fit, fit, fit),
-            kDerivativesHead + Row(0.25, 4.0, 1.0, 600.0, 1.0, 1.0));  // looks ahead
+            kDerivativesHead + Row(0.25, 14.0, 1.0, 600.0, 1.0, 1.0));  // looks ahead
   EXPECT_EQ(FinalDerivativesText(times, revs, {4, 3}, fit, fit, fit), kDerivativesHead + last) << "cut to the arrays";
   const std::vector<double> one{0.5};
   EXPECT_EQ(FinalDerivativesText(one, one, {0, 1}, fit, fit, fit), kDerivativesHead) << "no neighbour at all";
@@ -113,9 +112,7 @@ TEST(PredictWindow, FirstAndSecondPulseUseTheSpacingAlone) {
 // eight starts; 3 residual spreads around the fitted start, widened by the durations over m - 1.
 TEST(PredictWindow, FitsLineThenQuadraticThroughTheLastEightStarts) {
   const std::vector<std::int32_t> starts{0, 1003, 1975, 2930, 3871, 4783, 5691, 6577, 7443, 8300, 9131, 9949, 10752};
-  const std::vector<std::int32_t> durations{20, 22, 19, 25, 21, 23, 18, 24, 20, 26, 22, 19, 21};
-  std::vector<std::int32_t> ends;
-  for (std::size_t i = 0; i < starts.size(); ++i) ends.push_back(starts[i] + durations[i]);
+  const std::vector<std::int32_t> ends{20, 1025, 1994, 2955, 3892, 4806, 5709, 6601, 7463, 8326, 9153, 9968, 10773};
 
   for (int n = 3; n <= static_cast<int>(starts.size()); ++n) {
     const int m = std::min(n, 8);
@@ -124,7 +121,7 @@ TEST(PredictWindow, FitsLineThenQuadraticThroughTheLastEightStarts) {
     for (int i = n - m; i < n; ++i) {
       x.push_back(i - n);
       y.push_back(starts[static_cast<std::size_t>(i)]);
-      durationSum += durations[static_cast<std::size_t>(i)];
+      durationSum += ends[static_cast<std::size_t>(i)] - y.back();
     }
     const auto [c0, sigma] = test::ReferenceFit(x, y, n >= 5 ? 3 : 2);
     const PulseWindow window = PredictWindow(starts, ends, n);

@@ -16,18 +16,13 @@ TEST(ToolCommand, ArgumentsFollowTheCommandLineRules) {
       {"notepad.exe", "/runs/ruvo.dat", {"notepad.exe", "/runs/ruvo.dat"}},
       {"/opt/Program Files/Viewer/view.exe -f <file>", "a.dat", {"/opt/Program Files/Viewer/view.exe", "-f", "a.dat"}},
       {"viewer <file> <file>", "x.wav", {"viewer", "x.wav", "x.wav"}},
-      {"vi <file>", "my run.wav", {"vi", "my run.wav"}},
-      {"mixer", "", {"mixer"}},
       {"mixer <file>", "", {"mixer", "<file>"}},
       {"   lead   spaces  ", "f", {"lead", "spaces", "f"}},
-      {"C:\\Tools\\My App.EXE -x", "f", {"C:\\Tools\\My App.EXE", "-x", "f"}},
       {"a b.exe c.EXE d", "", {"a b.exe c.EXE", "d"}},  // .exe first, then .EXE further on
       {"A.EXE b.exe c", "", {"A.EXE b.exe", "c"}},      // .EXE behind .exe is not jumped to
       {"My Tool.Exe x", "", {"My", "Tool.Exe", "x"}},   // other cases are not recognised
       {"prog x.exe", "", {"prog x.exe"}},               // the jump reaches any later .exe
-      {"", "f", {}},
-      {"    ", "f", {}},
-  };
+      {"    ", "f", {}}};
   for (const auto& [command, fileName, expected] : cases)
     EXPECT_EQ(ToolArguments(command, fileName), expected) << command;
 }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -30,19 +29,13 @@ using Vector = std::vector<double>;
 using Texts = std::vector<std::string>;
 // Records every ErrorSink report as "library routine number level: message" while alive and
 // restores the previous observer afterwards.
-class ErrorCapture {
- public:
-  ErrorCapture()
-      : previous(SetErrorObserver([this](const ErrorReport& r) {
-          texts.push_back(std::string(r.library) + " " + std::string(r.routine) + " " + std::to_string(r.errorNumber) +
-                          " " + std::to_string(r.level) + ": " + std::string(r.message));
-        })) {}
-  ~ErrorCapture() { SetErrorObserver(std::move(previous)); }
-  ErrorCapture(const ErrorCapture&) = delete;
+struct ErrorCapture {
   Texts texts;
-
- private:
-  ErrorObserver previous;
+  ErrorObserver previous = SetErrorObserver([this](const ErrorReport& r) {
+    texts.push_back(std::string(r.library) + " " + std::string(r.routine) + " " + std::to_string(r.errorNumber) + " " +
+                    std::to_string(r.level) + ": " + std::string(r.message));
+  });
+  ~ErrorCapture() { SetErrorObserver(std::move(previous)); }
 };
 
 // Knots with single, double and triple interior breakpoints and clamped ends.
@@ -54,27 +47,15 @@ double Evaluate(const Vector& t, const Vector& a, int k, int ideriv, double x) {
   return DBVALU(t, a, static_cast<std::int32_t>(a.size()), k, ideriv, x, hint, work);
 }
 
-TEST(BsplineBasis, MatchesTheRecursiveDefinitionAndSumsToOne) {
-  const auto& t = kMixedKnots;
-  for (int k = 1; k <= 7; ++k)
-    for (int left = k; left + k <= static_cast<int>(t.size()); ++left)
-      for (double fraction : {0.0, 0.3, 0.999}) {
-        if (!(t[left - 1] < t[left])) continue;
-        const double x = t[left - 1] + fraction * (t[left] - t[left - 1]);
-        Vector v(static_cast<std::size_t>(k), std::nan(""));
-        ASSERT_TRUE(BsplineBasis(t, k, x, left, v));
-        double sum = 0.0;
-        for (int j = 1; j <= k; ++j) {
-          sum += v[j - 1];
-          // Values lie in [0, 1]: absolute rounding of a few units.
-          EXPECT_NEAR(v[j - 1], test::RecursiveBspline(t, left - k + j, k, x), 1e-14)
-              << "k=" << k << " left=" << left << " x=" << x << " j=" << j;
-        }
-        EXPECT_NEAR(sum, 1.0, 1e-14) << "k=" << k << " left=" << left << " x=" << x;
-      }
+// Orders up to 6 are proven through every DEFC fit against the reference.
+TEST(BsplineBasis, RejectsOrderAboveTwentyAndPointsOutsideTheKnots) {
   Vector v(25);
   // Beyond the order limit, reading before t(1), reading beyond the last knot.
-  EXPECT_FALSE(BsplineBasis(t, 21, 1.0, 10, v) || BsplineBasis(t, 4, 1.0, 2, v) || BsplineBasis(t, 4, 6.0, 21, v));
+  EXPECT_FALSE(BsplineBasis(kMixedKnots, 21, 1.0, 10, v) || BsplineBasis(kMixedKnots, 4, 1.0, 2, v) ||
+               BsplineBasis(kMixedKnots, 4, 6.0, 21, v));
+  // Order 7, beyond any fit here: x = 2.5 lies in [t(11), t(12)).
+  ASSERT_TRUE(BsplineBasis(kMixedKnots, 7, 2.5, 11, v));
+  for (int j = 1; j <= 7; ++j) EXPECT_NEAR(v[j - 1], test::RecursiveBspline(kMixedKnots, 4 + j, 7, 2.5), 1e-14) << j;
 }
 
 TEST(FindKnotInterval, AgreesWithALinearScanFromEveryHint) {
@@ -86,7 +67,7 @@ TEST(FindKnotInterval, AgreesWithALinearScanFromEveryHint) {
     const std::int32_t expectedFlag = x < b.front() ? -1 : (x >= b.back() ? 1 : 0);
     std::int32_t expectedLeft = expectedFlag == 1 ? static_cast<std::int32_t>(b.size()) : 1;
     while (expectedFlag == 0 && b[static_cast<std::size_t>(expectedLeft)] <= x) ++expectedLeft;
-    for (std::int32_t start : {INT32_MIN, 0, 1, 2, 4, 6, 12, 13, 14, INT32_MAX}) {
+    for (std::int32_t start : {INT32_MIN, 0, 1, 6, 12, 13, 14, INT32_MAX}) {
       std::int32_t hint = start;
       const KnotInterval found = FindKnotInterval(b, x, hint);
       EXPECT_EQ(std::pair(found.left, found.flag), std::pair(expectedLeft, expectedFlag))
@@ -155,7 +136,7 @@ TEST(DBVALU, RejectsEachInvalidArgumentWithZeroAndOneMessage) {
 TEST(DSORT, SortsEveryKindAndCarriesTheCompanion) {
   std::mt19937 engine(17);
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  for (int n : {1, 2, 11, 12, 13, 40, 257, 2000})
+  for (int n : {1, 2, 12, 13, 257})
     for (unsigned distinct : {1u, 3u, 1000u, 0u})  // 0: a third of the values NaN
       for (std::int32_t kind : {1, 2, -1, -2}) {
         SCOPED_TRACE(testing::Message() << "n=" << n << " kind=" << kind << " distinct=" << distinct);
@@ -187,8 +168,7 @@ TEST(DSORT, RejectsBadArgumentsWithoutSorting) {
                     kShort = "FITLIB DSORT 3 1: The arrays are shorter than the number of values to be sorted.";
   const std::tuple<std::int32_t, std::int32_t, std::size_t, std::string> cases[] = {
       // n, kind, companion length, report
-      {0, 1, 4, kCount},        {-3, 1, 4, kCount}, {4, 0, 4, kKind},
-      {4, INT32_MIN, 4, kKind}, {5, 1, 4, kShort},  {4, -2, 3, kShort},
+      {0, 1, 4, kCount}, {4, 0, 4, kKind}, {4, INT32_MIN, 4, kKind}, {5, 1, 4, kShort}, {4, -2, 3, kShort},
   };
   for (const auto& [n, kind, companionLength, report] : cases) {
     ErrorCapture errors;
@@ -355,7 +335,6 @@ TEST(DEFC, LeavesUndeterminedCoefficientsAtZeroWithStatusTwo) {
       {"fewer points than coefficients", 3, Uniform(10, 1.0), {2.5, 3.5, 4.5, 5.5, 6.5}},
       {"a B-spline without data", 2, Uniform(8, 1.0), {1.2, 1.5, 1.7, 2.2, 2.6, 5.2, 5.5, 5.8}},
       {"all data on one repeated knot", 3, {0, 1, 1, 1, 1, 1, 2}, {1, 1, 1, 1}},
-      {"all data on the repeated end knot", 2, {0, 1, 1, 1}, {1, 1, 1}},
       {"points piled up after a gap", 4, Uniform(12, 1.0), piled},
   };
   for (const auto& [name, k, knots, xd] : cases) {

@@ -67,21 +67,20 @@ TEST(ExpFitModel, ParameterCountFollowsTheLevelWithoutOverflow) {
 
 TEST(ExpFitModel, ModelFunctionGradientMatchesDifferences) {
   const std::array<double, 12> params{3.0, 40.0, -20.0, -0.7, 1.5, 0.8, -0.3, 0.2, 0.05, -0.04, 0.01, 0.02};
-  for (const std::int32_t count : {5, 9, 12}) {
-    for (const double t : {0.3, 1.1, 1.5, 2.4}) {
-      std::array<double, 12> gradient{}, scratch{};
-      const double value = ExpFitFunction(t, gradient.data(), params.data(), count);
-      EXPECT_TRUE(t < params[4] || value == params[0] + params[1] * t + params[2] * std::exp(params[3] * t)) << t;
-      for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k) {
-        // Central difference with step 1e-6: truncation error ~1e-12 relative, rounding ~1e-9.
-        auto up = params, down = params;
-        up[k] += 1e-6;
-        down[k] -= 1e-6;
-        const double slope = (ExpFitFunction(t, scratch.data(), up.data(), count) -
-                              ExpFitFunction(t, scratch.data(), down.data(), count)) /
-                             2e-6;
-        EXPECT_TRUE(IsClose(gradient[k], slope, 1e-6, 1e-8)) << "count " << count << " t " << t << " parameter " << k;
-      }
+  // All twelve: every term's gradient; at and after the junction p4 = 1.5 the correction is off.
+  for (const double t : {0.3, 1.1, 1.5, 2.4}) {
+    std::array<double, 12> gradient{}, scratch{};
+    const double value = ExpFitFunction(t, gradient.data(), params.data(), 12);
+    EXPECT_TRUE(t < params[4] || value == params[0] + params[1] * t + params[2] * std::exp(params[3] * t)) << t;
+    for (std::size_t k = 0; k < 12; ++k) {
+      // Central difference with step 1e-6: truncation error ~1e-12 relative, rounding ~1e-9.
+      auto up = params, down = params;
+      up[k] += 1e-6;
+      down[k] -= 1e-6;
+      const double slope =
+          (ExpFitFunction(t, scratch.data(), up.data(), 12) - ExpFitFunction(t, scratch.data(), down.data(), 12)) /
+          2e-6;
+      EXPECT_TRUE(IsClose(gradient[k], slope, 1e-6, 1e-8)) << "t " << t << " parameter " << k;
     }
   }
 }
@@ -111,35 +110,16 @@ TEST(ExpFitModel, FollowsASyntheticRunSmoothlyAndLogsEachStage) {
     EXPECT_NEAR(model->Derivative(junction - 1e-9), model->Derivative(junction), 1e-6);
     EXPECT_NEAR(model->SecondDerivative(junction - 1e-9), model->SecondDerivative(junction), 1e-6);
 
-    ASSERT_TRUE(lines.size() >= 3u && lines.size() <= 5u) << lines.size();
-    for (std::size_t i = 0; i < 2; ++i) EXPECT_EQ(lines[i].substr(0, 25), "#ExpFit:       0.0000000 ") << i;
-    // The last line holds the final parameters (a rejected last stage restores the logged ones) and
-    // the sum of squares over all samples.
-    double sum = 0.0;
-    for (std::size_t i = 0; i < run.times.size(); ++i)
-      sum += std::pow(run.revolutions[i] - model->Value(run.times[i]), 2);
-    EXPECT_NEAR(std::stod(lines.back().substr(9, 15)), sum, 1e-7);  // printed with 7 decimals
-    for (std::size_t j = 0; j < 8; ++j)  // p0..p7, each printed with 8 decimals in 15 columns
-      EXPECT_NEAR(std::stod(lines.back().substr(25 + 16 * j, 15)), model->Params()[j], 5e-9) << " p" << j;
+    // The line format is pinned in the short-run test: here, a line per stage run.
+    EXPECT_TRUE(lines.size() >= 3u && lines.size() <= 5u) << lines.size();
   }
 }
 
-TEST(ExpFitModel, EstimateFromSecondDifferences) {
-  // Exact line plus exponential, 301 samples over 5 s: the four estimation samples are 0.83 s apart,
-  // so the second differences carry about 1.5 % of truncation error in the rate.
-  std::vector<double> x, y;
-  for (int i = 0; i <= 300; ++i)
-    x.push_back(i / 60.0), y.push_back(-150.0 + 100.0 * x.back() + 150.0 * std::exp(-0.5 * x.back()));
-  std::array<double, 12> params{};
-  EstimateExpFit(x, y, params);
-  EXPECT_TRUE(IsClose(params[3], -0.5, 0.03));
-  EXPECT_TRUE(IsClose(params[1], 100.0, 0.01));
-  EXPECT_TRUE(IsClose(params[2], 150.0, 0.1));
-
-  // No estimate: too few samples, a concave stretch, or a curve that overflows at the samples
-  // (a rate of 0.6 per second 1500 s from the origin).
+TEST(ExpFitModel, NoEstimateFromTooFewSamplesConcaveOrOverflowingRuns) {
+  // The estimate itself is pinned in the short-run test. No estimate: too few samples, a concave stretch, or a curve
+  // that overflows at the samples (a rate of 0.6 per second 1500 s from the origin).
   const PulseRun cases[] = {
-      {std::vector<double>(x.begin(), x.begin() + 6), std::vector<double>(y.begin(), y.begin() + 6)},
+      {{0.0, 0.1, 0.2, 0.3, 0.4, 0.5}, {0.0, 1.0, 4.0, 9.0, 16.0, 25.0}},
       MakeRun([](double t) { return 6000.0 - 800.0 * t; }, 5.0),
       MakeRun([](double t) { return 2000.0 + 300.0 * std::exp(0.6 * t); }, 4.0, 1500.0),
   };

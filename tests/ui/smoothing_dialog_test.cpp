@@ -1,9 +1,7 @@
 // The smoothing dialog on the form's three smoothing fields.
-#include "form_probe.h"
-#include "scripted_prompts.h"
 #include "support/test_support.h"
 #include "ui/smoothing_dlg.h"
-#include "ui_suites.h"
+#include "ui_support.h"
 
 namespace ruvo {
 namespace {
@@ -18,8 +16,7 @@ Stored RunDialog(Stored stored, const std::function<void(const test::FormProbe&)
   test::ScriptedPrompts prompts;
   prompts.onModal = [&](QDialog& dialog) { work(test::FormProbe(dialog)); };
   CSmoothingDlg dialog;
-  auto& [method, level, rpm] = stored;
-  dialog.RunSmoothingDialog(method, level, rpm);
+  dialog.RunSmoothingDialog(std::get<0>(stored), std::get<1>(stored), std::get<2>(stored));
   return stored;
 }
 
@@ -48,8 +45,7 @@ class SmoothingDialogTest : public QObject {
     });
     QCOMPARE(ok, Stored(-1, 4, 300));
     const Stored cancelled = RunDialog({9, 4, 300}, [](const test::FormProbe& d) {
-      d.Radio("noSmoothing")->click();
-      d.Radio("exponentialFit")->click();
+      for (const char* method : {"noSmoothing", "exponentialFit"}) d.Radio(method)->click();
       QCOMPARE(d.Checked(kMethods), QString("0001"));
       d.Click("cancelButton");
     });

@@ -3,32 +3,28 @@
 #include <filesystem>
 
 #include "desktop/tool_command.h"
-#include "form_probe.h"
-#include "scripted_prompts.h"
 #include "support/test_support.h"
 #include "ui/desktop_settings.h"
 #include "ui/ruvo_doc.h"
 #include "ui/ruvo_view.h"
 #include "ui/tool_launcher.h"
 #include "ui/tool_setup_dlg.h"
-#include "ui_suites.h"
+#include "ui_support.h"
 
 namespace ruvo {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A program named program in a bin folder that alone is PATH during the test; it writes its
-// working folder and then each argument on a line of its own to log. The working folder is the
-// temporary one.
+// A program named tool in a bin folder that alone is PATH during the test; it writes its working
+// folder and then each argument on a line of its own to args.txt there, renaming it into place
+// so the test never reads half a file. The working folder is the temporary one.
 struct RecorderFixture {
-  explicit RecorderFixture(const char* program) {
+  RecorderFixture() {
     fs::create_directories(bin);
-    // Written beside and then renamed, so the test never reads half a file.
-    test::WriteFileBytes(bin / program, "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"$a\"; done; } > '" +
-                                            log.string() + ".part'\n/bin/mv '" + log.string() + ".part' '" +
-                                            log.string() + "'\n");
-    fs::permissions(bin / program, fs::perms::owner_all);
+    test::WriteFileBytes(bin / "tool",
+                         "#!/bin/sh\n{ pwd; printf '%s\\n' \"$@\"; } > args.part\n/bin/mv args.part args.txt\n");
+    fs::permissions(bin / "tool", fs::perms::owner_all);
     fs::current_path(folder.Path());
     setenv("PATH", bin.c_str(), 1);
   }
@@ -45,15 +41,12 @@ struct RecorderFixture {
   std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
 };
 
-const test::FormProbe::Names kCommandBoxes = {"toolCommand1", "toolCommand2", "toolCommand3", "toolCommand4",
-                                              "toolCommand5"};
+const test::FormProbe::Names kBoxes = {"toolCommand1", "toolCommand2", "toolCommand3", "toolCommand4", "toolCommand5"};
 
 // Runs the setup dialog on settings, letting work act on it; prompts answers its file dialogs.
-void RunSetup(SettingsStore& settings,
-              test::ScriptedPrompts& prompts,
-              std::function<void(const test::FormProbe&)> work) {
+void RunSetup(SettingsStore& store, test::ScriptedPrompts& prompts, std::function<void(const test::FormProbe&)> work) {
   prompts.onModal = [&](QDialog& dialog) { work(test::FormProbe(dialog)); };
-  CToolSetupDlg dialog(settings);
+  CToolSetupDlg dialog(store);
   Prompts().RunModal(dialog);
 }
 
@@ -71,9 +64,8 @@ class ToolTest : public QObject {
     DesktopSettings settings(QString::fromStdString(folder.File("settings.ini")));
     test::ScriptedPrompts prompts;
     RunSetup(settings, prompts, [](const test::FormProbe& d) {
-      QCOMPARE(d.Texts(kCommandBoxes), QString("notepad.exe|exel.exe|cool96.exe|cool96.exe|ctmix32.exe"));
-      d.Click("cancelButton");
-    });
+      QCOMPARE(d.Texts(kBoxes), QString("notepad.exe|exel.exe|cool96.exe|cool96.exe|ctmix32.exe"));
+    });  // left open: cancelled
     test::MessageCapture messages;
     for (const ToolDefinition& tool : kTools) LaunchTool(settings, tool.key, "x.dat");
     QCOMPARE(messages.Texts(), std::vector<std::string>(5, "Must use Tools Setup to define action of this button"));
@@ -85,21 +77,20 @@ class ToolTest : public QObject {
       d.Click("browseTool3");  // no answer left: cancelled
       d.Click("okButton");
     });
-    QVERIFY(!prompts.fileRequests.at(0).multiple);
+    QVERIFY(!prompts.fileRequests.at(0).second);
     DesktopSettings reread(QString::fromStdString(folder.File("settings.ini")));
     QStringList stored;
     for (const ToolDefinition& tool : kTools) stored << QString::fromStdString(GetSetting(reread, tool.key));
     QCOMPARE(stored.join('|'), QString("grapher -p <file>|/usr/bin/gnuplot|cool96.exe|cool96.exe|"));
     RunSetup(settings, prompts, [](const test::FormProbe& d) {
-      QCOMPARE(d.Texts(kCommandBoxes), QString("grapher -p <file>|/usr/bin/gnuplot|cool96.exe|cool96.exe|ctmix32.exe"));
-      d.Click("cancelButton");
+      QCOMPARE(d.Texts(kBoxes), QString("grapher -p <file>|/usr/bin/gnuplot|cool96.exe|cool96.exe|ctmix32.exe"));
     });
   }
 
   // A launch passes the argument list as it is, in the working folder. The form's tool commands:
   // Tables and Graph only after a success, Edit Sound on the first wave.
   void launchedProgramGetsTheArgumentListAndWorkingFolder() {
-    RecorderFixture f("tool");
+    RecorderFixture f;
     MemorySettingsStore settings;
     for (const ToolDefinition& tool : kTools) PutSetting(settings, tool.key, "tool");
     PutSetting(settings, "EXE4", "tool -f <file> 'quoted' $HOME");

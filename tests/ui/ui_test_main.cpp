@@ -2,7 +2,7 @@
 #include <clocale>
 #include <cstdio>
 
-#include "ui_suites.h"
+#include "ui_support.h"
 
 // ruvo_ui_tests SUITE [Qt Test options]: runs one suite; Qt Test sees the options after the name.
 int main(int argc, char** argv) {

@@ -1,0 +1,125 @@
+#pragma once
+// What the desktop's Qt Test suites share: the suite registry, a probe that reaches a form's
+// controls by name, and prompts answered in advance.
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringList>
+#include <QTest>
+#include <deque>
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/user_prompts.h"
+
+namespace ruvo::test {
+
+// The Qt Test suites by name; "ruvo_ui_tests NAME" runs one (one CTest entry per suite). Defined
+// ahead of every registration, so it is built before them.
+inline std::map<std::string, int (*)(int argc, char** argv)> suites;
+
+// Reaches the controls of a form or dialog by their object names.
+class FormProbe {
+ public:
+  using Names = std::initializer_list<const char*>;
+
+  explicit FormProbe(QWidget& form) : root(form) {}
+
+  QLineEdit* Box(const char* name) const { return Find<QLineEdit>(name); }
+  QRadioButton* Radio(const char* name) const { return Find<QRadioButton>(name); }
+  QListWidget* List(const char* name) const { return Find<QListWidget>(name); }
+  QString Text(const char* name) const { return Box(name)->text(); }
+  void Type(const char* name, const QString& text) const { Box(name)->setText(text); }
+  void Click(const char* name) const { Find<QPushButton>(name)->click(); }
+
+  // Types each "name=text" entry into the box of that name.
+  void Fill(const QStringList& entries) const {
+    for (const QString& entry : entries) Type(qPrintable(entry.section('=', 0, 0)), entry.section('=', 1));
+  }
+  // The boxes' texts joined by '|'.
+  QString Texts(Names names) const { return Join(names, "|", &FormProbe::Text); }
+  // One '1' or '0' per control: enabled or not; for Checked, radio button checked or not.
+  QString Enabled(Names names) const { return Join(names, "", &FormProbe::EnabledBit); }
+  QString Checked(Names names) const { return Join(names, "", &FormProbe::CheckedBit); }
+  QStringList Items(const char* listName) const {
+    QStringList items;
+    for (int row = 0; row < List(listName)->count(); ++row) items << List(listName)->item(row)->text();
+    return items;
+  }
+
+ private:
+  template <typename Widget>
+  Widget* Find(const char* name) const {
+    auto* widget = root.findChild<Widget*>(QString::fromLatin1(name));
+    if (!widget) qFatal("no control named %s", name);
+    return widget;
+  }
+  QString EnabledBit(const char* name) const { return Find<QWidget>(name)->isEnabled() ? "1" : "0"; }
+  QString CheckedBit(const char* name) const { return Radio(name)->isChecked() ? "1" : "0"; }
+  QString Join(Names names, const char* separator, QString (FormProbe::*show)(const char*) const) const {
+    QStringList parts;
+    for (const char* name : names) parts << (this->*show)(name);
+    return parts.join(QString::fromLatin1(separator));
+  }
+
+  QWidget& root;
+};
+
+// Answers the desktop's dialogs in advance while alive, then restores the real ones. Messages
+// are swallowed here; tests read them with MessageCapture.
+class ScriptedPrompts : public UserPrompts {
+ public:
+  ScriptedPrompts() : previous(SetPrompts(this)) {}
+  ~ScriptedPrompts() override { SetPrompts(previous); }
+
+  void Message(QWidget*, const QString&) override {}
+  FileChoice OpenFiles(QWidget*, const QString&, const QString& folder, const QString&, bool multiple) override {
+    return NextFileAnswer(folder, multiple);
+  }
+  FileChoice SaveFile(QWidget*, const QString&, const QString& suggested, const QString&) override {
+    return NextFileAnswer(suggested, false);
+  }
+  // Shows the dialog, lets onModal work on it (it clicks OK or Cancel), then closes it; a dialog
+  // still open afterwards counts as cancelled.
+  int RunModal(QDialog& dialog) override {
+    dialog.setResult(QDialog::Rejected);
+    dialog.show();
+    if (onModal) onModal(dialog);
+    const int result = dialog.isVisible() ? int(QDialog::Rejected) : dialog.result();
+    dialog.hide();
+    return result;
+  }
+
+  std::deque<FileChoice> fileAnswers;  // consumed in order; none left means "cancelled"
+  std::function<void(QDialog&)> onModal;
+  // Each file dialog asked for: where it was to open (or the suggested path of a save) and
+  // whether it takes several files.
+  std::vector<std::pair<QString, bool>> fileRequests;
+
+ private:
+  FileChoice NextFileAnswer(const QString& folder, bool multiple) {
+    fileRequests.emplace_back(folder, multiple);
+    if (fileAnswers.empty()) return {};
+    const FileChoice answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+  }
+
+  UserPrompts* previous;
+};
+
+}  // namespace ruvo::test
+
+// Registers the Qt Test class Suite under name; placed after the class in its test file.
+#define RUVO_UI_SUITE(name, Suite)                                                                     \
+  static const auto registered##Suite = ::ruvo::test::suites.emplace(name, [](int argc, char** argv) { \
+    Suite suite;                                                                                       \
+    return QTest::qExec(&suite, argc, argv);                                                           \
+  })
