@@ -11,9 +11,6 @@ namespace {
 
 AccuracyResult Measured(const std::string& smoothing, const std::string& sound, double hpRms, double peakHp) {
   AccuracyFigures f;
-  f.comparedRows = 10;
-  f.firstRpm = 1050.0;
-  f.lastRpm = 1500.0;
   f.horsepower.rmsPercent = hpRms;
   f.horsepower.peakPercent = peakHp;
   f.horsepower.peakRpmError = -50.0;

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "analysis/pulse_reference.h"
-#include "support/test_support.h"
 #include "synth/ignition_sound.h"
 
 namespace ruvo {

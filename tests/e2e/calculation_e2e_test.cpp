@@ -5,8 +5,6 @@
 #include <filesystem>
 #include <sstream>
 
-#include "calc/run_calculation.h"
-#include "core/run_document.h"
 #include "e2e/synthetic_run.h"
 
 namespace ruvo {
@@ -14,24 +12,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The form's side of a calculation: its parameters, results and document.
-class CalculationE2e : public ::testing::Test {
+class CalculationE2e : public test::CalculationFixture {
  protected:
-  // Writes the run (the typical one at 11025 Hz unless given) as name.* and opens its document.
-  test::SyntheticRun OpenRun(const std::string& name, const SynthOptions& options = test::TypicalRun(11025)) {
-    test::SyntheticRun written = test::WriteSyntheticRun(options, folder, name);
-    EXPECT_TRUE(document.OpenRunDocument(written.documentPath));
-    return written;
-  }
   std::string Log() const { return test::ReadFileBytes(fs::current_path() / "ruvo.log"); }
   std::string Saved() const { return test::ReadFileBytes(document.DocumentPath()); }
-
-  test::TempFolder folder;
-  test::MessageCapture messages;
-  RunParameters params;
-  AnalysisConfig config;
-  RunCalculation calculation{params, config};
-  RunDocument document{params, &calculation};
 };
 
 std::size_t CountOf(const std::string& text, const std::string& part) {

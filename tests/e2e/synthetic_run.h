@@ -2,10 +2,11 @@
 
 #include <string>
 
-#include "core/run_parameters.h"
+#include "calc/run_calculation.h"
+#include "core/run_document.h"
+#include "support/test_support.h"
 #include "synth/synth_options.h"
 #include "synth/synth_run.h"
-#include "support/test_support.h"
 
 namespace ruvo::test {
 
@@ -20,6 +21,24 @@ SyntheticRun WriteSyntheticRun(const SynthOptions& options, const TempFolder& fo
 
 // A clean run of the initial vehicle at sampleRate, 1000 to 6000 rpm.
 SynthOptions TypicalRun(int sampleRate);
+
+// The form's side of a calculation: its parameters, results and document, in a temporary folder.
+class CalculationFixture : public ::testing::Test {
+ protected:
+  // Writes the run (the typical one at 11025 Hz unless given) as name.* and opens its document.
+  SyntheticRun OpenRun(const std::string& name, const SynthOptions& options = TypicalRun(11025)) {
+    SyntheticRun written = WriteSyntheticRun(options, folder, name);
+    EXPECT_TRUE(document.OpenRunDocument(written.documentPath));
+    return written;
+  }
+
+  TempFolder folder;
+  MessageCapture messages;
+  RunParameters params;
+  AnalysisConfig config;
+  RunCalculation calculation{params, config};
+  RunDocument document{params, &calculation};
+};
 
 // The largest truth horsepower and torque, with their RPM.
 struct TruthPeaks {

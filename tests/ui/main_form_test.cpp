@@ -128,8 +128,7 @@ class MainFormTest : public QObject {
   // item from the list and the held names alike.
   void addKeepsDuplicatesAndRemoveDeletesEverySelectedItem() {
     FormFixture f;
-    f.form.Type("newWaveName", "run.wav");
-    f.form.Click("addButton");
+    f.AddWaves({"run.wav"});
     QCOMPARE(f.form.Enabled({"addButton", "calculateButton"}) + f.form.Text("newWaveName"), QString("01run.wav"));
     f.AddWaves({"run.wa", "run.wav", "w3.wav", "w4.wav"});  // the edit in between enables Add again
     QCOMPARE(f.view.HeldValues().waveFiles,
