@@ -32,9 +32,8 @@ TEST(ComputeDynamometer, GridHoldsTheMultiplesOfFiftyStrictlyInsideTheCommonRang
     ComputeDynamometer(RunParameters{}, recordings, start, end, results);
     EXPECT_EQ(results.rowCount, rows) << start << " " << end;
     ASSERT_EQ(results.rpm.size(), static_cast<std::size_t>(rows));
-    EXPECT_EQ(results.rpm.front(), firstRpm);
-    EXPECT_EQ(results.rpm.back(), firstRpm + 50.0 * (rows - 1));
-    EXPECT_EQ(results.succeeded, succeeded);
+    EXPECT_EQ(std::tuple(results.rpm.front(), results.rpm.back(), results.succeeded),
+              std::tuple(firstRpm, firstRpm + 50.0 * (rows - 1), succeeded));
   }
 }
 

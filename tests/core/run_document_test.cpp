@@ -170,10 +170,9 @@ TEST_F(RunDocumentFiles, OpenMakesTheDocumentFolderTheWorkingDirectoryAndAFailed
   fs::current_path(folder.Path());
   ASSERT_TRUE(document.OpenRunDocument("runs/a.dat"));
   const fs::path runs = fs::canonical(folder.Path() / "runs");
-  EXPECT_EQ(fs::current_path(), runs);
-  EXPECT_EQ(document.DocumentPath(), (runs / "a.dat").string());
+  EXPECT_EQ(std::tuple(fs::current_path(), document.DocumentPath(), messages.Texts().size()),
+            std::tuple(runs, (runs / "a.dat").string(), 0u));
   EXPECT_EQ(params, SampleParameters());
-  EXPECT_TRUE(messages.Texts().empty());
 
   EXPECT_FALSE(document.OpenRunDocument("../bad.dat"));
   EXPECT_FALSE(document.OpenRunDocument("missing.dat"));
@@ -181,8 +180,7 @@ TEST_F(RunDocumentFiles, OpenMakesTheDocumentFolderTheWorkingDirectoryAndAFailed
   EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Invalid ruvo file - ../bad.dat",
                                                         "Not able to open - missing.dat", "Not able to open - .."}));
   EXPECT_EQ(params, SampleParameters());
-  EXPECT_EQ(document.DocumentPath(), (runs / "a.dat").string());
-  EXPECT_EQ(fs::current_path(), runs);
+  EXPECT_EQ(std::pair(fs::current_path(), document.DocumentPath()), std::pair(runs, (runs / "a.dat").string()));
 }
 
 TEST_F(RunDocumentFiles, SaveWritesUnderTheNewPathAndRebasesRelativeWavePaths) {

@@ -28,7 +28,7 @@ double Polynomial(double at, double* gradient, const double* params, std::int32_
 // Records the successive distinct values of parameter 1 (the searched one) and counts evaluations.
 struct TrialLog {
   std::vector<double> values;
-  std::int64_t calls = 0;
+  std::int64_t calls = 0, nonFinite = 0;
   void Note(const double* params) {
     ++calls;
     if (values.empty() || values.back() != params[1]) values.push_back(params[1]);
@@ -193,7 +193,34 @@ TEST(LsqMinimizer, GoldenSearchFirstTrials) {
   EXPECT_EQ(trials.calls, 34 * 2 * 20);
 }
 
-// The parabolic search (method 3) is fixed by the pinned exponential fit, whose last stage uses it.
+// p0 + p1 exp(p3 x) + p2 exp(p4 x), three linear and two nonlinear parameters, overflowing (as
+// exp(700 q) would) once a rate exceeds 3.
+double TwoExponentials(double at, double* gradient, const double* params, std::int32_t) {
+  const bool overflows = params[3] > 3.0 || params[4] > 3.0;
+  trials.nonFinite += overflows;
+  const double e1 = overflows ? std::numeric_limits<double>::infinity() : std::exp(params[3] * at);
+  const double e2 = overflows ? std::numeric_limits<double>::infinity() : std::exp(params[4] * at);
+  gradient[0] = 1.0, gradient[1] = e1, gradient[2] = e2, gradient[3] = params[1] * at * e1;
+  gradient[4] = params[2] * at * e2;
+  return params[0] + params[1] * e1 + params[2] * e2;
+}
+
+// Exact data whose rates (2.9 and 0.5) lie just below where the model overflows: the parabolic
+// search (method 3) converges on them although trials at 1.5 steps land beyond, where a
+// non-finite sum never wins.
+TEST(LsqMinimizer, ParabolicSearchFitsTwoRatesNextToAnOverflow) {
+  std::vector<double> x, y;
+  for (int i = 0; i < 30; ++i)
+    x.push_back(0.05 * i), y.push_back(1.0 + 0.5 * std::exp(2.9 * x.back()) + 2.0 * std::exp(0.5 * x.back()));
+  trials = TrialLog{};
+  std::array<double, 5> params{1.0, 0.5, 2.0, 2.0, 0.2};
+  LsqMinimizer minimizer(x, y, TwoExponentials, params, std::array<std::int32_t, 5>{0, 1, 2, 3, 4}, 5, 5, 2);
+  ASSERT_EQ(minimizer.Method(), 3);
+  minimizer.Minimize(1e-6, 40);
+  EXPECT_GT(trials.nonFinite, 0);
+  ExpectAllClose((std::vector{params[3], params[4]}), (std::vector{2.9, 0.5}), 1e-6, 0.0);
+}
+
 TEST(LsqMinimizer, MarquardtUndoesStepsThatRaiseTheSumAndDampsTenfoldUntilOneHelps) {
   // The damping (1 + lambda) on the normal equation shrinks the step by that factor. Lambda starts
   // at 0.0001 and grows tenfold per undone pass, so the fifth pass (lambda 1) is the first whose

@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <clocale>
-#include <cstdio>
 
 #include "ui_support.h"
 
@@ -9,10 +8,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   const auto suite = argc > 1 ? ruvo::test::suites.find(argv[1]) : ruvo::test::suites.end();
-  if (suite == ruvo::test::suites.end()) {
-    std::fprintf(stderr, "usage: ruvo_ui_tests SUITE [Qt Test options]\n");
-    return 2;
-  }
+  if (suite == ruvo::test::suites.end()) return 2;  // no such suite
   argv[1] = argv[0];
   return suite->second(argc - 1, argv + 1);
 }
