@@ -87,6 +87,8 @@ std::vector<AccuracyCase> AccuracyCases() {
         o.seed = seed++;
         o.idleSeconds = 0.5;
         o.liftOffSeconds = 1.0;
+        // Above the idle, so the table starts where the run rises, as a user would set it.
+        o.initialRpm = static_cast<std::int32_t>(1.2 * o.startRpm);
         // Clean: no background noise, bursts of nearly equal height. Noisy: a hiss like a phone
         // microphone's next to the engine bay, bursts varying by nearly a third.
         o.noise = noisy ? 3.0 : 0.0;

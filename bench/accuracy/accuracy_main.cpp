@@ -1,7 +1,9 @@
 // ruvo-accuracy OUTPUT_FOLDER: calculates every synthetic run of the harness with every smoothing
 // method, compares the recovered torque and horsepower with the truth, prints the table and the
 // per-method summary and writes accuracy.csv, accuracy.txt and one plots/RUN.dat per run into
-// OUTPUT_FOLDER (scripts/accuracy turns those into PNGs).
+// OUTPUT_FOLDER (scripts/accuracy turns those into PNGs). Then calculates the impairment sweep and
+// counts, by outcome, the runs whose checks warned (sweep.txt, sweep.csv).
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -14,6 +16,8 @@
 #include "calc/run_calculation.h"
 #include "core/analysis_config.h"
 #include "core/message.h"
+#include "core/text_format.h"
+#include "impairment_sweep.h"
 #include "scratch_folder.h"
 #include "synth/synth_run.h"
 
@@ -37,6 +41,20 @@ std::vector<PowerRow> RecoveredRows(const CalculationResults& results) {
   return rows;
 }
 
+bool AnyWarning(const std::vector<RunFinding>& findings) {
+  return std::any_of(findings.begin(), findings.end(),
+                     [](const RunFinding& finding) { return finding.severity == FindingSeverity::kWarning; });
+}
+
+// Calculates params quietly; true on success.
+bool CalculateQuietly(RunCalculation& calculation, std::string& messages) {
+  const MessageHandler previous =
+      SetMessageHandler([&messages](const std::string& text) { messages += (messages.empty() ? "" : "; ") + text; });
+  const bool calculated = calculation.Calculate() != 0;
+  SetMessageHandler(previous);
+  return calculated;
+}
+
 std::vector<PowerRow> TruthRows(const SynthResult& run) {
   std::vector<PowerRow> rows;
   for (const TruthRow& row : run.truth) rows.push_back({row.rpm, row.torqueFtLb, row.horsepower});
@@ -44,10 +62,17 @@ std::vector<PowerRow> TruthRows(const SynthResult& run) {
 }
 
 // Calculates one run with every smoothing choice; adds a result per choice and the run's curves.
+struct WarningCounts {
+  std::int32_t warned = 0;  // calculations whose checks warned
+  std::int32_t good = 0;    // calculations as good as the impairment sweep's good runs
+  std::int32_t goodWarned = 0;
+};
+
 void MeasureCase(const AccuracyCase& accuracyCase,
                  const ScratchFolder& scratch,
                  std::vector<AccuracyResult>& results,
-                 std::vector<PlotCurve>& curves) {
+                 std::vector<PlotCurve>& curves,
+                 WarningCounts& warnings) {
   const SynthResult run = SynthesizeRun(accuracyCase.options);
   const std::string written = run.ok ? scratch.WriteRun(run, accuracyCase.name) : std::string();
   RunParameters params = run.document;
@@ -66,10 +91,8 @@ void MeasureCase(const AccuracyCase& accuracyCase,
     params.smoothingLevel = choice.level;
     RunCalculation calculation(params, config);
     std::string messages;
-    const MessageHandler previous =
-        SetMessageHandler([&messages](const std::string& text) { messages += (messages.empty() ? "" : "; ") + text; });
-    const bool calculated = calculation.Calculate() != 0;
-    SetMessageHandler(previous);
+    const bool calculated = CalculateQuietly(calculation, messages);
+    const bool warned = AnyWarning(calculation.Findings());
     if (calculated) {
       const std::vector<PowerRow> rows = RecoveredRows(calculation.Results());
       result.figures = CompareWithTruth(rows, run.truth);
@@ -78,8 +101,37 @@ void MeasureCase(const AccuracyCase& accuracyCase,
     } else {
       result.failure = messages.empty() ? "the calculation failed without a message" : messages;
     }
+    const bool good = ClassifySweepRun(result.figures, calculated) == SweepOutcome::kGood;
+    warnings.warned += warned ? 1 : 0;
+    warnings.good += good ? 1 : 0;
+    warnings.goodWarned += good && warned ? 1 : 0;
     results.push_back(result);
   }
+}
+
+SweepResult MeasureSweepRun(const SweepCase& sweepCase, const ScratchFolder& scratch) {
+  SweepResult result{sweepCase, SweepOutcome::kFailed, std::nullopt, {}};
+  std::string error;
+  const std::optional<SynthOptions> options = SweepOptions(sweepCase, error);
+  if (!options) {
+    result.findings.push_back("not synthesized: " + error);
+    return result;
+  }
+  const SynthResult run = SynthesizeRun(*options);
+  if (!run.ok || scratch.WriteRun(run, "sweep").empty()) {
+    result.findings.push_back("not synthesized: " + run.error);
+    return result;
+  }
+  RunParameters params = run.document;
+  params.waveFiles = {"sweep.wav"};
+  const AnalysisConfig config;
+  RunCalculation calculation(params, config);
+  std::string messages;
+  const bool calculated = CalculateQuietly(calculation, messages);
+  if (calculated) result.figures = CompareWithTruth(RecoveredRows(calculation.Results()), run.truth);
+  result.outcome = ClassifySweepRun(result.figures, calculated);
+  for (const RunFinding& finding : calculation.Findings()) result.findings.push_back(FindingLine(finding));
+  return result;
 }
 
 int Run(const fs::path& output) {
@@ -98,18 +150,31 @@ int Run(const fs::path& output) {
   }
 
   std::vector<AccuracyResult> results;
+  WarningCounts warnings;
   for (const AccuracyCase& accuracyCase : AccuracyCases()) {
     std::vector<PlotCurve> curves;
-    MeasureCase(accuracyCase, scratch, results, curves);
+    MeasureCase(accuracyCase, scratch, results, curves, warnings);
     const bool hasTruth = !curves.front().rows.empty();  // a run that failed to synthesize has no plot
     if (hasTruth && !WriteText(outputFolder / "plots" / (accuracyCase.name + ".dat"), FormatPlotData(curves))) return 1;
     std::cerr << "ruvo-accuracy: " << accuracyCase.name << " done\n";
   }
 
-  const std::string report = FormatAccuracyTable(results) + "\n" + FormatAccuracySummary(results);
+  const std::string report =
+      FormatAccuracyTable(results) + "\n" + FormatAccuracySummary(results) +
+      FormatText(
+          "\nCalculations whose checks warned: %d of %d; of the %d good ones (both peaks within 2 %%, every "
+          "row within 10 %% of the truth): %d\n",
+          warnings.warned, static_cast<int>(results.size()), warnings.good, warnings.goodWarned);
   std::cout << report;
   if (!WriteText(outputFolder / "accuracy.txt", report)) return 1;
-  return WriteText(outputFolder / "accuracy.csv", FormatAccuracyCsv(results)) ? 0 : 1;
+  if (!WriteText(outputFolder / "accuracy.csv", FormatAccuracyCsv(results))) return 1;
+
+  std::vector<SweepResult> sweep;
+  for (const SweepCase& sweepCase : ImpairmentSweepCases()) sweep.push_back(MeasureSweepRun(sweepCase, scratch));
+  const std::string sweepReport = FormatSweepTable(sweep);
+  std::cout << "\n" << sweepReport;
+  if (!WriteText(outputFolder / "sweep.txt", sweepReport)) return 1;
+  return WriteText(outputFolder / "sweep.csv", FormatSweepCsv(sweep)) ? 0 : 1;
 }
 
 }  // namespace

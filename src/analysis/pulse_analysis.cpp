@@ -1,8 +1,8 @@
 #include "analysis/pulse_analysis.h"
 
+#include <algorithm>
 #include <utility>
 
-#include "analysis/pulse_scan.h"
 #include "analysis/wave_recording.h"
 #include "core/message.h"
 #include "core/run_parameters.h"
@@ -13,6 +13,24 @@ namespace ruvo {
 namespace {
 
 constexpr std::uint8_t kQuietestAmplitude = 10;  // recordings this quiet or quieter are not analysed
+
+template <typename T>
+std::vector<T> FirstOf(const std::vector<T>& values, std::int32_t count) {
+  return {values.begin(),
+          values.begin() + std::clamp<std::int32_t>(count, 0, static_cast<std::int32_t>(values.size()))};
+}
+
+DetectedPulses CountedPulses(const DetectedPulses& all) {
+  const std::int32_t n = all.pulseCount;
+  return {n,
+          FirstOf(all.starts, n),
+          FirstOf(all.ends, n),
+          FirstOf(all.peakPositions, n),
+          FirstOf(all.noiseLevels, n),
+          FirstOf(all.peakLevels, n),
+          FirstOf(all.cutoffs, n),
+          FirstOf(all.crossed, n)};
+}
 
 // Sparks the whole recording would hold at the final RPM, but never more than it has samples.
 std::int32_t PulseCapacity(std::int32_t finalRpm, double durationSeconds, double revsPerSpark, std::int32_t samples) {
@@ -56,6 +74,7 @@ bool PulseAnalysis::Run() {
   times.clear();
   revolutions.clear();
   range = {};
+  evidence = {};
   if (!CheckEstimates()) return false;
 
   WaveRecording recording(fileName);
@@ -75,12 +94,19 @@ bool PulseAnalysis::Run() {
   log.Write(FormatText("#Rev/Pulse  : %f\n", revsPerSpark));
   log.Write(FormatText("#Max Pulse  : %f\n", pulseFraction));
   log.Write(FormatText("#Wave file  : %i, %i, %i, %i, %i\n", sampleRate, sampleCount, maxPulses, meanLevel, amplitude));
+  evidence.sampleRate = sampleRate;
+  evidence.sampleCount = sampleCount;
+  evidence.levels = MeasureRecordingLevels(samples, sampleRate, meanLevel);
   if (amplitude <= kQuietestAmplitude) return false;
 
   const PulseScanSettings settings{sampleRate,    initialRpm,         revsPerSpark,
                                    pulseFraction, config.noiseFactor, config.peakSpreadFactor};
   PulseScan scan(samples, meanLevel, amplitude, maxPulses, settings, log);
-  if (!scan.InitialScan() || !scan.FinalScan()) return false;
+  const bool scanned = scan.InitialScan() && scan.FinalScan();
+  evidence.initialScan = scan.InitialShape();
+  evidence.pulses = CountedPulses(scan.Pulses());
+  evidence.zeroCutoffSample = scan.ZeroCutoffSample();
+  if (!scanned) return false;
 
   // The timeline: one time per pulse and the revolutions counted from the first pulse.
   const DetectedPulses& pulses = scan.Pulses();
@@ -93,6 +119,13 @@ bool PulseAnalysis::Run() {
   if (mode != kTachometerMode)
     range = RunUpRange(SmoothedRpm(times, revolutions, config.trimLevel), initialRpm, finalRpm, config.riseTolerance);
   return true;
+}
+
+PulseEvidence PulseAnalysis::Evidence() const {
+  PulseEvidence copy = evidence;
+  copy.times = times;
+  copy.timeline = range;
+  return copy;
 }
 
 std::vector<double> PulseAnalysis::CopyTimes() const {

@@ -5,11 +5,26 @@
 #include <string>
 #include <vector>
 
+#include "analysis/pulse_scan.h"
 #include "analysis/pulse_timeline.h"
+#include "analysis/recording_levels.h"
 #include "core/analysis_config.h"
 #include "core/calculation_log.h"
 
 namespace ruvo {
+
+// What the detection saw in one recording, kept after the analysis for checking its result and for
+// showing it. Filled as far as the analysis got.
+struct PulseEvidence {
+  std::int32_t sampleRate = 0;  // samples per second
+  std::int32_t sampleCount = 0;
+  RecordingLevels levels;
+  InitialScanShape initialScan;
+  DetectedPulses pulses;               // every array holds the pulseCount counted pulses only
+  std::int64_t zeroCutoffSample = -1;  // where the scan stopped on a cutoff of 0, or -1
+  std::vector<double> times;           // every pulse, seconds
+  TimelineRange timeline;              // the pulses that form the timeline
+};
 
 // The analysis of one recording: opens the WAV file, finds its ignition pulses in two scans and
 // builds its pulse timeline (times in seconds and cumulative engine revolutions), trimmed to the
@@ -43,6 +58,9 @@ class PulseAnalysis {
 
   // Writes the "#Final Derivatives:" section from the fitted revolutions, RPM and angular
   // acceleration (rev/s^2) at the PulseCount() timeline points.
+  // What the last Run saw, with every pulse's time and the timeline range.
+  PulseEvidence Evidence() const;
+
   void WriteFinalDerivatives(std::span<const double> revFit,
                              std::span<const double> rpmFit,
                              std::span<const double> accelFit);
@@ -61,6 +79,7 @@ class PulseAnalysis {
   std::vector<double> times;        // untrimmed, seconds
   std::vector<double> revolutions;  // untrimmed, cumulative engine revolutions
   TimelineRange range;              // the timeline within times and revolutions
+  PulseEvidence evidence;           // without times and timeline, which Evidence() adds
 };
 
 }  // namespace ruvo

@@ -46,6 +46,8 @@ PulseScan::PulseScan(std::span<const std::uint8_t> recordingSamples,
   pulses.peakPositions.assign(capacity, 0);
   pulses.noiseLevels.assign(capacity, 0);
   pulses.peakLevels.assign(capacity, 0);
+  pulses.cutoffs.assign(capacity, 0);
+  pulses.crossed.assign(capacity, 1);
 }
 
 std::int32_t PulseScan::ScanPulses(std::int32_t sampleLimit, std::int32_t pulseLength) {
@@ -123,14 +125,20 @@ bool PulseScan::InitialScan() {
   }
 
   pulses.pulseCount = 0;
+  initialShape = {pulseLength, 0, 0};
   if (stable > 0) {
     threshold = (3 * first + stable) / 4;
     pulses.pulseCount = ScanPulses(limit, pulseLength);
     for (std::int32_t i = 0; i < pulses.pulseCount; ++i) {
-      pulses.noiseLevels[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(first);
-      pulses.peakLevels[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(stable);
+      const auto slot = static_cast<std::size_t>(i);
+      pulses.noiseLevels[slot] = static_cast<std::uint8_t>(first);
+      pulses.peakLevels[slot] = static_cast<std::uint8_t>(stable);
+      pulses.cutoffs[slot] = threshold;
+      // A noise train is cut into pulses that each run to the full length.
+      if (pulses.ends[slot] - pulses.starts[slot] >= pulseLength) ++initialShape.fullLengthPulses;
     }
     log.Write(FormatText("#Cutoff: %i\n", threshold));
+    initialShape.pulseCount = std::max(pulses.pulseCount, 0);
   }
 
   if (pulses.pulseCount == 0)
@@ -179,7 +187,10 @@ bool PulseScan::FinalScan() {
 
     threshold =
         PulseCutoff(pulses.noiseLevels, pulses.peakLevels, pulseCount, settings.noiseFactor, settings.peakSpreadFactor);
-    if (threshold < 1) break;
+    if (threshold < 1) {
+      zeroCutoffSample = windowStart;
+      break;
+    }
     std::int64_t stop = windowEnd;
     if (stop >= sampleCount) break;
 
@@ -196,6 +207,7 @@ bool PulseScan::FinalScan() {
           ++k;
           if (k >= maxPulses) return true;
           starts[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(j);
+          pulses.crossed[static_cast<std::size_t>(k)] = 1;
           stop = j + margin;  // a pulse lasts no longer than the expected pulse length
         }
         ends[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(j);
@@ -207,8 +219,10 @@ bool PulseScan::FinalScan() {
       if (k >= maxPulses) return true;
       starts[static_cast<std::size_t>(k)] = ends[static_cast<std::size_t>(k)] =
           static_cast<std::int32_t>(windowPeakPos);
+      pulses.crossed[static_cast<std::size_t>(k)] = 0;
     }
     const auto slot = static_cast<std::size_t>(k);
+    pulses.cutoffs[slot] = threshold;
     pulses.peakPositions[slot] = static_cast<std::int32_t>(windowPeakPos);
     pulses.peakLevels[slot] = static_cast<std::uint8_t>(windowPeak);
 

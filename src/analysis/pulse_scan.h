@@ -28,6 +28,15 @@ struct DetectedPulses {
   std::vector<std::int32_t> peakPositions;  // sample of the largest deviation
   std::vector<std::uint8_t> noiseLevels;    // largest deviation in the quiet stretch after the pulse
   std::vector<std::uint8_t> peakLevels;     // largest deviation in the pulse's search window
+  std::vector<std::int32_t> cutoffs;        // threshold in force when the pulse was found
+  std::vector<std::uint8_t> crossed;        // 1: above the cutoff; 0: placed on the window's peak
+};
+
+// How the initial scan chose its pulses, for checking the evidence afterwards.
+struct InitialScanShape {
+  std::int32_t pulseLength = 0;       // samples a pulse may last in the initial scan
+  std::int32_t pulseCount = 0;        // pulses it kept
+  std::int32_t fullLengthPulses = 0;  // of those, pulses lasting the whole pulse length
 };
 
 // Finds the ignition pulses of one 8-bit recording in two passes and writes their working to the
@@ -63,6 +72,9 @@ class PulseScan {
 
   void SetThreshold(std::int32_t value) { threshold = value; }
   const DetectedPulses& Pulses() const { return pulses; }
+  const InitialScanShape& InitialShape() const { return initialShape; }
+  // Sample where the final scan stopped because the cutoff fell below 1; -1 when it did not.
+  std::int64_t ZeroCutoffSample() const { return zeroCutoffSample; }
 
  private:
   std::int32_t Deviation(std::int64_t sample) const { return deviation[samples[static_cast<std::size_t>(sample)]]; }
@@ -77,6 +89,8 @@ class PulseScan {
   std::array<std::uint8_t, 256> deviation{};  // |value - meanLevel| for every sample value
   std::int32_t threshold = 0;                 // wide, so the stepped search never wraps past 255
   DetectedPulses pulses;
+  InitialScanShape initialShape;
+  std::int64_t zeroCutoffSample = -1;
 };
 
 }  // namespace ruvo

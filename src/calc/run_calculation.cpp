@@ -23,6 +23,17 @@ bool AllFinite(const std::vector<double>& values) {
   return std::all_of(values.begin(), values.end(), [](double value) { return std::isfinite(value); });
 }
 
+// Speed of every timeline interval, measured from the interval and fitted at its midpoint.
+std::vector<SpeedSample> IntervalSpeeds(const std::vector<double>& times, double revsPerSpark, CurveModel& model) {
+  std::vector<SpeedSample> speeds;
+  for (std::size_t k = 1; k < times.size(); ++k) {
+    const double middle = 0.5 * (times[k - 1] + times[k]);
+    speeds.push_back({middle, kSecondsPerMinute * revsPerSpark / (times[k] - times[k - 1]),
+                      model.Derivative(middle) * kSecondsPerMinute});
+  }
+  return speeds;
+}
+
 }  // namespace
 
 RunCalculation::RunCalculation(const RunParameters& heldParams, const AnalysisConfig& heldConfig)
@@ -31,6 +42,8 @@ RunCalculation::RunCalculation(const RunParameters& heldParams, const AnalysisCo
 std::int32_t RunCalculation::Calculate() {
   results.succeeded = 0;
   results.ReleaseResults();
+  evidence.clear();
+  findings.clear();
   const std::string problem = FindInputProblem(params);
   if (!problem.empty()) {
     ShowMessage(problem);
@@ -42,7 +55,8 @@ std::int32_t RunCalculation::Calculate() {
   }
   if (params.waveFiles.size() > kMaxRecordings)
     ShowMessage(FormatText("Only the first %d wave files are used - the other %d were ignored",
-                           static_cast<int>(kMaxRecordings), static_cast<int>(params.waveFiles.size() - kMaxRecordings)));
+                           static_cast<int>(kMaxRecordings),
+                           static_cast<int>(params.waveFiles.size() - kMaxRecordings)));
 
   results.succeeded = 1;
   highestStartRpm = 0.0;
@@ -57,6 +71,7 @@ std::int32_t RunCalculation::Calculate() {
   } else {
     ComputeResults();
   }
+  findings = CheckRun(evidence, results, params);
   curves.clear();
   log.Close();
   return results.succeeded;
@@ -65,7 +80,9 @@ std::int32_t RunCalculation::Calculate() {
 bool RunCalculation::ProcessRecording(const std::string& waveFile) {
   PulseAnalysis analysis(waveFile, params.initialRpm, params.finalRpm, params.revsPerIgnition, params.maxPulseLength,
                          params.calculationMode, config, log);
-  if (!analysis.Run()) {
+  const bool analysed = analysis.Run();
+  evidence.push_back({waveFile, analysis.Evidence(), {}});
+  if (!analysed) {
     results.succeeded = 0;
     return false;
   }
@@ -73,8 +90,8 @@ bool RunCalculation::ProcessRecording(const std::string& waveFile) {
   std::vector<double> revolutions = analysis.CopyRevolutions();
   const std::size_t n = times.size();
 
-  std::unique_ptr<CurveModel> model = CreateCurveModel(params.smoothingMethod, times, revolutions,
-                                                       params.smoothingLevel, params.smoothingRpm / kSecondsPerMinute, log);
+  std::unique_ptr<CurveModel> model = CreateCurveModel(
+      params.smoothingMethod, times, revolutions, params.smoothingLevel, params.smoothingRpm / kSecondsPerMinute, log);
   results.succeeded = model->Fit();
   RecordingCurves sampled{std::vector<double>(n), std::vector<double>(n)};
   std::vector<double> fittedRevolutions(n);
@@ -92,6 +109,7 @@ bool RunCalculation::ProcessRecording(const std::string& waveFile) {
     ShowMessage("Calculation failed during smoothing");
     return false;
   }
+  evidence.back().speeds = IntervalSpeeds(times, params.revsPerIgnition, *model);
 
   highestStartRpm = std::max(highestStartRpm, sampled.rpm.front());
   lowestFinalRpm = std::min(lowestFinalRpm, sampled.rpm.back());
@@ -148,6 +166,8 @@ bool RunCalculation::AppendResultTable(std::ostream& out) {
 void RunCalculation::DiscardResults() {
   results.succeeded = 0;
   results.ReleaseResults();
+  evidence.clear();
+  findings.clear();
 }
 
 }  // namespace ruvo

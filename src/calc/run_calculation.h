@@ -7,6 +7,7 @@
 
 #include "calc/calculation_results.h"
 #include "calc/dynamometer.h"
+#include "calc/run_checks.h"
 #include "core/analysis_config.h"
 #include "core/calculation_log.h"
 #include "core/run_document.h"
@@ -30,6 +31,10 @@ class RunCalculation : public ResultTableSource {
   std::int32_t Calculate();
 
   const CalculationResults& Results() const { return results; }
+  // What each analysed recording of the last calculation showed, in list order (also the recording
+  // that failed, as far as its analysis got), and the findings of the checks after a success.
+  const std::vector<RecordingEvidence>& Evidence() const { return evidence; }
+  const std::vector<RunFinding>& Findings() const { return findings; }
 
   // The dynamometer or tachometer table after a successful calculation.
   bool AppendResultTable(std::ostream& out) override;
@@ -45,6 +50,8 @@ class RunCalculation : public ResultTableSource {
   const RunParameters& params;
   const AnalysisConfig& config;
   CalculationResults results;
+  std::vector<RecordingEvidence> evidence;
+  std::vector<RunFinding> findings;
   CalculationLog log;
   // Working storage of one calculation.
   std::vector<RecordingCurves> curves;

@@ -13,17 +13,20 @@ namespace ruvo {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: ruvo-cli calculate DOC.dat [--config FILE] [--no-save]\n"
+    "Usage: ruvo-cli calculate DOC.dat [--config FILE] [--no-save] [--strict]\n"
     "       ruvo-cli --help | --version\n"
     "\n"
     "calculate   open the run document DOC.dat, analyse its wave files and compute its results.\n"
     "            The document's folder becomes the working directory: relative wave paths and\n"
     "            ruvo.cfg are found there and ruvo.log is written there. On success the two summary\n"
-    "            lines are printed and the document is saved with its result table.\n"
+    "            lines are printed and the document is saved with its result table. What the checks\n"
+    "            of the evidence find follows the messages, one \"warning: \" or \"note: \" line each.\n"
     "--config FILE   read the pulse detection settings from FILE instead of ruvo.cfg\n"
     "--no-save       leave the document untouched\n"
+    "--strict        treat a warning as a failure: exit 3 and leave the document untouched\n"
     "\n"
-    "Exit status: 0 success, 1 the calculation or a file failed, 2 the command line was not understood.\n";
+    "Exit status: 0 success, 1 the calculation or a file failed, 2 the command line was not understood,\n"
+    "3 warnings with --strict.\n";
 
 // RUVO_VERSION comes from the project version in the top-level CMakeLists.txt.
 constexpr const char* kVersion = "ruvo-cli " RUVO_VERSION "\n";
@@ -32,6 +35,7 @@ struct CalculateRequest {
   std::string documentPath;
   std::optional<std::string> configPath;
   bool save = true;
+  bool strict = false;
 };
 
 // Restores the previous message handler when the command ends.
@@ -54,6 +58,8 @@ std::optional<CalculateRequest> ParseCalculate(const std::vector<std::string>& a
     const std::string& arg = args[i];
     if (arg == "--no-save") {
       request.save = false;
+    } else if (arg == "--strict") {
+      request.strict = true;
     } else if (arg == "--config") {
       if (i + 1 >= args.size()) {
         err << "ruvo-cli: --config needs a file name\n";
@@ -93,6 +99,12 @@ int Calculate(const CalculateRequest& request, std::ostream& out, std::ostream& 
 
   if (!calculation.Calculate()) return kExitFailure;
   out << calculation.Results().summaryLine1 << '\n' << calculation.Results().summaryLine2 << '\n';
+  bool warned = false;
+  for (const RunFinding& finding : calculation.Findings()) {
+    err << FindingLine(finding) << '\n';
+    warned = warned || finding.severity == FindingSeverity::kWarning;
+  }
+  if (warned && request.strict) return kExitWarnings;
   if (request.save && !document.SaveToCurrentPath()) return kExitFailure;
   return kExitSuccess;
 }

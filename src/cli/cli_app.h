@@ -8,8 +8,9 @@ namespace ruvo {
 
 // Exit statuses of ruvo-cli.
 inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitFailure = 1;  // the calculation or a file operation failed
-inline constexpr int kExitUsage = 2;    // the command line was not understood
+inline constexpr int kExitFailure = 1;   // the calculation or a file operation failed
+inline constexpr int kExitUsage = 2;     // the command line was not understood
+inline constexpr int kExitWarnings = 3;  // --strict and the checks warned
 
 // The headless front end: "calculate DOC.dat [--config FILE] [--no-save]", "--help", "--version".
 // Calculating does what opening the document and pressing Calculate does in the desktop: the

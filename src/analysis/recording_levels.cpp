@@ -1,0 +1,67 @@
+#include "analysis/recording_levels.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace ruvo {
+namespace {
+
+constexpr std::int32_t kBlocksPerSecond = 500;  // 2-ms blocks: short beside a 50 Hz hum's half period
+
+// The deviation below which half of the samples lie, interpolated within its 1-step bin.
+double MedianDeviation(const std::array<std::uint64_t, 256>& counts, std::uint8_t meanLevel, std::uint64_t total) {
+  std::array<std::uint64_t, 256> byDeviation{};
+  for (int value = 0; value < 256; ++value)
+    byDeviation[static_cast<std::size_t>(std::abs(value - meanLevel))] += counts[static_cast<std::size_t>(value)];
+  const double half = 0.5 * static_cast<double>(total);
+  double below = 0.0;
+  for (std::size_t deviation = 0; deviation < byDeviation.size(); ++deviation) {
+    const auto inBin = static_cast<double>(byDeviation[deviation]);
+    if (below + inBin >= half) return static_cast<double>(deviation) + (half - below) / inBin - 0.5;
+    below += inBin;
+  }
+  return 0.0;
+}
+
+double StandardDeviation(const std::vector<double>& values) {
+  if (values.size() < 2) return 0.0;
+  double sum = 0.0;
+  for (double value : values) sum += value;
+  const double mean = sum / static_cast<double>(values.size());
+  double squares = 0.0;
+  for (double value : values) squares += (value - mean) * (value - mean);
+  return std::sqrt(squares / static_cast<double>(values.size() - 1));
+}
+
+}  // namespace
+
+RecordingLevels MeasureRecordingLevels(std::span<const std::uint8_t> samples,
+                                       std::int32_t sampleRate,
+                                       std::uint8_t meanLevel) {
+  RecordingLevels levels;
+  if (samples.empty()) return levels;
+  const std::size_t blockLength = static_cast<std::size_t>(std::max(sampleRate / kBlocksPerSecond, 1));
+  std::array<std::uint64_t, 256> counts{};
+  std::vector<double> blockMeans;
+  blockMeans.reserve(samples.size() / blockLength);
+  for (std::size_t start = 0; start + blockLength <= samples.size(); start += blockLength) {
+    std::uint32_t sum = 0;
+    for (std::size_t n = start; n < start + blockLength; ++n) {
+      sum += samples[n];
+      ++counts[samples[n]];
+    }
+    blockMeans.push_back(static_cast<double>(sum) / static_cast<double>(blockLength));
+  }
+  for (std::size_t n = blockMeans.size() * blockLength; n < samples.size(); ++n) ++counts[samples[n]];
+
+  const auto total = static_cast<std::uint64_t>(samples.size());
+  levels.clippedShare = static_cast<double>(counts[0] + counts[255]) / static_cast<double>(total);
+  levels.noiseLevel = std::max(MedianDeviation(counts, meanLevel, total), 0.0);
+  levels.wanderLevel = StandardDeviation(blockMeans);
+  return levels;
+}
+
+}  // namespace ruvo

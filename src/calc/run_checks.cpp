@@ -1,0 +1,217 @@
+#include "calc/run_checks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <optional>
+
+#include "core/text_format.h"
+
+namespace ruvo {
+namespace {
+
+// Thresholds, calibrated on the impairment sweep of the accuracy harness (scripts/accuracy).
+constexpr std::int32_t kMostPulsesOnNoise = 5;  // pulses placed without a spark before it warns
+constexpr double kStandsOutOfNoise = 1.5;    // a spark's peak over the largest deviation in the quiet stretch before it
+constexpr double kSpeedOutlierShare = 0.08;  // interval speed this far from the fitted curve strays
+constexpr std::int32_t kMostSpeedOutliers = 10;  // straying intervals before it warns
+constexpr double kCoverageShortfall = 0.25;      // share of Initial-to-Final RPM a run may end short
+constexpr double kIdleSeconds = 0.25;            // first stretch of the run checked for a flat speed
+constexpr double kIdleRise = 0.01;               // speed change over that stretch, share, that is flat
+constexpr double kMostHpPerPound = 0.5;          // beyond any road car (about 1100 hp per ton)
+constexpr double kMostClippedShare = 0.001;      // clipped samples before it says so
+constexpr double kLeastPeakToNoise = 6.0;        // spark peaks over the median noise deviation
+constexpr double kMostWanderSteps = 3.0;         // spread of the 2-ms mean levels, 8-bit steps
+constexpr double kSmallestNoiseSteps = 0.5;      // floor of the noise level in the peak-to-noise ratio
+
+struct Recording {
+  const RecordingEvidence& evidence;
+  std::int32_t index;
+  std::string name;
+  double rate;
+};
+
+double PulseSeconds(const Recording& recording, std::int32_t pulse) {
+  return recording.evidence.detection.pulses.starts[static_cast<std::size_t>(pulse)] / recording.rate;
+}
+
+RunFinding Warning(const Recording& recording, double timeSeconds, std::string text) {
+  return {FindingSeverity::kWarning, recording.name + ": " + text, recording.index, timeSeconds};
+}
+
+RunFinding Note(const Recording& recording, std::string text) {
+  return {FindingSeverity::kNote, recording.name + ": " + text, recording.index, -1.0};
+}
+
+void CheckInitialScan(const Recording& recording, std::vector<RunFinding>& findings) {
+  const InitialScanShape& scan = recording.evidence.detection.initialScan;
+  if (scan.pulseCount < 2 || scan.fullLengthPulses != scan.pulseCount) return;
+  findings.push_back(Warning(recording, PulseSeconds(recording, 0),
+                             "the first pulses found are a noise train, not sparks (each lasts the whole pulse "
+                             "length) - record closer to the ignition, or import the recording with a band-pass "
+                             "filter"));
+}
+
+void CheckPulsesOnNoise(const Recording& recording, std::vector<RunFinding>& findings) {
+  const PulseEvidence& detection = recording.evidence.detection;
+  const DetectedPulses& pulses = detection.pulses;
+  std::int32_t count = 0;
+  std::int32_t first = -1;
+  const std::int32_t end = std::min(detection.timeline.firstIndex + detection.timeline.count, pulses.pulseCount);
+  for (std::int32_t i = detection.timeline.firstIndex; i < end; ++i) {
+    const auto slot = static_cast<std::size_t>(i);
+    // Placed on the window's peak, which does not stand out of the quiet stretch before it.
+    const bool onNoise = pulses.crossed[slot] == 0 && i > 0 &&
+                         pulses.peakLevels[slot] <= kStandsOutOfNoise * pulses.noiseLevels[slot - 1];
+    if (!onNoise) continue;
+    if (count++ == 0) first = i;
+  }
+  if (count <= kMostPulsesOnNoise) return;
+  const double at = PulseSeconds(recording, first);
+  findings.push_back(Warning(recording, at,
+                             FormatText("%d pulses were placed where no spark stood out of the noise (the first at "
+                                        "%.3f s) - misfires or weak sparks; check the recording there",
+                                        count, at)));
+}
+
+// A note only: when the lost sparks cut the run short, the coverage check warns.
+void CheckZeroCutoff(const Recording& recording, std::vector<RunFinding>& findings) {
+  const PulseEvidence& detection = recording.evidence.detection;
+  if (detection.zeroCutoffSample < 0) return;
+  const double at = static_cast<double>(detection.zeroCutoffSample) / recording.rate;
+  const bool endsTheRun = detection.timeline.firstIndex + detection.timeline.count >= detection.pulses.pulseCount;
+  if (!endsTheRun) return;  // the scan stopped after the run had ended
+  RunFinding finding = Note(recording, FormatText("the detection lost the sparks at %.3f s (its cutoff fell to 0), so "
+                                                  "the pulses end there - the sparks fade into the noise",
+                                                  at));
+  finding.timeSeconds = at;
+  findings.push_back(finding);
+}
+
+void CheckSpeedOutliers(const Recording& recording, std::vector<RunFinding>& findings) {
+  const std::vector<SpeedSample>& speeds = recording.evidence.speeds;
+  std::int32_t count = 0;
+  double worst = 0.0;
+  double worstTime = -1.0;
+  for (const SpeedSample& speed : speeds) {
+    const double stray = std::fabs(speed.measuredRpm - speed.fittedRpm) / std::fabs(speed.fittedRpm);
+    if (!(stray <= kSpeedOutlierShare)) ++count;
+    if (!(stray <= worst)) {
+      worst = stray;
+      worstTime = speed.timeSeconds;
+    }
+  }
+  if (count <= kMostSpeedOutliers) return;
+  findings.push_back(
+      Warning(recording, worstTime,
+              FormatText("%d of %d pulse intervals give an engine speed more than %.0f %% from the "
+                         "fitted curve (the worst at %.3f s) - missed, extra or double pulses; check "
+                         "the recording there",
+                         count, static_cast<int>(speeds.size()), kSpeedOutlierShare * 100.0, worstTime)));
+}
+
+// At idle the pulse intervals repeat exactly; under full throttle each is shorter than the last.
+void CheckIdleStart(const Recording& recording, std::vector<RunFinding>& findings) {
+  const std::vector<SpeedSample>& speeds = recording.evidence.speeds;
+  if (speeds.empty()) return;
+  const SpeedSample& first = speeds.front();
+  std::size_t k = 1;
+  for (; k < speeds.size() && speeds[k].timeSeconds - first.timeSeconds < kIdleSeconds; ++k)
+    if (!(std::fabs(speeds[k].measuredRpm - first.measuredRpm) <= kIdleRise * first.measuredRpm)) return;
+  if (k == speeds.size() || k < 2) return;  // the stretch is not covered by the run
+  findings.push_back(Warning(recording, first.timeSeconds,
+                             FormatText("the run starts on the idle (the engine stays at %.0f rpm for %.2f s) - set "
+                                        "Initial RPM above the idle speed",
+                                        first.measuredRpm, kIdleSeconds)));
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0.0;
+  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+  std::nth_element(values.begin(), middle, values.end());
+  return *middle;
+}
+
+void CheckLevels(const Recording& recording, std::vector<RunFinding>& findings) {
+  const PulseEvidence& detection = recording.evidence.detection;
+  const RecordingLevels& levels = detection.levels;
+  if (levels.clippedShare > kMostClippedShare)
+    findings.push_back(Note(recording, FormatText("%.2f %% of the samples are clipped - record at a lower level",
+                                                  levels.clippedShare * 100.0)));
+  const std::vector<double> peaks(detection.pulses.peakLevels.begin(), detection.pulses.peakLevels.end());
+  const double peakToNoise = Median(peaks) / std::max(levels.noiseLevel, kSmallestNoiseSteps);
+  if (!peaks.empty() && peakToNoise < kLeastPeakToNoise)
+    findings.push_back(Note(recording, FormatText("the sparks stand only %.1f times above the noise - record closer "
+                                                  "to the ignition lead",
+                                                  peakToNoise)));
+  if (levels.wanderLevel > kMostWanderSteps)
+    findings.push_back(Note(recording, FormatText("the mean level wanders by %.1f steps (hum or DC drift) - import "
+                                                  "the recording with the high-pass filter",
+                                                  levels.wanderLevel)));
+}
+
+void CheckCoverage(const CalculationResults& results, const RunParameters& params, std::vector<RunFinding>& findings) {
+  if (results.rpm.empty()) return;
+  const double shortfall = kCoverageShortfall * (params.finalRpm - params.initialRpm);
+  if (!(results.rpm.back() < params.finalRpm - shortfall)) return;
+  findings.push_back({FindingSeverity::kWarning,
+                      FormatText("The run ends at %.0f rpm, the Final RPM estimate is %d - the recording ends early "
+                                 "or its sparks were lost; check the recording and Final RPM",
+                                 results.rpm.back(), params.finalRpm),
+                      -1, -1.0});
+}
+
+void CheckPlausibility(const CalculationResults& results,
+                       const RunParameters& params,
+                       std::vector<RunFinding>& findings) {
+  for (std::size_t k = 0; k < results.rpm.size(); ++k) {
+    if (results.horsepower[k] >= 0.0 && results.torque[k] >= 0.0) continue;
+    findings.push_back({FindingSeverity::kWarning,
+                        FormatText("The power is negative at %.0f rpm inside the run - the recording or the vehicle "
+                                   "data do not describe one full-throttle run",
+                                   results.rpm[k]),
+                        -1, -1.0});
+    break;
+  }
+  const auto peak = std::max_element(results.horsepower.begin(), results.horsepower.end());
+  if (peak == results.horsepower.end() || !(*peak > kMostHpPerPound * params.vehicleWeight)) return;
+  findings.push_back({FindingSeverity::kWarning,
+                      FormatText("%.0f hp from a %.0f lb vehicle is beyond any road car - check the vehicle data "
+                                 "and the recording",
+                                 *peak, params.vehicleWeight),
+                      -1, -1.0});
+}
+
+}  // namespace
+
+std::vector<RunFinding> CheckRun(const std::vector<RecordingEvidence>& evidence,
+                                 const CalculationResults& results,
+                                 const RunParameters& params) {
+  std::vector<RunFinding> findings;
+  if (!results.succeeded) return findings;
+  const bool dynamometer = results.resultMode == kDynamometerMode;
+  for (std::size_t r = 0; r < evidence.size(); ++r) {
+    const Recording recording{evidence[r], static_cast<std::int32_t>(r),
+                              std::filesystem::path(evidence[r].waveFile).filename().string(),
+                              static_cast<double>(std::max(evidence[r].detection.sampleRate, 1))};
+    CheckInitialScan(recording, findings);
+    CheckPulsesOnNoise(recording, findings);
+    CheckZeroCutoff(recording, findings);
+    CheckSpeedOutliers(recording, findings);
+    if (dynamometer) CheckIdleStart(recording, findings);
+    CheckLevels(recording, findings);
+  }
+  if (dynamometer) {
+    CheckCoverage(results, params, findings);
+    CheckPlausibility(results, params, findings);
+  }
+  std::stable_partition(findings.begin(), findings.end(),
+                        [](const RunFinding& finding) { return finding.severity == FindingSeverity::kWarning; });
+  return findings;
+}
+
+std::string FindingLine(const RunFinding& finding) {
+  return (finding.severity == FindingSeverity::kWarning ? "warning: " : "note: ") + finding.text;
+}
+
+}  // namespace ruvo
