@@ -10,6 +10,24 @@ namespace ruvo {
 namespace {
 
 constexpr std::int32_t kBlocksPerSecond = 500;  // 2-ms blocks: short beside a 50 Hz hum's half period
+constexpr double kClipAboveNoise = 4.0;         // extremes this many noise levels out can be a clipping limit
+
+// Share of the samples sitting on the lowest or highest value present, when that value lies well
+// outside the noise: a recorder's clipping limit holds many samples, a free peak only one or two.
+double ClippedShare(const std::array<std::uint64_t, 256>& counts,
+                    std::uint8_t meanLevel,
+                    double noiseLevel,
+                    std::uint64_t total) {
+  const auto lowest =
+      static_cast<int>(std::find_if(counts.begin(), counts.end(), [](auto n) { return n > 0; }) - counts.begin());
+  const auto highest =
+      static_cast<int>(counts.rend() - std::find_if(counts.rbegin(), counts.rend(), [](auto n) { return n > 0; })) - 1;
+  const double limit = kClipAboveNoise * std::max(noiseLevel, 1.0);
+  std::uint64_t clipped = 0;
+  if (meanLevel - lowest > limit) clipped += counts[static_cast<std::size_t>(lowest)];
+  if (highest - meanLevel > limit) clipped += counts[static_cast<std::size_t>(highest)];
+  return static_cast<double>(clipped) / static_cast<double>(total);
+}
 
 // The deviation below which half of the samples lie, interpolated within its 1-step bin.
 double MedianDeviation(const std::array<std::uint64_t, 256>& counts, std::uint8_t meanLevel, std::uint64_t total) {
@@ -58,8 +76,8 @@ RecordingLevels MeasureRecordingLevels(std::span<const std::uint8_t> samples,
   for (std::size_t n = blockMeans.size() * blockLength; n < samples.size(); ++n) ++counts[samples[n]];
 
   const auto total = static_cast<std::uint64_t>(samples.size());
-  levels.clippedShare = static_cast<double>(counts[0] + counts[255]) / static_cast<double>(total);
   levels.noiseLevel = std::max(MedianDeviation(counts, meanLevel, total), 0.0);
+  levels.clippedShare = ClippedShare(counts, meanLevel, levels.noiseLevel, total);
   levels.wanderLevel = StandardDeviation(blockMeans);
   return levels;
 }

@@ -7,7 +7,7 @@ namespace ruvo {
 
 // How fit a recording's levels are for pulse detection, measured once over all its samples.
 struct RecordingLevels {
-  double clippedShare = 0.0;  // share of the samples at 0 or 255
+  double clippedShare = 0.0;  // share of the samples on the lowest or highest value, when that is a clipping limit
   double noiseLevel = 0.0;  // median deviation from the mean level, 8-bit steps (sparks are rare enough not to move it)
   double wanderLevel = 0.0;  // standard deviation of the mean level of 2-ms blocks, steps: hum or DC drift
 };

@@ -13,9 +13,9 @@ namespace {
 // Thresholds, calibrated on the impairment sweep of the accuracy harness (scripts/accuracy).
 constexpr std::int32_t kMostPulsesOnNoise = 5;  // pulses placed without a spark before it warns
 constexpr double kStandsOutOfNoise = 1.5;    // a spark's peak over the largest deviation in the quiet stretch before it
-constexpr double kSpeedOutlierShare = 0.08;  // interval speed this far from the fitted curve strays
-constexpr std::int32_t kMostSpeedOutliers = 10;  // straying intervals before it warns
-constexpr double kCoverageShortfall = 0.25;      // share of Initial-to-Final RPM a run may end short
+constexpr double kSpeedOutlierShare = 0.25;  // interval speed this far from the fitted curve strays
+constexpr std::int32_t kMostSpeedOutliers = 1;  // straying intervals before it warns
+constexpr double kCoverageShortfall = 0.15;      // share of Initial-to-Final RPM a run may end short
 constexpr double kIdleSeconds = 0.25;            // first stretch of the run checked for a flat speed
 constexpr double kIdleRise = 0.01;               // speed change over that stretch, share, that is flat
 constexpr double kMostHpPerPound = 0.5;          // beyond any road car (about 1100 hp per ton)

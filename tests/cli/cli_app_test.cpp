@@ -27,7 +27,7 @@ CliResult RunRuvoCli(const std::vector<std::string>& args) {
 TEST(RuvoCli, HelpVersionAndUsageErrors) {
   // Help and version print to standard output and succeed; usage errors go to standard error.
   const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
-      {{"--help"}, 0, "ruvo-cli calculate DOC.dat [--config FILE] [--no-save]"},
+      {{"--help"}, 0, "ruvo-cli calculate DOC.dat [--config FILE] [--no-save] [--strict]"},
       {{"--version"}, 0, ""},
       {{}, 2, "Usage:"},
       {{"--frobnicate"}, 2, "unknown command or option --frobnicate"},
@@ -83,6 +83,44 @@ TEST(RuvoCli, ConfigOptionIsResolvedFromWhereTheCommandRuns) {
   const CliResult plain = RunRuvoCli({"calculate", written.documentPath, "--no-save"});
   EXPECT_EQ(missing.out, plain.out);
   EXPECT_NE(tuned.out, plain.out) << "tuning.cfg was not read";
+}
+
+TEST(RuvoCli, ChecksWarnAfterTheMessagesAndStrictSavesNothing) {
+  // Impaired recordings of the accuracy harness's impairment sweep (11025 Hz, lift-off after the
+  // run), each with the warning its evidence must raise.
+  struct Case {
+    std::vector<std::pair<std::string, std::string>> options;
+    std::string warning;
+  };
+  const Case cases[] = {
+      {{{"dc-offset", "60"}, {"seed", "3"}}, "warning: run.wav: the first pulses found are a noise train"},
+      {{{"missing-sparks", "0.05"}}, "warning: The run ends at 1900 rpm, the Final RPM estimate is 6000"},
+      {{{"weak-sparks", "0.1"}, {"weak-level", "0.25"}}, "warning: The run ends at 4500 rpm"},
+      {{{"echo-ratio", "0.9"}}, "warning: The run ends at 4800 rpm"},
+      {{{"idle-seconds", "1"}, {"initial-rpm", "1000"}}, "warning: run.wav: the run starts on the idle"},
+      {{{"clip-level", "15"}}, "% of the samples are clipped"},
+      {{{"hum-level", "10"}}, "pulse intervals give an engine speed more than 25 %"},
+  };
+  for (const Case& impaired : cases) {
+    test::TempFolder folder;
+    SynthOptions options = test::TypicalRun(11025);
+    options.liftOffSeconds = 1.0;
+    std::string error;
+    for (const auto& [name, value] : impaired.options)
+      ASSERT_TRUE(SetSynthOption(options, name, value, error)) << error;
+    const test::SyntheticRun written = test::WriteSyntheticRun(options, folder, "run");
+    const std::string before = test::ReadFileBytes(written.documentPath);
+
+    const CliResult strict = RunRuvoCli({"calculate", written.documentPath, "--strict"});
+    EXPECT_EQ(strict.status, 3) << strict.err;
+    EXPECT_NE(strict.err.find(impaired.warning), std::string::npos) << strict.err;
+    EXPECT_EQ(test::ReadFileBytes(written.documentPath), before);
+    // The findings follow every message.
+    const std::size_t firstFinding = std::min(strict.err.find("warning: "), strict.err.find("note: "));
+    for (std::size_t line = firstFinding; line < strict.err.size(); line = strict.err.find('\n', line) + 1)
+      EXPECT_TRUE(strict.err.compare(line, 9, "warning: ") == 0 || strict.err.compare(line, 6, "note: ") == 0)
+          << strict.err;
+  }
 }
 
 }  // namespace
