@@ -10,7 +10,8 @@ namespace ruvo {
 namespace {
 
 constexpr std::int32_t kBlocksPerSecond = 500;  // 2-ms blocks: short beside a 50 Hz hum's half period
-constexpr double kClipAboveNoise = 4.0;         // extremes this many noise levels out can be a clipping limit
+constexpr std::size_t kStride = 8;       // every 8th sample: enough for the statistics, cheap beside the detection
+constexpr double kClipAboveNoise = 4.0;  // extremes this many noise levels out can be a clipping limit
 
 // Share of the samples sitting on the lowest or highest value present, when that value lies well
 // outside the noise: a recorder's clipping limit holds many samples, a free peak only one or two.
@@ -61,21 +62,26 @@ RecordingLevels MeasureRecordingLevels(std::span<const std::uint8_t> samples,
                                        std::uint8_t meanLevel) {
   RecordingLevels levels;
   if (samples.empty()) return levels;
-  const std::size_t blockLength = static_cast<std::size_t>(std::max(sampleRate / kBlocksPerSecond, 1));
+  // Blocks of whole strides, so each holds the same number of measured samples.
+  const std::size_t stridesPerBlock =
+      std::max<std::size_t>(static_cast<std::size_t>(std::max(sampleRate / kBlocksPerSecond, 1)) / kStride, 1);
+  const std::size_t blockLength = stridesPerBlock * kStride;
   std::array<std::uint64_t, 256> counts{};
   std::vector<double> blockMeans;
   blockMeans.reserve(samples.size() / blockLength);
-  for (std::size_t start = 0; start + blockLength <= samples.size(); start += blockLength) {
+  std::size_t n = 0;
+  for (; n + blockLength <= samples.size(); n += blockLength) {
     std::uint32_t sum = 0;
-    for (std::size_t n = start; n < start + blockLength; ++n) {
-      sum += samples[n];
-      ++counts[samples[n]];
+    for (std::size_t k = n; k < n + blockLength; k += kStride) {
+      sum += samples[k];
+      ++counts[samples[k]];
     }
-    blockMeans.push_back(static_cast<double>(sum) / static_cast<double>(blockLength));
+    blockMeans.push_back(static_cast<double>(sum) / static_cast<double>(stridesPerBlock));
   }
-  for (std::size_t n = blockMeans.size() * blockLength; n < samples.size(); ++n) ++counts[samples[n]];
+  for (; n < samples.size(); n += kStride) ++counts[samples[n]];
 
-  const auto total = static_cast<std::uint64_t>(samples.size());
+  std::uint64_t total = 0;
+  for (std::uint64_t count : counts) total += count;
   levels.noiseLevel = std::max(MedianDeviation(counts, meanLevel, total), 0.0);
   levels.clippedShare = ClippedShare(counts, meanLevel, levels.noiseLevel, total);
   levels.wanderLevel = StandardDeviation(blockMeans);

@@ -12,7 +12,8 @@ struct RecordingLevels {
   double wanderLevel = 0.0;  // standard deviation of the mean level of 2-ms blocks, steps: hum or DC drift
 };
 
-// Measures samples (8-bit, sampleRate per second) around meanLevel. An empty recording gives zeros.
+// Measures every 8th of samples (8-bit, sampleRate per second) around meanLevel. An empty recording
+// gives zeros.
 RecordingLevels MeasureRecordingLevels(std::span<const std::uint8_t> samples,
                                        std::int32_t sampleRate,
                                        std::uint8_t meanLevel);

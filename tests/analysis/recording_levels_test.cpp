@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -9,26 +10,28 @@ namespace ruvo {
 namespace {
 
 TEST(RecordingLevels, ClippingNoiseAndWanderAreMeasuredApart) {
-  // 1 s at 1000 Hz (2-sample blocks): deviations cycle 0, 1, 1, 2 around 128 with alternating signs,
-  // so half of the samples deviate by at most 1: the median deviation is 1.0 (interpolated in its bin).
-  std::vector<std::uint8_t> samples(1000);
+  // 1024 samples at 4000 Hz, measured every 8th in 8-sample blocks. Each block holds one deviation of
+  // the cycle 0, 1, -1, 2 around 128: half of the measured deviations are at most 1 (median 1.0,
+  // interpolated in its bin) and the block means 128, 129, 127, 130 spread by sqrt(32 x 5 / 127).
+  std::vector<std::uint8_t> samples(1024);
   const int pattern[4] = {0, 1, -1, 2};
-  for (std::size_t n = 0; n < samples.size(); ++n) samples[n] = static_cast<std::uint8_t>(128 + pattern[n % 4]);
-  RecordingLevels levels = MeasureRecordingLevels(samples, 1000, 128);
-  EXPECT_EQ(levels.clippedShare, 0.0);
+  for (std::size_t n = 0; n < samples.size(); ++n) samples[n] = static_cast<std::uint8_t>(128 + pattern[n / 8 % 4]);
+  RecordingLevels levels = MeasureRecordingLevels(samples, 4000, 128);
+  EXPECT_EQ(levels.clippedShare, 0.0);  // the extremes lie within the noise
   EXPECT_DOUBLE_EQ(levels.noiseLevel, 1.0);
-  EXPECT_EQ(levels.wanderLevel, 0.0);  // every 2-sample block averages 128.5
+  EXPECT_DOUBLE_EQ(levels.wanderLevel, std::sqrt(160.0 / 127.0));
 
-  // A square hum of 20 steps every 100 ms and two clipped samples.
-  for (std::size_t n = 0; n < samples.size(); ++n) samples[n] = static_cast<std::uint8_t>((n / 50) % 2 ? 148 : 128);
-  samples[10] = 0;
-  samples[11] = 255;
-  levels = MeasureRecordingLevels(samples, 1000, 138);
-  EXPECT_DOUBLE_EQ(levels.clippedShare, 0.002);
-  EXPECT_NEAR(levels.wanderLevel, 10.0, 0.2);
+  // A square hum of +-10 steps, 64 samples each way; then two measured samples on the limits.
+  for (std::size_t n = 0; n < samples.size(); ++n) samples[n] = static_cast<std::uint8_t>(n / 64 % 2 ? 148 : 128);
+  levels = MeasureRecordingLevels(samples, 4000, 138);
+  EXPECT_NEAR(levels.wanderLevel, 10.0, 0.05);
   EXPECT_NEAR(levels.noiseLevel, 10.0, 0.01);
+  EXPECT_EQ(levels.clippedShare, 0.0);
+  samples[16] = 0;
+  samples[24] = 255;
+  EXPECT_DOUBLE_EQ(MeasureRecordingLevels(samples, 4000, 138).clippedShare, 2.0 / 128.0);
 
-  EXPECT_EQ(MeasureRecordingLevels({}, 1000, 128).wanderLevel, 0.0);
+  EXPECT_EQ(MeasureRecordingLevels({}, 4000, 128).wanderLevel, 0.0);
 }
 
 }  // namespace
