@@ -1,5 +1,6 @@
-// Any stored tool command splits into at most 19 tokens that cover its non-blank text in order,
-// and the file name lands in the argument list exactly as the placeholder rules say.
+// Any stored tool command splits into at most 19 tokens; without double quotes they cover its
+// non-blank text in order. The file name lands in the argument list exactly as the placeholder
+// rules say.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -34,11 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::vector<std::string> tokens = ruvo::SplitToolCommand(command);
   ruvo::fuzz::Require(tokens.size() <= ruvo::kMaxToolTokens, "at most 19 tokens");
-  ruvo::fuzz::Require(TokensCoverTheCommand(command, tokens), "tokens are the command's words in order");
+  const bool quoted = command.find('"') != std::string::npos;
+  ruvo::fuzz::Require(quoted || TokensCoverTheCommand(command, tokens), "tokens are the command's words in order");
   const bool programMayHoldBlanks =
       command.find(".exe") != std::string::npos || command.find(".EXE") != std::string::npos;
   for (std::size_t k = 0; k < tokens.size(); ++k) {
-    const bool blanksAllowed = (k == 0 && programMayHoldBlanks) || k + 1 == ruvo::kMaxToolTokens;
+    const bool blanksAllowed = quoted || (k == 0 && programMayHoldBlanks) || k + 1 == ruvo::kMaxToolTokens;
     ruvo::fuzz::Require(blanksAllowed || tokens[k].find(' ') == std::string::npos,
                         "only the program and the last token hold blanks");
   }

@@ -13,9 +13,10 @@ namespace ruvo {
 std::string FormatReal(double value);
 std::string FormatInteger(std::int32_t value);
 
-// What a rejected box tells the user it expects.
-std::string ExpectedNumberMessage();
-std::string ExpectedIntegerMessage();
-std::string ExpectedRangeMessage(double low, double high);
+// What a rejected box tells the user, naming the box by its label (a trailing colon is dropped):
+// "Test Weight: enter a number between 100 and 50000".
+std::string ExpectedNumberMessage(std::string_view label);
+std::string ExpectedIntegerMessage(std::string_view label);
+std::string ExpectedRangeMessage(std::string_view label, double low, double high);
 
 }  // namespace ruvo

@@ -14,6 +14,7 @@ namespace ruvo {
 // range stays held even though the box is rejected.
 struct FormField {
   const char* objectName;
+  const char* label;  // as the form shows it beside the box, e.g. "Test Weight:"
   double RunParameters::*real = nullptr;
   std::int32_t RunParameters::*integer = nullptr;
   std::string RunParameters::*text = nullptr;
@@ -28,8 +29,8 @@ std::span<const FormField> FormFields();
 // The text the box shows for the held value.
 std::string ShowField(const FormField& field, const RunParameters& params);
 
-// Takes the box's text into the held value. Returns the message that tells what the box expects
-// when the text is rejected, empty when it was taken.
+// Takes the box's text into the held value. Returns the message that names the box and tells what
+// it expects when the text is rejected, empty when it was taken.
 std::string TakeField(const FormField& field, std::string_view boxText, RunParameters& params);
 
 }  // namespace ruvo

@@ -8,7 +8,8 @@
 namespace ruvo {
 
 // The File menu's list of the four most recently opened or saved documents, newest first. It is
-// read from the settings store at start-up and written back at exit only.
+// read from the settings store at start-up and written back at exit, and at once when start-up
+// drops a last document that no longer opens.
 class RecentFileList {
  public:
   void Load(const SettingsStore& store);

@@ -2,32 +2,43 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace ruvo {
 
-// The five external tools: the settings key of each command line and the command the setup
-// dialog offers until the user stores one.
+// The five external tools: the settings key of each command line and the commands the setup
+// dialog may offer until the user stores one, in order of preference (unused slots are null).
+// None of them may hand a run document to a program that would open it in Ruvo again.
 struct ToolDefinition {
   const char* key;
-  const char* defaultCommand;
+  std::array<const char*, 8> defaults;
 };
 
 inline constexpr std::array<ToolDefinition, 5> kTools{{
-    {"EXE1", "notepad.exe"},  // table viewer
-    {"EXE2", "exel.exe"},     // grapher
-    {"EXE3", "cool96.exe"},   // wave editor
-    {"EXE4", "cool96.exe"},   // recorder
-    {"EXE5", "ctmix32.exe"},  // sound mixer
+    // Table viewer: the text editor of whichever desktop is installed.
+    {"EXE1",
+     {"gnome-text-editor <file>", "gedit <file>", "kate <file>", "kwrite <file>", "mousepad <file>", "pluma <file>",
+      "xed <file>", "featherpad <file>"}},
+    {"EXE2", {"libreoffice --calc <file>"}},  // grapher: the office suite's spreadsheet imports the table
+    {"EXE3", {"audacity <file>"}},            // wave editor
+    {"EXE4", {"audacity"}},                   // recorder
+    {"EXE5", {"pavucontrol"}},                // sound mixer
 }};
+
+// The command offered for tool (0 to 4): the first default whose program installed() reports,
+// otherwise the first default.
+std::string DefaultToolCommand(std::size_t tool, const std::function<bool(const std::string& program)>& installed);
 
 inline constexpr std::size_t kMaxToolTokens = 19;
 
-// Splits a stored command line into at most 19 tokens at single spaces (runs of spaces are one
-// separator, leading ones are skipped). The program token runs on to the end of the first ".exe"
-// and then of the first ".EXE" ahead of it, blanks included, so a program path with blanks works.
-// The 19th token takes the rest of the line, blanks included.
+// Splits a stored command line into at most 19 tokens at spaces (runs of spaces are one
+// separator, leading ones are skipped). Text between double quotes belongs to its token with its
+// blanks, the quotes removed, so "/opt/My Tools/view" -f "my run.dat" is three tokens; an
+// unclosed quote runs to the end. An unquoted program token runs on to the end of the first
+// ".exe" and then of the first ".EXE" ahead of it, blanks included, as commands stored for
+// Windows programs expect. The 19th token takes the rest of the line as it stands.
 std::vector<std::string> SplitToolCommand(const std::string& command);
 
 // The argument list of a tool (the program first): the split command with every "<file>" token
@@ -35,10 +46,18 @@ std::vector<std::string> SplitToolCommand(const std::string& command);
 // fileName changes nothing; a command without a program gives no arguments at all.
 std::vector<std::string> ToolArguments(const std::string& command, const std::string& fileName);
 
-// The executable a program token names: a name containing '/' as given; a bare name the first
-// executable file of that name in an absolute folder of searchPath (a PATH value). Empty and
-// relative entries are skipped, so the working directory, which opening a document received
-// from someone else sets, can never supply the program. Empty when nothing is found.
-std::string FindToolProgram(const std::string& program, const std::string& searchPath);
+// Ruvo's own programs ("ruvo" and "ruvo-..."), which are looked up beside the running program.
+bool IsRuvoProgram(const std::string& program);
+
+// The executable a program token names: a name containing '/' as given; one of Ruvo's own
+// programs the executable file of that name in ownFolder (the running program's folder), if there
+// is one; any other bare name the first executable file of that name in an absolute folder of
+// searchPath (a PATH value). Empty and relative entries are skipped, so the working directory,
+// which opening a document received from someone else sets, can never supply the program. Empty
+// when nothing is found.
+std::string FindToolProgram(const std::string& program, const std::string& searchPath, const std::string& ownFolder);
+
+// What a tool command says when its program cannot be started.
+std::string ToolStartFailedMessage(const std::string& program);
 
 }  // namespace ruvo

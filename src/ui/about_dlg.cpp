@@ -19,11 +19,11 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   icon->resize(32, 32);
   QLabel* version = units.Place(new QLabel(QStringLiteral("Tammel Ruvo Version 2.0"), this), 40, 10, 119, 8);
   version->setObjectName(QStringLiteral("versionText"));
-  FitText(*version);
   auto* ok = units.Place(new QPushButton(QStringLiteral("OK"), this), 178, 7, 50, 14);
   ok->setObjectName(QStringLiteral("okButton"));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  WidenToFitTexts(*this);
 }
 
 }  // namespace ruvo

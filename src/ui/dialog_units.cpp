@@ -1,8 +1,13 @@
 #include "ui/dialog_units.h"
 
+#include <QAbstractButton>
 #include <QFont>
 #include <QFontMetrics>
+#include <QLabel>
+#include <QList>
 #include <QWidget>
+#include <algorithm>
+#include <cmath>
 
 namespace ruvo {
 namespace {
@@ -32,13 +37,20 @@ QRect DialogUnits::ToPixels(int x, int y, int width, int height) const {
           ScaleRounded(height, charHeight, 8)};
 }
 
-void FitText(QWidget& control) {
-  QFont font = control.font();
-  const double smallest = font.pointSizeF() * 0.75;
-  while (font.pointSizeF() > smallest && control.sizeHint().width() > control.width()) {
-    font.setPointSizeF(font.pointSizeF() - 0.25);
-    control.setFont(font);
+void WidenToFitTexts(QWidget& dialog) {
+  const QList<QWidget*> controls = dialog.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+  double factor = 1.0;
+  for (QWidget* control : controls) {
+    if (!qobject_cast<QLabel*>(control) && !qobject_cast<QAbstractButton*>(control)) continue;
+    if (control->width() > 0) factor = std::max(factor, double(control->sizeHint().width()) / control->width());
   }
+  if (factor <= 1.0) return;
+  const auto widen = [factor](int value) { return static_cast<int>(std::lround(value * factor)); };
+  for (QWidget* control : controls) {
+    const QRect at = control->geometry();
+    control->setGeometry(widen(at.x()), at.y(), widen(at.right() + 1) - widen(at.x()), at.height());
+  }
+  dialog.setFixedSize(widen(dialog.width()), dialog.height());
 }
 
 }  // namespace ruvo

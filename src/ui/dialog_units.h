@@ -29,9 +29,10 @@ class DialogUnits {
   int charHeight;
 };
 
-// Desktop fonts are wider than the ones the templates were drawn for: a control whose text
-// overruns its rectangle gets a smaller font, down to three quarters of its own, rather than
-// losing its last characters.
-void FitText(QWidget& control);
+// Desktop fonts are wider than the ones the templates were drawn for. When a label or button of
+// dialog (placed in dialog units, dialog sized to fit) needs more width than its rectangle, every
+// control's x and width and the dialog's width grow by the largest such ratio, so all texts show
+// whole in one font and the template keeps its proportions.
+void WidenToFitTexts(QWidget& dialog);
 
 }  // namespace ruvo

@@ -2,7 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <filesystem>
+#include <system_error>
 
+#include "core/run_document.h"
 #include "desktop/recent_file_list.h"
 #include "ui/main_frame.h"
 #include "ui/ruvo_doc.h"
@@ -12,7 +15,13 @@
 namespace ruvo {
 namespace {
 
+namespace fs = std::filesystem;
+
 const QString kDocumentFilters = QStringLiteral("Ruvo Files (*.dat) (*.dat);;All Files (*.*) (*)");
+
+bool IsRunDocument(const QString& path) {
+  return QFileInfo(path).suffix().compare(QLatin1String("dat"), Qt::CaseInsensitive) == 0;
+}
 
 }  // namespace
 
@@ -21,47 +30,113 @@ DocumentCommands::DocumentCommands(CMainFrame& mainFrame, CRuvoView& form, CRuvo
 
 bool DocumentCommands::OpenDocumentFile(const std::string& path) {
   if (!document.OpenRunDocument(path)) return false;
+  view.ShowDocumentResults(document.SavedResults());
   Remember(document.FileName());
   DocumentShown();
   return true;
 }
 
-void DocumentCommands::NewDocument() {
+void DocumentCommands::ShowNewDocument() {
   document.NewDocument();
+  view.ResetToInitialValues();
   DocumentShown();
 }
 
+void DocumentCommands::NewDocument() {
+  if (MayDiscardChanges()) ShowNewDocument();
+}
+
 void DocumentCommands::Open() {
-  const FileChoice choice = Prompts().OpenFiles(&frame, QStringLiteral("Open"), QDir::currentPath(), kDocumentFilters, false);
+  if (!MayDiscardChanges()) return;
+  const FileChoice choice =
+      Prompts().OpenFiles(&frame, QStringLiteral("Open"), QDir::currentPath(), kDocumentFilters, false);
   if (choice.accepted && !choice.files.isEmpty()) OpenDocumentFile(choice.files.front().toStdString());
 }
 
-void DocumentCommands::Save() {
-  if (document.FileName().empty()) {
-    SaveAs();
-    return;
-  }
-  if (document.SaveRunDocument(document.FileName())) Remember(document.FileName());
+bool DocumentCommands::Save() {
+  if (document.FileName().empty()) return SaveAs();
+  if (!view.TakeEntries() || !document.SaveRunDocument(document.FileName())) return false;
+  Remember(document.FileName());
+  MarkSaved();
+  return true;
 }
 
-void DocumentCommands::SaveAs() {
-  const std::string current = document.FileName().empty() ? document.DocumentPath() : document.FileName();
-  const FileChoice choice = Prompts().SaveFile(&frame, QStringLiteral("Save As"),
-                                               QFileInfo(QString::fromStdString(current)).absoluteFilePath(), kDocumentFilters);
-  if (!choice.accepted || choice.files.isEmpty()) return;
-  QString path = choice.files.front();
+bool DocumentCommands::SaveAs() {
+  if (!view.TakeEntries()) return false;
+  const std::string current = document.FileName().empty() ? ProposedPath() : document.FileName();
+  const FileChoice choice =
+      Prompts().SaveFile(&frame, QStringLiteral("Save As"),
+                         QFileInfo(QString::fromStdString(current)).absoluteFilePath(), kDocumentFilters);
+  if (!choice.accepted || choice.files.isEmpty()) return false;
+  QString path = QFileInfo(choice.files.front()).absoluteFilePath();
   if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".dat");
-  if (!document.SaveRunDocument(path.toStdString())) return;
+
+  std::error_code error;
+  const std::string working = fs::current_path(error).string();
+  if (!document.SaveRunDocument(path.toStdString())) return false;
+  // The new folder becomes the working directory, as after an open; relative wave names are
+  // rewritten to point from there at the same files, as the saved document stores them.
+  const fs::path folder = fs::path(document.FileName()).parent_path();
+  if (!error && fs::path(working) != folder) {
+    for (std::string& wave : view.HeldValues().waveFiles) wave = RebaseWavePath(wave, working, folder.string());
+    fs::current_path(folder, error);
+    view.ShowWaveList();
+  }
   Remember(document.FileName());
   ShowTitle();
+  MarkSaved();
+  return true;
 }
 
 void DocumentCommands::OpenRecent(int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= recent.Paths().size()) return;
-  const std::size_t entry = static_cast<std::size_t>(index);
-  if (OpenDocumentFile(recent.Paths()[entry])) return;
-  recent.Remove(entry);
+  const std::string path = recent.Paths()[static_cast<std::size_t>(index)];
+  if (!MayDiscardChanges() || OpenDocumentFile(path)) return;
+  recent.Remove(static_cast<std::size_t>(index));
   frame.ShowRecentFiles(recent.Paths());
+}
+
+void DocumentCommands::OpenDropped(const QStringList& paths) {
+  std::vector<std::string> waves;
+  QString runDocument;
+  for (const QString& path : paths) {
+    if (runDocument.isEmpty() && IsRunDocument(path))
+      runDocument = path;
+    else
+      waves.push_back(QFileInfo(path).absoluteFilePath().toStdString());
+  }
+  if (!runDocument.isEmpty() && !OpenAfterAsking(runDocument.toStdString())) return;
+  view.AddWaveFiles(waves);
+}
+
+bool DocumentCommands::IsModified() const {
+  return view.FormSnapshot() != savedSnapshot;
+}
+
+bool DocumentCommands::MayDiscardChanges() {
+  if (!IsModified()) return true;
+  switch (Prompts().AskSaveChanges(&frame, QString::fromStdString(document.Title()))) {
+    case SaveAnswer::Save:
+      return Save();
+    case SaveAnswer::Discard:
+      return true;
+    case SaveAnswer::Cancel:
+      break;
+  }
+  return false;
+}
+
+bool DocumentCommands::EnsureNamed() {
+  return !document.FileName().empty() || SaveAs();
+}
+
+void DocumentCommands::CalculationSaved() {
+  Remember(document.FileName());
+  MarkSaved();
+}
+
+bool DocumentCommands::OpenAfterAsking(const std::string& path) {
+  return MayDiscardChanges() && OpenDocumentFile(path);
 }
 
 void DocumentCommands::ShowTitle() {
@@ -71,12 +146,22 @@ void DocumentCommands::ShowTitle() {
 void DocumentCommands::DocumentShown() {
   ShowTitle();
   view.OnInitialUpdate();
-  frame.ShrinkToFit();
+  MarkSaved();
+}
+
+void DocumentCommands::MarkSaved() {
+  savedSnapshot = view.FormSnapshot();
 }
 
 void DocumentCommands::Remember(const std::string& path) {
   recent.Add(path);
   frame.ShowRecentFiles(recent.Paths());
+}
+
+std::string DocumentCommands::ProposedPath() const {
+  std::error_code error;
+  fs::path folder = recent.Paths().empty() ? fs::current_path(error) : fs::path(recent.Paths().front()).parent_path();
+  return (folder / "ruvo.dat").string();
 }
 
 }  // namespace ruvo

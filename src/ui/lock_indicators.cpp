@@ -1,37 +1,42 @@
 #include "ui/lock_indicators.h"
 
-#include <filesystem>
-#include <fstream>
-#include <system_error>
+#ifdef RUVO_HAVE_X11
+// Qt first: the X11 headers define macros (None, Bool, Status) that Qt's headers also use as names.
+#include <QtGui/qguiapplication_platform.h>
+
+#include <QGuiApplication>
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/XKBlib.h>
+// clang-format on
+#endif
 
 namespace ruvo {
+
+#ifdef RUVO_HAVE_X11
 namespace {
 
-bool EndsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-void Merge(std::optional<bool>& state, const std::filesystem::path& led) {
-  std::ifstream in(led / "brightness");
-  long brightness = 0;
-  if (!(in >> brightness)) return;
-  state = state.value_or(false) || brightness > 0;
+// The state of the indicator called name, nullopt when the keyboard has none of that name.
+std::optional<bool> NamedIndicator(Display* display, const char* name) {
+  const Atom atom = XInternAtom(display, name, True);
+  Bool on = False;
+  if (atom == None || !XkbGetNamedIndicator(display, atom, nullptr, &on, nullptr, nullptr)) return std::nullopt;
+  return on != False;
 }
 
 }  // namespace
 
-LockStates ReadLockStates(const std::string& ledsFolder) {
-  LockStates states;
-  std::error_code error;
-  // Iterated with error codes: a folder that vanishes midway ends the scan instead of throwing.
-  for (std::filesystem::directory_iterator entry(ledsFolder, error), end; !error && entry != end;
-       entry.increment(error)) {
-    const std::string name = entry->path().filename().string();
-    if (EndsWith(name, "::capslock")) Merge(states.caps, entry->path());
-    if (EndsWith(name, "::numlock")) Merge(states.num, entry->path());
-    if (EndsWith(name, "::scrolllock")) Merge(states.scroll, entry->path());
-  }
-  return states;
+LockStates ReadLockStates() {
+  const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  Display* display = x11 ? x11->display() : nullptr;
+  if (!display) return {};
+  return {NamedIndicator(display, "Caps Lock"), NamedIndicator(display, "Num Lock"),
+          NamedIndicator(display, "Scroll Lock")};
 }
+#else
+LockStates ReadLockStates() {
+  return {};
+}
+#endif
 
 }  // namespace ruvo

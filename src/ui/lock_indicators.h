@@ -1,19 +1,18 @@
 #pragma once
 
 #include <optional>
-#include <string>
 
 namespace ruvo {
 
-// The lock keys' states as the keyboard LEDs report them; nullopt where no LED exposes one.
+// The lock keys' states as the windowing system reports them; nullopt where it reports none.
 struct LockStates {
   std::optional<bool> caps;
   std::optional<bool> num;
   std::optional<bool> scroll;
 };
 
-// Reads the LEDs under ledsFolder (entries such as "input3::capslock" holding a "brightness"
-// file). A lock counts as on when any keyboard's LED is lit.
-LockStates ReadLockStates(const std::string& ledsFolder = "/sys/class/leds");
+// Reads the keyboard's Caps, Num and Scroll Lock indicators from the X server (XKB's named
+// indicators). Elsewhere (Wayland, offscreen, a build without X11) nothing can be read.
+LockStates ReadLockStates();
 
 }  // namespace ruvo

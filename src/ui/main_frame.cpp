@@ -1,14 +1,20 @@
 #include "ui/main_frame.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
+#include <optional>
+#include <utility>
 
 #include "ui/app_icons.h"
 #include "ui/lock_indicators.h"
@@ -25,11 +31,12 @@ QAction* MakeAction(QObject* owner, const char* text, const char* prompt, const 
   return action;
 }
 
-QString LocalFileOf(const QMimeData* data) {
-  if (!data || !data->hasUrls()) return {};
+QStringList LocalFilesOf(const QMimeData* data) {
+  QStringList files;
+  if (!data || !data->hasUrls()) return files;
   for (const QUrl& url : data->urls())
-    if (url.isLocalFile()) return url.toLocalFile();
-  return {};
+    if (url.isLocalFile()) files << url.toLocalFile();
+  return files;
 }
 
 }  // namespace
@@ -53,19 +60,21 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
   c.exit = MakeAction(this, "E&xit", "Quit the application; prompts to save documents", "Exit");
   c.calculate = MakeAction(this, "Calculate", "Perform Calculations", "Calculate/Run");
   c.calculate->setIcon(ToolbarIcon(ToolbarImage::Calculate));
-  c.smoothing = MakeAction(this, "Smoothing...", "Define data smoothing operations", "Smooth");
+  c.calculate->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_R)});
+  addAction(c.calculate);  // its keys work with the toolbar hidden too
+  c.smoothing = MakeAction(this, "&Smoothing...", "Define data smoothing operations", "Smooth");
   c.smoothing->setIcon(ToolbarIcon(ToolbarImage::Smoothing));
-  c.graph = MakeAction(this, "Graph Results", "Startup graphing program", "Graph");
+  c.graph = MakeAction(this, "&Graph Results", "Startup graphing program", "Graph");
   c.graph->setIcon(ToolbarIcon(ToolbarImage::Graph));
-  c.tables = MakeAction(this, "View Tables", "View Tables of Results", "Tables");
+  c.tables = MakeAction(this, "View &Tables", "View Tables of Results", "Tables");
   c.tables->setIcon(ToolbarIcon(ToolbarImage::Tables));
-  c.recordSound = MakeAction(this, "Record Sound", "Record wave file for processing", "Record");
+  c.recordSound = MakeAction(this, "&Record Sound", "Record wave file for processing", "Record");
   c.recordSound->setIcon(ToolbarIcon(ToolbarImage::Record));
-  c.editSound = MakeAction(this, "Edit Sound", "Start wave file edit program", "Edit");
+  c.editSound = MakeAction(this, "&Edit Sound", "Start wave file edit program", "Edit");
   c.editSound->setIcon(ToolbarIcon(ToolbarImage::Edit));
-  c.soundMixer = MakeAction(this, "Sound Mixer", "Sound Mixer Application", "Mixer");
+  c.soundMixer = MakeAction(this, "Sound &Mixer", "Sound Mixer Application", "Mixer");
   c.soundMixer->setIcon(ToolbarIcon(ToolbarImage::Mixer));
-  c.toolSetup = MakeAction(this, "Tool Setup .....", "Specify external program options");
+  c.toolSetup = MakeAction(this, "Tool Set&up .....", "Specify external program options");
   c.about = MakeAction(this, "&About Ruvo...", "Display program information, version number and copyright", "About");
   c.about->setIcon(ToolbarIcon(ToolbarImage::About));
   connect(c.exit, &QAction::triggered, this, &QWidget::close);
@@ -95,7 +104,7 @@ void CMainFrame::CreateMenus() {
   connect(toggleStatusBar, &QAction::toggled, statusBar(), &QWidget::setVisible);
   view->addAction(toggleStatusBar);
 
-  QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
+  QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
   tools->addActions({c.smoothing, c.graph, c.tables, c.recordSound, c.editSound, c.soundMixer});
   tools->addSeparator();
   tools->addAction(c.toolSetup);
@@ -132,6 +141,7 @@ void CMainFrame::CreateStatusBar() {
     bar->addPermanentWidget(label);
     return label;
   };
+  // Each indicator shows only where the windowing system reports its lock.
   capsIndicator = indicator("CAP", "capsIndicator");
   numIndicator = indicator("NUM", "numIndicator");
   scrollIndicator = indicator("SCRL", "scrollIndicator");
@@ -149,9 +159,12 @@ void CMainFrame::CreateStatusBar() {
 
 void CMainFrame::UpdateLockIndicators() {
   const LockStates states = ReadLockStates();
-  capsIndicator->setEnabled(states.caps.value_or(false));
-  numIndicator->setEnabled(states.num.value_or(false));
-  scrollIndicator->setEnabled(states.scroll.value_or(false));
+  const std::pair<QLabel*, std::optional<bool>> indicators[] = {
+      {capsIndicator, states.caps}, {numIndicator, states.num}, {scrollIndicator, states.scroll}};
+  for (const auto& [label, state] : indicators) {
+    label->setVisible(state.has_value());
+    label->setEnabled(state.value_or(false));
+  }
 }
 
 void CMainFrame::ShowRecentFiles(const std::vector<std::string>& paths) {
@@ -175,23 +188,58 @@ void CMainFrame::ShowRecentFiles(const std::vector<std::string>& paths) {
   for (QAction* entry : recentEntries) fileMenu->insertAction(recentSeparator, entry);
 }
 
-void CMainFrame::ShrinkToFit() {
-  if (!isVisible()) {
-    adjustSize();
+void CMainFrame::SetForm(QWidget* form) {
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("formScrollArea"));
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidget(form);
+  setCentralWidget(scroll);
+}
+
+void CMainFrame::RestoreGeometry(const std::string& saved) {
+  if (!saved.empty() && restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(saved)))) return;
+  // The form's own size plus the bars around it, within the screen's free area.
+  const QWidget* form = centralWidget();
+  if (auto* scroll = qobject_cast<const QScrollArea*>(form)) form = scroll->widget();
+  QSize wanted = sizeHint();
+  if (form)
+    wanted = wanted.expandedTo(form->sizeHint() + QSize(0, sizeHint().height() - centralWidget()->sizeHint().height()));
+  if (const QScreen* display = screen()) {
+    const QRect free = display->availableGeometry();
+    create();  // the platform window knows the frame it will get
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize decoration(frame.left() + frame.right(), frame.top() + frame.bottom());
+    wanted = wanted.boundedTo(free.size() - decoration);
+    resize(wanted);
+    const QSize outer = wanted + decoration;
+    move(free.topLeft() + QPoint((free.width() - outer.width()) / 2, (free.height() - outer.height()) / 2));
     return;
   }
-  resize(size().boundedTo(sizeHint()));
+  resize(wanted);
+}
+
+std::string CMainFrame::SavedGeometry() const {
+  return saveGeometry().toBase64().toStdString();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (closeGuard && !closeGuard()) {
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-  if (!LocalFileOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  if (!LocalFilesOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
-  const QString path = LocalFileOf(event->mimeData());
-  if (path.isEmpty()) return;
+  const QStringList paths = LocalFilesOf(event->mimeData());
+  if (paths.isEmpty()) return;
   event->acceptProposedAction();
-  emit documentDropped(path);
+  emit filesDropped(paths);
 }
 
 }  // namespace ruvo

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -19,7 +22,7 @@ struct FrameCommands {
   QAction* save = nullptr;
   QAction* saveAs = nullptr;
   QAction* exit = nullptr;
-  QAction* calculate = nullptr;  // toolbar only
+  QAction* calculate = nullptr;  // toolbar, F5 and Ctrl+R
   QAction* smoothing = nullptr;
   QAction* graph = nullptr;
   QAction* tables = nullptr;
@@ -31,8 +34,10 @@ struct FrameCommands {
 };
 
 // The main window: menu bar, dockable toolbar and status bar (a message pane showing "Ready"
-// when idle, and the Caps, Num and Scroll Lock indicators) around the form. It accepts
-// documents dropped onto it and reports them; it holds no document state of its own.
+// when idle, and the Caps, Num and Scroll Lock indicators where the windowing system reports
+// them) around the form, which scrolls when the window is smaller than the form. The window can
+// be resized; it accepts files dropped onto it and reports them, and asks the close guard before
+// it closes. It holds no document state of its own.
 class CMainFrame : public QMainWindow {
   Q_OBJECT
 
@@ -44,14 +49,23 @@ class CMainFrame : public QMainWindow {
   // Rebuilds the File menu's recent-file entries (a greyed "Recent File" when there are none).
   void ShowRecentFiles(const std::vector<std::string>& paths);
 
-  // Fits the window around the form: shrinks it when larger, never enlarges a shown window.
-  void ShrinkToFit();
+  // Puts form into the window, inside a scroll area.
+  void SetForm(QWidget* form);
+
+  // Gives the window the size and place of saved (from SavedGeometry); without one, or when it
+  // cannot be restored, the form's size, kept inside the screen's free area.
+  void RestoreGeometry(const std::string& saved);
+  std::string SavedGeometry() const;
+
+  // Called when the window is asked to close; false keeps it open.
+  void SetCloseGuard(std::function<bool()> guard) { closeGuard = std::move(guard); }
 
  signals:
   void recentFileChosen(int index);
-  void documentDropped(const QString& path);
+  void filesDropped(const QStringList& paths);
 
  protected:
+  void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -69,6 +83,7 @@ class CMainFrame : public QMainWindow {
   QLabel* capsIndicator = nullptr;
   QLabel* numIndicator = nullptr;
   QLabel* scrollIndicator = nullptr;
+  std::function<bool()> closeGuard;
 };
 
 }  // namespace ruvo

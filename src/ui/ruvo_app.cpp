@@ -12,6 +12,13 @@
 #include "ui/user_prompts.h"
 
 namespace ruvo {
+namespace {
+
+// Where the window's size and place are kept between runs.
+constexpr const char* kWindowSection = "Window";
+constexpr const char* kGeometryKey = "Geometry";
+
+}  // namespace
 
 CRuvoApp::CRuvoApp(SettingsStore& store, QString dataFolder, QString program)
     : settings(store),
@@ -21,8 +28,10 @@ CRuvoApp::CRuvoApp(SettingsStore& store, QString dataFolder, QString program)
       view(new CRuvoView(settings, frame.get())),
       document(std::make_unique<CRuvoDoc>(view->HeldValues(), view->Calculation())),
       commands(std::make_unique<DocumentCommands>(*frame, *view, *document, recent)) {
-  frame->setCentralWidget(view);
+  frame->SetForm(view);
   view->SetDocument(*document);
+  view->SetSaveHooks([this] { return commands->EnsureNamed(); }, [this] { commands->CalculationSaved(); });
+  frame->SetCloseGuard([this] { return commands->MayDiscardChanges(); });
   ConnectCommands();
 }
 
@@ -33,20 +42,29 @@ bool CRuvoApp::InitInstance(const QStringList& arguments) {
   frame->ShowRecentFiles(recent.Paths());
   RegisterDocumentType(dataHome, executable);
 
-  if (arguments.isEmpty())
-    commands->NewDocument();
-  else if (!commands->OpenDocumentFile(arguments.front().toStdString()))
-    return false;
+  commands->ShowNewDocument();
+  // A document named on the command line (or opened from the file manager) wins.
+  if (!arguments.isEmpty() && !commands->OpenDocumentFile(arguments.front().toStdString())) return false;
 
+  frame->RestoreGeometry(settings.Read(kWindowSection, kGeometryKey));
   frame->show();
-  frame->setWindowTitle(QStringLiteral("Tammel Ruvo, v2.0"));
 
-  ReopenLastDocument(settings, [this](const std::string& path) { return commands->OpenDocumentFile(path); });
+  if (arguments.isEmpty() &&
+      !ReopenLastDocument(settings, [this](const std::string& path) { return commands->OpenDocumentFile(path); }) &&
+      !LastDocumentPath(settings).empty()) {
+    // Reported once: the entry leaves the list, which is stored at once.
+    recent.Remove(0);
+    recent.Save(settings);
+    frame->ShowRecentFiles(recent.Paths());
+  }
   view->SetConfiguration(LoadConfiguration(settings));
   return true;
 }
 
-void CRuvoApp::ExitInstance() { recent.Save(settings); }
+void CRuvoApp::ExitInstance() {
+  recent.Save(settings);
+  settings.Write(kWindowSection, kGeometryKey, frame->SavedGeometry());
+}
 
 void CRuvoApp::ConnectCommands() {
   const FrameCommands& c = frame->Commands();
@@ -56,8 +74,7 @@ void CRuvoApp::ConnectCommands() {
   QObject::connect(c.save, &QAction::triggered, files, &DocumentCommands::Save);
   QObject::connect(c.saveAs, &QAction::triggered, files, &DocumentCommands::SaveAs);
   QObject::connect(frame.get(), &CMainFrame::recentFileChosen, files, &DocumentCommands::OpenRecent);
-  QObject::connect(frame.get(), &CMainFrame::documentDropped, files,
-                   [files](const QString& path) { files->OpenDocumentFile(path.toStdString()); });
+  QObject::connect(frame.get(), &CMainFrame::filesDropped, files, &DocumentCommands::OpenDropped);
 
   QObject::connect(c.calculate, &QAction::triggered, view, &CRuvoView::OnCalculate);
   QObject::connect(c.smoothing, &QAction::triggered, view, &CRuvoView::OnSmoothing);

@@ -26,13 +26,14 @@ class CRuvoApp {
   CRuvoApp(const CRuvoApp&) = delete;
   CRuvoApp& operator=(const CRuvoApp&) = delete;
 
-  // Start-up: registers the document type, opens the document named first in arguments (or
-  // starts a new one; a document that does not open ends start-up with false), shows the window
-  // captioned "Tammel Ruvo, v2.0", reopens the last document of the previous run and reads
-  // ruvo.cfg from the "DIR" setting.
+  // Start-up: registers the document type, opens the document named first in arguments (one that
+  // does not open ends start-up with false), shows the window where it was last, and without a
+  // named document reopens the last document of the previous run (one that no longer opens is
+  // reported once and leaves the recent list) or starts a new one; then reads ruvo.cfg from the
+  // "DIR" setting.
   bool InitInstance(const QStringList& arguments);
 
-  // Writes the recent-file list to the settings store.
+  // Writes the recent-file list and the window's size and place to the settings store.
   void ExitInstance();
 
   CMainFrame& Frame() { return *frame; }

@@ -1,24 +1,34 @@
 #include "ui/ruvo_doc.h"
 
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace ruvo {
 
-CRuvoDoc::CRuvoDoc(RunParameters& heldParams, ResultTableSource& calculation) : document(heldParams, &calculation) {}
+CRuvoDoc::CRuvoDoc(RunParameters& heldParams, ResultTableSource& calculation)
+    : params(heldParams), results(calculation), document(std::make_unique<RunDocument>(params, &results)) {}
 
 bool CRuvoDoc::OpenRunDocument(const std::string& path) {
-  if (!document.OpenRunDocument(path)) return false;
-  fileName = document.DocumentPath();
+  if (!document->OpenRunDocument(path)) return false;
+  fileName = document->DocumentPath();
+  std::ifstream in(fileName, std::ios::binary);
+  savedResults = SavedSummary(in);
   return true;
 }
 
 bool CRuvoDoc::SaveRunDocument(const std::string& path) {
-  if (!document.SaveRunDocument(path)) return false;
+  if (!document->SaveRunDocument(path)) return false;
   std::error_code error;
   const std::filesystem::path absolute = std::filesystem::absolute(path, error);
   fileName = (error ? std::filesystem::path(path) : absolute).lexically_normal().string();
   return true;
+}
+
+void CRuvoDoc::NewDocument() {
+  document = std::make_unique<RunDocument>(params, &results);
+  fileName.clear();
+  savedResults.reset();
 }
 
 std::string CRuvoDoc::Title() const {

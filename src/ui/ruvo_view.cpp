@@ -1,13 +1,20 @@
 #include "ui/ruvo_view.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCursor>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <system_error>
 #include <vector>
 
+#include "core/run_document.h"
 #include "ui/form_exchange.h"
 #include "ui/ruvo_doc.h"
 #include "ui/smoothing_dlg.h"
@@ -42,14 +49,23 @@ CRuvoView::CRuvoView(SettingsStore& store, QWidget* parent)
   connect(controls.newWaveName, &QLineEdit::textChanged, this, &CRuvoView::UpdateAddButton);
   connect(controls.waveList, &QListWidget::itemSelectionChanged, this, &CRuvoView::UpdateRemoveButton);
 
-  // Enter in a box presses the form's default button, Calculate.
-  std::vector<QLineEdit*> boxes{controls.summaryLine1, controls.summaryLine2, controls.newWaveName};
+  // Enter in a box presses the form's default button, Calculate; in the new-wave-name box it adds
+  // the name.
+  std::vector<QLineEdit*> boxes{controls.summaryLine1, controls.summaryLine2};
   for (const auto& entry : controls.fieldBoxes) boxes.push_back(entry.second);
   for (QLineEdit* box : boxes) {
     connect(box, &QLineEdit::returnPressed, this, [this] {
       if (controls.calculateButton->isEnabled()) OnCalculate();
     });
   }
+  connect(controls.newWaveName, &QLineEdit::returnPressed, this, [this] {
+    if (controls.addButton->isEnabled()) OnAddWaveFile();
+  });
+  auto* remove = new QShortcut(QKeySequence::Delete, controls.waveList, nullptr, nullptr, Qt::WidgetShortcut);
+  connect(remove, &QShortcut::activated, this, &CRuvoView::OnRemoveWaveFiles);
+  // A description longer than its box can be read whole in the tooltip.
+  QLineEdit* description = controls.fieldBoxes.at("description");
+  connect(description, &QLineEdit::textChanged, description, &QWidget::setToolTip);
 }
 
 void CRuvoView::OnInitialUpdate() {
@@ -61,8 +77,40 @@ void CRuvoView::OnInitialUpdate() {
   UpdateResultButtons();
 }
 
+void CRuvoView::ShowDocumentResults(const std::optional<SummaryLines>& saved) {
+  calculationSucceeded = 0;
+  summaryLine1 = saved ? saved->line1 : std::string();
+  summaryLine2 = saved ? saved->line2 : std::string();
+  ShowSummary(saved.has_value());
+}
+
+void CRuvoView::ResetToInitialValues() {
+  params = RunParameters();
+  calculation.DiscardResults();
+  ShowDocumentResults(std::nullopt);
+}
+
+bool CRuvoView::TakeEntries() {
+  return ruvo::TakeEntries(controls, params);
+}
+
+std::string CRuvoView::FormSnapshot() const {
+  std::ostringstream text;
+  WriteRunDocument(text, params);
+  for (const auto& [name, box] : controls.fieldBoxes) text << name << '=' << box->text().toStdString() << '\n';
+  text << "mode=" << controls.modeGroup->checkedId() << '\n';
+  return text.str();
+}
+
+void CRuvoView::AddWaveFiles(const std::vector<std::string>& paths) {
+  std::error_code error;
+  const std::string working = std::filesystem::current_path(error).string();
+  for (const std::string& path : paths) AppendWaveFile(error ? path : WaveListEntry(path, working));
+}
+
 void CRuvoView::OnCalculate() {
-  if (!TakeEntries(controls, params)) return;
+  if (!TakeEntries()) return;
+  if (beforeCalculate && !beforeCalculate()) return;
   {
     const BusyCursor busy;
     calculationSucceeded = calculation.Calculate();
@@ -71,9 +119,10 @@ void CRuvoView::OnCalculate() {
     summaryLine1 = calculation.Results().summaryLine1;
     summaryLine2 = calculation.Results().summaryLine2;
     ShowHeldValues(controls, params, summaryLine1, summaryLine2);
+    ShowSummary(false);
   }
   UpdateResultButtons();
-  if (calculationSucceeded && document) document->SaveToCurrentPath();
+  if (calculationSucceeded && document && document->SaveToCurrentPath() && afterSave) afterSave();
 }
 
 void CRuvoView::OnSmoothing() {
@@ -98,9 +147,13 @@ void CRuvoView::OnEditSound() {
   LaunchTool(settings, "EXE3", params.waveFiles.empty() ? std::string() : params.waveFiles.front());
 }
 
-void CRuvoView::OnRecordSound() { LaunchTool(settings, "EXE4", {}); }
+void CRuvoView::OnRecordSound() {
+  LaunchTool(settings, "EXE4", {});
+}
 
-void CRuvoView::OnSoundMixer() { LaunchTool(settings, "EXE5", {}); }
+void CRuvoView::OnSoundMixer() {
+  LaunchTool(settings, "EXE5", {});
+}
 
 void CRuvoView::OnAddWaveFile() {
   AppendWaveFile(controls.newWaveName->text().toStdString());
@@ -116,7 +169,8 @@ void CRuvoView::OnRemoveWaveFiles() {
   // Highest first, so every collected row still names the same item.
   for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
     delete controls.waveList->takeItem(*row);
-    if (static_cast<std::size_t>(*row) < params.waveFiles.size()) params.waveFiles.erase(params.waveFiles.begin() + *row);
+    if (static_cast<std::size_t>(*row) < params.waveFiles.size())
+      params.waveFiles.erase(params.waveFiles.begin() + *row);
   }
   UpdateCalculateButton();
 }
@@ -128,23 +182,36 @@ void CRuvoView::OnBrowseWaveFiles() {
 
 void CRuvoView::AppendWaveFile(const std::string& name) {
   params.waveFiles.push_back(name);
-  controls.waveList->addItem(QString::fromStdString(name));
+  AddWaveItem(*controls.waveList, QString::fromStdString(name));
   UpdateCalculateButton();
 }
 
 void CRuvoView::ShowWaveList() {
   controls.waveList->clear();
-  for (const std::string& name : params.waveFiles) controls.waveList->addItem(QString::fromStdString(name));
+  for (const std::string& name : params.waveFiles) AddWaveItem(*controls.waveList, QString::fromStdString(name));
+  UpdateCalculateButton();
 }
 
-void CRuvoView::UpdateCalculateButton() { controls.calculateButton->setEnabled(!params.waveFiles.empty()); }
+void CRuvoView::ShowSummary(bool loadedFromFile) {
+  controls.summaryLine1->setText(QString::fromStdString(summaryLine1));
+  controls.summaryLine2->setText(QString::fromStdString(summaryLine2));
+  controls.resultsGroup->setTitle(loadedFromFile ? QStringLiteral("Results (loaded from the file)")
+                                                 : QStringLiteral("Results"));
+  UpdateResultButtons();
+}
+
+void CRuvoView::UpdateCalculateButton() {
+  controls.calculateButton->setEnabled(!params.waveFiles.empty());
+}
 
 void CRuvoView::UpdateResultButtons() {
   controls.graphButton->setEnabled(calculationSucceeded != 0);
   controls.tablesButton->setEnabled(calculationSucceeded != 0);
 }
 
-void CRuvoView::UpdateAddButton() { controls.addButton->setEnabled(!controls.newWaveName->text().isEmpty()); }
+void CRuvoView::UpdateAddButton() {
+  controls.addButton->setEnabled(!controls.newWaveName->text().isEmpty());
+}
 
 void CRuvoView::UpdateRemoveButton() {
   controls.removeButton->setEnabled(!controls.waveList->selectedItems().isEmpty());

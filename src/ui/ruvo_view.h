@@ -2,12 +2,17 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "calc/run_calculation.h"
 #include "core/analysis_config.h"
 #include "core/run_parameters.h"
 #include "core/settings.h"
+#include "desktop/saved_summary.h"
 #include "ui/view_controls.h"
 
 namespace ruvo {
@@ -30,6 +35,12 @@ class CRuvoView : public QWidget {
   ResultTableSource& Calculation() { return calculation; }
   // The document whose path Calculate saves to and the tables and graph tools are given.
   void SetDocument(CRuvoDoc& doc) { document = &doc; }
+  // Calculate asks chooseTarget first (false: the calculation does not start), and calls saved
+  // after the document was saved with its results. Without them the document's path is used.
+  void SetSaveHooks(std::function<bool()> chooseTarget, std::function<void()> saved) {
+    beforeCalculate = std::move(chooseTarget);
+    afterSave = std::move(saved);
+  }
   // The pulse detection's tuning values for the calculations that follow.
   void SetConfiguration(const AnalysisConfig& loaded) { config = loaded; }
   const AnalysisConfig& Configuration() const { return config; }
@@ -37,6 +48,21 @@ class CRuvoView : public QWidget {
 
   // After a document is created or opened: shows the held values and list, updates the buttons.
   void OnInitialUpdate();
+
+  // Another document is shown: the previous results go; the summary of the table the document's
+  // file holds (if any) is shown, marked as loaded from the file, until the next Calculate.
+  void ShowDocumentResults(const std::optional<SummaryLines>& saved);
+  // A new document: every held value back to its initial value, the list empty, no results.
+  void ResetToInitialValues();
+  // Takes every box into the held values as Calculate does; false (with the message shown and the
+  // box selected) when one is rejected.
+  bool TakeEntries();
+  // What the document would hold if saved now, with the boxes as typed: equal texts mean unchanged.
+  std::string FormSnapshot() const;
+  // Appends files (full paths) to the wave list, names below the working folder relative to it.
+  void AddWaveFiles(const std::vector<std::string>& paths);
+  // Shows the held wave list again (after its names were rewritten).
+  void ShowWaveList();
 
   void OnCalculate();
   void OnSmoothing();
@@ -52,7 +78,7 @@ class CRuvoView : public QWidget {
   void OnRemoveWaveFiles();
   void OnBrowseWaveFiles();
   void AppendWaveFile(const std::string& name);
-  void ShowWaveList();
+  void ShowSummary(bool loadedFromFile);
   void UpdateCalculateButton();
   void UpdateResultButtons();
   void UpdateAddButton();
@@ -66,6 +92,8 @@ class CRuvoView : public QWidget {
   std::string summaryLine1;
   std::string summaryLine2;
   CRuvoDoc* document = nullptr;
+  std::function<bool()> beforeCalculate;
+  std::function<void()> afterSave;
   ViewControls controls;
 };
 

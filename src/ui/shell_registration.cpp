@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QProcess>
+#include <QSaveFile>
 #include <QStandardPaths>
 
 #include "ui/app_icons.h"
@@ -13,6 +14,8 @@ namespace ruvo {
 namespace {
 
 constexpr int kIconSide = 64;  // pixels
+// The desktop entry's own record of the program it was written for.
+constexpr char kExecutableKey[] = "X-Ruvo-Executable";
 
 const char kMimeXml[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 <mime-info xmlns="http://www.freedesktop.org/standards/shared-mime-info">
@@ -24,10 +27,48 @@ const char kMimeXml[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 </mime-info>
 )";
 
-bool WriteNewFile(const QString& path, const QByteArray& bytes) {
+// Writes bytes to path, replacing it only once the new text is complete.
+bool WriteFile(const QString& path, const QByteArray& bytes) {
   if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
+  QSaveFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+// The value of key in a desktop entry's text, or a null string.
+QString EntryValue(const QString& text, const QString& key) {
+  for (const QString& line : text.split(u'\n'))
+    if (line.startsWith(key + u'=')) return line.mid(key.size() + 1);
+  return {};
+}
+
+// The program an Exec value starts: the first word, or the text between the quotes of a quoted
+// one with its escapes undone.
+QString ExecProgram(const QString& exec) {
+  if (!exec.startsWith(u'"')) return exec.section(u' ', 0, 0);
+  QString unescaped = exec.mid(1);
+  unescaped.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+  QString program;
+  for (qsizetype i = 0; i < unescaped.size() && unescaped[i] != u'"'; ++i) {
+    if (unescaped[i] == u'\\' && i + 1 < unescaped.size()) ++i;
+    program += unescaped[i];
+  }
+  return program;
+}
+
+// Whether the entry at path must be (re)written for executable: it is missing, it was written for
+// a program at another path, or it starts a program that no longer exists (a stale launcher).
+// An entry the user made for a program that exists is left alone.
+bool EntryNeedsWriting(const QString& path, const QString& executable) {
   QFile file(path);
-  return file.open(QIODevice::WriteOnly | QIODevice::NewOnly) && file.write(bytes) == bytes.size();
+  if (!file.exists()) return true;
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  const QString text = QString::fromUtf8(file.readAll());
+  const QString writtenFor = EntryValue(text, QLatin1String(kExecutableKey));
+  if (!writtenFor.isNull()) return writtenFor != executable;
+  const QString exec = EntryValue(text, QStringLiteral("Exec"));
+  if (exec.isNull()) return false;
+  const QString program = ExecProgram(exec);
+  return !program.isEmpty() && QFileInfo(program).isAbsolute() && !QFileInfo(program).isExecutable();
 }
 
 // True when some type other than ours already claims "*.dat".
@@ -49,21 +90,23 @@ void RefreshCache(const char* tool, const QString& folder) {
   process.startDetached();
 }
 
-void InstallMimeType(const QString& dataHome) {
+// Installs the MIME type when it is missing, or again when rewrite is set.
+void InstallMimeType(const QString& dataHome, bool rewrite) {
   const QString mimeFolder = dataHome + QStringLiteral("/mime");
   const QString package = mimeFolder + QStringLiteral("/packages/ruvo-data.xml");
-  if (QFileInfo::exists(package) || DatBelongsToAnotherType()) return;
+  if (QFileInfo::exists(package) ? !rewrite : DatBelongsToAnotherType()) return;
   QDir().mkpath(dataHome + QStringLiteral("/icons/hicolor/64x64/mimetypes"));
   DocumentIcon()
       .pixmap(kIconSide, kIconSide)
       .save(dataHome + QStringLiteral("/icons/hicolor/64x64/mimetypes/application-x-ruvo-data.png"));
-  if (WriteNewFile(package, kMimeXml)) RefreshCache("update-mime-database", mimeFolder);
+  if (WriteFile(package, kMimeXml)) RefreshCache("update-mime-database", mimeFolder);
 }
 
-void InstallDesktopEntry(const QString& dataHome, const QString& executable) {
+// Writes the desktop entry when EntryNeedsWriting says so; true when it was written.
+bool InstallDesktopEntry(const QString& dataHome, const QString& executable) {
   const QString applications = dataHome + QStringLiteral("/applications");
   const QString entry = applications + QStringLiteral("/ruvo.desktop");
-  if (QFileInfo::exists(entry)) return;
+  if (!EntryNeedsWriting(entry, executable)) return false;
   const QString text = QStringLiteral(
                            "[Desktop Entry]\n"
                            "Type=Application\n"
@@ -73,11 +116,15 @@ void InstallDesktopEntry(const QString& dataHome, const QString& executable) {
                            "Icon=ruvo\n"
                            "MimeType=%2;\n"
                            "Terminal=false\n"
-                           "Categories=Science;Engineering;\n")
-                           .arg(DesktopExecLine(executable), QLatin1String(kDocumentMimeType));
+                           "Categories=Science;Engineering;\n"
+                           "%3=%4\n")
+                           .arg(DesktopExecLine(executable), QLatin1String(kDocumentMimeType),
+                                QLatin1String(kExecutableKey), executable);
   QDir().mkpath(dataHome + QStringLiteral("/icons/hicolor/64x64/apps"));
   ApplicationIcon().pixmap(kIconSide, kIconSide).save(dataHome + QStringLiteral("/icons/hicolor/64x64/apps/ruvo.png"));
-  if (WriteNewFile(entry, text.toUtf8())) RefreshCache("update-desktop-database", applications);
+  if (!WriteFile(entry, text.toUtf8())) return false;
+  RefreshCache("update-desktop-database", applications);
+  return true;
 }
 
 }  // namespace
@@ -96,8 +143,8 @@ QString DesktopExecLine(const QString& executable) {
 
 void RegisterDocumentType(const QString& dataHome, const QString& executable) {
   if (dataHome.isEmpty()) return;
-  InstallMimeType(dataHome);
-  InstallDesktopEntry(dataHome, executable);
+  const bool entryWritten = InstallDesktopEntry(dataHome, executable);
+  InstallMimeType(dataHome, entryWritten);
 }
 
 }  // namespace ruvo

@@ -8,8 +8,10 @@ inline constexpr char kDocumentMimeType[] = "application/x-ruvo-data";
 
 // Makes the user's desktop open Ruvo documents ("*.dat", "Ruvo Data") with executable: installs
 // under dataHome (the user's data folder, ~/.local/share) a MIME type with its icon and a desktop
-// entry, each only when it is missing. The MIME type is left out when "*.dat" already belongs to
-// another type. Failures are silent: the program works without the registration.
+// entry when they are missing, and both again when the entry was written for a program at
+// another path or starts one that no longer exists; an entry the user made for an existing
+// program is left alone. The MIME type is left out when "*.dat" already belongs to another type.
+// Failures are silent: the program works without the registration.
 void RegisterDocumentType(const QString& dataHome, const QString& executable);
 
 // The Exec line value that runs executable on one file, quoted as desktop entries require.

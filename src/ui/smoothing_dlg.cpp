@@ -34,23 +34,24 @@ CSmoothingDlg::CSmoothingDlg(QWidget* parent) : QDialog(parent), methods(new QBu
     int y;
     int width;
   };
-  const Method radios[] = {{"No Smoothing", "noSmoothing", 13, 61},
-                           {"Local Smoothing, Level", "localSmoothing", 30, 90},
-                           {"Smooth Curve, Segments", "splineSegments", 47, 96},
-                           {"Exponential Fit, Level", "exponentialFit", 64, 83}};
+  const Method radios[] = {{"&No Smoothing", "noSmoothing", 13, 61},
+                           {"&Local Smoothing, Level", "localSmoothing", 30, 90},
+                           {"Smooth &Curve, Segments", "splineSegments", 47, 96},
+                           {"&Exponential Fit, Level", "exponentialFit", 64, 83}};
   int id = kNoSmoothing;
   for (const Method& method : radios) {
     auto* radio = units.Place(new QRadioButton(QString::fromLatin1(method.text), this), 19, method.y, method.width, 10);
     radio->setObjectName(QString::fromLatin1(method.name));
-    FitText(*radio);
     methods->addButton(radio, id++);
   }
   localLevel = LevelBox(units, *this, "localLevel", 26);
   segments = LevelBox(units, *this, "segments", 43);
   fitLevel = LevelBox(units, *this, "fitLevel", 60);
-  FitText(*units.Place(new QLabel(QStringLiteral("RPM at start of decline"), this), 32, 81, 77, 8));
+  auto* declineLabel = units.Place(new QLabel(QStringLiteral("RP&M at start of decline"), this), 32, 81, 77, 8);
   declineRpm = LevelBox(units, *this, "declineRpm", 77);
+  declineLabel->setBuddy(declineRpm);
   AddOkCancel(*this, units, {37, 102}, {99, 102});
+  WidenToFitTexts(*this);
 
   connect(methods, &QButtonGroup::idClicked, this, [this] { UpdateLevelBoxes(); });
 }
@@ -64,11 +65,19 @@ void CSmoothingDlg::RunSmoothingDialog(std::int32_t& method, std::int32_t& level
 void CSmoothingDlg::accept() {
   SmoothingChoice taken = choice;
   taken.method = methods->checkedId();
-  const std::pair<QLineEdit*, std::int32_t*> boxes[] = {
-      {segments, &taken.segments}, {localLevel, &taken.localLevel}, {fitLevel, &taken.fitLevel}, {declineRpm, &taken.declineRpm}};
-  for (const auto& [box, value] : boxes) {
-    if (!ParseInteger(box->text().toStdString(), *value)) {
-      ShowMessage(ExpectedIntegerMessage());
+  struct Box {
+    QLineEdit* box;
+    std::int32_t* value;
+    const char* label;
+  };
+  const Box boxes[] = {{segments, &taken.segments, "Smooth Curve, Segments"},
+                       {localLevel, &taken.localLevel, "Local Smoothing, Level"},
+                       {fitLevel, &taken.fitLevel, "Exponential Fit, Level"},
+                       {declineRpm, &taken.declineRpm, "RPM at start of decline"}};
+  // A disabled box belongs to a method not chosen: its text is neither taken nor checked.
+  for (const auto& [box, value, label] : boxes) {
+    if (box->isEnabled() && !ParseInteger(box->text().toStdString(), *value)) {
+      ShowMessage(ExpectedIntegerMessage(label));
       box->setFocus();
       box->selectAll();
       return;

@@ -22,7 +22,8 @@ class CSmoothingDlg : public QDialog {
   // confirms; Cancel changes nothing.
   void RunSmoothingDialog(std::int32_t& method, std::int32_t& level, std::int32_t& declineRpm);
 
-  // Takes all controls; a box that is not an integer is named and focused, and the dialog stays.
+  // Takes the enabled boxes; one that is not an integer is named, focused and selected, and the
+  // dialog stays.
   void accept() override;
 
  private:

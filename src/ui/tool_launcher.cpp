@@ -1,5 +1,6 @@
 #include "ui/tool_launcher.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QStringList>
@@ -17,12 +18,12 @@ void LaunchTool(const SettingsStore& settings, const std::string& key, const std
     return;
   }
   const char* searchPath = std::getenv("PATH");
-  const std::string program = FindToolProgram(arguments.front(), searchPath ? searchPath : "");
-  if (program.empty()) return;
-
+  const std::string program = FindToolProgram(arguments.front(), searchPath ? searchPath : "",
+                                              QCoreApplication::applicationDirPath().toStdString());
   QStringList rest;
   for (std::size_t i = 1; i < arguments.size(); ++i) rest << QString::fromStdString(arguments[i]);
-  QProcess::startDetached(QString::fromStdString(program), rest, QDir::currentPath());
+  if (program.empty() || !QProcess::startDetached(QString::fromStdString(program), rest, QDir::currentPath()))
+    ShowMessage(ToolStartFailedMessage(arguments.front()));
 }
 
 }  // namespace ruvo

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 
 #include "ui/dialog_buttons.h"
 #include "ui/dialog_units.h"
@@ -19,12 +20,16 @@ struct ToolRow {
 };
 
 const ToolRow kRows[kTools.size()] = {
-    {"Application for viewing tables:", {19, 7, 94, 8}, {17, 17, 184, 14}, {206, 18}},
-    {"Application for graphing results:", {19, 37, 99, 8}, {18, 47, 184, 14}, {207, 47}},
-    {"Application for editing wave files:", {21, 66, 104, 8}, {19, 76, 182, 14}, {207, 76}},
-    {"Application for recording wave files:", {21, 96, 112, 8}, {20, 108, 182, 14}, {209, 108}},
-    {"Mixer application:", {23, 130, 56, 8}, {21, 140, 181, 14}, {209, 141}},
+    {"Application for viewing &tables:", {19, 7, 94, 8}, {17, 17, 184, 14}, {206, 18}},
+    {"Application for &graphing results:", {19, 37, 99, 8}, {18, 47, 184, 14}, {207, 47}},
+    {"Application for &editing wave files:", {21, 66, 104, 8}, {19, 76, 182, 14}, {207, 76}},
+    {"Application for &recording wave files:", {21, 96, 112, 8}, {20, 108, 182, 14}, {209, 108}},
+    {"&Mixer application:", {23, 130, 56, 8}, {21, 140, 181, 14}, {209, 141}},
 };
+
+bool IsInstalled(const std::string& program) {
+  return !QStandardPaths::findExecutable(QString::fromStdString(program)).isEmpty();
+}
 
 }  // namespace
 
@@ -37,13 +42,17 @@ CToolSetupDlg::CToolSetupDlg(SettingsStore& store, QWidget* parent) : QDialog(pa
   for (std::size_t n = 0; n < kTools.size(); ++n) {
     const ToolRow& row = kRows[n];
     const QString number = QString::number(n + 1);
-    FitText(*units.Place(new QLabel(QString::fromLatin1(row.label), this), row.labelAt.x(), row.labelAt.y(),
-                         row.labelAt.width(), row.labelAt.height()));
-    QLineEdit* box = units.Place(new QLineEdit(this), row.boxAt.x(), row.boxAt.y(), row.boxAt.width(), row.boxAt.height());
+    auto* label = units.Place(new QLabel(QString::fromLatin1(row.label), this), row.labelAt.x(), row.labelAt.y(),
+                              row.labelAt.width(), row.labelAt.height());
+    QLineEdit* box =
+        units.Place(new QLineEdit(this), row.boxAt.x(), row.boxAt.y(), row.boxAt.width(), row.boxAt.height());
     box->setObjectName(QStringLiteral("toolCommand") + number);
-    std::string command = GetSetting(settings, kTools[n].key);
-    box->setText(QString::fromStdString(command.empty() ? kTools[n].defaultCommand : command));
-    auto* browse = units.Place(new QPushButton(QStringLiteral("Browse"), this), row.browseAt.x(), row.browseAt.y(), 50, 14);
+    label->setBuddy(box);
+    const std::string command = GetSetting(settings, kTools[n].key);
+    box->setText(QString::fromStdString(command.empty() ? DefaultToolCommand(n, IsInstalled) : command));
+    // Alt+B moves among the five Browse buttons; Space presses the one it reached.
+    auto* browse =
+        units.Place(new QPushButton(QStringLiteral("&Browse"), this), row.browseAt.x(), row.browseAt.y(), 50, 14);
     browse->setObjectName(QStringLiteral("browseTool") + number);
     browse->setAutoDefault(false);
     connect(browse, &QPushButton::clicked, this, [this, n] { BrowseTool(n); });
@@ -53,6 +62,7 @@ CToolSetupDlg::CToolSetupDlg(SettingsStore& store, QWidget* parent) : QDialog(pa
     boxes[n] = box;
   }
   AddOkCancel(*this, units, {92, 177}, {154, 177});
+  WidenToFitTexts(*this);
 }
 
 void CToolSetupDlg::accept() {
@@ -61,9 +71,10 @@ void CToolSetupDlg::accept() {
 }
 
 void CToolSetupDlg::BrowseTool(std::size_t n) {
-  const FileChoice choice = Prompts().OpenFiles(this, QStringLiteral("Open"), QString(),
-                                                QStringLiteral("Application files (.exe) (*.exe);;All files (*.*) (*)"), false);
-  if (choice.accepted && !choice.files.isEmpty()) boxes[n]->setText(choice.files.front());
+  const FileChoice choice = Prompts().ChooseProgram(this, QStringLiteral("Open"));
+  if (!choice.accepted || choice.files.isEmpty()) return;
+  const QString program = choice.files.front();
+  boxes[n]->setText(program.contains(u' ') ? u'"' + program + u'"' : program);
 }
 
 }  // namespace ruvo

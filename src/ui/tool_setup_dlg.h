@@ -12,7 +12,8 @@ class QLineEdit;
 namespace ruvo {
 
 // The modal "Application tools setup" dialog: the command lines of the five external tools.
-// It starts from the default commands, replaced by every stored one that is not empty; OK stores
+// It starts from the default commands (for each tool the first whose program is installed),
+// replaced by every stored one that is not empty; OK stores
 // all five boxes as typed (any text, the empty text included), Cancel stores nothing.
 class CToolSetupDlg : public QDialog {
   Q_OBJECT
@@ -23,7 +24,8 @@ class CToolSetupDlg : public QDialog {
   void accept() override;
 
  private:
-  // Lets the user pick the program of tool n (0 to 4); its full path replaces that box's text.
+  // Lets the user pick the program of tool n (0 to 4); its full path, quoted when it holds a
+  // blank, replaces that box's text.
   void BrowseTool(std::size_t n);
 
   SettingsStore& settings;

@@ -14,11 +14,8 @@ class DesktopPrompts : public UserPrompts {
     box.exec();
   }
 
-  FileChoice OpenFiles(QWidget* parent,
-                       const QString& caption,
-                       const QString& folder,
-                       const QString& filters,
-                       bool multiple) override {
+  FileChoice OpenFiles(
+      QWidget* parent, const QString& caption, const QString& folder, const QString& filters, bool multiple) override {
     QFileDialog dialog(parent, caption, folder, filters);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
@@ -26,12 +23,46 @@ class DesktopPrompts : public UserPrompts {
     return Finish(dialog);
   }
 
-  FileChoice SaveFile(QWidget* parent, const QString& caption, const QString& suggested, const QString& filters) override {
+  FileChoice ChooseProgram(QWidget* parent, const QString& caption) override {
+    const QString programs = QStringLiteral("Programs (*)"), all = QStringLiteral("All files (*)");
+    QFileDialog dialog(parent, caption, QString(), programs + QStringLiteral(";;") + all);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // The desktop's own dialog knows no filter by permission, so Qt's dialog is used here.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    const auto showOnly = [&dialog, programs](const QString& filter) {
+      const QDir::Filters folders = QDir::AllDirs | QDir::NoDot;
+      dialog.setFilter(filter == programs ? folders | QDir::Files | QDir::Executable : folders | QDir::Files);
+    };
+    showOnly(programs);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, showOnly);
+    return Finish(dialog);
+  }
+
+  FileChoice SaveFile(QWidget* parent,
+                      const QString& caption,
+                      const QString& suggested,
+                      const QString& filters) override {
     QFileDialog dialog(parent, caption, suggested, filters);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     return Finish(dialog);
+  }
+
+  SaveAnswer AskSaveChanges(QWidget* parent, const QString& documentName) override {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Ruvo"),
+                    QStringLiteral("Save changes to %1?").arg(documentName),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+      case QMessageBox::Save:
+        return SaveAnswer::Save;
+      case QMessageBox::Discard:
+        return SaveAnswer::Discard;
+      default:
+        return SaveAnswer::Cancel;
+    }
   }
 
   int RunModal(QDialog& dialog) override { return dialog.exec(); }
@@ -51,7 +82,9 @@ UserPrompts* installedPrompts = &desktopPrompts;
 
 }  // namespace
 
-UserPrompts& Prompts() { return *installedPrompts; }
+UserPrompts& Prompts() {
+  return *installedPrompts;
+}
 
 UserPrompts* SetPrompts(UserPrompts* prompts) {
   UserPrompts* previous = installedPrompts;

@@ -16,6 +16,9 @@ struct FileChoice {
   QString finalFolder;
 };
 
+// The answers to "Save changes to NAME?".
+enum class SaveAnswer { Save, Discard, Cancel };
+
 // Every message box, file dialog and modal dialog of the desktop goes through the installed
 // prompts, so tests can answer them in advance instead of waiting for a user. The default
 // instance shows the real dialogs. Single-threaded.
@@ -27,14 +30,20 @@ class UserPrompts {
   virtual void Message(QWidget* parent, const QString& text) = 0;
 
   // A file-open dialog starting in folder; filters as Qt writes them, separated by ";;".
-  virtual FileChoice OpenFiles(QWidget* parent,
-                               const QString& caption,
-                               const QString& folder,
-                               const QString& filters,
-                               bool multiple) = 0;
+  virtual FileChoice OpenFiles(
+      QWidget* parent, const QString& caption, const QString& folder, const QString& filters, bool multiple) = 0;
+
+  // A file-open dialog for a program: "Programs" (executable files) or "All files".
+  virtual FileChoice ChooseProgram(QWidget* parent, const QString& caption) = 0;
 
   // A save dialog suggesting a path; one file when accepted.
-  virtual FileChoice SaveFile(QWidget* parent, const QString& caption, const QString& suggested, const QString& filters) = 0;
+  virtual FileChoice SaveFile(QWidget* parent,
+                              const QString& caption,
+                              const QString& suggested,
+                              const QString& filters) = 0;
+
+  // Asks "Save changes to NAME?" with Save, Discard and Cancel.
+  virtual SaveAnswer AskSaveChanges(QWidget* parent, const QString& documentName) = 0;
 
   // Runs a modal dialog; returns QDialog::Accepted or QDialog::Rejected.
   virtual int RunModal(QDialog& dialog) = 0;

@@ -1,131 +1,239 @@
 #include "ui/view_controls.h"
 
 #include <QButtonGroup>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringList>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QStyledItemDelegate>
 #include <QWidget>
+#include <algorithm>
+#include <utility>
 
-#include "ui/dialog_units.h"
+#include "desktop/form_fields.h"
 
 namespace ruvo {
 namespace {
 
-constexpr int kFormWidth = 473;  // dialog units
-constexpr int kFormHeight = 195;
+// The widest texts the boxes must show whole: a number of ten characters, and the summary lines
+// with every number at its widest usual size.
+const QStringList kWidestNumber = {QStringLiteral("-12345.678")};
+const QStringList kWidestSummaries = {
+    QStringLiteral("        Max HP:9999.9 hp @ 10000 rpm"), QStringLiteral("  Max Torque:9999.9 ft-lb @ 10000 rpm"),
+    QStringLiteral(" RPM range:  9999.9  to  9999.9"), QStringLiteral("Max Speed: 999.9 mph, Max Accel: 9.999g")};
+constexpr int kLineEditTextMargin = 2;  // pixels Qt keeps on either side of a line edit's text
+constexpr int kLastRow = 9;             // an empty row below every group's controls
+
+// A box as wide as the widest of its sample texts in its current font, so the texts show whole
+// at any font size.
+class SampleWideBox : public QLineEdit {
+ public:
+  SampleWideBox(QWidget* parent, QStringList widest) : QLineEdit(parent), samples(std::move(widest)) {}
+
+  QSize sizeHint() const override { return minimumSizeHint(); }
+  QSize minimumSizeHint() const override {
+    const QFontMetrics metrics(font());
+    int text = 0;
+    for (const QString& sample : samples) text = std::max(text, metrics.horizontalAdvance(sample));
+    const QMargins margins = textMargins() + contentsMargins();
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QSize contents(text + 2 * kLineEditTextMargin + margins.left() + margins.right() + 1,
+                         QLineEdit::minimumSizeHint().height());
+    return {style()->sizeFromContents(QStyle::CT_LineEdit, &option, contents, this).width(),
+            QLineEdit::minimumSizeHint().height()};
+  }
+
+ private:
+  QStringList samples;
+};
+
+// Paints the wave list's names no wider than the list, shortened in the middle.
+class WaveItemDelegate : public QStyledItemDelegate {
+ public:
+  explicit WaveItemDelegate(QListWidget& owner) : QStyledItemDelegate(&owner), list(owner) {}
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setWidth(std::min(size.width(), list.viewport()->width() - 2 * list.spacing()));
+    return size;
+  }
+
+ private:
+  QListWidget& list;
+};
 
 class FormBuilder {
  public:
-  explicit FormBuilder(QWidget& formWidget) : form(formWidget), units(formWidget.font()) {}
+  explicit FormBuilder(QWidget& formWidget) : form(formWidget) {}
 
-  void Group(const char* title, int x, int y, int width, int height) {
-    units.Place(new QGroupBox(QString::fromLatin1(title), &form), x, y, width, height);
+  // A group box whose grid keeps its rows at the top when the group grows.
+  QGroupBox* Group(const char* title, QGridLayout*& inside) {
+    auto* group = new QGroupBox(QString::fromLatin1(title), &form);
+    inside = new QGridLayout(group);
+    inside->setRowStretch(kLastRow, 1);
+    return group;
   }
 
-  void Label(const char* text, int x, int y, int width) {
-    FitText(*units.Place(new QLabel(QString::fromLatin1(text), &form), x, y, width, 8));
-  }
-
-  QLineEdit* Box(const char* name, int x, int y, int width, int height) {
-    auto* box = units.Place(new QLineEdit(&form), x, y, width, height);
+  // A text box; with samples, one as wide as the widest of them.
+  QLineEdit* Box(const char* name, const QStringList& samples = {}) {
+    QLineEdit* box = samples.isEmpty() ? new QLineEdit(&form) : new SampleWideBox(&form, samples);
     box->setObjectName(QString::fromLatin1(name));
     return box;
   }
 
-  // A labelled parameter box; the label sits left of the box, starting at labelX.
-  QLineEdit* Field(ViewControls& controls, const char* label, int labelX, const char* name, int x, int y, int width) {
-    Label(label, labelX, y + 2, x - labelX - 2);
-    QLineEdit* box = Box(name, x, y, width, 12);
+  // The box of a run parameter with its label to the left, on row of grid.
+  QLineEdit* Field(ViewControls& controls, QGridLayout& grid, int row, const char* name) {
+    const FormField* field = nullptr;
+    for (const FormField& candidate : FormFields())
+      if (std::string_view(candidate.objectName) == name) field = &candidate;
+    QLineEdit* box = Box(name, kWidestNumber);
+    auto* label = new QLabel(QString::fromLatin1(field->label), &form);
+    label->setBuddy(box);
+    grid.addWidget(label, row, 0);
+    grid.addWidget(box, row, 1);
     controls.fieldBoxes[name] = box;
     return box;
   }
 
-  QPushButton* Button(const char* text, const char* name, int x, int y, int width, int height) {
-    auto* button = units.Place(new QPushButton(QString::fromLatin1(text), &form), x, y, width, height);
+  QPushButton* Button(const char* text, const char* name) {
+    auto* button = new QPushButton(QString::fromLatin1(text), &form);
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     return button;
   }
 
-  QRadioButton* Radio(const char* text, const char* name, int x, int y) {
-    auto* radio = units.Place(new QRadioButton(QString::fromLatin1(text), &form), x, y, 100, 10);
+  QRadioButton* Radio(const char* text, const char* name) {
+    auto* radio = new QRadioButton(QString::fromLatin1(text), &form);
     radio->setObjectName(QString::fromLatin1(name));
-    radio->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
-    FitText(*radio);
     return radio;
   }
 
-  void SizeForm() { form.setMinimumSize(units.ToPixels(0, 0, kFormWidth, kFormHeight).size()); }
-
  private:
   QWidget& form;
-  DialogUnits units;
 };
 
 }  // namespace
 
+void AddWaveItem(QListWidget& list, const QString& name) {
+  auto* item = new QListWidgetItem(name, &list);
+  item->setToolTip(name);
+}
+
 ViewControls BuildViewControls(QWidget& form) {
   ViewControls c;
   FormBuilder b(form);
-  b.SizeForm();
+  auto* grid = new QGridLayout(&form);
 
-  // Group frames first, so the controls inside lie above them.
-  b.Group("Transmission and Axle", 7, 72, 115, 44);
-  b.Group("Wheels and Tires", 7, 119, 115, 60);
-  b.Group("Fritional Losses", 140, 40, 124, 76);
-  b.Group("Estimates", 140, 119, 124, 60);
-  b.Group("Calculation Mode", 281, 9, 173, 37);
-  b.Group("Results", 281, 49, 174, 67);
-  b.Group("Wave Files", 281, 119, 174, 60);
-
-  b.Label("Description:", 7, 9, 60);
-  QLineEdit* description = b.Box("description", 7, 22, 193, 13);
+  // Top left: the description and Calculate.
+  auto* top = new QGridLayout;
+  QLineEdit* description = b.Box("description");
   c.fieldBoxes["description"] = description;
-  c.calculateButton = b.Button("Calculate", "calculateButton", 212, 22, 50, 14);
+  auto* descriptionLabel = new QLabel(QStringLiteral("Description:"), &form);
+  descriptionLabel->setBuddy(description);
+  c.calculateButton = b.Button("&Calculate", "calculateButton");
   c.calculateButton->setDefault(true);
+  top->addWidget(descriptionLabel, 0, 0);
+  top->addWidget(description, 1, 0);
+  top->addWidget(c.calculateButton, 1, 1);
+  top->setColumnStretch(0, 1);
+  grid->addLayout(top, 0, 0, 1, 2);
+
+  QGridLayout* inside = nullptr;
+  QGroupBox* mode = b.Group("Calculation Mode", inside);
+  QRadioButton* dynamometer = b.Radio("&Dynamometer Mode", "dynamometerMode");
+  QRadioButton* tachometer = b.Radio("Tachometer M&ode", "tachometerMode");
+  inside->addWidget(dynamometer, 0, 0);
+  inside->addWidget(tachometer, 1, 0);
+  grid->addWidget(mode, 0, 2);
+
+  // Left column: weight and revolutions per spark, then the drivetrain and the wheels.
+  auto* left = new QGridLayout;
+  QLineEdit* weight = b.Field(c, *left, 0, "vehicleWeight");
+  QLineEdit* revs = b.Field(c, *left, 1, "revsPerIgnition");
+  QGroupBox* transmission = b.Group("Transmission and Axle", inside);
+  QLineEdit* axle = b.Field(c, *inside, 0, "axleRatio");
+  QLineEdit* gear = b.Field(c, *inside, 1, "gearRatio");
+  left->addWidget(transmission, 2, 0, 1, 2);
+  left->setRowStretch(3, 1);
+  grid->addLayout(left, 1, 0);
+  QGroupBox* wheels = b.Group("Wheels and Tires", inside);
+  QLineEdit* diameter = b.Field(c, *inside, 0, "wheelDiameter");
+  QLineEdit* width = b.Field(c, *inside, 1, "tireWidth");
+  QLineEdit* aspect = b.Field(c, *inside, 2, "tireAspectRatio");
+  grid->addWidget(wheels, 2, 0);
+
+  // Middle column.
+  QGroupBox* losses = b.Group("Frictional Losses", inside);
+  QLineEdit* drag = b.Field(c, *inside, 0, "dragCoefficient");
+  QLineEdit* area = b.Field(c, *inside, 1, "frontalArea");
+  QLineEdit* rolling = b.Field(c, *inside, 2, "rollingCoefficient");
+  QLineEdit* drivetrain = b.Field(c, *inside, 3, "drivetrainLoss");
+  grid->addWidget(losses, 1, 1);
+  QGroupBox* estimates = b.Group("Estimates", inside);
+  QLineEdit* initial = b.Field(c, *inside, 0, "initialRpm");
+  QLineEdit* final = b.Field(c, *inside, 1, "finalRpm");
+  QLineEdit* pulse = b.Field(c, *inside, 2, "maxPulseLength");
+  grid->addWidget(estimates, 2, 1);
+
+  // Right column: results and wave files.
+  c.resultsGroup = b.Group("Results", inside);
+  c.resultsGroup->setObjectName(QStringLiteral("resultsGroup"));
+  c.summaryLine1 = b.Box("summaryLine1", kWidestSummaries);
+  c.summaryLine2 = b.Box("summaryLine2", kWidestSummaries);
+  c.tablesButton = b.Button("Ta&bles", "tablesButton");
+  c.graphButton = b.Button("&Graph", "graphButton");
+  inside->addWidget(c.summaryLine1, 0, 0, 1, 2);
+  inside->addWidget(c.summaryLine2, 1, 0, 1, 2);
+  inside->addWidget(c.tablesButton, 2, 0);
+  inside->addWidget(c.graphButton, 2, 1);
+  grid->addWidget(c.resultsGroup, 1, 2);
+
+  QGroupBox* waves = b.Group("Wave Files", inside);
+  c.newWaveName = b.Box("newWaveName");
+  c.waveList = new QListWidget(&form);
+  c.waveList->setObjectName(QStringLiteral("waveList"));
+  c.addButton = b.Button("&Add", "addButton");
+  c.removeButton = b.Button("&Remove", "removeButton");
+  c.browseButton = b.Button("Bro&wse...", "browseButton");
+  inside->addWidget(c.newWaveName, 0, 0);
+  inside->addWidget(c.addButton, 0, 1);
+  inside->addWidget(c.waveList, 1, 0, kLastRow, 1);
+  inside->addWidget(c.removeButton, 1, 1);
+  inside->addWidget(c.browseButton, 2, 1);
+  grid->addWidget(waves, 2, 2);
+
+  // The right column and the wave list take what the window adds.
+  grid->setColumnStretch(2, 1);
+  grid->setRowStretch(2, 1);
 
   QWidget* tabOrder[] = {
-      description,
-      b.Field(c, "Test Weight:", 10, "vehicleWeight", 85, 44, 25),
-      b.Field(c, "Rev/Spark:", 10, "revsPerIgnition", 85, 56, 25),
-      b.Field(c, "Final Axle Ratio:", 14, "axleRatio", 85, 84, 25),
-      b.Field(c, "Test Gear Ratio:", 14, "gearRatio", 85, 97, 25),
-      b.Field(c, "Wheel Diameter (in):", 12, "wheelDiameter", 85, 132, 25),
-      b.Field(c, "Tire Width (mm):", 12, "tireWidth", 85, 144, 25),
-      b.Field(c, "Tire Aspect Ratio (%):", 12, "tireAspectRatio", 85, 156, 25),
-      b.Field(c, "Drag Coefficient:", 146, "dragCoefficient", 218, 53, 26),
-      b.Field(c, "Frontal Area (sq ft):", 146, "frontalArea", 218, 66, 26),
-      b.Field(c, "Rolling Coefficient:", 146, "rollingCoefficient", 218, 79, 26),
-      b.Field(c, "Drivetrain Loss (%):", 146, "drivetrainLoss", 218, 92, 26),
-      b.Field(c, "Initial RPM:", 146, "initialRpm", 218, 132, 26),
-      b.Field(c, "Final RPM:", 146, "finalRpm", 218, 145, 26),
-      b.Field(c, "Pulse Duration (%):", 146, "maxPulseLength", 218, 158, 26),
-      c.newWaveName = b.Box("newWaveName", 292, 128, 113, 12),
-      c.addButton = b.Button("Add", "addButton", 412, 128, 36, 14),
-      c.removeButton = b.Button("Remove", "removeButton", 412, 143, 36, 14),
-      c.browseButton = b.Button("Browse...", "browseButton", 412, 158, 36, 14),
-      c.calculateButton,
-      c.tablesButton = b.Button("Tables", "tablesButton", 307, 94, 50, 14),
-      c.graphButton = b.Button("Graph", "graphButton", 384, 94, 50, 14),
-      c.waveList = new QListWidget(&form),
-      c.summaryLine1 = b.Box("summaryLine1", 297, 61, 140, 12),
-      c.summaryLine2 = b.Box("summaryLine2", 297, 76, 140, 12),
-  };
+      description, weight,         revs,          axle,           gear,           diameter,          width,
+      aspect,      drag,           area,          rolling,        drivetrain,     initial,           final,
+      pulse,       c.newWaveName,  c.addButton,   c.removeButton, c.browseButton, c.calculateButton, dynamometer,
+      tachometer,  c.tablesButton, c.graphButton, c.waveList,     c.summaryLine1, c.summaryLine2};
   for (std::size_t i = 1; i < std::size(tabOrder); ++i) QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
-  c.waveList->setObjectName(QStringLiteral("waveList"));
-  c.waveList->setGeometry(DialogUnits(form.font()).ToPixels(292, 142, 113, 31));
   c.waveList->setViewMode(QListView::ListMode);
   c.waveList->setFlow(QListView::LeftToRight);  // small-icon arrangement: rows that wrap
   c.waveList->setWrapping(true);
+  c.waveList->setResizeMode(QListView::Adjust);
+  c.waveList->setTextElideMode(Qt::ElideMiddle);
+  c.waveList->setItemDelegate(new WaveItemDelegate(*c.waveList));
   c.waveList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // The list takes the height the rest of the form gives its row, and at least three names.
+  c.waveList->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+  c.waveList->setMinimumHeight(4 * QFontMetrics(form.font()).height());
 
   c.modeGroup = new QButtonGroup(&form);
-  c.modeGroup->addButton(b.Radio("Dynamometer Mode", "dynamometerMode", 303, 19), 0);
-  c.modeGroup->addButton(b.Radio("Tachometer Mode", "tachometerMode", 303, 31), 1);
+  c.modeGroup->addButton(dynamometer, 0);
+  c.modeGroup->addButton(tachometer, 1);
   return c;
 }
 

@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <sstream>
 #include <tuple>
 
 #include "core/number_text.h"
+#include "core/run_document.h"
 #include "desktop/field_text.h"
 #include "desktop/form_fields.h"
 #include "desktop/recent_file_list.h"
+#include "desktop/saved_summary.h"
 #include "desktop/smoothing_choice.h"
 
 namespace ruvo {
@@ -42,7 +45,7 @@ TEST(FieldText, TakesOneFiniteNumberAndShowsFifteenDigits) {
 }
 
 // Each ranged box accepts both inclusive limits and rejects just outside them, keeping the
-// rejected value; the message names both limits in the form's notation.
+// rejected value; the message names the box and both limits in the form's notation.
 TEST(FormFields, RangedBoxesAcceptTheirLimitsAndHoldARejectedValue) {
   const std::tuple<const char*, double, double> ranges[] = {
       {"axleRatio", 0.1, 50},  {"gearRatio", 0.1, 50},     {"vehicleWeight", 100, 50000}, {"wheelDiameter", 1, 5000},
@@ -56,8 +59,10 @@ TEST(FormFields, RangedBoxesAcceptTheirLimitsAndHoldARejectedValue) {
       EXPECT_EQ(params.*field.real, value);
     }
   }
-  EXPECT_EQ(TakeField(FieldNamed("axleRatio"), "50.05", params), "Please enter a number between 0.1 and 50.");
-  EXPECT_EQ(TakeField(FieldNamed("frontalArea"), "-1", params), "Please enter a number between 0 and 500.");
+  EXPECT_EQ(TakeField(FieldNamed("vehicleWeight"), "50001", params),
+            "Test Weight: enter a number between 100 and 50000");
+  EXPECT_EQ(TakeField(FieldNamed("frontalArea"), "-1", params),
+            "Frontal Area (sq ft): enter a number between 0 and 500");
 }
 
 // Unranged reals and integers take any value of their kind, text boxes their text as it is.
@@ -67,8 +72,8 @@ TEST(FormFields, UnrangedAndTextBoxesTakeAnyValueOfTheirKind) {
     EXPECT_EQ(TakeField(FieldNamed(name), "-1e6", params), "") << name;
   EXPECT_EQ(TakeField(FieldNamed("finalRpm"), "-10", params), "");
   EXPECT_EQ(TakeField(FieldNamed("description"), "  Run 1, 3rd gear ", params), "");
-  EXPECT_EQ(TakeField(FieldNamed("initialRpm"), "1000.5", params), "Please enter an integer.");
-  EXPECT_EQ(TakeField(FieldNamed("axleRatio"), "1,5", params), "Please enter a number.");
+  EXPECT_EQ(TakeField(FieldNamed("initialRpm"), "1000.5", params), "Initial RPM: enter an integer");
+  EXPECT_EQ(TakeField(FieldNamed("axleRatio"), "1,5", params), "Final Axle Ratio: enter a number");
   EXPECT_EQ(std::tuple(params.revsPerIgnition, params.maxPulseLength, params.rollingCoefficient, params.drivetrainLoss,
                        params.finalRpm, params.initialRpm, params.description),
             std::tuple(-1e6, -1e6, -1e6, -1e6, -10, 1000, std::string("  Run 1, 3rd gear ")));
@@ -84,6 +89,34 @@ TEST(SmoothingChoice, WriteBackTouchesOnlyWhatTheMethodUses) {
     std::int32_t method = 9, level = 8, rpm = 7;
     ApplySmoothingChoice({chosen, 1, 2, 3, 4}, method, level, rpm);
     EXPECT_EQ(std::tie(method, level, rpm), expected) << "method " << chosen;
+  }
+}
+
+// A saved table gives the summary lines in the calculation's wording: the first row that reaches
+// the maximum counts, rows that are not all numbers are skipped, "\r\n" line ends are read. A
+// document without a table, or a table without rows, gives none.
+TEST(SavedSummary, ReadsEitherTableAfterTheParameterLines) {
+  const std::string power =
+      "Title=\"run\"\r\nVariables=\r\n  \"RPM\"    \"HP\"  \"Torque\"  \"Speed\"  \"Accel\" \"Faccel\"  \"Fdrag\"  "
+      "\"Ffric\"  \"Froll\"  \"Force\"\r\nZone T=\"run\"\r\n"
+      "  1000    20.00   105.04 1 1 1 1 1 1 1\r\n  1050    55.26   110.00 1 1 1 1 1 1 1\r\n"
+      "  1100      nan   999.00 1 1 1 1 1 1 1\r\n  1150    55.26   110.00 1 1 1 1 1 1 1\r\n";
+  const std::string time =
+      "# Spark (fractions): 0.5 0.5\nTitle=\"run\"\nVariables=\n    \"Time\"   \"CumRev\"   \"Dist\"    \"RPM\"     "
+      "\"Speed\"   \"Accel\"\nZone T=\"run\"\n    0.1000       1.0    0.0010   1500.25     20.50    0.3000\n"
+      "    0.2000       2.0    0.0020   1400.00     22.25    0.3500\n    0.3000       3.0    0.0030   2600.00     "
+      "30.00    0.2000\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {power, "        Max HP:  55.3 hp @ 1050 rpm|  Max Torque: 110.0 ft-lb @ 1050 rpm"},
+      {time, " RPM range:  1400.0  to  2600.0|Max Speed:  30.0 mph, Max Accel: 0.350g"},
+      {"", "none"},
+      {power.substr(0, power.find("  1000")), "none"}};
+  for (const auto& [table, expected] : cases) {
+    std::stringstream document;
+    WriteRunDocument(document, RunParameters());
+    document << table;
+    const std::optional<SummaryLines> lines = SavedSummary(document);
+    EXPECT_EQ(lines ? lines->line1 + "|" + lines->line2 : "none", expected) << table;
   }
 }
 

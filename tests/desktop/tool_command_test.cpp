@@ -22,6 +22,10 @@ TEST(ToolCommand, ArgumentsFollowTheCommandLineRules) {
       {"A.EXE b.exe c", "", {"A.EXE b.exe", "c"}},      // .EXE behind .exe is not jumped to
       {"My Tool.Exe x", "", {"My", "Tool.Exe", "x"}},   // other cases are not recognised
       {"prog x.exe", "", {"prog x.exe"}},               // the jump reaches any later .exe
+      {"\"/opt/My Tools/view\" -f \"<file>\" a\"b c\"d",
+       "my run.dat",
+       {"/opt/My Tools/view", "-f", "my run.dat", "ab cd"}},                   // quotes keep blanks and go
+      {"\"/opt/A B/x.exe\" \"\" \"open", "", {"/opt/A B/x.exe", "", "open"}},  // no jump; empty and unclosed
       {"    ", "f", {}}};
   for (const auto& [command, fileName, expected] : cases)
     EXPECT_EQ(ToolArguments(command, fileName), expected) << command;
@@ -38,21 +42,40 @@ TEST(ToolCommand, NineteenthTokenTakesTheRestOfTheLine) {
   EXPECT_EQ(ToolArguments("v <file> a b c d e f g h i j k l m n o p q r s", "F")[1], "F");
 }
 
-// A bare program name is looked up along absolute PATH folders only, never in the working folder.
+// A bare program name is looked up along absolute PATH folders only, never in the working folder;
+// Ruvo's own programs beside the running program first.
 TEST(ToolCommand, ProgramsAreFoundAlongAbsolutePathFoldersOnly) {
   test::TempFolder folder;
-  const fs::path bin = folder.Path() / "bin", work = folder.Path() / "work";
-  for (const fs::path& made : {bin, work}) fs::create_directories(made);
-  for (const fs::path& program : {bin / "viewer", work / "planted", bin / "notexec"}) {
+  const fs::path bin = folder.Path() / "bin", work = folder.Path() / "work", own = folder.Path() / "own";
+  for (const fs::path& made : {bin, work, own}) fs::create_directories(made);
+  for (const fs::path& program :
+       {bin / "viewer", work / "planted", bin / "notexec", own / "ruvo-plot", own / "viewer", bin / "ruvo-plot"}) {
     test::WriteFileBytes(program, "#!/bin/sh\n");
     if (program.filename() != "notexec") fs::permissions(program, fs::perms::owner_all);
   }
   fs::current_path(work);
-  EXPECT_EQ(FindToolProgram("viewer", "/nonexistent:" + bin.string()), (bin / "viewer").string());
-  EXPECT_EQ(FindToolProgram("planted", bin.string()), "");
-  EXPECT_EQ(FindToolProgram("planted", ":.:" + bin.string()), "");  // empty and relative entries
-  EXPECT_EQ(FindToolProgram("notexec", bin.string()), "");
-  EXPECT_EQ(FindToolProgram("./planted", bin.string()), "./planted");
+  const std::string path = bin.string();
+  EXPECT_EQ(FindToolProgram("viewer", "/nonexistent:" + path, own.string()), (bin / "viewer").string());
+  EXPECT_EQ(FindToolProgram("ruvo-plot", path, own.string()), (own / "ruvo-plot").string());
+  EXPECT_EQ(FindToolProgram("ruvo-plot", path, work.string()), (bin / "ruvo-plot").string());
+  EXPECT_EQ(FindToolProgram("planted", path, ""), "");
+  EXPECT_EQ(FindToolProgram("planted", ":.:" + path, ""), "");  // empty and relative entries
+  EXPECT_EQ(FindToolProgram("notexec", path, ""), "");
+  EXPECT_EQ(FindToolProgram("./planted", path, ""), "./planted");
+  EXPECT_EQ(ToolStartFailedMessage("mixer"), "Could not start mixer - not found or not executable");
+}
+
+// The offered command is the first whose program is installed, else the first; none of them hands
+// a run document to Ruvo.
+TEST(ToolCommand, DefaultsAreTheFirstInstalledLinuxPrograms) {
+  const auto only = [](std::string name) { return [name](const std::string& program) { return program == name; }; };
+  EXPECT_EQ(DefaultToolCommand(0, only("mousepad")), "mousepad <file>");
+  std::string offered;
+  for (std::size_t tool = 0; tool < kTools.size(); ++tool) offered += DefaultToolCommand(tool, only("none")) + "|";
+  EXPECT_EQ(offered, "gnome-text-editor <file>|libreoffice --calc <file>|audacity <file>|audacity|pavucontrol|");
+  for (const ToolDefinition& tool : kTools)
+    for (const char* command : tool.defaults)
+      EXPECT_FALSE(command && IsRuvoProgram(SplitToolCommand(command).front())) << command;
 }
 
 }  // namespace

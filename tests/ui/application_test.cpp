@@ -1,8 +1,15 @@
-// Start-up, the File commands, the recent-file list and the desktop registration.
+// Start-up, the File commands and their questions, the recent-file list, drops, the window, the
+// keyboard and the desktop registration.
 #include <QAction>
 #include <QDropEvent>
+#include <QGroupBox>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSet>
 #include <QUrl>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +17,7 @@
 #include "core/run_document.h"
 #include "support/test_support.h"
 #include "ui/desktop_settings.h"
+#include "ui/document_commands.h"
 #include "ui/main_frame.h"
 #include "ui/ruvo_app.h"
 #include "ui/ruvo_doc.h"
@@ -22,17 +30,28 @@ namespace {
 namespace fs = std::filesystem;
 using Paths = std::vector<std::string>;
 
+// A dynamometer table as a calculation saves it; its best rows are at 1050 rpm.
+const char kPowerTable[] =
+    "Title=\"run\"\nVariables=\n  \"RPM\"    \"HP\"  \"Torque\"  \"Speed\"  \"Accel\" \"Faccel\"  \"Fdrag\"  \"Ffric\" "
+    " "
+    "\"Froll\"  \"Force\"\nZone T=\"run\"\n  1000    20.00   105.04 1 1 1 1 1 1 1\n  1050    55.26   110.00 1 1 1 1 1 "
+    "1 1\n";
+
 // An application over a settings file and a data folder of its own.
 struct AppFixture {
   AppFixture() : settings(QString::fromStdString(folder.File("settings.ini"))) { fs::current_path(folder.Path()); }
-  CRuvoApp& Start(const QStringList& arguments = {}) {
+  CRuvoApp& Start(const QStringList& arguments = {}, const QString& executable = "/opt/ruvo tools/bin/ruvo") {
     app.reset();
-    app = std::make_unique<CRuvoApp>(settings, DataHome(), QStringLiteral("/opt/ruvo tools/bin/ruvo"));
+    app = std::make_unique<CRuvoApp>(settings, DataHome(), executable);
     started = app->InitInstance(arguments);
     return *app;
   }
-  // Writes a run document holding the initial values with description, weight and one wave file.
-  std::string WriteDocument(const fs::path& name, const std::string& description, double weight) {
+  // Writes a run document holding the initial values with description, weight, one wave file and
+  // then table.
+  std::string WriteDocument(const fs::path& name,
+                            const std::string& description,
+                            double weight,
+                            const std::string& table = "") {
     const fs::path path = folder.Path() / name;
     fs::create_directories(path.parent_path());
     RunParameters params;
@@ -40,6 +59,7 @@ struct AppFixture {
         std::tuple(description, weight, Paths{"take1.wav"});
     std::ofstream out(path, std::ios::binary);
     WriteRunDocument(out, params);
+    out << table;
     return path.string();
   }
   Paths Recent() const {
@@ -47,7 +67,22 @@ struct AppFixture {
     for (int k = 1; k <= kRecentFileCount; ++k) paths.push_back(settings.Read(kRecentFileSection, RecentFileKey(k)));
     return paths;
   }
+  void Drop(const Paths& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string& path : paths) urls << QUrl::fromLocalFile(QString::fromStdString(path));
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&app->Frame(), &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&app->Frame(), &drop);
+  }
+  void Activate() {
+    app->Frame().activateWindow();
+    if (!QTest::qWaitForWindowActive(&app->Frame())) qFatal("the window did not become active");
+  }
   QString DataHome() const { return QString::fromStdString(folder.File("data")); }
+  std::string Entry() const { return test::ReadFileBytes(folder.Path() / "data/applications/ruvo.desktop"); }
   QString Caption() const { return app->Frame().windowTitle(); }
   test::FormProbe Form() { return test::FormProbe(app->View()); }
 
@@ -63,65 +98,116 @@ class ApplicationTest : public QObject {
   Q_OBJECT
 
  private slots:
-  // A first start: a new document under the version caption, About shows the version too, and
-  // the desktop learns the document type. At the next start files already there are left alone,
-  // and a document named on the command line that cannot be opened ends the start-up.
-  void firstStartShowsANewDocumentAndRegistersTheDocumentType() {
+  // A first start: an untitled document, no lock indicators where none can be read (offscreen),
+  // and the desktop learns the document type. The entry is written again for a moved program or
+  // a launcher whose program is gone, never over the user's own. A document named on the command
+  // line wins over the last one; without one the last document returns, and a missing one is
+  // reported once and leaves the list. A named document that does not open ends the start-up.
+  void startUpOpensTheNamedDocumentOrTheLastOne() {
     AppFixture f;
     test::MessageCapture messages;
     CRuvoApp& app = f.Start();
     // The toolbar's Calculate stays usable while the form's button is off.
     QVERIFY(f.started && app.Frame().isVisible() && messages.Texts().empty() && app.Document().FileName().empty() &&
             app.Frame().Commands().calculate->isEnabled());
-    QCOMPARE(f.Caption(), QString("Tammel Ruvo, v2.0"));
+    QCOMPARE(f.Caption(), QString("Untitled - Ruvo"));
+    for (const char* lock : {"capsIndicator", "numIndicator", "scrollIndicator"})
+      QVERIFY(app.Frame().findChild<QLabel*>(lock)->isHidden());
     test::ScriptedPrompts prompts;
     QString about;
     prompts.onModal = [&](QDialog& d) { about = d.windowTitle() + "|" + d.findChild<QLabel*>("versionText")->text(); };
     app.Frame().Commands().about->trigger();
     QCOMPARE(about, QString("About Ruvo|Tammel Ruvo Version 2.0"));
 
-    const fs::path data = f.DataHome().toStdString(), entry = data / "applications" / "ruvo.desktop";
-    const std::string files = test::ReadFileBytes(entry) + test::ReadFileBytes(data / "mime/packages/ruvo-data.xml");
+    const fs::path data = f.DataHome().toStdString();
+    const std::string files = f.Entry() + test::ReadFileBytes(data / "mime/packages/ruvo-data.xml");
     for (const char* line : {"Exec=\"/opt/ruvo tools/bin/ruvo\" %f\n", "MimeType=application/x-ruvo-data;\n",
                              "<glob pattern=\"*.dat\"/>", "<comment>Ruvo Data</comment>"})
       QVERIFY2(files.find(line) != std::string::npos, line);
-    test::WriteFileBytes(entry, "edited by the user");
-    f.Start({"missing.dat"});
-    QVERIFY(!f.started);
-    QCOMPARE(messages.Texts(), std::vector<std::string>{"Not able to open - missing.dat"});
-    QCOMPARE(test::ReadFileBytes(entry), std::string("edited by the user"));
-  }
+    f.Start({}, "/usr/bin/ruvo");
+    QVERIFY(f.Entry().find("Exec=\"/usr/bin/ruvo\" %f\n") != std::string::npos);
+    for (const auto& [entry, rewritten] : {std::pair("Exec=\"/gone/ruvo\" %f\n", true), {"Exec=/bin/sh %f\n", false}}) {
+      test::WriteFileBytes(data / "applications/ruvo.desktop", entry);
+      f.Start({}, "/usr/bin/ruvo");
+      QCOMPARE(f.Entry() != entry, rewritten);
+    }
 
-  // The previous run's last document wins over the one named on the command line, and ruvo.cfg
-  // is then read from its folder. Ctrl+N asks nothing and keeps every held value, the list and
-  // the path; the boxes show the held values again.
-  void lastDocumentIsReopenedAndCtrlNKeepsItsValues() {
-    AppFixture f;
     const std::string last = f.WriteDocument("runs/a.dat", "from A", 3000);
     const std::string named = f.WriteDocument("other/b.dat", "from B", 2000);
-    test::WriteFileBytes(f.folder.Path() / "runs" / "ruvo.cfg", "2\n9\n0.01\n1.5\n2.5\n");
+    test::WriteFileBytes(f.folder.Path() / "other" / "ruvo.cfg", "2\n9\n0.01\n1.5\n2.5\n");
     f.settings.Write(kRecentFileSection, RecentFileKey(1), last);
-    CRuvoApp& app = f.Start({QString::fromStdString(named)});
-    QVERIFY(f.started && app.View().Configuration().trimLevel == 9);
-    QCOMPARE(f.Caption() + "|" + f.Form().Texts({"description", "vehicleWeight"}), QString("a.dat - Ruvo|from A|3000"));
+    f.Start({QString::fromStdString(named)});
+    QVERIFY(f.started && f.app->View().Configuration().trimLevel == 9);  // read in the document's folder
+    QCOMPARE(f.Caption() + "|" + f.Form().Texts({"description", "vehicleWeight"}), QString("b.dat - Ruvo|from B|2000"));
+    f.app->ExitInstance();
+    fs::remove(named);
+    f.Start();
+    f.Start();
+    QCOMPARE(messages.Texts(), std::vector<std::string>{"Not able to open - " + named});
+    QCOMPARE(f.Caption() + "|" + f.Form().Text("vehicleWeight"), QString("a.dat - Ruvo|3000"));
+    QCOMPARE(f.Recent(), (Paths{last, "", "", ""}));
 
-    app.Frame().activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&app.Frame()));
-    f.Form().Type("vehicleWeight", "3333");
-    test::MessageCapture messages;
-    test::ScriptedPrompts prompts;
-    prompts.onModal = [](QDialog& dialog) { QFAIL(qPrintable("unexpected dialog " + dialog.windowTitle())); };
-    QTest::keyClick(&app.Frame(), Qt::Key_N, Qt::ControlModifier);
-    QCOMPARE(f.Caption() + "|" + f.Form().Texts({"vehicleWeight", "description"}) + "|" + f.Form().Items("waveList")[0],
-             QString("Untitled - Ruvo|3000|from A|take1.wav"));
-    QCOMPARE(app.Document().DocumentPath(), last);
-    QVERIFY(messages.Texts().empty() && prompts.fileRequests.empty());
-    app.ExitInstance();
-    QCOMPARE(f.Recent(), (Paths{last, named, "", ""}));
+    f.Start({"missing.dat"});
+    QVERIFY(!f.started);
+    QCOMPARE(messages.Texts().back(), "Not able to open - missing.dat");
   }
 
-  // Open, Save As, Save (which asks for no name: no answer is left), a dropped document, and a recent entry that no
-  // longer opens, which then leaves the list.
+  // Opening shows the summary of the file's table as loaded from it, with Tables and Graph off.
+  // New, Open and closing ask before typed changes are lost; New then gives the initial values
+  // and no save target, so Calculate first asks for a name in the last used folder and writes
+  // nothing when that is cancelled. Saving under a name in another folder moves the working
+  // directory there, with the wave names still naming the same files.
+  void changesAreKeptUntilTheUserLetsThemGo() {
+    AppFixture f;
+    const std::string a = f.WriteDocument("runs/a.dat", "A", 2500, kPowerTable);
+    CRuvoApp& app = f.Start({QString::fromStdString(a)});
+    QCOMPARE(f.Form().Texts({"summaryLine1", "summaryLine2"}),
+             QString("        Max HP:  55.3 hp @ 1050 rpm|  Max Torque: 110.0 ft-lb @ 1050 rpm"));
+    QCOMPARE(
+        f.Form().Enabled({"graphButton", "tablesButton"}) + app.View().findChild<QGroupBox*>("resultsGroup")->title(),
+        QString("00Results (loaded from the file)"));
+
+    test::ScriptedPrompts prompts;
+    f.Form().Type("vehicleWeight", "3333");
+    app.Frame().Commands().newDocument->trigger();  // cancelled: no answer given
+    app.Frame().Commands().open->trigger();
+    prompts.saveAnswers = {SaveAnswer::Discard};
+    app.Frame().Commands().newDocument->trigger();
+    QCOMPARE(prompts.saveQuestions, QStringList({"a.dat", "a.dat", "a.dat"}));
+    QVERIFY(prompts.fileRequests.empty());  // the cancelled Open showed no dialog
+    QCOMPARE(f.Caption() + "|" + f.Form().Texts({"vehicleWeight", "description", "summaryLine1"}) + "|" +
+                 app.View().findChild<QGroupBox*>("resultsGroup")->title(),
+             QString("Untitled - Ruvo|2400|||Results"));
+    QVERIFY(f.Form().Items("waveList").isEmpty());
+
+    f.Form().Type("newWaveName", "take1.wav");
+    f.Form().Click("addButton");
+    f.Form().Click("calculateButton");
+    const fs::path runs = f.folder.Path() / "runs";
+    QCOMPARE(prompts.fileRequests.at(0).first.toStdString(), (runs / "ruvo.dat").string());
+    QVERIFY(!fs::exists(runs / "ruvo.log") && !fs::exists(runs / "ruvo.dat"));
+
+    const fs::path other = f.folder.Path() / "other";
+    fs::create_directories(other);
+    prompts.fileAnswers = {{true, {QString::fromStdString((other / "c").string())}, {}}};
+    app.Frame().Commands().save->trigger();
+    QCOMPARE(f.Caption(), QString("c.dat - Ruvo"));
+    QCOMPARE(fs::current_path(), other);
+    QCOMPARE(f.Form().Items("waveList"), QStringList({QString::fromStdString((runs / "take1.wav").string())}));
+    QVERIFY(test::ReadFileBytes(other / "c.dat").find((runs / "take1.wav").string()) != std::string::npos);
+
+    f.Form().Type("description", "edited");
+    app.Frame().close();
+    QVERIFY(app.Frame().isVisible());
+    prompts.saveAnswers = {SaveAnswer::Discard};
+    app.Frame().close();
+    QVERIFY(!app.Frame().isVisible());
+    QCOMPARE(prompts.saveQuestions.mid(3), QStringList({"c.dat", "c.dat"}));
+  }
+
+  // Open, Save As, Save (which takes the typed entries and asks for no name: no answer is left),
+  // dropped files (the run document opens, the others join the wave list), and a recent entry
+  // that no longer opens, which then leaves the list.
   void fileCommandsKeepTheRecentList() {
     AppFixture f;
     CRuvoApp& app = f.Start();
@@ -134,26 +220,75 @@ class ApplicationTest : public QObject {
     QCOMPARE(f.Caption(), QString("c.dat - Ruvo"));
     QVERIFY(
         test::ReadFileBytes(c + ".dat").starts_with("# Tammel Ruvo v2.0 : A run\n# Vehicle Weight   : 2500.000000\n"));
-    app.View().HeldValues().description = "saved again";
+    f.Form().Type("description", "saved again");
     app.Frame().Commands().save->trigger();
     QVERIFY(test::ReadFileBytes(c + ".dat").starts_with("# Tammel Ruvo v2.0 : saved again\n"));
 
     const std::string dropped = f.WriteDocument("dropped.dat", "dropped", 2700);
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dropped))});
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&app.Frame(), &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&app.Frame(), &drop);
+    f.Drop({f.folder.File("x.wav"), dropped, f.folder.File("y.DAT")});
     QCOMPARE(f.Caption() + "|" + f.Form().Text("vehicleWeight"), QString("dropped.dat - Ruvo|2700"));
+    QCOMPARE(f.Form().Items("waveList"), QStringList({"take1.wav", "x.wav", "y.DAT"}));
 
     fs::remove(a);
     test::MessageCapture messages;
+    prompts.saveAnswers = {SaveAnswer::Discard};
     emit app.Frame().recentFileChosen(2);  // the list is dropped, c, a
     QCOMPARE(messages.Texts(), std::vector<std::string>{"Not able to open - " + a});
     app.ExitInstance();
     QCOMPARE(f.Recent(), (Paths{dropped, c + ".dat", "", ""}));
+  }
+
+  // The window fits the screen and scrolls the form; it keeps the size the user gives it through
+  // an open and from one run to the next.
+  void windowKeepsItsSizeAndScrolls() {
+    AppFixture f;
+    CRuvoApp& app = f.Start();
+    QVERIFY(app.Frame().screen()->availableGeometry().contains(app.Frame().frameGeometry()));
+    auto* scroll = qobject_cast<QScrollArea*>(app.Frame().centralWidget());
+    QVERIFY(scroll && scroll->widget() == &app.View());
+    const QRect chosen(30, 40, 500, 330);  // smaller than the form
+    app.Frame().setGeometry(chosen);
+    f.app->Commands().OpenDocumentFile(f.WriteDocument("a.dat", "A", 2500));
+    QCOMPARE(app.Frame().geometry(), chosen);
+    QTRY_VERIFY(scroll->horizontalScrollBar()->maximum() > 0 && scroll->verticalScrollBar()->maximum() > 0);
+    app.ExitInstance();
+    QCOMPARE(f.Start().Frame().geometry(), chosen);
+  }
+
+  // Every menu and button has an Alt letter of its own; Tab reaches the checked mode and the
+  // arrows move it; Enter in the new-wave-name box adds the name, Delete removes the selected
+  // names, and F5 and Ctrl+R calculate (an untitled document first asks for its name).
+  void keyboardReachesEveryCommand() {
+    AppFixture f;
+    CRuvoApp& app = f.Start();
+    QStringList letters;
+    for (QAction* menu : app.Frame().menuBar()->actions()) letters << menu->text();
+    for (QAbstractButton* button : app.View().findChildren<QAbstractButton*>()) letters << button->text();
+    for (QString& text : letters) text = text.section('&', 1).left(1).toLower();
+    QCOMPARE(letters.size(), 4 + 8);
+    QVERIFY2(!letters.contains("") && QSet<QString>(letters.begin(), letters.end()).size() == letters.size(),
+             qPrintable(letters.join(',')));
+
+    f.Activate();
+    for (const char* name : {"a.wav", "b.wav"}) {
+      f.Form().Type("newWaveName", name);
+      QTest::keyClick(f.Form().Box("newWaveName"), Qt::Key_Return);
+    }
+    f.Form().List("waveList")->setFocus();
+    f.Form().List("waveList")->item(0)->setSelected(true);
+    QTest::keyClick(f.Form().List("waveList"), Qt::Key_Delete);
+    QCOMPARE(f.Form().Items("waveList"), QStringList({"b.wav"}));
+
+    f.Form().Find<QWidget>("calculateButton")->setFocus();  // enabled now the list has a name
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), f.Form().Radio("dynamometerMode"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QCOMPARE(f.Form().Checked({"dynamometerMode", "tachometerMode"}), QString("01"));
+
+    test::ScriptedPrompts prompts;
+    QTest::keyClick(&app.Frame(), Qt::Key_F5);
+    QTest::keyClick(&app.Frame(), Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(prompts.fileRequests.size(), std::size_t{2});
   }
 };
 

@@ -1,5 +1,8 @@
 // The main form's boxes, validation, wave list and Calculate, driven through its controls, and the
 // layout and status-bar rules behind the window.
+#include <QGroupBox>
+#include <QLabel>
+#include <QStyle>
 #include <filesystem>
 
 #include "calc/run_calculation.h"
@@ -7,7 +10,6 @@
 #include "synth/synth_files.h"
 #include "synth/synth_run.h"
 #include "ui/dialog_units.h"
-#include "ui/lock_indicators.h"
 #include "ui/ruvo_doc.h"
 #include "ui/ruvo_view.h"
 #include "ui/wave_browse.h"
@@ -54,9 +56,9 @@ class MainFormTest : public QObject {
 
  private slots:
   // A fresh form shows the initial values with its buttons off. Then a rejected box stops the
-  // exchange: the boxes before it are taken, the ones after it are not, the message names what is
-  // expected, the box gets the focus, and nothing is calculated. A mode the form does not know
-  // checks neither button.
+  // exchange: the boxes before it are taken, the ones after it are not, the message names the box
+  // and what it expects, the box gets the focus with its text selected, and nothing is
+  // calculated. A mode the form does not know checks neither button.
   void freshFormThenTheFirstRejectedBoxStopsTheExchange() {
     FormFixture f;
     // The boxes in the order values are taken from the form.
@@ -75,8 +77,9 @@ class MainFormTest : public QObject {
     f.form.Radio("tachometerMode")->setChecked(true);
     test::MessageCapture messages;
     f.view.OnCalculate();
-    QCOMPARE(messages.Texts(), std::vector<std::string>{"Please enter a number."});
+    QCOMPARE(messages.Texts(), std::vector<std::string>{"Drag Coefficient: enter a number"});
     QCOMPARE(f.view.focusWidget(), f.form.Box("dragCoefficient"));
+    QCOMPARE(f.form.Box("dragCoefficient")->selectedText(), QString("abc"));
     const RunParameters& held = f.view.HeldValues();
     QCOMPARE(std::tuple(held.axleRatio, held.maxPulseLength, held.dragCoefficient, held.tireWidth, held.description,
                         held.drivetrainLoss, held.calculationMode),
@@ -90,7 +93,8 @@ class MainFormTest : public QObject {
 
   // In either mode Calculate shows the summary lines an independent calculation gives for the
   // values the form holds and saves the document with its tables. A failure after that turns
-  // Graph and Tables off, keeps the old lines and leaves the file untouched.
+  // Graph and Tables off, keeps the old lines and leaves the file untouched; opening the file
+  // again shows the same lines, read from its table.
   void calculateShowsTheSummaryAndSavesAndAFailureKeepsIt() {
     for (const auto& [mode, radio] :
          {std::pair(kDynamometerMode, "dynamometerMode"), {kTachometerMode, "tachometerMode"}}) {
@@ -121,6 +125,11 @@ class MainFormTest : public QObject {
       QCOMPARE(f.form.Enabled({"graphButton", "tablesButton"}) + "|" + f.form.Texts({"summaryLine1", "summaryLine2"}),
                "00|" + lines);
       QCOMPARE(test::ReadFileBytes(f.documentPath), saved);
+      f.form.Click("calculateButton");  // Graph and Tables on again, then an open turns them off
+      QVERIFY(f.document.OpenRunDocument(f.documentPath));
+      f.view.ShowDocumentResults(f.document.SavedResults());
+      QCOMPARE(f.form.Enabled({"graphButton", "tablesButton"}) + "|" + f.form.Texts({"summaryLine1", "summaryLine2"}),
+               "00|" + lines);
     }
   }
 
@@ -177,19 +186,46 @@ class MainFormTest : public QObject {
   }
 
   // Dialog units scale by quarters of the average character width and eighths of its height,
-  // halves rounded away from zero. A lock reads as its LED shows it; a lock without an LED is
-  // unknown.
-  void dialogUnitsAndLockStates() {
+  // halves rounded away from zero.
+  void dialogUnitsRoundHalvesAway() {
     QCOMPARE(DialogUnits(7, 16).ToPixels(2, 44, 25, 12), QRect(4, 88, 44, 24));  // 3.5 and 43.75 round up
+  }
 
-    test::TempFolder folder;
-    for (const auto& [led, on] : {std::pair("input9::capslock", "1"), {"input3::numlock", "0"}}) {
-      fs::create_directories(folder.Path() / led);
-      test::WriteFileBytes(folder.Path() / led / "brightness", on);
+  // At the desktop's font and at 150 % and 200 % of it every label and button shows its whole text
+  // in the form's one font, every box the widest number and summary line; a long wave path is
+  // shortened to the list's width, whole in its tooltip.
+  void everyTextFitsItsBoxAtLargerFonts() {
+    FormFixture f;
+    const QString path = "/home/user/recordings/" + QString(200, 'x') + ".wav";
+    f.AddWaves({path});
+    QListWidgetItem* item = f.form.List("waveList")->item(0);
+    for (QLineEdit* box : f.view.findChildren<QLineEdit*>()) box->setText("-12345.678");
+    f.form.Fill({"summaryLine1=Max Speed: 999.9 mph, Max Accel: 9.999g",
+                 "summaryLine2=  Max Torque:9999.9 ft-lb @ 10000 rpm", "description=short", "newWaveName=a.wav"});
+    const QFont base = f.view.font();
+    for (double scale : {1.0, 1.5, 2.0}) {
+      QFont font = base;
+      font.setPointSizeF(base.pointSizeF() * scale);
+      f.view.setFont(font);
+      f.view.resize(f.view.sizeHint());
+      QApplication::processEvents();
+      for (QWidget* control : f.view.findChildren<QWidget*>()) {
+        const QString where = control->objectName() + " at " + QString::number(scale);
+        QVERIFY2(control->font().pointSizeF() == font.pointSizeF(), qPrintable(where));
+        if (qobject_cast<QLabel*>(control) || qobject_cast<QAbstractButton*>(control))
+          QVERIFY2(control->width() >= control->sizeHint().width(), qPrintable(where));
+        // A line edit draws its text inside its frame and 2 pixels more on either side.
+        if (auto* box = qobject_cast<QLineEdit*>(control))
+          QVERIFY2(box->fontMetrics().horizontalAdvance(box->text()) <=
+                       box->width() - 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4,
+                   qPrintable(where));
+      }
+      const QListWidget& list = *f.form.List("waveList");
+      QVERIFY(list.visualItemRect(item).width() <= list.viewport()->width() && item->toolTip() == path);
     }
-    const LockStates states = ReadLockStates(folder.Path().string());
-    QVERIFY(states.caps == true && states.num == false && !states.scroll.has_value());
-    QVERIFY(!ReadLockStates((folder.Path() / "missing").string()).caps.has_value());
+    QStringList groups;
+    for (const QGroupBox* group : f.view.findChildren<QGroupBox*>()) groups << group->title();
+    QVERIFY(groups.contains("Frictional Losses"));
   }
 };
 

@@ -52,15 +52,17 @@ class SmoothingDialogTest : public QObject {
     QCOMPARE(cancelled, Stored(9, 4, 300));
   }
 
-  // A rejected box keeps the dialog open with the first rejected box focused; once every box
-  // holds an integer OK confirms.
+  // A rejected box keeps the dialog open with the first rejected box named, focused and selected;
+  // a box the chosen method disables never blocks OK. Once every enabled box holds an integer OK
+  // confirms.
   void rejectedBoxKeepsTheDialogOpen() {
     test::MessageCapture messages;
     const Stored fixed = RunDialog({2, 3, 0}, [](const test::FormProbe& d) {
       QWidget* dialog = d.Box("segments")->window();
-      d.Type("segments", "many");
+      d.Fill({"segments=many", "localLevel=bad"});
       d.Click("okButton");
       QVERIFY(dialog->isVisible() && dialog->focusWidget() == d.Box("segments"));
+      QCOMPARE(d.Box("segments")->selectedText(), QString("many"));
       d.Type("segments", "-2");  // any integer passes; the curve model judges it
       d.Radio("exponentialFit")->click();
       d.Type("declineRpm", "12.5");
@@ -70,7 +72,8 @@ class SmoothingDialogTest : public QObject {
       d.Click("okButton");
     });
     QCOMPARE(fixed, Stored(3, 3, 5000));
-    QCOMPARE(messages.Texts(), std::vector<std::string>(2, "Please enter an integer."));
+    QCOMPARE(messages.Texts(), (std::vector<std::string>{"Smooth Curve, Segments: enter an integer",
+                                                         "RPM at start of decline: enter an integer"}));
   }
 };
 

@@ -56,39 +56,44 @@ class ToolTest : public QObject {
   Q_OBJECT
 
  private slots:
-  // Setup offers the default commands and Cancel stores nothing, so every tool asks for a setup
-  // first. OK stores every box; Browse fills its own box only; a box left empty shows the default
+  // Setup offers the default commands (the installed text editor for tables) and Cancel stores
+  // nothing, so every tool asks for a setup first. OK stores every box; Browse looks for programs
+  // and fills its own box only, quoting a path with blanks; a box left empty shows the default
   // again. The store is a file: a second settings object reads the same values.
   void setupStoresWhatOkConfirmsAndToolsNeedIt() {
+    RecorderFixture path;  // PATH holds only its folder
+    test::WriteFileBytes(path.bin / "mousepad", "#!/bin/sh\n");
+    fs::permissions(path.bin / "mousepad", fs::perms::owner_all);
     test::TempFolder folder;
     DesktopSettings settings(QString::fromStdString(folder.File("settings.ini")));
     test::ScriptedPrompts prompts;
     RunSetup(settings, prompts, [](const test::FormProbe& d) {
-      QCOMPARE(d.Texts(kBoxes), QString("notepad.exe|exel.exe|cool96.exe|cool96.exe|ctmix32.exe"));
+      QCOMPARE(d.Texts(kBoxes),
+               QString("mousepad <file>|libreoffice --calc <file>|audacity <file>|audacity|pavucontrol"));
     });  // left open: cancelled
     test::MessageCapture messages;
     for (const ToolDefinition& tool : kTools) LaunchTool(settings, tool.key, "x.dat");
     QCOMPARE(messages.Texts(), std::vector<std::string>(5, "Must use Tools Setup to define action of this button"));
 
-    prompts.fileAnswers.push_back({true, {"/usr/bin/gnuplot"}, "/usr/bin"});
+    prompts.fileAnswers.push_back({true, {"/opt/My Tools/plot"}, "/opt/My Tools"});
     RunSetup(settings, prompts, [](const test::FormProbe& d) {
       d.Fill({"toolCommand1=grapher -p <file>", "toolCommand5="});
       d.Click("browseTool2");
       d.Click("browseTool3");  // no answer left: cancelled
       d.Click("okButton");
     });
-    QVERIFY(!prompts.fileRequests.at(0).second);
+    QCOMPARE(prompts.fileRequests.at(0).first, QString("(programs)"));
     DesktopSettings reread(QString::fromStdString(folder.File("settings.ini")));
     QStringList stored;
     for (const ToolDefinition& tool : kTools) stored << QString::fromStdString(GetSetting(reread, tool.key));
-    QCOMPARE(stored.join('|'), QString("grapher -p <file>|/usr/bin/gnuplot|cool96.exe|cool96.exe|"));
-    RunSetup(settings, prompts, [](const test::FormProbe& d) {
-      QCOMPARE(d.Texts(kBoxes), QString("grapher -p <file>|/usr/bin/gnuplot|cool96.exe|cool96.exe|ctmix32.exe"));
-    });
+    QCOMPARE(stored.join('|'), QString("grapher -p <file>|\"/opt/My Tools/plot\"|audacity <file>|audacity|"));
+    RunSetup(settings, prompts,
+             [](const test::FormProbe& d) { QCOMPARE(d.Text("toolCommand5"), QString("pavucontrol")); });
   }
 
-  // A launch passes the argument list as it is, in the working folder. The form's tool commands:
-  // Tables and Graph only after a success, Edit Sound on the first wave.
+  // A launch passes the argument list as it is, in the working folder; a quoted program path may
+  // hold blanks; a program that cannot start is named. The form's tool commands: Tables and Graph
+  // only after a success, Edit Sound on the first wave.
   void launchedProgramGetsTheArgumentListAndWorkingFolder() {
     RecorderFixture f;
     MemorySettingsStore settings;
@@ -97,6 +102,12 @@ class ToolTest : public QObject {
     LaunchTool(settings, "EXE4", "my run.dat");
     QCOMPARE(f.Recorded(),
              QStringList({QString::fromStdString(f.folder.Path().string()), "-f", "my run.dat", "'quoted'", "$HOME"}));
+    const fs::path spaced = f.folder.Path() / "my tools";
+    fs::create_directories(spaced);
+    fs::copy_file(f.bin / "tool", spaced / "tool");
+    PutSetting(settings, "EXE4", QStringLiteral("\"%1\" \"two words\"").arg((spaced / "tool").c_str()).toStdString());
+    LaunchTool(settings, "EXE4", "");
+    QCOMPARE(f.Recorded().mid(1), QStringList({"two words"}));
     CRuvoView view(settings);
     CRuvoDoc document(view.HeldValues(), view.Calculation());
     view.SetDocument(document);
@@ -111,7 +122,9 @@ class ToolTest : public QObject {
     view.HeldValues().waveFiles = {"first take.wav", "second.wav"};
     view.OnEditSound();
     QCOMPARE(f.Recorded().mid(1), QStringList({"first take.wav"}));
-    QVERIFY(messages.Texts().empty());
+    PutSetting(settings, "EXE5", "nosuch <file>");
+    view.OnSoundMixer();
+    QCOMPARE(messages.Texts(), std::vector<std::string>{"Could not start nosuch - not found or not executable"});
   }
 };
 

@@ -54,13 +54,14 @@ class FormProbe {
     return items;
   }
 
- private:
   template <typename Widget>
   Widget* Find(const char* name) const {
     auto* widget = root.findChild<Widget*>(QString::fromLatin1(name));
     if (!widget) qFatal("no control named %s", name);
     return widget;
   }
+
+ private:
   QString EnabledBit(const char* name) const { return Find<QWidget>(name)->isEnabled() ? "1" : "0"; }
   QString CheckedBit(const char* name) const { return Radio(name)->isChecked() ? "1" : "0"; }
   QString Join(Names names, const char* separator, QString (FormProbe::*show)(const char*) const) const {
@@ -83,8 +84,17 @@ class ScriptedPrompts : public UserPrompts {
   FileChoice OpenFiles(QWidget*, const QString&, const QString& folder, const QString&, bool multiple) override {
     return NextFileAnswer(folder, multiple);
   }
+  FileChoice ChooseProgram(QWidget*, const QString&) override { return NextFileAnswer("(programs)", false); }
   FileChoice SaveFile(QWidget*, const QString&, const QString& suggested, const QString&) override {
     return NextFileAnswer(suggested, false);
+  }
+  // Records the question; the next answer in saveAnswers, or Cancel when none is left.
+  SaveAnswer AskSaveChanges(QWidget*, const QString& documentName) override {
+    saveQuestions << documentName;
+    if (saveAnswers.empty()) return SaveAnswer::Cancel;
+    const SaveAnswer answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
   }
   // Shows the dialog, lets onModal work on it (it clicks OK or Cancel), then closes it; a dialog
   // still open afterwards counts as cancelled.
@@ -99,6 +109,8 @@ class ScriptedPrompts : public UserPrompts {
 
   std::deque<FileChoice> fileAnswers;  // consumed in order; none left means "cancelled"
   std::function<void(QDialog&)> onModal;
+  std::deque<SaveAnswer> saveAnswers;
+  QStringList saveQuestions;  // the document names asked about
   // Each file dialog asked for: where it was to open (or the suggested path of a save) and
   // whether it takes several files.
   std::vector<std::pair<QString, bool>> fileRequests;

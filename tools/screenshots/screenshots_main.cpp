@@ -1,6 +1,8 @@
-// ruvo-screenshots DOCUMENT OUTPUT_FOLDER: opens DOCUMENT in the desktop application, calculates
-// it and saves PNG pictures of the main window and of each dialog into OUTPUT_FOLDER. Uses a
-// settings file of its own, so the user's settings stay untouched. Needs a display (Xvfb will do).
+// ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX]: opens DOCUMENT in the desktop application,
+// calculates it and saves PNG pictures of the main window and of each dialog into OUTPUT_FOLDER,
+// SUFFIX added to every name (for pictures at another QT_SCALE_FACTOR). When the window shows the
+// form only in part (it scrolls), the whole form is saved as well. Uses a settings file of its
+// own, so the user's settings stay untouched. Needs a display (Xvfb will do).
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -34,7 +36,9 @@ class PhotographingPrompts : public ruvo::UserPrompts {
 
   void Message(QWidget*, const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
   ruvo::FileChoice OpenFiles(QWidget*, const QString&, const QString&, const QString&, bool) override { return {}; }
+  ruvo::FileChoice ChooseProgram(QWidget*, const QString&) override { return {}; }
   ruvo::FileChoice SaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+  ruvo::SaveAnswer AskSaveChanges(QWidget*, const QString&) override { return ruvo::SaveAnswer::Discard; }
   int RunModal(QDialog& dialog) override {
     dialog.show();
     ok = SaveWindow(dialog, outputFolder + '/' + nextName) && ok;
@@ -55,10 +59,11 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   const QStringList arguments = QApplication::arguments();
-  if (arguments.size() != 3) {
-    std::fprintf(stderr, "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER\n");
+  if (arguments.size() != 3 && arguments.size() != 4) {
+    std::fprintf(stderr, "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX]\n");
     return 2;
   }
+  const QString suffix = arguments.value(3) + QStringLiteral(".png");
   const QString document = QFileInfo(arguments[1]).absoluteFilePath();
   const QString output = QFileInfo(arguments[2]).absoluteFilePath();
   QDir().mkpath(output);
@@ -72,15 +77,20 @@ int main(int argc, char** argv) {
   ruvo::CRuvoApp app(settings, QString(), QApplication::applicationFilePath());
   if (!app.InitInstance({document})) return 1;
   app.View().OnCalculate();
-  bool ok = app.View().CalculationSucceeded() && SaveWindow(app.Frame(), output + QStringLiteral("/main-window.png"));
+  bool ok = app.View().CalculationSucceeded() && SaveWindow(app.Frame(), output + "/main-window" + suffix);
+  if (app.View().visibleRegion().boundingRect() != app.View().rect()) {
+    const bool saved = app.View().grab().save(output + "/main-form" + suffix);
+    std::fprintf(stderr, "%s the whole form\n", saved ? "saved" : "could not save");
+    ok = ok && saved;
+  }
 
   const std::pair<const char*, void (ruvo::CRuvoView::*)()> dialogs[] = {
-      {"smoothing-dialog.png", &ruvo::CRuvoView::OnSmoothing}, {"tool-setup-dialog.png", &ruvo::CRuvoView::OnToolSetup}};
+      {"smoothing-dialog", &ruvo::CRuvoView::OnSmoothing}, {"tool-setup-dialog", &ruvo::CRuvoView::OnToolSetup}};
   for (const auto& [name, command] : dialogs) {
-    prompts.nextName = QString::fromLatin1(name);
+    prompts.nextName = QString::fromLatin1(name) + suffix;
     (app.View().*command)();
   }
-  prompts.nextName = QStringLiteral("about-box.png");
+  prompts.nextName = "about-box" + suffix;
   app.Frame().Commands().about->trigger();
 
   ruvo::SetPrompts(nullptr);
