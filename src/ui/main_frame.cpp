@@ -201,10 +201,15 @@ void CMainFrame::RestoreGeometry(const std::string& saved) {
   if (!saved.empty() && restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(saved)))) return;
   // The form's own size plus the bars around it, within the screen's free area.
   const QWidget* form = centralWidget();
-  if (auto* scroll = qobject_cast<const QScrollArea*>(form)) form = scroll->widget();
+  QSize scrollFrame;
+  if (auto* scroll = qobject_cast<const QScrollArea*>(form)) {
+    form = scroll->widget();
+    scrollFrame = QSize(2 * scroll->frameWidth(), 2 * scroll->frameWidth());
+  }
   QSize wanted = sizeHint();
   if (form)
-    wanted = wanted.expandedTo(form->sizeHint() + QSize(0, sizeHint().height() - centralWidget()->sizeHint().height()));
+    wanted = wanted.expandedTo(form->sizeHint() + scrollFrame +
+                               QSize(0, sizeHint().height() - centralWidget()->sizeHint().height()));
   if (const QScreen* display = screen()) {
     const QRect free = display->availableGeometry();
     create();  // the platform window knows the frame it will get

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/run_document.h"
+#include "ui/findings_button.h"
 #include "ui/form_exchange.h"
 #include "ui/ruvo_doc.h"
 #include "ui/smoothing_dlg.h"
@@ -79,6 +80,7 @@ void CRuvoView::OnInitialUpdate() {
 
 void CRuvoView::ShowDocumentResults(const std::optional<SummaryLines>& saved) {
   calculationSucceeded = 0;
+  controls.findings->ShowFindings({});
   summaryLine1 = saved ? saved->line1 : std::string();
   summaryLine2 = saved ? saved->line2 : std::string();
   ShowSummary(saved.has_value());
@@ -121,6 +123,7 @@ void CRuvoView::OnCalculate() {
     ShowHeldValues(controls, params, summaryLine1, summaryLine2);
     ShowSummary(false);
   }
+  controls.findings->ShowFindings(calculation.Findings());
   UpdateResultButtons();
   if (calculationSucceeded && document && document->SaveToCurrentPath() && afterSave) afterSave();
 }

@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "desktop/form_fields.h"
+#include "ui/findings_button.h"
 
 namespace ruvo {
 namespace {
@@ -193,6 +194,8 @@ ViewControls BuildViewControls(QWidget& form) {
   inside->addWidget(c.summaryLine2, 1, 0, 1, 2);
   inside->addWidget(c.tablesButton, 2, 0);
   inside->addWidget(c.graphButton, 2, 1);
+  c.findings = new FindingsButton(c.resultsGroup);
+  inside->addWidget(c.findings, 3, 0, 1, 2);
   grid->addWidget(c.resultsGroup, 1, 2);
 
   QGroupBox* waves = b.Group("Wave Files", inside);
@@ -217,7 +220,7 @@ ViewControls BuildViewControls(QWidget& form) {
       description, weight,         revs,          axle,           gear,           diameter,          width,
       aspect,      drag,           area,          rolling,        drivetrain,     initial,           final,
       pulse,       c.newWaveName,  c.addButton,   c.removeButton, c.browseButton, c.calculateButton, dynamometer,
-      tachometer,  c.tablesButton, c.graphButton, c.waveList,     c.summaryLine1, c.summaryLine2};
+      tachometer,  c.tablesButton, c.graphButton, c.findings,     c.waveList,     c.summaryLine1,    c.summaryLine2};
   for (std::size_t i = 1; i < std::size(tabOrder); ++i) QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
   c.waveList->setViewMode(QListView::ListMode);

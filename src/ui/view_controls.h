@@ -13,6 +13,8 @@ class QWidget;
 
 namespace ruvo {
 
+class FindingsButton;
+
 // The controls of the main form, created once on the form in the arrangement of its template:
 // description and Calculate across the top left, the vehicle's boxes in the left and middle
 // columns, mode, results and wave files on the right. Layouts size every box to its text at any
@@ -24,7 +26,8 @@ struct ViewControls {
   QLineEdit* summaryLine1 = nullptr;
   QLineEdit* summaryLine2 = nullptr;
   QGroupBox* resultsGroup = nullptr;
-  QButtonGroup* modeGroup = nullptr;  // ids 0 dynamometer, 1 tachometer
+  FindingsButton* findings = nullptr;  // below the summary lines, hidden without findings
+  QButtonGroup* modeGroup = nullptr;   // ids 0 dynamometer, 1 tachometer
   QPushButton* calculateButton = nullptr;
   QPushButton* tablesButton = nullptr;
   QPushButton* graphButton = nullptr;

@@ -30,8 +30,7 @@ struct FormFixture {
     view.show();
   }
   // Opens a synthetic dynamometer run written to the working folder as run.dat.
-  void OpenSynthRun() {
-    SynthOptions options;
+  void OpenSynthRun(SynthOptions options = {}) {
     options.sampleRate = 22050;  // samples per second; keeps the test quick
     const SynthResult run = SynthesizeRun(options);
     if (!run.ok || !WriteSynthFiles(run, folder.Path().string(), "run")) qFatal("could not make the run");
@@ -131,6 +130,35 @@ class MainFormTest : public QObject {
       QCOMPARE(f.form.Enabled({"graphButton", "tablesButton"}) + "|" + f.form.Texts({"summaryLine1", "summaryLine2"}),
                "00|" + lines);
     }
+  }
+
+  // The run checks' findings appear below the summary lines after Calculate, their list opens in a
+  // window of its own, and both go with a clean calculation or another document.
+  void findingsShowAfterCalculateAndGoWithTheResults() {
+    FormFixture f;
+    SynthOptions idling;
+    idling.idleSeconds = 1.0;
+    idling.initialRpm = 1000;  // the idle speed: the table starts on the idle
+    f.OpenSynthRun(idling);
+    auto* button = f.view.findChild<QPushButton*>("findingsButton");
+    QVERIFY(!button->isVisible());
+    f.form.Click("calculateButton");
+    QVERIFY(button->isVisible());
+    QCOMPARE(button->text(), QString("Chec&ks: 1 warning"));
+    button->click();
+    auto* list = f.view.window()->findChild<QListWidget*>("findingsList");
+    QVERIFY(list && list->isVisible());
+    QVERIFY2(list->item(0)->text().startsWith("run.wav: the run starts on the idle"),
+             qPrintable(list->item(0)->text()));
+
+    f.form.Type("initialRpm", "1200");
+    f.form.Click("calculateButton");
+    QVERIFY(!button->isVisible() && !list->isVisible());
+    f.form.Type("initialRpm", "1000");
+    f.form.Click("calculateButton");
+    QVERIFY(button->isVisible());
+    f.view.ShowDocumentResults(std::nullopt);
+    QVERIFY(!button->isVisible());
   }
 
   // Add needs an edit between two additions and keeps duplicates; Remove deletes every selected

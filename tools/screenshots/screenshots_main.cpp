@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <clocale>
@@ -82,6 +83,16 @@ int main(int argc, char** argv) {
     const bool saved = app.View().grab().save(output + "/main-form" + suffix);
     std::fprintf(stderr, "%s the whole form\n", saved ? "saved" : "could not save");
     ok = ok && saved;
+  }
+
+  // A run the checks warn about is photographed for its findings: the list beside the window.
+  if (auto* findings = app.View().findChild<QPushButton*>(QStringLiteral("findingsButton")); findings->isVisible()) {
+    findings->click();
+    QWidget* list = app.Frame().findChild<QWidget*>(QStringLiteral("findingsWindow"));
+    QApplication::processEvents();
+    ok = ok && list && SaveWindow(*list, output + "/run-checks" + suffix);
+    ruvo::SetPrompts(nullptr);
+    return ok ? 0 : 1;
   }
 
   const std::pair<const char*, void (ruvo::CRuvoView::*)()> dialogs[] = {
