@@ -11,17 +11,26 @@ namespace ruvo {
 // Length in seconds of the burst that each spark adds to the recording.
 inline constexpr double kSparkBurstSeconds = 0.00075;
 
-// Renders the 8-bit samples of a recording of sampleCount samples at options.sampleRate.
-// Every sample is the silence level, plus the baseline drift (growing linearly from 0 at the
-// first sample to options.dcOffset at the last), plus Gaussian noise of standard deviation
-// options.noise, plus the bursts of the sparks that have begun: a decaying oscillation
+// Renders the levels of a recording of sampleCount samples at options.sampleRate, on the 8-bit
+// scale but not rounded. Every level is the silence level, plus the baseline drift (growing
+// linearly from 0 at the first sample to options.dcOffset at the last), plus the sound: Gaussian
+// noise of standard deviation options.noise, the mains hum humLevel sin(2 pi humHz t), static
+// (Gaussian noise through a one-pole low-pass at staticHz, scaled to standard deviation
+// staticLevel), and the bursts of the sparks that have begun: a decaying oscillation
 //   peak exp(-d / 0.15 ms) cos(2 pi f d),   d = sample time - spark time, 0 <= d < 0.75 ms,
 // with f = min(5 kHz, sample rate / 6), so the first sample at or after a spark carries at
-// least a fifth of the peak, with the peak's sign. A spark's peak is options.sparkPeak times (1 - peakVariation x u),
-// or 0 for a missing spark, or that times weakLevel for a weak one, chosen at random; the chosen peak is written to
-// each spark. The sum is clipped to silence +- clipLevel when clipLevel is not 0, rounded to the nearest integer and
-// limited to 0..255. The noise and the spark choices come from separate streams of options.seed, so one does not shift
-// the other.
+// least a fifth of the peak, with the peak's sign. Each burst repeats echoRatio x its peak after
+// echoDelayMs. From gainStepSeconds on (when above 0) the sound is multiplied by gainStepFactor.
+// A spark's peak is options.sparkPeak times (1 - peakVariation x u), or 0 for a missing spark, or
+// that times weakLevel for a weak one, chosen at random; the chosen peak is written to each spark.
+// The sum is clipped to silence +- clipLevel when clipLevel is not 0 and limited to 0..255. The
+// noise, the static and the spark choices come from separate streams of options.seed, so one does
+// not shift the others.
+std::vector<double> RenderIgnitionLevels(const SynthOptions& options,
+                                         std::vector<SparkEvent>& sparks,
+                                         std::int32_t sampleCount);
+
+// The levels of RenderIgnitionLevels rounded to the nearest integer: the 8-bit samples.
 std::vector<std::uint8_t> RenderIgnitionSound(const SynthOptions& options,
                                               std::vector<SparkEvent>& sparks,
                                               std::int32_t sampleCount);
@@ -29,5 +38,9 @@ std::vector<std::uint8_t> RenderIgnitionSound(const SynthOptions& options,
 // A complete WAV file: the canonical 44-byte header of 8-bit unsigned mono PCM (byte rate =
 // sample rate, block alignment 1) followed by the samples, and a pad byte after an odd count.
 std::vector<std::uint8_t> EncodeWave(const std::vector<std::uint8_t>& samples, std::int32_t sampleRate);
+
+// A complete 16-bit signed mono PCM WAV file (canonical 44-byte header) of levels on the 8-bit
+// scale: each sample is (level - 128) x 256 rounded to the nearest integer, kept in -32768..32767.
+std::vector<std::uint8_t> EncodeWave16(const std::vector<double>& levels, std::int32_t sampleRate);
 
 }  // namespace ruvo

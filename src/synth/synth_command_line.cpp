@@ -80,7 +80,7 @@ std::string SynthHelpText() {
       "\n"
       "Simulates a car accelerating in one gear and writes a recording of its ignition with the\n"
       "true answer beside it:\n"
-      "  DIR/NAME.wav         8-bit mono recording of the sparks\n"
+      "  DIR/NAME.wav         8-bit (or --bits 16) mono recording of the sparks\n"
       "  DIR/NAME.dat         run document naming the recording, ready for a calculation\n"
       "  DIR/NAME.truth.csv   rpm,torque_ftlb,hp every 50 rpm over the run\n"
       "  DIR/NAME.sparks.csv  index,time_s,revolutions,rpm of every spark, heard or missed\n"

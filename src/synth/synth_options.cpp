@@ -4,8 +4,8 @@
 #include <limits>
 #include <variant>
 
-#include "core/text_format.h"
 #include "core/number_text.h"
+#include "core/text_format.h"
 
 namespace ruvo {
 namespace {
@@ -112,6 +112,24 @@ const std::vector<OptionEntry>& OptionTable() {
        RealField([](SynthOptions& o) -> double& { return o.liftOffSeconds; }), 0.0, 60.0},
       {"lift-off-torque", "ft-lb", "engine torque while lifted off (engine braking is negative)",
        RealField([](SynthOptions& o) -> double& { return o.liftOffTorque; }), -1000.0, 0.0},
+      {"hum-hz", "Hz", "frequency of the mains hum",
+       RealField([](SynthOptions& o) -> double& { return o.humHz; }), 1.0, 1000.0},
+      {"hum-level", "", "amplitude of the mains hum, in sample steps",
+       RealField([](SynthOptions& o) -> double& { return o.humLevel; }), 0.0, 255.0},
+      {"static-level", "", "standard deviation of band-limited static, in sample steps",
+       RealField([](SynthOptions& o) -> double& { return o.staticLevel; }), 0.0, 100.0},
+      {"static-hz", "Hz", "cut-off of the one-pole low-pass that shapes the static",
+       RealField([](SynthOptions& o) -> double& { return o.staticHz; }), 10.0, 100000.0},
+      {"echo-delay-ms", "ms", "delay of the echo that follows each burst",
+       RealField([](SynthOptions& o) -> double& { return o.echoDelayMs; }), 0.1, 1000.0},
+      {"echo-ratio", "", "peak of each burst's echo as a fraction of the burst's peak; 0: no echo",
+       RealField([](SynthOptions& o) -> double& { return o.echoRatio; }), 0.0, 1.0},
+      {"gain-step-seconds", "s", "time from the first sample at which the recorder's gain steps; 0: never",
+       RealField([](SynthOptions& o) -> double& { return o.gainStepSeconds; }), 0.0, 600.0},
+      {"gain-step-factor", "", "factor on the sound (not silence or drift) from the gain step on",
+       RealField([](SynthOptions& o) -> double& { return o.gainStepFactor; }), 0.0, 100.0},
+      {"bits", "", "bits per sample of the recording: 8 unsigned, or 16 signed at 256 x finer scale",
+       IntegerField([](SynthOptions& o) -> std::int32_t& { return o.bits; })},
   };
   return kTable;
 }
@@ -188,6 +206,7 @@ std::string ValidateSynthOptions(const SynthOptions& options) {
            (entry.unit[0] && !range.empty() ? std::string(" ") + entry.unit : std::string()) + ", not " +
            ValueText(entry, values);
   }
+  if (options.bits != 8 && options.bits != 16) return FormatText("Option --bits must be 8 or 16, not %d", options.bits);
   if (options.vehicle.description.size() > kLongestDescription)
     return FormatText("Option --description may hold at most %d characters", static_cast<int>(kLongestDescription));
   if (!(options.endRpm > options.startRpm))

@@ -42,6 +42,17 @@ struct SynthOptions {
   double liftOffSeconds = 0.0;   // --lift-off-seconds: coasting stretch after the run
   double liftOffTorque = -15.0;  // --lift-off-torque: engine braking while lifted off, ft-lb
 
+  // What today's recorders add; each default leaves the recording unchanged.
+  double humHz = 50.0;           // --hum-hz: mains frequency
+  double humLevel = 0.0;         // --hum-level: amplitude of the mains hum
+  double staticLevel = 0.0;      // --static-level: standard deviation of the band-limited static
+  double staticHz = 4000.0;      // --static-hz: cut-off of the static's one-pole low-pass
+  double echoDelayMs = 5.0;      // --echo-delay-ms: delay of each burst's echo
+  double echoRatio = 0.0;        // --echo-ratio: echo peak as a fraction of its burst's peak
+  double gainStepSeconds = 0.0;  // --gain-step-seconds: recorder gain changes here; 0: never
+  double gainStepFactor = 1.0;   // --gain-step-factor: sound multiplied by this from the step on
+  std::int32_t bits = 8;         // --bits: 8 (unsigned) or 16 (signed) bits per sample
+
   // Pulse-detection estimates for the run document; 0 means "estimate from the run".
   std::int32_t initialRpm = 0;  // --initial-rpm
   std::int32_t finalRpm = 0;    // --final-rpm

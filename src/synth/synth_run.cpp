@@ -67,10 +67,11 @@ SynthResult SynthesizeRun(const SynthOptions& options) {
     return result;
   }
 
-  const std::vector<std::uint8_t> sound =
-      RenderIgnitionSound(options, motion.sparks, static_cast<std::int32_t>(samples));
-  result.wave = EncodeWave(sound, options.sampleRate);
-  result.sampleCount = static_cast<std::int32_t>(sound.size());
+  const auto count = static_cast<std::int32_t>(samples);
+  result.wave = options.bits == 16
+                    ? EncodeWave16(RenderIgnitionLevels(options, motion.sparks, count), options.sampleRate)
+                    : EncodeWave(RenderIgnitionSound(options, motion.sparks, count), options.sampleRate);
+  result.sampleCount = count;
   result.sparks = std::move(motion.sparks);
   result.motion = std::move(motion.steps);
   result.truth = TruthTable(options);

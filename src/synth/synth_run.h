@@ -21,7 +21,7 @@ struct TruthRow {
 struct SynthResult {
   bool ok = false;
   std::string error;               // why not, when ok is false
-  std::vector<std::uint8_t> wave;  // the complete WAV file
+  std::vector<std::uint8_t> wave;  // the complete WAV file, of options.bits bits a sample
   std::int32_t sampleCount = 0;    // samples in it
   std::vector<SparkEvent> sparks;  // every spark, heard or missed, in time order
   std::vector<TruthRow> truth;     // the multiples of 50 rpm from the start to the end rpm

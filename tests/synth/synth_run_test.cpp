@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -133,6 +134,55 @@ TEST(SynthRun, HarderCasesShapeTheSound) {
   EXPECT_TRUE(std::is_sorted(samples.begin(), samples.end()));
 }
 
+template <class Term>
+double MeanOver(std::size_t from, std::size_t to, Term term) {
+  double total = 0.0;
+  for (std::size_t n = from; n < to; ++n) total += term(n);
+  return total / static_cast<double>(to - from);
+}
+
+// Each impairment measured on a 16-bit recording (in 8-bit steps), so that a missing one fails;
+// the 8-bit recording is the same sound rounded.
+TEST(SynthRun, ImpairmentsAreMeasurableInSixteenBitRecordings) {
+  constexpr int kRate = 48000;
+  SynthResult run;
+  std::vector<double> x;
+  const auto render = [&](void (*change)(SynthOptions&)) {
+    SynthOptions options;
+    options.noise = options.peakVariation = 0.0;
+    options.missingSparks = 1.0;
+    options.sampleRate = kRate;
+    change(options);
+    const std::vector<std::uint8_t> coarse = Samples(Synthesize(options));
+    options.bits = 16;
+    run = Synthesize(options);
+    ASSERT_EQ(run.wave.size(), kHeaderBytes + 2 * coarse.size());
+    x.resize(coarse.size());
+    for (std::size_t n = 0; n < x.size(); ++n) {
+      x[n] =
+          static_cast<std::int16_t>(run.wave[kHeaderBytes + 2 * n] | run.wave[kHeaderBytes + 2 * n + 1] << 8) / 256.0;
+      ASSERT_NEAR(coarse[n] - 128.0, x[n], 0.5) << n;
+    }
+  };
+  render([](SynthOptions& o) { o.humLevel = 30.0, o.humHz = 60.0; });  // amplitude by correlation
+  const double w = 2.0 * std::numbers::pi * 60.0 / kRate;
+  EXPECT_NEAR(2.0 * MeanOver(0, x.size(), [&](std::size_t n) { return x[n] * std::sin(w * static_cast<double>(n)); }),
+              30.0, 0.1);
+  render([](SynthOptions& o) { o.staticLevel = 6.0; });  // lag-1 covariance: 36 x exp(-2 pi 4000 Hz / rate)
+  EXPECT_NEAR(MeanOver(1, x.size(), [&](std::size_t n) { return x[n] * x[n - 1]; }),
+              36.0 * std::exp(-2.0 * std::numbers::pi * 4000.0 / kRate), 1.5);
+  render([](SynthOptions& o) { o.missingSparks = 0.0, o.echoRatio = 0.4; });  // 5 ms: 240 samples after each burst
+  EXPECT_NEAR(MeanOver(0, run.sparks.size(),
+                       [&](std::size_t k) {
+                         const std::size_t first = SampleAtOrAfter(run.sparks[k].timeSeconds, kRate);
+                         return x[first + 240] / x[first];
+                       }),
+              0.4, 0.005);
+  render([](SynthOptions& o) { o.missingSparks = 0.0, o.gainStepSeconds = 5.0, o.gainStepFactor = 0.5; });
+  const auto step = x.begin() + 5 * kRate;
+  EXPECT_NEAR(*std::max_element(step, x.end()) / *std::max_element(x.begin(), step), 0.5, 0.03);
+}
+
 TEST(SynthRun, TheDocumentCarriesTheVehicleAndEstimatesThatCoverTheBursts) {
   // Twice the burst at the shortest spark interval, at least 20 and at most 50 percent.
   for (const auto& [revsPerIgnition, endRpm, percent] :
@@ -161,6 +211,7 @@ TEST(SynthRun, TheDocumentCarriesTheVehicleAndEstimatesThatCoverTheBursts) {
 TEST(SynthRun, RejectsOptionsItCannotSimulate) {
   const std::pair<void (*)(SynthOptions&), const char*> cases[] = {
       {[](SynthOptions& o) { o.sampleRate = 7999; }, "Option --sample-rate must be 8000 to 48000 Hz, not 7999"},
+      {[](SynthOptions& o) { o.bits = 12; }, "Option --bits must be 8 or 16, not 12"},
       {[](SynthOptions& o) { o.vehicle.vehicleWeight = std::nan(""); },
        "Option --vehicle-weight must be 100 to 50000 lb, not nan"},
       {[](SynthOptions& o) { o.maxPulseLength = INFINITY; }, "Option --max-pulse-length must be a finite number"},
