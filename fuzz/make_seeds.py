@@ -68,6 +68,12 @@ SEEDS = {
         "upper_case": b"  /opt/My Tools/X.EXE  <file> <file>\nb c.dat",
         "no_file": b"grapher --open <file>",
     },
+    "fuzz_import": {
+        # channels, rate (3 bytes), encoding, channel mode, filters, trim and level; then samples
+        "mono_u8_8k": bytes([0, 0x40, 0x1b, 0, 0, 0, 20, 0]) + sparks(),
+        "stereo_s16_96k": bytes([1, 0x88, 0x73, 1, 1, 0, 3, 8]) + sparks() * 2,
+        "float_5.1_192k": bytes([5, 0xe8, 0xec, 2, 2, 6, 0, 128]) + struct.pack("<48f", *[(-1.0) ** k * k for k in range(48)]),
+    },
     "fuzz_calculation": {
         "sparks": struct.pack("<HHHHddd", 3000, 3000, 2, 2, 2.0, 20.0, 0.01) + sparks(seconds=0.5),
     },

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "calc/run_calculation.h"
+#include "cli/import_command.h"
 #include "core/analysis_config.h"
 #include "core/message.h"
 #include "core/run_document.h"
@@ -14,6 +15,8 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: ruvo-cli calculate DOC.dat [--config FILE] [--no-save] [--strict]\n"
+    "       ruvo-cli import IN [OUT.wav] [--channel N|mix|auto] [--from S] [--to S] [--rate HZ]\n"
+    "                       [--highpass HZ|off] [--lowpass HZ] [--bandpass LO-HI] [--no-normalise]\n"
     "       ruvo-cli --help | --version\n"
     "\n"
     "calculate   open the run document DOC.dat, analyse its wave files and compute its results.\n"
@@ -24,6 +27,18 @@ constexpr const char* kUsage =
     "--config FILE   read the pulse detection settings from FILE instead of ruvo.cfg\n"
     "--no-save       leave the document untouched\n"
     "--strict        treat a warning as a failure: exit 3 and leave the document untouched\n"
+    "\n"
+    "import      convert the recording IN (WAV, AIFF, FLAC, Ogg Vorbis, Opus, MP3, M4A/AAC) into the\n"
+    "            8-bit mono WAV the calculation reads: OUT.wav, or IN's name with .wav beside it.\n"
+    "--channel N|mix|auto   channel N (from 1), the mix of all, or the one with the stronger clicks\n"
+    "                       (auto, the default)\n"
+    "--from S, --to S       keep only the stretch from S to S seconds\n"
+    "--rate HZ              samples per second of the result (default: the recording's, lowered\n"
+    "                       only when the wave file could not hold it)\n"
+    "--highpass HZ|off      high-pass against hum and drift, with a short fade-in (default 400)\n"
+    "--lowpass HZ           low-pass against hiss and static\n"
+    "--bandpass LO-HI       high-pass at LO and low-pass at HI\n"
+    "--no-normalise         keep the level instead of bringing the peak to 120 steps from the middle\n"
     "\n"
     "Exit status: 0 success, 1 the calculation or a file failed, 2 the command line was not understood,\n"
     "3 warnings with --strict.\n";
@@ -123,6 +138,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   if (args[0] == "--version") {
     out << kVersion;
     return kExitSuccess;
+  }
+  if (args[0] == "import") {
+    const std::optional<ImportRequest> request = ParseImport(args, err);
+    if (!request) return kExitUsage;
+    MessagesTo messages(err);
+    return RunImport(*request, out);
   }
   if (args[0] != "calculate") {
     err << "ruvo-cli: unknown command or option " << args[0] << "\n" << kUsage;

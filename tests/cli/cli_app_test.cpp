@@ -6,6 +6,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "core/text_format.h"
 #include "e2e/synthetic_run.h"
 
 namespace ruvo {
@@ -34,7 +35,13 @@ TEST(RuvoCli, HelpVersionAndUsageErrors) {
       {{"calculate"}, 2, "calculate needs a run document"},
       {{"calculate", "a.dat", "--fast"}, 2, "unknown option --fast"},
       {{"calculate", "a.dat", "--config"}, 2, "--config needs a file name"},
-      {{"calculate", "a.dat", "b.dat"}, 2, "only one run document"}};
+      {{"calculate", "a.dat", "b.dat"}, 2, "only one run document"},
+      {{"import"}, 2, "import needs a recording and at most one output file"},
+      {{"import", "a.flac", "--channel", "0"}, 2, "--channel needs a channel number from 1, mix or auto"},
+      {{"import", "a.flac", "--bandpass", "3000-2000"}, 2, "--bandpass needs two frequencies LO-HI in Hz, LO below HI"},
+      {{"import", "a.flac", "--from"}, 2, "--from needs a number above 0"},
+      {{"import", "a.flac", "--loud"}, 2, "unknown option --loud"},
+      {{"import", "nowhere.flac"}, 1, "Could not import nowhere.flac: no such file\n"}};
   for (const auto& [args, status, message] : cases) {
     const CliResult result = RunRuvoCli(args);
     EXPECT_EQ(result.status, status) << message;
@@ -68,6 +75,27 @@ TEST(RuvoCli, CalculatePrintsTheSummarySavesTheTableAndFailsWithItsMessages) {
   const CliResult missing = RunRuvoCli({"calculate", folder.File("none.dat")});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "Not able to open - " + folder.File("none.dat") + "\n");
+}
+
+// The import prints what it did and writes the WAV beside the recording, or "-8bit.wav" beside a WAV.
+TEST(RuvoCli, ImportWritesBesideTheRecordingAndSaysWhatItDid) {
+  test::TempFolder folder;
+  SynthOptions options = test::TypicalRun(11025);
+  options.bits = 16;
+  const int total = test::WriteSyntheticRun(options, folder, "phone").run.sampleCount, kept = total - 11025;
+  const CliResult imported = RunRuvoCli({"import", folder.File("phone.wav"), "--from", "1", "--highpass", "off"});
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  const std::string seconds = FormatText("%.3f s", total / 11025.0);
+  const std::string expected = "Read " + folder.File("phone.wav") +
+                               ": WAV (Microsoft), Signed 16 bit PCM, 1 channel, " + "11025 Hz, " + seconds +
+                               "\nChannel: 1 of 1\nTrimmed to: 1.000 to " + seconds +
+                               "\nFilters: none\nPeak: 120 steps from 128 (gain ";
+  EXPECT_EQ(imported.out.substr(0, expected.size()), expected);
+  EXPECT_NE(imported.out.find(FormatText("\nWrote %s: 8-bit mono PCM, 11025 Hz, %d samples\n",
+                                         folder.File("phone-8bit.wav").c_str(), kept)),
+            std::string::npos)
+      << imported.out;
+  EXPECT_EQ(test::ReadFileBytes(folder.File("phone-8bit.wav")).size(), 44u + static_cast<unsigned>(kept + kept % 2));
 }
 
 TEST(RuvoCli, ConfigOptionIsResolvedFromWhereTheCommandRuns) {

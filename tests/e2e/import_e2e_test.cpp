@@ -1,0 +1,55 @@
+// Recordings as today's devices make them, imported and calculated like the 8-bit original.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <tuple>
+
+#include "audio/recording_import.h"
+#include "audio/sound_files.h"
+#include "e2e/synthetic_run.h"
+
+namespace ruvo {
+namespace {
+
+class ImportE2e : public test::CalculationFixture {
+ protected:
+  // Peak horsepower and torque of a calculation of the open document.
+  std::pair<double, double> CalculatedPeaks() {
+    EXPECT_NE(calculation.Calculate(), 0) << (messages.Texts().empty() ? "" : messages.Texts().back());
+    const CalculationResults& results = calculation.Results();
+    if (results.horsepower.empty()) return {0.0, 0.0};
+    return {*std::max_element(results.horsepower.begin(), results.horsepower.end()),
+            *std::max_element(results.torque.begin(), results.torque.end())};
+  }
+};
+
+TEST_F(ImportE2e, SixteenBitStereoFilesCalculateWithinOnePercentOfTheOriginal) {
+  OpenRun("original", test::TypicalRun(48000));
+  const auto [horsepower, torque] = CalculatedPeaks();
+
+  SynthOptions options = test::TypicalRun(48000);
+  options.bits = 16;
+  const SynthResult run = SynthesizeRun(options);
+  ASSERT_TRUE(run.ok) << run.error;
+  std::vector<float> stereo;  // the same sound in both channels
+  for (std::size_t n = 44; n + 1 < run.wave.size(); n += 2) {
+    const auto sample = static_cast<float>(static_cast<std::int16_t>(run.wave[n] | run.wave[n + 1] << 8)) / 32768.0f;
+    stereo.insert(stereo.end(), {sample, sample});
+  }
+  for (const auto& [name, format] : {std::tuple{"phone.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+                                     std::tuple{"phone.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+                                     std::tuple{"phone.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III}}) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(test::WriteSoundFile(folder.File(name), format, 48000, 2, stereo));
+    ImportReport report;
+    ASSERT_EQ(ImportRecording(folder.File(name), folder.File("imported.wav"), {}, report), ImportStatus::kDone);
+    params.waveFiles = {"imported.wav"};
+    const auto [importedHorsepower, importedTorque] = CalculatedPeaks();
+    EXPECT_TRUE(test::IsClose(importedHorsepower, horsepower, 0.01)) << importedHorsepower << " hp";
+    EXPECT_TRUE(test::IsClose(importedTorque, torque, 0.01)) << importedTorque << " ft-lb";
+  }
+}
+
+}  // namespace
+}  // namespace ruvo
