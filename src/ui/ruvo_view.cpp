@@ -23,6 +23,7 @@
 #include "ui/tool_setup_dlg.h"
 #include "ui/user_prompts.h"
 #include "ui/wave_browse.h"
+#include "ui/wave_import.h"
 
 namespace ruvo {
 namespace {
@@ -184,8 +185,15 @@ void CRuvoView::OnBrowseWaveFiles() {
 }
 
 void CRuvoView::AppendWaveFile(const std::string& name) {
-  params.waveFiles.push_back(name);
-  AddWaveItem(*controls.waveList, QString::fromStdString(name));
+  std::optional<std::string> ready = ReadyForCalculation(window(), name);
+  if (!ready) return;
+  if (*ready != name) {  // converted into the working folder: listed by its name there
+    std::error_code error;
+    const std::string working = std::filesystem::current_path(error).string();
+    if (!error) ready = WaveListEntry(*ready, working);
+  }
+  params.waveFiles.push_back(*ready);
+  AddWaveItem(*controls.waveList, QString::fromStdString(*ready));
   UpdateCalculateButton();
 }
 

@@ -50,6 +50,13 @@ class DesktopPrompts : public UserPrompts {
     return Finish(dialog);
   }
 
+  bool AskYesNo(QWidget* parent, const QString& question) override {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Ruvo"), question, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+  }
+
   SaveAnswer AskSaveChanges(QWidget* parent, const QString& documentName) override {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Ruvo"),
                     QStringLiteral("Save changes to %1?").arg(documentName),

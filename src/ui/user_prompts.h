@@ -42,6 +42,9 @@ class UserPrompts {
                               const QString& suggested,
                               const QString& filters) = 0;
 
+  // Asks question in a box captioned "Ruvo" with Yes (the default) and No; true for Yes.
+  virtual bool AskYesNo(QWidget* parent, const QString& question) = 0;
+
   // Asks "Save changes to NAME?" with Save, Discard and Cancel.
   virtual SaveAnswer AskSaveChanges(QWidget* parent, const QString& documentName) = 0;
 

@@ -30,8 +30,9 @@ std::vector<std::string> WaveBrowse::ChooseWaveFiles(QWidget* parent) {
   const bool folderKnown = ReadWorkingFolder(browseWorkingFolder);
   if (lastWaveFolder.empty()) lastWaveFolder = browseWorkingFolder;
 
-  const FileChoice choice = Prompts().OpenFiles(parent, QStringLiteral("Open"), QString::fromStdString(lastWaveFolder),
-                                                QStringLiteral("Wave files (.wav) (*.wav);;All files (*.*) (*)"), true);
+  const FileChoice choice = Prompts().OpenFiles(
+      parent, QStringLiteral("Open"), QString::fromStdString(lastWaveFolder),
+      QStringLiteral("Recordings (*.wav *.flac *.ogg *.opus *.mp3 *.m4a *.aac *.aiff);;All files (*)"), true);
   std::vector<std::string> entries;
   if (choice.accepted) {
     for (const QString& file : choice.files) {

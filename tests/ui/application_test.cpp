@@ -1,5 +1,7 @@
 // Start-up, the File commands and their questions, the recent-file list, drops, the window, the
 // keyboard and the desktop registration.
+#include <sndfile.h>
+
 #include <QAction>
 #include <QDropEvent>
 #include <QGroupBox>
@@ -14,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "audio/sound_files.h"
 #include "core/run_document.h"
 #include "support/test_support.h"
 #include "ui/desktop_settings.h"
@@ -236,6 +239,27 @@ class ApplicationTest : public QObject {
     QCOMPARE(messages.Texts(), std::vector<std::string>{"Not able to open - " + a});
     app.ExitInstance();
     QCOMPARE(f.Recent(), (Paths{dropped, c + ".dat", "", ""}));
+  }
+
+  // A dropped recording that is not an 8-bit mono WAV is converted beside the run document after one
+  // question, and the converted file joins the list; declined, the recording joins as it is.
+  void droppedRecordingIsConvertedBesideTheDocument() {
+    AppFixture f;
+    CRuvoApp& app = f.Start();
+    test::ScriptedPrompts prompts;
+    QVERIFY(app.Commands().OpenDocumentFile(f.WriteDocument("runs/a.dat", "A run", 2500)));
+    fs::create_directory(f.folder.Path() / "phone");
+    const std::string flac = f.folder.File("phone/Voice 002.flac");
+    QVERIFY(test::WriteSoundFile(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 48000, 2,
+                                 test::ClickTrack(48000, 2, 1.0, 1, 0.5, 0.0)));
+    f.Drop({flac});
+    QCOMPARE(prompts.questions, QStringList{"Convert Voice 002.flac to an 8-bit mono WAV next to the run document?"});
+    QCOMPARE(f.Form().Items("waveList"), QStringList({"take1.wav", "Voice 002.wav"}));
+    QCOMPARE(test::ReadEightBitWave(f.folder.File("runs/Voice 002.wav"), 48000).size(), std::size_t{48000});
+
+    prompts.yesAnswer = false;
+    f.Drop({flac});
+    QCOMPARE(f.Form().Items("waveList").last(), QString::fromStdString(flac));
   }
 
   // The window fits the screen and scrolls the form; it keeps the size the user gives it through

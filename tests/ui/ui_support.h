@@ -88,6 +88,11 @@ class ScriptedPrompts : public UserPrompts {
   FileChoice SaveFile(QWidget*, const QString&, const QString& suggested, const QString&) override {
     return NextFileAnswer(suggested, false);
   }
+  // Records the question and answers yesAnswer.
+  bool AskYesNo(QWidget*, const QString& question) override {
+    questions << question;
+    return yesAnswer;
+  }
   // Records the question; the next answer in saveAnswers, or Cancel when none is left.
   SaveAnswer AskSaveChanges(QWidget*, const QString& documentName) override {
     saveQuestions << documentName;
@@ -111,6 +116,8 @@ class ScriptedPrompts : public UserPrompts {
   std::function<void(QDialog&)> onModal;
   std::deque<SaveAnswer> saveAnswers;
   QStringList saveQuestions;  // the document names asked about
+  QStringList questions;      // the yes-or-no questions asked
+  bool yesAnswer = true;
   // Each file dialog asked for: where it was to open (or the suggested path of a save) and
   // whether it takes several files.
   std::vector<std::pair<QString, bool>> fileRequests;

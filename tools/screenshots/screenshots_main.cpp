@@ -40,6 +40,7 @@ class PhotographingPrompts : public ruvo::UserPrompts {
   ruvo::FileChoice ChooseProgram(QWidget*, const QString&) override { return {}; }
   ruvo::FileChoice SaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
   ruvo::SaveAnswer AskSaveChanges(QWidget*, const QString&) override { return ruvo::SaveAnswer::Discard; }
+  bool AskYesNo(QWidget*, const QString&) override { return false; }
   int RunModal(QDialog& dialog) override {
     dialog.show();
     ok = SaveWindow(dialog, outputFolder + '/' + nextName) && ok;
