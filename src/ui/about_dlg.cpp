@@ -19,6 +19,11 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   icon->resize(32, 32);
   QLabel* version = units.Place(new QLabel(QStringLiteral("Tammel Ruvo Version 2.0"), this), 40, 10, 119, 8);
   version->setObjectName(QStringLiteral("versionText"));
+  QLabel* licence = units.Place(
+      new QLabel(QStringLiteral("Free software under the GNU General Public License, version 3 or later."), this), 40,
+      24, 132, 24);
+  licence->setObjectName(QStringLiteral("licenceText"));
+  licence->setWordWrap(true);
   auto* ok = units.Place(new QPushButton(QStringLiteral("OK"), this), 178, 7, 50, 14);
   ok->setObjectName(QStringLiteral("okButton"));
   ok->setDefault(true);

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMimeDatabase>
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -17,15 +16,9 @@ constexpr int kIconSide = 64;  // pixels
 // The desktop entry's own record of the program it was written for.
 constexpr char kExecutableKey[] = "X-Ruvo-Executable";
 
-const char kMimeXml[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<mime-info xmlns="http://www.freedesktop.org/standards/shared-mime-info">
-  <mime-type type="application/x-ruvo-data">
-    <comment>Ruvo Data</comment>
-    <glob pattern="*.dat"/>
-    <icon name="application-x-ruvo-data"/>
-  </mime-type>
-</mime-info>
-)";
+// The MIME type as the package installs it: told by the run document's first line, never by
+// "*.dat" alone, which other programs' files share.
+const char kMimeResource[] = ":/packaging/ruvo.xml";
 
 // Writes bytes to path, replacing it only once the new text is complete.
 bool WriteFile(const QString& path, const QByteArray& bytes) {
@@ -71,13 +64,6 @@ bool EntryNeedsWriting(const QString& path, const QString& executable) {
   return !program.isEmpty() && QFileInfo(program).isAbsolute() && !QFileInfo(program).isExecutable();
 }
 
-// True when some type other than ours already claims "*.dat".
-bool DatBelongsToAnotherType() {
-  for (const QMimeType& type : QMimeDatabase().mimeTypesForFileName(QStringLiteral("document.dat")))
-    if (type.name() != QLatin1String(kDocumentMimeType)) return true;
-  return false;
-}
-
 // Lets the desktop's caches see a new file; skipped where the tool is not installed.
 void RefreshCache(const char* tool, const QString& folder) {
   const QString program = QStandardPaths::findExecutable(QString::fromLatin1(tool));
@@ -94,12 +80,14 @@ void RefreshCache(const char* tool, const QString& folder) {
 void InstallMimeType(const QString& dataHome, bool rewrite) {
   const QString mimeFolder = dataHome + QStringLiteral("/mime");
   const QString package = mimeFolder + QStringLiteral("/packages/ruvo-data.xml");
-  if (QFileInfo::exists(package) ? !rewrite : DatBelongsToAnotherType()) return;
+  if (QFileInfo::exists(package) && !rewrite) return;
+  QFile definition(QString::fromLatin1(kMimeResource));
+  if (!definition.open(QIODevice::ReadOnly)) return;
   QDir().mkpath(dataHome + QStringLiteral("/icons/hicolor/64x64/mimetypes"));
   DocumentIcon()
       .pixmap(kIconSide, kIconSide)
       .save(dataHome + QStringLiteral("/icons/hicolor/64x64/mimetypes/application-x-ruvo-data.png"));
-  if (WriteFile(package, kMimeXml)) RefreshCache("update-mime-database", mimeFolder);
+  if (WriteFile(package, definition.readAll())) RefreshCache("update-mime-database", mimeFolder);
 }
 
 // Writes the desktop entry when EntryNeedsWriting says so; true when it was written.
@@ -129,6 +117,12 @@ bool InstallDesktopEntry(const QString& dataHome, const QString& executable) {
 
 }  // namespace
 
+bool IsSystemInstall(const QString& executable) {
+  // Resolved by name, so a bin folder that does not exist (yet) cannot hide the share folder.
+  return QFileInfo::exists(
+      QDir::cleanPath(QFileInfo(executable).absolutePath() + QStringLiteral("/../share/applications/ruvo.desktop")));
+}
+
 QString DesktopExecLine(const QString& executable) {
   // Inside the quotes '"', '`', '$' and '\' take a backslash; the entry's string syntax then
   // doubles every backslash.
@@ -142,7 +136,7 @@ QString DesktopExecLine(const QString& executable) {
 }
 
 void RegisterDocumentType(const QString& dataHome, const QString& executable) {
-  if (dataHome.isEmpty()) return;
+  if (dataHome.isEmpty() || IsSystemInstall(executable)) return;
   const bool entryWritten = InstallDesktopEntry(dataHome, executable);
   InstallMimeType(dataHome, entryWritten);
 }

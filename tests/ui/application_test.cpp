@@ -118,15 +118,21 @@ class ApplicationTest : public QObject {
       QVERIFY(app.Frame().findChild<QLabel*>(lock)->isHidden());
     test::ScriptedPrompts prompts;
     QString about;
-    prompts.onModal = [&](QDialog& d) { about = d.windowTitle() + "|" + d.findChild<QLabel*>("versionText")->text(); };
+    prompts.onModal = [&](QDialog& d) {
+      about = d.windowTitle() + "|" + d.findChild<QLabel*>("versionText")->text() + "|" +
+              d.findChild<QLabel*>("licenceText")->text();
+    };
     app.Frame().Commands().about->trigger();
-    QCOMPARE(about, QString("About Ruvo|Tammel Ruvo Version 2.0"));
+    QCOMPARE(about, QString("About Ruvo|Tammel Ruvo Version 2.0|Free software under the GNU General Public License, "
+                            "version 3 or later."));
 
     const fs::path data = f.DataHome().toStdString();
     const std::string files = f.Entry() + test::ReadFileBytes(data / "mime/packages/ruvo-data.xml");
-    for (const char* line : {"Exec=\"/opt/ruvo tools/bin/ruvo\" %f\n", "MimeType=application/x-ruvo-data;\n",
-                             "<glob pattern=\"*.dat\"/>", "<comment>Ruvo Data</comment>"})
+    for (const char* line :
+         {"Exec=\"/opt/ruvo tools/bin/ruvo\" %f\n", "MimeType=application/x-ruvo-data;\n",
+          "<match type=\"string\" offset=\"0\" value=\"# Tammel Ruvo v\"/>", "<comment>Ruvo Data</comment>"})
       QVERIFY2(files.find(line) != std::string::npos, line);
+    QVERIFY(files.find("<glob") == std::string::npos);  // other programs' .dat files stay theirs
     f.Start({}, "/usr/bin/ruvo");
     QVERIFY(f.Entry().find("Exec=\"/usr/bin/ruvo\" %f\n") != std::string::npos);
     for (const auto& [entry, rewritten] : {std::pair("Exec=\"/gone/ruvo\" %f\n", true), {"Exec=/bin/sh %f\n", false}}) {
@@ -134,6 +140,12 @@ class ApplicationTest : public QObject {
       f.Start({}, "/usr/bin/ruvo");
       QCOMPARE(f.Entry() != entry, rewritten);
     }
+    // An installed program leaves the registration to its package.
+    fs::create_directories(f.folder.Path() / "usr/share/applications");
+    test::WriteFileBytes(f.folder.Path() / "usr/share/applications/ruvo.desktop", "[Desktop Entry]\n");
+    fs::remove(data / "applications/ruvo.desktop");
+    f.Start({}, QString::fromStdString((f.folder.Path() / "usr/bin/ruvo").string()));
+    QVERIFY(!fs::exists(data / "applications/ruvo.desktop"));
 
     const std::string last = f.WriteDocument("runs/a.dat", "from A", 3000);
     const std::string named = f.WriteDocument("other/b.dat", "from B", 2000);
