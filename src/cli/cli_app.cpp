@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "calc/run_calculation.h"
+#include "cli/table_command.h"
 #include "core/analysis_config.h"
 #include "core/message.h"
 #include "core/run_document.h"
@@ -14,6 +15,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: ruvo-cli calculate DOC.dat [--config FILE] [--no-save] [--strict]\n"
+    "       ruvo-cli table DOC.dat [--csv]\n"
     "       ruvo-cli --help | --version\n"
     "\n"
     "calculate   open the run document DOC.dat, analyse its wave files and compute its results.\n"
@@ -24,6 +26,8 @@ constexpr const char* kUsage =
     "--config FILE   read the pulse detection settings from FILE instead of ruvo.cfg\n"
     "--no-save       leave the document untouched\n"
     "--strict        treat a warning as a failure: exit 3 and leave the document untouched\n"
+    "\n"
+    "table       print the result table saved in DOC.dat as comma-separated values with a header row\n"
     "\n"
     "Exit status: 0 success, 1 the calculation or a file failed, 2 the command line was not understood,\n"
     "3 warnings with --strict.\n";
@@ -124,6 +128,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     out << kVersion;
     return kExitSuccess;
   }
+  if (args[0] == "table") return RunTableCommand(args, out, err);
   if (args[0] != "calculate") {
     err << "ruvo-cli: unknown command or option " << args[0] << "\n" << kUsage;
     return kExitUsage;
