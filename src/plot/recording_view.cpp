@@ -255,9 +255,9 @@ void RecordingPlot::Render(QPainter& painter, QSize size) const {
 
   // Axes and the key.
   painter.setPen(palette().color(QPalette::WindowText));
-  DrawTicks(painter, speed, viewFirst, viewEnd, true, std::max(2, speed.width() / 90));
+  DrawTicks(painter, speed, viewFirst, viewEnd, true, std::max(3, speed.width() / 70));
   DrawTicks(painter, wave, 0.0, 255.0, false, 4);
-  DrawTicks(painter, speed, speedLow, speedHigh, false, std::max(2, speed.height() / 30));
+  DrawTicks(painter, speed, speedLow, speedHigh, false, std::max(3, speed.height() / 30));
   const QFontMetrics metrics(painter.font());
   painter.drawText(speed.right() - metrics.horizontalAdvance(QStringLiteral("s")) - 2, size.height() - 4,
                    QStringLiteral("s"));
@@ -306,11 +306,13 @@ RecordingView::RecordingView(QWidget* parent) : QWidget(parent) {
   auto* top = new QHBoxLayout;
   top->addWidget(choice);
   top->addWidget(about, 1);
-  auto* split = new QSplitter(Qt::Horizontal, this);
+  // The findings under the plot, where a narrow dock still leaves their sentences readable.
+  auto* split = new QSplitter(Qt::Vertical, this);
   split->addWidget(plot);
   split->addWidget(findingList);
   split->setStretchFactor(0, 4);
   split->setStretchFactor(1, 1);
+  split->setSizes({400, 90});
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addLayout(top);

@@ -72,7 +72,7 @@ class RecordingPlot : public QWidget {
 };
 
 // The Recording tab: a choice of the calculation's recordings, a line about the chosen one, its
-// RecordingPlot and the run checks' findings beside it; clicking a finding shows its recording and
+// RecordingPlot and the run checks' findings under it; clicking a finding shows its recording and
 // zooms to its place. Owns the traces it is given.
 class RecordingView : public QWidget {
   Q_OBJECT

@@ -169,7 +169,6 @@ void RunChart::AddPowerSeries() {
   c->addAxis(torque, Qt::AlignRight);
   torque->setGridLineVisible(false);
 
-  int labelRow = 0;
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const PlotRun& run = runs[i];
     const ResultTable& table = run.table;
@@ -217,14 +216,13 @@ void RunChart::AddPowerSeries() {
                                       c);
       label->setBrush(curve.color.darker(120));
       label->setZValue(50.0);
-      peakLabels.push_back({label, peak, marker, labelRow});
+      peakLabels.push_back({label, peak, marker});
     }
-    ++labelRow;
   }
   // Power and torque axes start at zero, so the curves compare by height.
   for (QValueAxis* axis : {power, torque}) {
     axis->setMin(0.0);
-    axis->setMax(axis->max() * 1.12);  // room for the labels above the peaks
+    axis->setMax(axis->max() * (1.08 + 0.06 * static_cast<double>(peakLabels.size())));  // room for the labels
     axis->applyNiceNumbers();
   }
   x->applyNiceNumbers();
@@ -261,14 +259,26 @@ void RunChart::AddTimeSeries() {
 }
 
 void RunChart::PlacePeakLabels() {
+  // Each label centred above its peak, moved up past the labels already placed that it would cover.
   const QRectF area = chart()->plotArea();
+  std::vector<QRectF> placed;
   for (const PeakLabel& label : peakLabels) {
     const QPointF at = chart()->mapToPosition(label.value, label.series);
     const QRectF box = label.text->boundingRect();
-    QPointF place(at.x() - box.width() / 2.0, at.y() - box.height() * (1.3 + 1.1 * label.row));
-    place.setX(std::clamp(place.x(), area.left() + 2.0, std::max(area.left() + 2.0, area.right() - box.width() - 2.0)));
-    place.setY(std::max(place.y(), area.top() + 2.0));
-    label.text->setPos(place);
+    QRectF place(QPointF(at.x() - box.width() / 2.0, at.y() - box.height() * 1.3), box.size());
+    place.moveLeft(
+        std::clamp(place.left(), area.left() + 2.0, std::max(area.left() + 2.0, area.right() - box.width() - 2.0)));
+    for (bool moved = true; moved;) {
+      moved = false;
+      for (const QRectF& other : placed)
+        if (place.intersects(other)) {
+          place.moveBottom(other.top() - 1.0);
+          moved = true;
+        }
+    }
+    place.moveTop(std::max(place.top(), area.top() + 2.0));
+    label.text->setPos(place.topLeft());
+    placed.push_back(place);
   }
 }
 

@@ -75,7 +75,6 @@ class RunChart : public QChartView {
     QGraphicsSimpleTextItem* text;
     QPointF value;
     QAbstractSeries* series;
-    int row;  // stacking among labels of the same peak kind, so labels of runs do not overlap
   };
   std::vector<PeakLabel> peakLabels;
   QGraphicsLineItem* crosshairLine = nullptr;

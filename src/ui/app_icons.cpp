@@ -50,7 +50,8 @@ void DrawImage(QPainter& p, ToolbarImage image) {
     case ToolbarImage::Mixer:
       for (double x : {4.0, 8.0, 12.0}) p.drawLine(QPointF(x, 2), QPointF(x, 14));
       p.setBrush(kAccent);
-      for (QPointF knob : {QPointF(4, 10), QPointF(8, 5), QPointF(12, 8)}) p.drawRect(QRectF(knob - QPointF(2, 1), QSizeF(4, 2)));
+      for (QPointF knob : {QPointF(4, 10), QPointF(8, 5), QPointF(12, 8)})
+        p.drawRect(QRectF(knob - QPointF(2, 1), QSizeF(4, 2)));
       break;
     case ToolbarImage::Record:
       p.setBrush(kAccent);

@@ -8,7 +8,8 @@
 namespace ruvo {
 
 void InstallDesktopMessages() {
-  SetMessageHandler([](const std::string& text) { Prompts().Message(QApplication::activeWindow(), QString::fromStdString(text)); });
+  SetMessageHandler(
+      [](const std::string& text) { Prompts().Message(QApplication::activeWindow(), QString::fromStdString(text)); });
 }
 
 }  // namespace ruvo
