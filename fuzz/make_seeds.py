@@ -51,6 +51,13 @@ SEEDS = {
         "version1_crlf": DOCUMENT.replace("v2.0", "v1.0").replace("\n", "\r\n").encode(),
         "hex_octal": DOCUMENT.replace(": 1000", ": 0x3e8").replace(": 5000", ": 011610").encode(),
     },
+    "fuzz_result_table": {
+        "power": (DOCUMENT + "Variables=\n  \"RPM\"    \"HP\"  \"Torque\"\nZone T=\"seed\"\n"
+                  "  3000    50.25   87.97\n  5600   125.20  117.42\n").encode(),
+        "time_crlf": (DOCUMENT.replace("Title=", "# Spark (fractions): 0.5 0.5\nTitle=")
+                      + "Variables=\n \"Time\" \"RPM\"\nZone T=\"s\"\n 0.1 3000\n").replace("\n", "\r\n").encode(),
+        "no_table": DOCUMENT.replace('Title="seed run"\n', "").encode(),
+    },
     "fuzz_analysis_config": {
         "defaults": b"0\n6\n0.002\n1.0\n1.0\n",
         "comments": b"1 start\n4 trim\n5e-3\n 2\n0x1p-1\n",

@@ -5,6 +5,7 @@
 
 #include "calc/run_calculation.h"
 #include "cli/import_command.h"
+#include "cli/table_command.h"
 #include "core/analysis_config.h"
 #include "core/message.h"
 #include "core/run_document.h"
@@ -17,6 +18,7 @@ constexpr const char* kUsage =
     "Usage: ruvo-cli calculate DOC.dat [--config FILE] [--no-save] [--strict]\n"
     "       ruvo-cli import IN [OUT.wav] [--channel N|mix|auto] [--from S] [--to S] [--rate HZ]\n"
     "                       [--highpass HZ|off] [--lowpass HZ] [--bandpass LO-HI] [--no-normalise]\n"
+    "       ruvo-cli table DOC.dat [--csv]\n"
     "       ruvo-cli --help | --version\n"
     "\n"
     "calculate   open the run document DOC.dat, analyse its wave files and compute its results.\n"
@@ -39,6 +41,8 @@ constexpr const char* kUsage =
     "--lowpass HZ           low-pass against hiss and static\n"
     "--bandpass LO-HI       high-pass at LO and low-pass at HI\n"
     "--no-normalise         keep the level instead of bringing the peak to 120 steps from the middle\n"
+    "\n"
+    "table       print the result table saved in DOC.dat as comma-separated values with a header row\n"
     "\n"
     "Exit status: 0 success, 1 the calculation or a file failed, 2 the command line was not understood,\n"
     "3 warnings with --strict.\n";
@@ -145,6 +149,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     MessagesTo messages(err);
     return RunImport(*request, out);
   }
+  if (args[0] == "table") return RunTableCommand(args, out, err);
   if (args[0] != "calculate") {
     err << "ruvo-cli: unknown command or option " << args[0] << "\n" << kUsage;
     return kExitUsage;

@@ -10,21 +10,22 @@ namespace ruvo {
 
 // The five external tools: the settings key of each command line and the commands the setup
 // dialog may offer until the user stores one, in order of preference (unused slots are null).
-// None of them may hand a run document to a program that would open it in Ruvo again.
+// None of them may hand a run document to ruvo itself, which would open it as its document again.
 struct ToolDefinition {
   const char* key;
   std::array<const char*, 8> defaults;
 };
 
 inline constexpr std::array<ToolDefinition, 5> kTools{{
-    // Table viewer: the text editor of whichever desktop is installed.
+    // Table viewer: Ruvo's own viewer, else the text editor of whichever desktop is installed.
     {"EXE1",
-     {"gnome-text-editor <file>", "gedit <file>", "kate <file>", "kwrite <file>", "mousepad <file>", "pluma <file>",
-      "xed <file>", "featherpad <file>"}},
-    {"EXE2", {"libreoffice --calc <file>"}},  // grapher: the office suite's spreadsheet imports the table
-    {"EXE3", {"audacity <file>"}},            // wave editor
-    {"EXE4", {"audacity"}},                   // recorder
-    {"EXE5", {"pavucontrol"}},                // sound mixer
+     {"ruvo-plot --table <file>", "gnome-text-editor <file>", "gedit <file>", "kate <file>", "kwrite <file>",
+      "mousepad <file>", "pluma <file>", "xed <file>"}},
+    // Grapher: Ruvo's own viewer, else the office suite's spreadsheet, which imports the table.
+    {"EXE2", {"ruvo-plot <file>", "libreoffice --calc <file>"}},
+    {"EXE3", {"audacity <file>"}},  // wave editor
+    {"EXE4", {"audacity"}},         // recorder
+    {"EXE5", {"pavucontrol"}},      // sound mixer
 }};
 
 // The command offered for tool (0 to 4): the first default whose program installed() reports,

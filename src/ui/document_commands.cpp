@@ -33,6 +33,7 @@ bool DocumentCommands::OpenDocumentFile(const std::string& path) {
   view.ShowDocumentResults(document.SavedResults());
   Remember(document.FileName());
   DocumentShown();
+  emit documentShown(QString::fromStdString(document.FileName()));
   return true;
 }
 
@@ -40,6 +41,7 @@ void DocumentCommands::ShowNewDocument() {
   document.NewDocument();
   view.ResetToInitialValues();
   DocumentShown();
+  emit documentShown(QString());
 }
 
 void DocumentCommands::NewDocument() {

@@ -48,6 +48,10 @@ class DocumentCommands : public QObject {
   // After Calculate saved the document.
   void CalculationSaved();
 
+ signals:
+  // A document was opened (path) or a new one started (empty path).
+  void documentShown(const QString& path);
+
  private:
   bool OpenAfterAsking(const std::string& path);
   void ShowTitle();

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -93,7 +94,7 @@ void CMainFrame::CreateMenus() {
   recentSeparator = fileMenu->addSeparator();
   fileMenu->addAction(c.exit);
 
-  QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+  QMenu* view = viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
   QAction* toggleToolBar = toolBar->toggleViewAction();
   toggleToolBar->setText(QStringLiteral("&Toolbar"));
   toggleToolBar->setStatusTip(QStringLiteral("Show or hide the toolbar"));
@@ -195,6 +196,12 @@ void CMainFrame::SetForm(QWidget* form) {
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidget(form);
   setCentralWidget(scroll);
+}
+
+void CMainFrame::AddResultsDock(QDockWidget* dock) {
+  addDockWidget(Qt::RightDockWidgetArea, dock);
+  dock->hide();
+  viewMenu->addAction(dock->toggleViewAction());
 }
 
 void CMainFrame::RestoreGeometry(const std::string& saved) {

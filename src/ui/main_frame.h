@@ -8,6 +8,7 @@
 #include <vector>
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -51,6 +52,8 @@ class CMainFrame : public QMainWindow {
 
   // Puts form into the window, inside a scroll area.
   void SetForm(QWidget* form);
+  // Docks dock at the right, hidden until it shows itself; the View menu toggles it.
+  void AddResultsDock(QDockWidget* dock);
 
   // Gives the window the size and place of saved (from SavedGeometry); without one, or when it
   // cannot be restored, the form's size, kept inside the screen's free area.
@@ -77,6 +80,7 @@ class CMainFrame : public QMainWindow {
 
   FrameCommands commands;
   QMenu* fileMenu = nullptr;
+  QMenu* viewMenu = nullptr;
   QAction* recentSeparator = nullptr;  // the recent entries go before it
   std::vector<QAction*> recentEntries;
   QToolBar* toolBar = nullptr;

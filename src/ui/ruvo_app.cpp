@@ -6,6 +6,7 @@
 #include "ui/about_dlg.h"
 #include "ui/document_commands.h"
 #include "ui/main_frame.h"
+#include "ui/results_dock.h"
 #include "ui/ruvo_doc.h"
 #include "ui/ruvo_view.h"
 #include "ui/shell_registration.h"
@@ -27,8 +28,10 @@ CRuvoApp::CRuvoApp(SettingsStore& store, QString dataFolder, QString program)
       frame(std::make_unique<CMainFrame>()),
       view(new CRuvoView(settings, frame.get())),
       document(std::make_unique<CRuvoDoc>(view->HeldValues(), view->Calculation())),
-      commands(std::make_unique<DocumentCommands>(*frame, *view, *document, recent)) {
+      commands(std::make_unique<DocumentCommands>(*frame, *view, *document, recent)),
+      results(new ResultsDock(settings, frame.get())) {
   frame->SetForm(view);
+  frame->AddResultsDock(results);
   view->SetDocument(*document);
   view->SetSaveHooks([this] { return commands->EnsureNamed(); }, [this] { commands->CalculationSaved(); });
   frame->SetCloseGuard([this] { return commands->MayDiscardChanges(); });
@@ -76,6 +79,11 @@ void CRuvoApp::ConnectCommands() {
   QObject::connect(frame.get(), &CMainFrame::recentFileChosen, files, &DocumentCommands::OpenRecent);
   QObject::connect(frame.get(), &CMainFrame::filesDropped, files, &DocumentCommands::OpenDropped);
 
+  QObject::connect(view, &CRuvoView::calculated, results, [this] {
+    results->ShowCalculation(view->LastCalculation(), view->HeldValues(), document->DocumentPath());
+  });
+  QObject::connect(files, &DocumentCommands::documentShown, results,
+                   [this](const QString& path) { results->ShowDocument(path.toStdString()); });
   QObject::connect(c.calculate, &QAction::triggered, view, &CRuvoView::OnCalculate);
   QObject::connect(c.smoothing, &QAction::triggered, view, &CRuvoView::OnSmoothing);
   QObject::connect(c.toolSetup, &QAction::triggered, view, &CRuvoView::OnToolSetup);

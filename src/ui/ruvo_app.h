@@ -13,6 +13,7 @@ class CMainFrame;
 class CRuvoDoc;
 class CRuvoView;
 class DocumentCommands;
+class ResultsDock;
 
 // The desktop application: creates the main window with its form and the document, runs the
 // start-up sequence and writes the recent-file list back at exit. The settings store must
@@ -40,6 +41,7 @@ class CRuvoApp {
   CRuvoView& View() { return *view; }
   CRuvoDoc& Document() { return *document; }
   DocumentCommands& Commands() { return *commands; }
+  ResultsDock& Results() { return *results; }
 
  private:
   void ConnectCommands();
@@ -53,6 +55,7 @@ class CRuvoApp {
   CRuvoView* view;  // owned by frame
   std::unique_ptr<CRuvoDoc> document;
   std::unique_ptr<DocumentCommands> commands;
+  ResultsDock* results;  // owned by frame
 };
 
 }  // namespace ruvo

@@ -127,6 +127,7 @@ void CRuvoView::OnCalculate() {
   controls.findings->ShowFindings(calculation.Findings());
   UpdateResultButtons();
   if (calculationSucceeded && document && document->SaveToCurrentPath() && afterSave) afterSave();
+  emit calculated();
 }
 
 void CRuvoView::OnSmoothing() {

@@ -33,6 +33,8 @@ class CRuvoView : public QWidget {
 
   RunParameters& HeldValues() { return params; }
   ResultTableSource& Calculation() { return calculation; }
+  // The last calculation, its results, evidence and findings.
+  RunCalculation& LastCalculation() { return calculation; }
   // The document whose path Calculate saves to and the tables and graph tools are given.
   void SetDocument(CRuvoDoc& doc) { document = &doc; }
   // Calculate asks chooseTarget first (false: the calculation does not start), and calls saved
@@ -72,6 +74,10 @@ class CRuvoView : public QWidget {
   void OnEditSound();
   void OnRecordSound();
   void OnSoundMixer();
+
+ signals:
+  // Calculate ended (after the save that follows a success), whether it succeeded or not.
+  void calculated();
 
  private:
   void OnAddWaveFile();

@@ -1,9 +1,10 @@
 #include "ui/tool_setup_dlg.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStandardPaths>
+#include <cstdlib>
 
 #include "ui/dialog_buttons.h"
 #include "ui/dialog_units.h"
@@ -27,8 +28,11 @@ const ToolRow kRows[kTools.size()] = {
     {"&Mixer application:", {23, 130, 56, 8}, {21, 140, 181, 14}, {209, 141}},
 };
 
+// Found as a tool command finds it: Ruvo's own programs beside the running one first.
 bool IsInstalled(const std::string& program) {
-  return !QStandardPaths::findExecutable(QString::fromStdString(program)).isEmpty();
+  const char* searchPath = std::getenv("PATH");
+  return !FindToolProgram(program, searchPath ? searchPath : "", QCoreApplication::applicationDirPath().toStdString())
+              .empty();
 }
 
 }  // namespace

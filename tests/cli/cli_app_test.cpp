@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <tuple>
@@ -41,7 +42,9 @@ TEST(RuvoCli, HelpVersionAndUsageErrors) {
       {{"import", "a.flac", "--bandpass", "3000-2000"}, 2, "--bandpass needs two frequencies LO-HI in Hz, LO below HI"},
       {{"import", "a.flac", "--from"}, 2, "--from needs a number above 0"},
       {{"import", "a.flac", "--loud"}, 2, "unknown option --loud"},
-      {{"import", "nowhere.flac"}, 1, "Could not import nowhere.flac: no such file\n"}};
+      {{"import", "nowhere.flac"}, 1, "Could not import nowhere.flac: no such file\n"},
+      {{"table"}, 2, "table needs a run document"},
+      {{"table", "a.dat", "--tsv"}, 2, "unknown option --tsv"}};
   for (const auto& [args, status, message] : cases) {
     const CliResult result = RunRuvoCli(args);
     EXPECT_EQ(result.status, status) << message;
@@ -53,6 +56,9 @@ TEST(RuvoCli, CalculatePrintsTheSummarySavesTheTableAndFailsWithItsMessages) {
   test::TempFolder folder;
   const test::SyntheticRun written = test::WriteSyntheticRun(test::TypicalRun(11025), folder, "run");
   const std::string before = test::ReadFileBytes(written.documentPath);
+  const CliResult noTable = RunRuvoCli({"table", written.documentPath});
+  EXPECT_EQ(noTable.status, 1);
+  EXPECT_EQ(noTable.err, "No results in " + written.documentPath + " - calculate it first\n");
 
   const CliResult kept = RunRuvoCli({"calculate", written.documentPath, "--no-save"});
   ASSERT_EQ(kept.status, 0) << kept.err;
@@ -67,6 +73,13 @@ TEST(RuvoCli, CalculatePrintsTheSummarySavesTheTableAndFailsWithItsMessages) {
   const std::string after = test::ReadFileBytes(written.documentPath);
   EXPECT_EQ(after.substr(0, before.size()), before);
   EXPECT_NE(after.find("\nTitle=\""), std::string::npos);
+  // The table as CSV: the header, then one line per table row.
+  const CliResult csv = RunRuvoCli({"table", written.documentPath, "--csv"});
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  EXPECT_EQ(csv.out.rfind("RPM,HP,Torque,Speed,Accel,Faccel,Fdrag,Ffric,Froll,Force\n", 0), 0u);
+  EXPECT_EQ(
+      std::count(csv.out.begin(), csv.out.end(), '\n'),
+      std::count(after.begin(), after.end(), '\n') - 28 + 1);  // 24 parameter and 4 table header lines; one CSV header
 
   fs::remove(folder.Path() / "run.wav");
   const CliResult noWave = RunRuvoCli({"calculate", written.documentPath});

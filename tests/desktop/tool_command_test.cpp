@@ -65,17 +65,18 @@ TEST(ToolCommand, ProgramsAreFoundAlongAbsolutePathFoldersOnly) {
   EXPECT_EQ(ToolStartFailedMessage("mixer"), "Could not start mixer - not found or not executable");
 }
 
-// The offered command is the first whose program is installed, else the first; none of them hands
-// a run document to Ruvo.
+// The offered command is the first whose program is installed, else the first (Ruvo's own viewer
+// for tables and graphs); none of them hands a run document to ruvo itself.
 TEST(ToolCommand, DefaultsAreTheFirstInstalledLinuxPrograms) {
   const auto only = [](std::string name) { return [name](const std::string& program) { return program == name; }; };
   EXPECT_EQ(DefaultToolCommand(0, only("mousepad")), "mousepad <file>");
   std::string offered;
   for (std::size_t tool = 0; tool < kTools.size(); ++tool) offered += DefaultToolCommand(tool, only("none")) + "|";
-  EXPECT_EQ(offered, "gnome-text-editor <file>|libreoffice --calc <file>|audacity <file>|audacity|pavucontrol|");
+  EXPECT_EQ(offered, "ruvo-plot --table <file>|ruvo-plot <file>|audacity <file>|audacity|pavucontrol|");
+  EXPECT_EQ(DefaultToolCommand(1, only("libreoffice")), "libreoffice --calc <file>");
   for (const ToolDefinition& tool : kTools)
     for (const char* command : tool.defaults)
-      EXPECT_FALSE(command && IsRuvoProgram(SplitToolCommand(command).front())) << command;
+      EXPECT_FALSE(command && SplitToolCommand(command).front() == "ruvo") << command;
 }
 
 }  // namespace

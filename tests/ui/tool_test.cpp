@@ -56,7 +56,7 @@ class ToolTest : public QObject {
   Q_OBJECT
 
  private slots:
-  // Setup offers the default commands (the installed text editor for tables) and Cancel stores
+  // Setup offers the default commands (without ruvo-plot, the installed text editor for tables) and Cancel stores
   // nothing, so every tool asks for a setup first. OK stores every box; Browse looks for programs
   // and fills its own box only, quoting a path with blanks; a box left empty shows the default
   // again. The store is a file: a second settings object reads the same values.
@@ -68,8 +68,7 @@ class ToolTest : public QObject {
     DesktopSettings settings(QString::fromStdString(folder.File("settings.ini")));
     test::ScriptedPrompts prompts;
     RunSetup(settings, prompts, [](const test::FormProbe& d) {
-      QCOMPARE(d.Texts(kBoxes),
-               QString("mousepad <file>|libreoffice --calc <file>|audacity <file>|audacity|pavucontrol"));
+      QCOMPARE(d.Texts(kBoxes), QString("mousepad <file>|ruvo-plot <file>|audacity <file>|audacity|pavucontrol"));
     });  // left open: cancelled
     test::MessageCapture messages;
     for (const ToolDefinition& tool : kTools) LaunchTool(settings, tool.key, "x.dat");

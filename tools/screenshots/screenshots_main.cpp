@@ -13,9 +13,11 @@
 #include <clocale>
 #include <cstdio>
 
+#include "plot/results_panel.h"
 #include "ui/desktop_messages.h"
 #include "ui/desktop_settings.h"
 #include "ui/main_frame.h"
+#include "ui/results_dock.h"
 #include "ui/ruvo_app.h"
 #include "ui/ruvo_view.h"
 #include "ui/user_prompts.h"
@@ -92,6 +94,17 @@ int main(int argc, char** argv) {
     QWidget* list = app.Frame().findChild<QWidget*>(QStringLiteral("findingsWindow"));
     QApplication::processEvents();
     ok = ok && list && SaveWindow(*list, output + "/run-checks" + suffix);
+    // The Recording tab at the first finding's place.
+    if (ruvo::ResultsPanel* panel = app.Results().Panel()) {
+      panel->setCurrentWidget(panel->Recording());
+      const auto& found = app.View().LastCalculation().Findings();
+      for (std::size_t k = 0; k < found.size(); ++k)
+        if (found[k].timeSeconds >= 0.0) {
+          panel->Recording()->GoToFinding(static_cast<int>(k));
+          break;
+        }
+      ok = SaveWindow(app.Frame(), output + "/recording" + suffix) && ok;
+    }
     ruvo::SetPrompts(nullptr);
     return ok ? 0 : 1;
   }

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ruvo {
+
+// The result table a run document carries after its parameter lines, as read back from the text:
+// the title, the column names and one row of numbers per table line.
+struct ResultTable {
+  std::string title;                      // between the quotes of the "Title=" line
+  std::vector<std::string> variables;     // column names, unquoted ("RPM", "HP", ...)
+  std::vector<std::vector<double>> rows;  // each row holds variables.size() finite numbers
+  std::vector<std::string> notes;         // "#" lines ahead of the title (the spark lines), line ends removed
+
+  // Index of the column named name, or npos.
+  std::size_t Column(std::string_view name) const;
+  // True for the dynamometer layout (an "HP" column), false for the tachometer's ("Time").
+  bool IsPowerTable() const { return Column("HP") != npos; }
+
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+};
+
+enum class TableReadStatus {
+  kRead,       // a table with its rows (possibly none)
+  kNoTable,    // a valid run document without a table: never calculated, or the last one failed
+  kMalformed,  // not a run document, or a table that does not read
+};
+
+struct TableReadResult {
+  TableReadStatus status = TableReadStatus::kNoTable;
+  ResultTable table;
+  std::string error;  // for kMalformed: "Malformed result table in NAME, line N: what was wrong"
+};
+
+// Reads the result table of a run document's whole text. name only names the file in the error.
+// Accepts "\n" and "\r\n" line ends, blank lines between rows and at the end; rejects everything
+// else that does not fit the table layout, naming the first line that is wrong (counted from 1).
+// Never throws; the work is linear in the length of the text.
+TableReadResult ReadResultTable(std::string_view documentText, const std::string& name);
+
+// Reads the file at path (named in messages as given) and its result table; a file that cannot be
+// read gives kMalformed with "Not able to open - PATH".
+TableReadResult ReadResultTableFile(const std::string& path);
+
+// The table as comma-separated values: a header row of the column names, then one line per row,
+// each number in its shortest form of up to 10 significant digits ("5600", "125.23"). Returns out.
+std::ostream& WriteTableCsv(std::ostream& out, const ResultTable& table);
+
+// "No results in NAME - calculate it first".
+std::string NoResultsMessage(const std::string& name);
+
+}  // namespace ruvo

@@ -1,0 +1,164 @@
+#include "plot/plot_window.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <sstream>
+
+namespace ruvo {
+namespace {
+
+constexpr const char* kPlotSection = "Plot";
+constexpr const char* kMetricKey = "Metric";
+constexpr int kReloadDelayMilliseconds = 200;
+
+}  // namespace
+
+UnitSystem StoredUnits(const SettingsStore& settings) {
+  return settings.Read(kPlotSection, kMetricKey) == "1" ? UnitSystem::kMetric : UnitSystem::kTable;
+}
+
+PlotWindow::PlotWindow(SettingsStore& store, QWidget* parent) : QMainWindow(parent), settings(store) {
+  setObjectName(QStringLiteral("plotWindow"));
+  setWindowTitle(QStringLiteral("Ruvo Plot"));
+  panel = new ResultsPanel(false, this);
+  setCentralWidget(panel);
+  panel->Chart().SetUnits(StoredUnits(settings));
+  CreateMenus();
+  reloadDelay.setSingleShot(true);
+  reloadDelay.setInterval(kReloadDelayMilliseconds);
+  connect(&watcher, &QFileSystemWatcher::fileChanged, &reloadDelay, qOverload<>(&QTimer::start));
+  connect(&reloadDelay, &QTimer::timeout, this, &PlotWindow::Reload);
+  resize(960, 640);
+}
+
+void PlotWindow::CreateMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  file->addAction(QStringLiteral("&Open..."), QKeySequence::Open, this, &PlotWindow::OnOpen);
+  file->addAction(QStringLiteral("&Export Chart..."), QKeySequence(Qt::CTRL | Qt::Key_E), this,
+                  &PlotWindow::OnExportChart);
+  file->addAction(QStringLiteral("Export &Table as CSV..."), this, &PlotWindow::OnExportTable);
+  file->addSeparator();
+  file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, &QWidget::close);
+
+  QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+  metricAction = view->addAction(QStringLiteral("&Metric Units (kW, N\u00b7m, km/h, m/s\u00b2)"));
+  metricAction->setObjectName(QStringLiteral("metricUnits"));
+  metricAction->setCheckable(true);
+  metricAction->setChecked(StoredUnits(settings) == UnitSystem::kMetric);
+  connect(metricAction, &QAction::toggled, this,
+          [this](bool metric) { SetUnits(metric ? UnitSystem::kMetric : UnitSystem::kTable, true); });
+  QMenu* quantities = view->addMenu(QStringLiteral("Tachometer &Quantities"));
+  const std::pair<const char*, TimeQuantity> shown[] = {
+      {"&RPM", kTimeRpm}, {"&Speed", kTimeSpeed}, {"&Acceleration", kTimeAccel}, {"&Distance", kTimeDistance}};
+  for (const auto& [text, flag] : shown) {
+    QAction* action = quantities->addAction(QString::fromLatin1(text));
+    action->setCheckable(true);
+    action->setChecked(panel->Chart().TimeQuantities() & flag);
+    connect(action, &QAction::toggled, this, [this, flag = flag](bool on) {
+      const unsigned now = panel->Chart().TimeQuantities();
+      panel->Chart().SetTimeQuantities(on ? now | flag : now & ~unsigned(flag));
+    });
+  }
+  runsMenu = view->addMenu(QStringLiteral("&Runs"));
+}
+
+void PlotWindow::FillRunsMenu() {
+  runsMenu->clear();
+  const auto& runs = panel->Chart().Runs();
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    QAction* action = runsMenu->addAction(runs[i].name);
+    action->setCheckable(true);
+    action->setChecked(runs[i].visible);
+    connect(action, &QAction::toggled, this, [this, i](bool on) { panel->Chart().SetRunVisible(i, on); });
+  }
+  runsMenu->setEnabled(!runs.empty());
+}
+
+void PlotWindow::OpenDocuments(const QStringList& paths) {
+  if (!watcher.files().isEmpty()) watcher.removePaths(watcher.files());
+  documents = paths;
+  Reload();
+}
+
+void PlotWindow::Reload() {
+  std::vector<PlotRun> runs;
+  QStringList notices, names;
+  const std::vector<PlotRun>& before = panel->Chart().Runs();
+  for (const QString& path : documents) {
+    const TableReadResult read = ReadResultTableFile(path.toStdString());
+    names << QFileInfo(path).fileName();
+    if (read.status == TableReadStatus::kRead) {
+      PlotRun run{RunName(QString::fromStdString(read.table.title), path), read.table, true};
+      // A run hidden before stays hidden when its document is read again.
+      for (const PlotRun& old : before)
+        if (old.name == run.name) run.visible = old.visible;
+      runs.push_back(std::move(run));
+    } else {
+      notices << QString::fromStdString(read.status == TableReadStatus::kNoTable ? NoResultsMessage(path.toStdString())
+                                                                                 : read.error);
+    }
+    // A save renames a new file over the old one, which ends the watch; watch the new file.
+    if (QFileInfo::exists(path) && !watcher.files().contains(path)) watcher.addPath(path);
+  }
+  notice = notices.join(u'\n');
+  const int tableRun = panel->TableRun();
+  panel->ShowRuns(std::move(runs), notice);
+  if (tableRun > 0) panel->ShowTableOf(tableRun);
+  FillRunsMenu();
+  setWindowTitle(names.isEmpty() ? QStringLiteral("Ruvo Plot") : names.join(QStringLiteral(", ")) + " - Ruvo Plot");
+}
+
+void PlotWindow::SetUnits(UnitSystem units, bool remember) {
+  panel->Chart().SetUnits(units);
+  if (remember) settings.Write(kPlotSection, kMetricKey, units == UnitSystem::kMetric ? "1" : "0");
+  const QSignalBlocker quiet(metricAction);
+  metricAction->setChecked(units == UnitSystem::kMetric);
+}
+
+bool PlotWindow::ExportChart(const QString& path, QString& error) {
+  return panel->Chart().Export(path, error);
+}
+
+bool PlotWindow::ExportTable(const QString& path, QString& error) {
+  const int run = panel->TableRun();
+  if (run < 0) {
+    error = notice.isEmpty() ? QStringLiteral("No table to export") : notice;
+    return false;
+  }
+  std::ostringstream csv;
+  WriteTableCsv(csv, panel->Chart().Runs()[static_cast<std::size_t>(run)].table);
+  QSaveFile file(path);
+  const std::string text = csv.str();
+  if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||
+      !file.commit()) {
+    error = QStringLiteral("Not able to write - %1").arg(path);
+    return false;
+  }
+  return true;
+}
+
+void PlotWindow::OnOpen() {
+  const QStringList paths = QFileDialog::getOpenFileNames(this, QStringLiteral("Open"), QString(),
+                                                          QStringLiteral("Ruvo Files (*.dat);;All Files (*)"));
+  if (!paths.isEmpty()) OpenDocuments(paths);
+}
+
+void PlotWindow::OnExportChart() {
+  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Chart"), QStringLiteral("chart.png"),
+                                                    QStringLiteral("PNG (*.png);;SVG (*.svg);;PDF (*.pdf)"));
+  QString error;
+  if (!path.isEmpty() && !ExportChart(path, error)) QMessageBox::warning(this, QStringLiteral("Ruvo Plot"), error);
+}
+
+void PlotWindow::OnExportTable() {
+  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Table"), QStringLiteral("table.csv"),
+                                                    QStringLiteral("CSV (*.csv)"));
+  QString error;
+  if (!path.isEmpty() && !ExportTable(path, error)) QMessageBox::warning(this, QStringLiteral("Ruvo Plot"), error);
+}
+
+}  // namespace ruvo

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QChartView>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "core/result_table.h"
+#include "plot/plot_units.h"
+
+class QGraphicsLineItem;
+class QGraphicsRectItem;
+class QGraphicsSimpleTextItem;
+
+namespace ruvo {
+
+// One run as a chart shows it: the result table of a document and its legend name.
+struct PlotRun {
+  QString name;  // "description (file.dat)"
+  ResultTable table;
+  bool visible = true;
+};
+
+// The quantities a tachometer chart can show against time, each on its own axis.
+enum TimeQuantity : unsigned { kTimeRpm = 1, kTimeSpeed = 2, kTimeAccel = 4, kTimeDistance = 8 };
+
+// A chart of one or more runs. Dynamometer tables: power on the left axis and torque on the right
+// against engine speed, each run's peaks marked and labelled ("125.2 hp @ 5600 rpm"). Tachometer
+// tables: the chosen quantities against time. The layout of the first run decides; runs of the
+// other layout are left out. Hovering shows a crosshair with the values of every visible run at
+// that engine speed or time. Without a run to show, the chart area carries notice (a message
+// such as "No results in a.dat - calculate it first"). Single-threaded; owns its chart.
+class RunChart : public QChartView {
+  Q_OBJECT
+
+ public:
+  explicit RunChart(QWidget* parent = nullptr);
+
+  void SetRuns(std::vector<PlotRun> shownRuns, const QString& notice = QString());
+  const std::vector<PlotRun>& Runs() const { return runs; }
+  void SetRunVisible(std::size_t index, bool visible);
+  void SetUnits(UnitSystem chosen);
+  UnitSystem Units() const { return units; }
+  void SetTimeQuantities(unsigned quantities);
+  unsigned TimeQuantities() const { return timeQuantities; }
+
+  // The texts of the peak labels and of the crosshair's box (empty while it is hidden).
+  QStringList PeakLabels() const;
+  QString CrosshairText() const;
+  // Shows the crosshair at a chart value of the horizontal axis (as hovering there does).
+  void ShowCrosshairAt(double x);
+
+  // Writes the chart to path: ".png" at 1600x1000 pixels, ".svg" or ".pdf" as vector pictures.
+  // False with error set when the suffix is unknown or the file cannot be written.
+  bool Export(const QString& path, QString& error) const;
+
+ protected:
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+
+ private:
+  void Rebuild();
+  void AddPowerSeries();
+  void AddTimeSeries();
+  void PlacePeakLabels();
+  void HideCrosshair();
+  // The layout the chart shows: true for dynamometer tables.
+  bool PowerLayout() const;
+
+  std::vector<PlotRun> runs;
+  QString notice;
+  UnitSystem units = UnitSystem::kTable;
+  unsigned timeQuantities = kTimeRpm | kTimeSpeed | kTimeAccel;
+  struct PeakLabel {
+    QGraphicsSimpleTextItem* text;
+    QPointF value;
+    QAbstractSeries* series;
+  };
+  std::vector<PeakLabel> peakLabels;
+  QGraphicsLineItem* crosshairLine = nullptr;
+  QGraphicsRectItem* crosshairBox = nullptr;
+  QGraphicsSimpleTextItem* crosshairText = nullptr;
+};
+
+// The colour of the run at index in every chart and list.
+QColor RunColor(std::size_t index);
+
+// "description (file.dat)": the legend name of a document's run.
+QString RunName(const QString& title, const QString& filePath);
+
+}  // namespace ruvo

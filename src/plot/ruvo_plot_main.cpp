@@ -1,0 +1,116 @@
+// ruvo-plot [--table] [--export FILE] [--csv FILE] [--metric] DOC.dat...: the viewer of saved runs.
+#include <QApplication>
+#include <QSettings>
+#include <clocale>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "plot/plot_window.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: ruvo-plot [--table] [--export FILE] [--csv FILE] [--metric] DOC.dat...\n"
+    "\n"
+    "Shows the result tables of saved run documents, their runs overlaid in one chart.\n"
+    "--table         open on the Table tab\n"
+    "--export FILE   write the chart to FILE (.png 1600x1000, .svg or .pdf) and exit\n"
+    "--csv FILE      write the first document's table to FILE as comma-separated values and exit\n"
+    "--metric        kW, N\xc2\xb7m, km/h and m/s\xc2\xb2 instead of the table's hp, ft-lb, mph and g\n";
+
+// The per-user settings the desktop keeps, here for the unit choice.
+class QtSettingsStore : public ruvo::SettingsStore {
+ public:
+  std::string Read(const std::string& section, const std::string& key) const override {
+    return settings.value(QString::fromStdString(section + '/' + key)).toString().toStdString();
+  }
+  void Write(const std::string& section, const std::string& key, const std::string& value) override {
+    settings.setValue(QString::fromStdString(section + '/' + key), QString::fromStdString(value));
+    settings.sync();
+  }
+
+ private:
+  QSettings settings{QStringLiteral("Tammel Ruvo"), QStringLiteral("Ruvo")};
+};
+
+struct Request {
+  bool table = false, metric = false;
+  QString exportPath, csvPath;
+  QStringList documents;
+};
+
+// Parses the arguments (without the program name); false after a message on standard error.
+bool Parse(const std::vector<std::string>& args, Request& request, int& status) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage;
+      status = 0;
+      return false;
+    }
+    if (arg == "--table") {
+      request.table = true;
+    } else if (arg == "--metric") {
+      request.metric = true;
+    } else if (arg == "--export" || arg == "--csv") {
+      if (i + 1 >= args.size()) {
+        std::cerr << "ruvo-plot: " << arg << " needs a file name\n";
+        status = 2;
+        return false;
+      }
+      (arg == "--export" ? request.exportPath : request.csvPath) = QString::fromStdString(args[++i]);
+    } else if (!arg.empty() && arg[0] == '-') {
+      std::cerr << "ruvo-plot: unknown option " << arg << "\n" << kUsage;
+      status = 2;
+      return false;
+    } else {
+      request.documents << QString::fromStdString(arg);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Request request;
+  int status = 0;
+  if (!Parse(std::vector<std::string>(argv + 1, argv + argc), request, status)) return status;
+  const bool headless = !request.exportPath.isEmpty() || !request.csvPath.isEmpty();
+  if (headless && request.documents.isEmpty()) {
+    std::cerr << "ruvo-plot: --export and --csv need a run document (.dat)\n";
+    return 2;
+  }
+  // Scripts export without a display.
+  if (headless && !std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+  QApplication application(argc, argv);
+  std::setlocale(LC_NUMERIC, "C");
+  QApplication::setOrganizationName(QStringLiteral("Tammel Ruvo"));
+  QApplication::setApplicationName(QStringLiteral("Ruvo"));
+  QtSettingsStore settings;
+  ruvo::PlotWindow window(settings);
+  if (request.metric) window.SetUnits(ruvo::UnitSystem::kMetric, false);
+  window.OpenDocuments(request.documents);
+
+  if (headless) {
+    if (!window.Notice().isEmpty()) std::cerr << window.Notice().toStdString() << '\n';
+    if (!window.HasRuns()) return 1;
+    QString error;
+    if (!request.exportPath.isEmpty() && !window.ExportChart(request.exportPath, error)) {
+      std::cerr << error.toStdString() << '\n';
+      status = 1;
+    }
+    if (!request.csvPath.isEmpty() && !window.ExportTable(request.csvPath, error)) {
+      std::cerr << error.toStdString() << '\n';
+      status = 1;
+    }
+    return status;
+  }
+  if (request.table) window.Panel().setCurrentIndex(1);
+  window.show();
+  return QApplication::exec();
+}

@@ -1,0 +1,65 @@
+#include "plot/table_view.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <set>
+
+namespace ruvo {
+
+TableView::TableView(QWidget* parent) : QTableWidget(parent) {
+  setObjectName(QStringLiteral("resultTable"));
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  verticalHeader()->setVisible(false);
+  setAlternatingRowColors(true);
+}
+
+void TableView::SetTable(const ResultTable& table) {
+  setSortingEnabled(false);
+  clear();
+  setColumnCount(static_cast<int>(table.variables.size()));
+  setRowCount(static_cast<int>(table.rows.size()));
+  QStringList names;
+  for (const std::string& name : table.variables) names << QString::fromStdString(name);
+  setHorizontalHeaderLabels(names);
+  for (int r = 0; r < rowCount(); ++r) {
+    const std::vector<double>& row = table.rows[static_cast<std::size_t>(r)];
+    for (int c = 0; c < columnCount(); ++c) {
+      auto* item = new QTableWidgetItem;
+      item->setData(Qt::DisplayRole, row[static_cast<std::size_t>(c)]);
+      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      setItem(r, c, item);
+    }
+  }
+  setSortingEnabled(true);
+  resizeColumnsToContents();
+}
+
+QString TableView::CopyText() const {
+  std::set<int> rows, cols;
+  for (const QModelIndex& index : selectedIndexes()) rows.insert(index.row()), cols.insert(index.column());
+  if (rows.empty()) {
+    for (int r = 0; r < rowCount(); ++r) rows.insert(r);
+    for (int c = 0; c < columnCount(); ++c) cols.insert(c);
+  }
+  QStringList lines, header;
+  for (const int c : cols) header << horizontalHeaderItem(c)->text();
+  lines << header.join(u'\t');
+  for (const int r : rows) {
+    QStringList cells;
+    for (const int c : cols) cells << (item(r, c) ? item(r, c)->text() : QString());
+    lines << cells.join(u'\t');
+  }
+  return lines.join(u'\n') + u'\n';
+}
+
+void TableView::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Copy)) {
+    QApplication::clipboard()->setText(CopyText());
+    return;
+  }
+  QTableWidget::keyPressEvent(event);
+}
+
+}  // namespace ruvo

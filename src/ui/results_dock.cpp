@@ -1,0 +1,125 @@
+#include "ui/results_dock.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QMainWindow>
+#include <QScreen>
+#include <QTimer>
+#include <sstream>
+
+#include "analysis/wave_recording.h"
+#include "core/message.h"
+#include "core/result_table.h"
+#include "core/run_document.h"
+#include "plot/plot_window.h"
+#include "plot/results_panel.h"
+
+namespace ruvo {
+namespace {
+
+constexpr int kDockWidth = 560;  // pixels the window grows by when the dock first appears
+
+// The samples of every recording of the calculation, read again; a file that no longer reads
+// leaves its trace without samples (its message is not shown: the calculation already spoke).
+std::vector<RecordingTrace> ReadTraces(const std::vector<RecordingEvidence>& evidence) {
+  std::vector<RecordingTrace> traces;
+  const MessageHandler previous = SetMessageHandler([](const std::string&) {});
+  for (const RecordingEvidence& recording : evidence) {
+    RecordingTrace trace;
+    trace.name = QString::fromStdString(recording.waveFile);
+    trace.evidence = recording;
+    WaveRecording wave(recording.waveFile);
+    if (wave.ok() && wave.sampleCount() > 0) {
+      trace.samples.resize(static_cast<std::size_t>(wave.sampleCount()));
+      if (wave.LoadSamples(trace.samples))
+        trace.meanLevel = wave.meanLevel();
+      else
+        trace.samples.clear();
+    }
+    traces.push_back(std::move(trace));
+  }
+  SetMessageHandler(previous);
+  return traces;
+}
+
+}  // namespace
+
+ResultsDock::ResultsDock(const SettingsStore& store, QWidget* parent)
+    : QDockWidget(QStringLiteral("Results"), parent), settings(store) {
+  setObjectName(QStringLiteral("resultsDock"));
+  auto* waiting = new QLabel(QStringLiteral("Calculate to see the power and torque curves."), this);
+  waiting->setAlignment(Qt::AlignCenter);
+  setWidget(waiting);
+  toggleViewAction()->setText(QStringLiteral("&Results"));
+  toggleViewAction()->setStatusTip(QStringLiteral("Show or hide the results panel"));
+}
+
+ResultsPanel& ResultsDock::EnsurePanel() {
+  if (!panel) {
+    panel = new ResultsPanel(true, this);
+    panel->Chart().SetUnits(StoredUnits(settings));
+    setWidget(panel);
+  }
+  return *panel;
+}
+
+void ResultsDock::Reveal() {
+  if (revealed) return;
+  revealed = true;
+  // The first time, the window grows to make room, as far as the screen allows.
+  if (auto* window = qobject_cast<QMainWindow*>(parentWidget()); window && !isFloating()) {
+    QSize wanted = window->size() + QSize(kDockWidth, 0);
+    wanted.setHeight(std::max(wanted.height(), 520));
+    if (const QScreen* display = window->screen()) wanted = wanted.boundedTo(display->availableGeometry().size());
+    // After the events already queued, so a configure event of the window's first showing that is
+    // still on its way cannot undo the new size.
+    QTimer::singleShot(0, window, [window, wanted] { window->resize(wanted); });
+  }
+  show();
+}
+
+void ResultsDock::ShowCalculation(RunCalculation& calculation,
+                                  const RunParameters& params,
+                                  const std::string& documentPath) {
+  ResultsPanel& shown = EnsurePanel();
+  const QString fileName = QFileInfo(QString::fromStdString(documentPath)).fileName();
+  // The table as the document stores it, read back as a saved document's table is.
+  std::ostringstream text;
+  WriteRunDocument(text, params);
+  std::vector<PlotRun> runs;
+  QString notice = QStringLiteral("The calculation did not succeed - see the Recording tab");
+  if (calculation.AppendResultTable(text)) {
+    const TableReadResult read = ReadResultTable(text.str(), fileName.toStdString());
+    if (read.status == TableReadStatus::kRead) {
+      runs.push_back({RunName(QString::fromStdString(read.table.title), fileName), read.table, true});
+      notice.clear();
+    }
+  }
+  shown.ShowRuns(std::move(runs), notice);
+  shown.Recording()->SetRecordings(ReadTraces(calculation.Evidence()), calculation.Findings());
+  if (!notice.isEmpty() && !calculation.Evidence().empty()) shown.setCurrentWidget(shown.Recording());
+  if (notice.isEmpty() || !calculation.Evidence().empty()) Reveal();
+}
+
+void ResultsDock::ShowDocument(const std::string& path) {
+  const TableReadResult read = path.empty() ? TableReadResult() : ReadResultTableFile(path);
+  if (!panel && read.status != TableReadStatus::kRead) return;  // nothing to show yet
+  ResultsPanel& shown = EnsurePanel();
+  std::vector<PlotRun> runs;
+  const QString fileName = QFileInfo(QString::fromStdString(path)).fileName();
+  QString notice;
+  if (read.status == TableReadStatus::kRead)
+    runs.push_back({RunName(QString::fromStdString(read.table.title), fileName), read.table, true});
+  else if (read.status == TableReadStatus::kNoTable)
+    notice = QString::fromStdString(NoResultsMessage(fileName.isEmpty() ? "Untitled" : fileName.toStdString()));
+  else
+    notice = QString::fromStdString(read.error);
+  shown.ShowRuns(std::move(runs), notice);
+  shown.Recording()->SetRecordings({}, {});
+  if (read.status == TableReadStatus::kRead) {
+    shown.setCurrentIndex(0);
+    Reveal();
+  }
+}
+
+}  // namespace ruvo

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDockWidget>
+#include <string>
+
+#include "calc/run_calculation.h"
+#include "core/settings.h"
+
+namespace ruvo {
+
+class ResultsPanel;
+
+// The main window's "Results" dock: the chart and table of the last calculation, or of the table
+// an opened document holds, and the Recording tab with the waveform of each recording of the last
+// calculation (read again from its file), its pulses and the run checks' findings. The panel is
+// built the first time there is something to show, so the window starts as quickly as without it;
+// the dock then shows itself (the View menu hides and shows it again). The metric choice is read
+// from settings, which must outlive the dock.
+class ResultsDock : public QDockWidget {
+  Q_OBJECT
+
+ public:
+  ResultsDock(const SettingsStore& settings, QWidget* parent);
+
+  // After Calculate: the results and recordings of calculation, the run named after the document
+  // at documentPath, or why there are none.
+  void ShowCalculation(RunCalculation& calculation, const RunParameters& params, const std::string& documentPath);
+  // After a document was opened (or a new one started: empty path): its saved table, if any.
+  void ShowDocument(const std::string& path);
+
+  // The panel; nullptr until there was something to show.
+  ResultsPanel* Panel() { return panel; }
+
+ private:
+  ResultsPanel& EnsurePanel();
+  void Reveal();
+
+  const SettingsStore& settings;
+  ResultsPanel* panel = nullptr;
+  bool revealed = false;
+};
+
+}  // namespace ruvo

@@ -1,0 +1,75 @@
+// The Results dock: the chart and recordings after Calculate, a finding's place, the table of an
+// opened document.
+#include <filesystem>
+
+#include "plot/results_panel.h"
+#include "support/test_support.h"
+#include "synth/synth_files.h"
+#include "synth/synth_options.h"
+#include "synth/synth_run.h"
+#include "ui/desktop_settings.h"
+#include "ui/document_commands.h"
+#include "ui/results_dock.h"
+#include "ui/ruvo_app.h"
+#include "ui/ruvo_view.h"
+#include "ui_support.h"
+
+namespace ruvo {
+
+class ResultsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void CalculateShowsCurvesPulsesAndFindingsThenOpenShowsTheTable() {
+    test::TempFolder folder;
+    std::filesystem::current_path(folder.Path());
+    // Mains hum makes stray pulse intervals: a warning with a place in the recording.
+    SynthOptions options;
+    options.sampleRate = 11025;  // samples per second; keeps the test quick
+    options.liftOffSeconds = 1.0;
+    std::string error;
+    QVERIFY(SetSynthOption(options, "hum-level", "10", error));
+    const SynthResult run = SynthesizeRun(options);
+    QVERIFY(run.ok && WriteSynthFiles(run, folder.Path().string(), "run"));
+    const std::string path = folder.File("run.dat");
+
+    test::ScriptedPrompts prompts;
+    DesktopSettings settings(QString::fromStdString(folder.File("settings.ini")));
+    CRuvoApp app(settings, QString(), QStringLiteral("/opt/ruvo/bin/ruvo"));
+    QVERIFY(app.InitInstance({QString::fromStdString(path)}));
+    QVERIFY(!app.Results().isVisible() && !app.Results().Panel());  // nothing to show yet
+
+    app.View().OnCalculate();
+    ResultsPanel* panel = app.Results().Panel();
+    QVERIFY(panel && app.Results().isVisible());
+    QCOMPARE(panel->Chart().Runs().size(), 1u);
+    QCOMPARE(panel->Chart().PeakLabels().size(), 2);
+    QCOMPARE(panel->Table().rowCount(), app.View().LastCalculation().Results().rowCount);
+
+    const RunCalculation& calculation = app.View().LastCalculation();
+    RecordingView& recording = *panel->Recording();
+    QCOMPARE(recording.Plot().MarkedPulseCount(), calculation.Evidence().front().detection.pulses.pulseCount);
+    int placed = -1;
+    for (std::size_t k = 0; k < calculation.Findings().size() && placed < 0; ++k)
+      if (calculation.Findings()[k].timeSeconds >= 0.0) placed = static_cast<int>(k);
+    QVERIFY2(placed >= 0, "no finding with a place");
+    const double at = calculation.Findings()[static_cast<std::size_t>(placed)].timeSeconds;
+    recording.GoToFinding(placed);
+    const auto [first, end] = recording.Plot().VisibleSeconds();
+    QVERIFY2(first <= at && at <= end && end - first <= 0.5 + 1e-9,
+             qPrintable(QString("%1 %2 %3").arg(first).arg(end).arg(at)));
+    QVERIFY(recording.Plot().MarkedPulseCount() < calculation.Evidence().front().detection.pulses.pulseCount);
+
+    // Opening the saved document shows its table; the recordings belong to a calculation only.
+    QVERIFY(app.Commands().OpenDocumentFile(path));
+    QCOMPARE(panel->Chart().Runs().size(), 1u);
+    QCOMPARE(panel->Table().rowCount(), calculation.Results().rowCount);
+    QCOMPARE(recording.Plot().MarkedPulseCount(), 0);
+  }
+};
+
+RUVO_UI_SUITE("Results", ResultsTest);
+
+}  // namespace ruvo
+
+#include "results_test.moc"
