@@ -7,13 +7,17 @@
 namespace ruvo {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 bool IsHexDigit(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-bool StartsWithSign(std::string_view text) { return !text.empty() && (text.front() == '+' || text.front() == '-'); }
+bool StartsWithSign(std::string_view text) {
+  return !text.empty() && (text.front() == '+' || text.front() == '-');
+}
 
 // Removes leading blanks and an optional sign, setting negative for a minus. False when a second
 // sign follows, which no conversion accepts.
@@ -32,6 +36,19 @@ bool HasHexPrefix(std::string_view text) {
   return IsHexDigit(text[2]) || (text[2] == '.' && text.size() > 3 && IsHexDigit(text[3]));
 }
 
+// The hexadecimal digits of text (a mantissa without its "0x") with a binary exponent only when
+// one is complete: "p", an optional sign and a digit. libstdc++ 12's from_chars also takes
+// "p+-2" as an exponent, where strtod stops before the "p".
+std::string_view CompleteHexNumber(std::string_view text) {
+  std::size_t end = 0;
+  bool point = false;
+  while (end < text.size() && (IsHexDigit(text[end]) || (text[end] == '.' && !point))) point |= text[end++] == '.';
+  if (end == text.size() || (text[end] != 'p' && text[end] != 'P')) return text;
+  std::size_t digit = end + 1;
+  if (digit < text.size() && (text[digit] == '+' || text[digit] == '-')) ++digit;
+  return digit < text.size() && text[digit] >= '0' && text[digit] <= '9' ? text : text.substr(0, end);
+}
+
 }  // namespace
 
 bool ScanDouble(std::string_view text, double& target) {
@@ -40,7 +57,7 @@ bool ScanDouble(std::string_view text, double& target) {
   double value = 0.0;
   std::from_chars_result result{};
   if (HasHexPrefix(text)) {
-    text.remove_prefix(2);
+    text = CompleteHexNumber(text.substr(2));
     result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::hex);
   } else {
     result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);

@@ -11,8 +11,21 @@ namespace {
 
 TEST(ScanDouble, ConvertsTheLeadingNumberLikeScanfOrLeavesTheTargetUnchanged) {
   const std::pair<const char*, double> cases[] = {
-      {"\t-0.5abc", -0.5}, {"+1e3", 1000.0}, {".25", 0.25},     {"7.", 7.0},    {"1e", 1.0},
-      {"3.5 4.5", 3.5},    {"0x1p3", 8.0},   {"-0X.8p1", -1.0}, {"12,5", 12.0}, {"-inf", -HUGE_VAL}};
+      {"\t-0.5abc", -0.5},
+      {"+1e3", 1000.0},
+      {".25", 0.25},
+      {"7.", 7.0},
+      {"1e", 1.0},
+      {"3.5 4.5", 3.5},
+      {"0x1p3", 8.0},
+      {"-0X.8p1", -1.0},
+      {"12,5", 12.0},
+      {"-inf", -HUGE_VAL},
+      // An incomplete binary exponent is not read, as strtod does (a fuzz finding).
+      {"0x0Fp+-2", 15.0},
+      {"0x1.8p", 1.5},
+      {"0x2P-x", 2.0},
+      {"0x1p-1", 0.5}};
   for (const auto& [text, expected] : cases) {
     double value = -99.0;
     EXPECT_TRUE(ScanDouble(text, value)) << text;
