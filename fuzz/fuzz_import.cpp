@@ -10,7 +10,7 @@
 
 #include "analysis/wave_recording.h"
 #include "audio/recording_conversion.h"
-#include "audio/wave_writer.h"
+#include "core/wave_encoding.h"
 #include "fuzz_support.h"
 
 namespace {

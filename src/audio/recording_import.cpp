@@ -7,6 +7,7 @@
 #include "audio/wave_writer.h"
 #include "core/message.h"
 #include "core/text_format.h"
+#include "core/wave_encoding.h"
 
 namespace ruvo {
 namespace {

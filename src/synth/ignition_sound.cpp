@@ -5,6 +5,7 @@
 #include <limits>
 #include <numbers>
 
+#include "core/wave_encoding.h"
 #include "synth/synth_random.h"
 
 namespace ruvo {
@@ -16,7 +17,6 @@ constexpr double kRingSamplesPerCycle = 6.0;  // keeps the first sample of a bur
 constexpr std::uint64_t kSparkStream = 1;
 constexpr std::uint64_t kNoiseStream = 2;
 constexpr std::uint64_t kStaticStream = 3;
-constexpr std::uint32_t kWaveHeaderBytes = 44;
 constexpr double kMillisecondsPerSecond = 1000.0;
 constexpr double kLargestLevel = 255.0;     // top of the 8-bit scale
 constexpr double kMidLevel = 128.0;         // the 8-bit level that is 0 at 16 bits
@@ -66,38 +66,6 @@ class StaticSource {
   double output = 0.0;
 };
 
-void PutLittleEndian(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value, int byteCount) {
-  for (int k = 0; k < byteCount; ++k)
-    bytes[at + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(value >> (8 * k));
-}
-
-void PutTag(std::vector<std::uint8_t>& bytes, std::size_t at, const char (&tag)[5]) {
-  for (std::size_t k = 0; k < 4; ++k) bytes[at + k] = static_cast<std::uint8_t>(tag[k]);
-}
-
-// A canonical 44-byte header of mono PCM with bytesPerSample bytes a sample, zeros after it for
-// the samples and the pad byte an odd data size needs.
-std::vector<std::uint8_t> WaveHeader(std::size_t sampleCount, std::uint32_t bytesPerSample, std::int32_t sampleRate) {
-  const auto dataBytes = static_cast<std::uint32_t>(sampleCount * bytesPerSample);
-  const std::uint32_t pad = dataBytes % 2;
-  const auto rate = static_cast<std::uint32_t>(sampleRate);
-  std::vector<std::uint8_t> bytes(kWaveHeaderBytes + dataBytes + pad, 0);
-  PutTag(bytes, 0, "RIFF");
-  PutLittleEndian(bytes, 4, kWaveHeaderBytes - 8 + dataBytes + pad, 4);
-  PutTag(bytes, 8, "WAVE");
-  PutTag(bytes, 12, "fmt ");
-  PutLittleEndian(bytes, 16, 16, 4);                     // format chunk size
-  PutLittleEndian(bytes, 20, 1, 2);                      // PCM
-  PutLittleEndian(bytes, 22, 1, 2);                      // mono
-  PutLittleEndian(bytes, 24, rate, 4);                   // samples per second
-  PutLittleEndian(bytes, 28, rate * bytesPerSample, 4);  // bytes per second
-  PutLittleEndian(bytes, 32, bytesPerSample, 2);         // block alignment
-  PutLittleEndian(bytes, 34, 8 * bytesPerSample, 2);     // bits per sample
-  PutTag(bytes, 36, "data");
-  PutLittleEndian(bytes, 40, dataBytes, 4);
-  return bytes;
-}
-
 }  // namespace
 
 std::vector<double> RenderIgnitionLevels(const SynthOptions& options,
@@ -145,18 +113,12 @@ std::vector<std::uint8_t> RenderIgnitionSound(const SynthOptions& options,
   return samples;
 }
 
-std::vector<std::uint8_t> EncodeWave(const std::vector<std::uint8_t>& samples, std::int32_t sampleRate) {
-  std::vector<std::uint8_t> bytes = WaveHeader(samples.size(), 1, sampleRate);
-  std::copy(samples.begin(), samples.end(), bytes.begin() + kWaveHeaderBytes);
-  return bytes;
-}
-
 std::vector<std::uint8_t> EncodeWave16(const std::vector<double>& levels, std::int32_t sampleRate) {
-  std::vector<std::uint8_t> bytes = WaveHeader(levels.size(), 2, sampleRate);
+  std::vector<std::uint8_t> bytes = CanonicalMonoWave(levels.size(), 2, sampleRate);
   for (std::size_t n = 0; n < levels.size(); ++n) {
     const double scaled = std::floor((levels[n] - kMidLevel) * kSixteenBitSteps + 0.5);
     const auto value = static_cast<std::int16_t>(std::clamp(scaled, -32768.0, 32767.0));
-    PutLittleEndian(bytes, kWaveHeaderBytes + 2 * n, static_cast<std::uint16_t>(value), 2);
+    PutLittleEndian(bytes, kCanonicalWaveHeaderBytes + 2 * n, static_cast<std::uint16_t>(value), 2);
   }
   return bytes;
 }

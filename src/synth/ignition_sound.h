@@ -35,10 +35,6 @@ std::vector<std::uint8_t> RenderIgnitionSound(const SynthOptions& options,
                                               std::vector<SparkEvent>& sparks,
                                               std::int32_t sampleCount);
 
-// A complete WAV file: the canonical 44-byte header of 8-bit unsigned mono PCM (byte rate =
-// sample rate, block alignment 1) followed by the samples, and a pad byte after an odd count.
-std::vector<std::uint8_t> EncodeWave(const std::vector<std::uint8_t>& samples, std::int32_t sampleRate);
-
 // A complete 16-bit signed mono PCM WAV file (canonical 44-byte header) of levels on the 8-bit
 // scale: each sample is (level - 128) x 256 rounded to the nearest integer, kept in -32768..32767.
 std::vector<std::uint8_t> EncodeWave16(const std::vector<double>& levels, std::int32_t sampleRate);

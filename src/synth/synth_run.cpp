@@ -6,6 +6,7 @@
 
 #include "core/text_format.h"
 #include "core/vehicle_model.h"
+#include "core/wave_encoding.h"
 #include "synth/ignition_sound.h"
 
 namespace ruvo {
@@ -70,7 +71,7 @@ SynthResult SynthesizeRun(const SynthOptions& options) {
   const auto count = static_cast<std::int32_t>(samples);
   result.wave = options.bits == 16
                     ? EncodeWave16(RenderIgnitionLevels(options, motion.sparks, count), options.sampleRate)
-                    : EncodeWave(RenderIgnitionSound(options, motion.sparks, count), options.sampleRate);
+                    : EncodeEightBitWave(RenderIgnitionSound(options, motion.sparks, count), options.sampleRate);
   result.sampleCount = count;
   result.sparks = std::move(motion.sparks);
   result.motion = std::move(motion.steps);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "analysis/pulse_reference.h"
-#include "synth/ignition_sound.h"
+#include "core/wave_encoding.h"
 
 namespace ruvo {
 namespace {
@@ -31,7 +31,7 @@ struct Folder {
     for (int i = 0; i < sparks; ++i)
       for (std::size_t j = 0; j < burst.size(); ++j) marks.push_back({100 + 1000 * i + static_cast<int>(j), burst[j]});
     const std::vector<std::uint8_t> bytes =
-        EncodeWave(test::MakeSamples(static_cast<std::size_t>(length), kMean, marks), kRate);
+        EncodeEightBitWave(test::MakeSamples(static_cast<std::size_t>(length), kMean, marks), kRate);
     test::WriteFileBytes(wave, std::string(bytes.begin(), bytes.end()));
   }
 };
