@@ -15,48 +15,84 @@ constexpr std::int32_t kMostPulsesOnNoise = 5;  // pulses placed without a spark
 constexpr double kStandsOutOfNoise = 1.5;    // a spark's peak over the largest deviation in the quiet stretch before it
 constexpr double kSpeedOutlierShare = 0.25;  // interval speed this far from the fitted curve strays
 constexpr std::int32_t kMostSpeedOutliers = 1;  // straying intervals before it warns
-constexpr double kCoverageShortfall = 0.15;      // share of Initial-to-Final RPM a run may end short
-constexpr double kIdleSeconds = 0.25;            // first stretch of the run checked for a flat speed
-constexpr double kIdleRise = 0.01;               // speed change over that stretch, share, that is flat
-constexpr double kMostHpPerPound = 0.5;          // beyond any road car (about 1100 hp per ton)
-constexpr double kMostClippedShare = 0.001;      // clipped samples before it says so
-constexpr double kLeastPeakToNoise = 6.0;        // spark peaks over the median noise deviation
-constexpr double kMostWanderSteps = 3.0;         // spread of the 2-ms mean levels, 8-bit steps
-constexpr double kSmallestNoiseSteps = 0.5;      // floor of the noise level in the peak-to-noise ratio
+constexpr double kCoverageShortfall = 0.15;     // share of Initial-to-Final RPM a run may end short
+constexpr double kIdleSeconds = 0.25;           // first stretch of the run checked for a flat speed
+constexpr double kIdleRise = 0.01;              // speed change over that stretch, share, that is flat
+constexpr double kMostHpPerPound = 0.5;         // beyond any road car (about 1100 hp per ton)
+constexpr double kMostClippedShare = 0.001;     // clipped samples before it says so
+constexpr double kLeastPeakToNoise = 6.0;       // spark peaks over the median noise deviation
+constexpr double kMostWanderSteps = 3.0;        // spread of the 2-ms mean levels, 8-bit steps
+constexpr double kSmallestNoiseSteps = 0.5;     // floor of the noise level in the peak-to-noise ratio
 
 struct Recording {
   const RecordingEvidence& evidence;
   std::int32_t index;
   std::string name;
   double rate;
+  bool rowsByRpm;   // dynamometer rows, reached through the fitted engine speed
+  bool rowsByTime;  // tachometer rows: this recording's own pulse times
 };
+
+// The fitted engine speed at time t, interpolated between the interval midpoints (the end values
+// beyond them).
+double FittedRpmAt(const std::vector<SpeedSample>& speeds, double t) {
+  const auto after = std::lower_bound(speeds.begin(), speeds.end(), t,
+                                      [](const SpeedSample& speed, double time) { return speed.timeSeconds < time; });
+  if (after == speeds.begin()) return speeds.front().fittedRpm;
+  if (after == speeds.end()) return speeds.back().fittedRpm;
+  const SpeedSample& low = *(after - 1);
+  const double span = after->timeSeconds - low.timeSeconds;
+  const double fraction = span > 0.0 ? (t - low.timeSeconds) / span : 1.0;
+  return low.fittedRpm + fraction * (after->fittedRpm - low.fittedRpm);
+}
+
+// The table rows a stretch of the recording (seconds) gave; none when it gave no rows.
+void AddRows(const Recording& recording, double fromSeconds, double toSeconds, std::vector<RowSpan>& rows) {
+  const std::vector<SpeedSample>& speeds = recording.evidence.speeds;
+  if (recording.rowsByTime) {
+    rows.push_back({fromSeconds, toSeconds});
+  } else if (recording.rowsByRpm && !speeds.empty()) {
+    const double a = FittedRpmAt(speeds, fromSeconds), b = FittedRpmAt(speeds, toSeconds);
+    rows.push_back({std::min(a, b), std::max(a, b)});
+  }
+}
+
+std::vector<RowSpan> AllRows(const CalculationResults& results) {
+  const std::vector<double>& first = results.resultMode == kDynamometerMode ? results.rpm : results.pulseTimes;
+  if (first.empty()) return {};
+  return {{first.front(), first.back()}};
+}
 
 double PulseSeconds(const Recording& recording, std::int32_t pulse) {
   return recording.evidence.detection.pulses.starts[static_cast<std::size_t>(pulse)] / recording.rate;
 }
 
 RunFinding Warning(const Recording& recording, double timeSeconds, std::string text) {
-  return {FindingSeverity::kWarning, recording.name + ": " + text, recording.index, timeSeconds};
+  return {FindingSeverity::kWarning, recording.name + ": " + text, recording.index, timeSeconds, {}};
 }
 
 RunFinding Note(const Recording& recording, std::string text) {
-  return {FindingSeverity::kNote, recording.name + ": " + text, recording.index, -1.0};
+  return {FindingSeverity::kNote, recording.name + ": " + text, recording.index, -1.0, {}};
 }
 
-void CheckInitialScan(const Recording& recording, std::vector<RunFinding>& findings) {
+void CheckInitialScan(const Recording& recording,
+                      const CalculationResults& results,
+                      std::vector<RunFinding>& findings) {
   const InitialScanShape& scan = recording.evidence.detection.initialScan;
   if (scan.pulseCount < 2 || scan.fullLengthPulses != scan.pulseCount) return;
-  findings.push_back(Warning(recording, PulseSeconds(recording, 0),
-                             "the first pulses found are a noise train, not sparks (each lasts the whole pulse "
-                             "length) - record closer to the ignition, or import the recording with a band-pass "
-                             "filter"));
+  RunFinding finding = Warning(recording, PulseSeconds(recording, 0),
+                               "the first pulses found are a noise train, not sparks (each lasts the whole pulse "
+                               "length) - record closer to the ignition, or import the recording with a band-pass "
+                               "filter");
+  finding.rows = AllRows(results);
+  findings.push_back(std::move(finding));
 }
 
 void CheckPulsesOnNoise(const Recording& recording, std::vector<RunFinding>& findings) {
   const PulseEvidence& detection = recording.evidence.detection;
   const DetectedPulses& pulses = detection.pulses;
   std::int32_t count = 0;
-  std::int32_t first = -1;
+  std::int32_t first = -1, last = -1;
   const std::int32_t end = std::min(detection.timeline.firstIndex + detection.timeline.count, pulses.pulseCount);
   for (std::int32_t i = detection.timeline.firstIndex; i < end; ++i) {
     const auto slot = static_cast<std::size_t>(i);
@@ -65,13 +101,16 @@ void CheckPulsesOnNoise(const Recording& recording, std::vector<RunFinding>& fin
                          pulses.peakLevels[slot] <= kStandsOutOfNoise * pulses.noiseLevels[slot - 1];
     if (!onNoise) continue;
     if (count++ == 0) first = i;
+    last = i;
   }
   if (count <= kMostPulsesOnNoise) return;
   const double at = PulseSeconds(recording, first);
-  findings.push_back(Warning(recording, at,
-                             FormatText("%d pulses were placed where no spark stood out of the noise (the first at "
-                                        "%.3f s) - misfires or weak sparks; check the recording there",
-                                        count, at)));
+  RunFinding finding = Warning(recording, at,
+                               FormatText("%d pulses were placed where no spark stood out of the noise (the first at "
+                                          "%.3f s) - misfires or weak sparks; check the recording there",
+                                          count, at));
+  AddRows(recording, at, PulseSeconds(recording, last), finding.rows);
+  findings.push_back(std::move(finding));
 }
 
 // A note only: when the lost sparks cut the run short, the coverage check warns.
@@ -93,21 +132,30 @@ void CheckSpeedOutliers(const Recording& recording, std::vector<RunFinding>& fin
   std::int32_t count = 0;
   double worst = 0.0;
   double worstTime = -1.0;
-  for (const SpeedSample& speed : speeds) {
+  std::vector<RowSpan> rows;
+  for (std::size_t k = 0; k < speeds.size(); ++k) {
+    const SpeedSample& speed = speeds[k];
     const double stray = std::fabs(speed.measuredRpm - speed.fittedRpm) / std::fabs(speed.fittedRpm);
-    if (!(stray <= kSpeedOutlierShare)) ++count;
+    if (!(stray <= kSpeedOutlierShare)) {
+      ++count;
+      // The straying interval reaches from the midpoint before it to the one after it.
+      AddRows(recording, speeds[k > 0 ? k - 1 : k].timeSeconds, speeds[std::min(k + 1, speeds.size() - 1)].timeSeconds,
+              rows);
+    }
     if (!(stray <= worst)) {
       worst = stray;
       worstTime = speed.timeSeconds;
     }
   }
   if (count <= kMostSpeedOutliers) return;
-  findings.push_back(
+  RunFinding finding =
       Warning(recording, worstTime,
               FormatText("%d of %d pulse intervals give an engine speed more than %.0f %% from the "
                          "fitted curve (the worst at %.3f s) - missed, extra or double pulses; check "
                          "the recording there",
-                         count, static_cast<int>(speeds.size()), kSpeedOutlierShare * 100.0, worstTime)));
+                         count, static_cast<int>(speeds.size()), kSpeedOutlierShare * 100.0, worstTime));
+  finding.rows = std::move(rows);
+  findings.push_back(std::move(finding));
 }
 
 // At idle the pulse intervals repeat exactly; under full throttle each is shorter than the last.
@@ -119,10 +167,15 @@ void CheckIdleStart(const Recording& recording, std::vector<RunFinding>& finding
   for (; k < speeds.size() && speeds[k].timeSeconds - first.timeSeconds < kIdleSeconds; ++k)
     if (!(std::fabs(speeds[k].measuredRpm - first.measuredRpm) <= kIdleRise * first.measuredRpm)) return;
   if (k == speeds.size() || k < 2) return;  // the stretch is not covered by the run
-  findings.push_back(Warning(recording, first.timeSeconds,
-                             FormatText("the run starts on the idle (the engine stays at %.0f rpm for %.2f s) - set "
-                                        "Initial RPM above the idle speed",
-                                        first.measuredRpm, kIdleSeconds)));
+  RunFinding finding = Warning(recording, first.timeSeconds,
+                               FormatText("the run starts on the idle (the engine stays at %.0f rpm for %.2f s) - set "
+                                          "Initial RPM above the idle speed",
+                                          first.measuredRpm, kIdleSeconds));
+  // The rows of the idle: up to where the speed first leaves it.
+  for (; k < speeds.size() && std::fabs(speeds[k].measuredRpm - first.measuredRpm) <= kIdleRise * first.measuredRpm;)
+    ++k;
+  AddRows(recording, first.timeSeconds, speeds[std::min(k, speeds.size() - 1)].timeSeconds, finding.rows);
+  findings.push_back(std::move(finding));
 }
 
 double Median(std::vector<double> values) {
@@ -158,28 +211,31 @@ void CheckCoverage(const CalculationResults& results, const RunParameters& param
                       FormatText("The run ends at %.0f rpm, the Final RPM estimate is %d - the recording ends early "
                                  "or its sparks were lost; check the recording and Final RPM",
                                  results.rpm.back(), params.finalRpm),
-                      -1, -1.0});
+                      -1, -1.0, {}});
 }
 
 void CheckPlausibility(const CalculationResults& results,
                        const RunParameters& params,
                        std::vector<RunFinding>& findings) {
+  RunFinding negative;
   for (std::size_t k = 0; k < results.rpm.size(); ++k) {
     if (results.horsepower[k] >= 0.0 && results.torque[k] >= 0.0) continue;
-    findings.push_back({FindingSeverity::kWarning,
-                        FormatText("The power is negative at %.0f rpm inside the run - the recording or the vehicle "
-                                   "data do not describe one full-throttle run",
-                                   results.rpm[k]),
-                        -1, -1.0});
-    break;
+    if (negative.rows.empty())
+      negative = {FindingSeverity::kWarning,
+                  FormatText("The power is negative at %.0f rpm inside the run - the recording or the vehicle "
+                             "data do not describe one full-throttle run",
+                             results.rpm[k]),
+                  -1, -1.0, {}};
+    negative.rows.push_back({results.rpm[k], results.rpm[k]});
   }
+  if (!negative.rows.empty()) findings.push_back(std::move(negative));
   const auto peak = std::max_element(results.horsepower.begin(), results.horsepower.end());
   if (peak == results.horsepower.end() || !(*peak > kMostHpPerPound * params.vehicleWeight)) return;
   findings.push_back({FindingSeverity::kWarning,
                       FormatText("%.0f hp from a %.0f lb vehicle is beyond any road car - check the vehicle data "
                                  "and the recording",
                                  *peak, params.vehicleWeight),
-                      -1, -1.0});
+                      -1, -1.0, AllRows(results)});
 }
 
 }  // namespace
@@ -191,10 +247,13 @@ std::vector<RunFinding> CheckRun(const std::vector<RecordingEvidence>& evidence,
   if (!results.succeeded) return findings;
   const bool dynamometer = results.resultMode == kDynamometerMode;
   for (std::size_t r = 0; r < evidence.size(); ++r) {
-    const Recording recording{evidence[r], static_cast<std::int32_t>(r),
+    const Recording recording{evidence[r],
+                              static_cast<std::int32_t>(r),
                               std::filesystem::path(evidence[r].waveFile).filename().string(),
-                              static_cast<double>(std::max(evidence[r].detection.sampleRate, 1))};
-    CheckInitialScan(recording, findings);
+                              static_cast<double>(std::max(evidence[r].detection.sampleRate, 1)),
+                              dynamometer,
+                              !dynamometer && r + 1 == evidence.size()};
+    CheckInitialScan(recording, results, findings);
     CheckPulsesOnNoise(recording, findings);
     CheckZeroCutoff(recording, findings);
     CheckSpeedOutliers(recording, findings);

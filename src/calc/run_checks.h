@@ -6,6 +6,7 @@
 
 #include "analysis/pulse_analysis.h"
 #include "calc/calculation_results.h"
+#include "core/result_table.h"
 #include "core/run_parameters.h"
 
 namespace ruvo {
@@ -33,6 +34,7 @@ struct RunFinding {
   std::string text;             // one sentence naming the recording, then what the user can do
   std::int32_t recording = -1;  // index into the evidence, or -1 for the run as a whole
   double timeSeconds = -1.0;    // where in that recording, or -1
+  std::vector<RowSpan> rows;    // the stretches of the result table it casts doubt on
 };
 
 // Checks the evidence of every recording and the results of a successful calculation; warnings first,

@@ -97,8 +97,8 @@ TableReadResult ReadResultTable(std::string_view documentText, const std::string
 
   // The parameter lines first, read as the document reader reads them; the table follows them.
   std::istringstream document{std::string(documentText)};
-  RunParameters ignored;
-  if (!ReadRunDocument(document, ignored)) {
+  RunParameters params;
+  if (!ReadRunDocument(document, params)) {
     result.status = TableReadStatus::kMalformed;
     result.error = "Invalid ruvo file - " + name;
     return result;
@@ -120,6 +120,8 @@ TableReadResult ReadResultTable(std::string_view documentText, const std::string
   }
 
   ResultTable& table = result.table;
+  table.initialRpm = params.initialRpm;
+  table.finalRpm = params.finalRpm;
   if (!QuotedValue(lines[k], "Title=", table.title)) return fail(lineNumber(), "expected Title=\"...\"");
   if (++k == lines.size() || !lines[k].starts_with("Variables=")) return fail(lineNumber(), "expected Variables=");
   for (std::string_view names = lines[k].substr(10);; names = lines[k]) {
@@ -140,6 +142,16 @@ TableReadResult ReadResultTable(std::string_view documentText, const std::string
   }
   result.status = TableReadStatus::kRead;
   return result;
+}
+
+std::vector<RowSpan> ResultTable::RowsOutsideEstimate() const {
+  const std::size_t rpm = Column("RPM");
+  if (!IsPowerTable() || rpm == npos || rows.empty()) return {};
+  std::vector<RowSpan> outside;
+  const double first = rows.front()[rpm], last = rows.back()[rpm];
+  if (initialRpm > 0.0 && first < initialRpm) outside.push_back({first, std::min(initialRpm, last)});
+  if (finalRpm > 0.0 && last > finalRpm) outside.push_back({std::max(finalRpm, first), last});
+  return outside;
 }
 
 TableReadResult ReadResultTableFile(const std::string& path) {

@@ -8,6 +8,12 @@
 
 namespace ruvo {
 
+// A stretch of a table's rows by the value of its first column (rpm, or seconds), ends included.
+struct RowSpan {
+  double from = 0.0;
+  double to = 0.0;
+};
+
 // The result table a run document carries after its parameter lines, as read back from the text:
 // the title, the column names and one row of numbers per table line.
 struct ResultTable {
@@ -15,11 +21,16 @@ struct ResultTable {
   std::vector<std::string> variables;     // column names, unquoted ("RPM", "HP", ...)
   std::vector<std::vector<double>> rows;  // each row holds variables.size() finite numbers
   std::vector<std::string> notes;         // "#" lines ahead of the title (the spark lines), line ends removed
+  double initialRpm = 0.0;                // the document's Initial and Final RPM estimates; 0: not given
+  double finalRpm = 0.0;
 
   // Index of the column named name, or npos.
   std::size_t Column(std::string_view name) const;
   // True for the dynamometer layout (an "HP" column), false for the tachometer's ("Time").
   bool IsPowerTable() const { return Column("HP") != npos; }
+  // The dynamometer rows below the Initial or above the Final RPM estimate: outside the range the
+  // run was meant to cover (the idle before it, the lift-off after it). None for other tables.
+  std::vector<RowSpan> RowsOutsideEstimate() const;
 
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 };

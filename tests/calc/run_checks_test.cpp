@@ -49,21 +49,30 @@ struct CleanRun {
   }
 };
 
+// Each check speaks on its evidence only and names the table rows it doubts (rpm from, to, ...;
+// the fitted speed rises from 1020 rpm at 0.05 s by 20 rpm each 0.1 s).
 TEST(RunChecks, EachCheckSpeaksOnItsEvidenceOnlyAndWarningsComeFirst) {
   using Change = std::function<void(CleanRun&)>;
+  struct Case {
+    Change change;
+    std::string line;
+    std::vector<double> rows;
+  };
   auto pulses = [](CleanRun& run) -> DetectedPulses& { return run.evidence[0].detection.pulses; };
   auto speeds = [](CleanRun& run) -> std::vector<SpeedSample>& { return run.evidence[0].speeds; };
-  const std::vector<std::pair<Change, std::string>> cases = {
-      {[](CleanRun&) {}, ""},
+  const std::vector<Case> cases = {
+      {[](CleanRun&) {}, "", {}},
       {[](CleanRun& run) { run.evidence[0].detection.initialScan.fullLengthPulses = 4; },
-       "warning: take 1.wav: the first pulses found are a noise train"},
+       "warning: take 1.wav: the first pulses found are a noise train",
+       {1000, 1150}},
       // Six pulses placed on a window peak no higher than 1.5 x the quiet stretch before it; five
       // would pass, and so would a placed pulse that stands out.
       {[&](CleanRun& run) {
          for (int i = 10; i < 16; ++i) pulses(run).crossed[i] = 0, pulses(run).peakLevels[i] = 7;
          pulses(run).crossed[20] = 0;
        },
-       "warning: take 1.wav: 6 pulses were placed where no spark stood out of the noise (the first at 1.000 s)"},
+       "warning: take 1.wav: 6 pulses were placed where no spark stood out of the noise (the first at 1.000 s)",
+       {1210, 1310}},
       // Two intervals beyond 25 % (a missed and an extra pulse); one at 24 % does not count.
       {[&](CleanRun& run) {
          speeds(run)[4].measuredRpm *= 1.6;
@@ -71,32 +80,44 @@ TEST(RunChecks, EachCheckSpeaksOnItsEvidenceOnlyAndWarningsComeFirst) {
          speeds(run)[9].measuredRpm *= 1.24;
        },
        "warning: take 1.wav: 2 of 39 pulse intervals give an engine speed more than 25 % from the fitted curve "
-       "(the worst at 0.450 s)"},
+       "(the worst at 0.450 s)",
+       {1080, 1120, 1140, 1180}},
       {[&](CleanRun& run) {
          for (int i = 0; i < 3; ++i) speeds(run)[i].measuredRpm = 1000.0 + 4.9 * i;
        },
-       "warning: take 1.wav: the run starts on the idle (the engine stays at 1000 rpm for 0.25 s)"},
+       "warning: take 1.wav: the run starts on the idle (the engine stays at 1000 rpm for 0.25 s)",
+       {1020, 1080}},
       {[](CleanRun& run) { run.params.finalRpm = 1220; },
-       "warning: The run ends at 1150 rpm, the Final RPM estimate is 1220"},
-      {[](CleanRun& run) { run.results.torque[2] = -1.0; }, "warning: The power is negative at 1100 rpm"},
-      {[](CleanRun& run) { run.results.horsepower[3] = 1000.1; }, "warning: 1000 hp from a 2000 lb vehicle"},
+       "warning: The run ends at 1150 rpm, the Final RPM estimate is 1220",
+       {}},
+      {[](CleanRun& run) { run.results.torque[2] = -1.0; }, "warning: The power is negative at 1100 rpm", {1100, 1100}},
+      {[](CleanRun& run) { run.results.horsepower[3] = 1000.1; },
+       "warning: 1000 hp from a 2000 lb vehicle",
+       {1000, 1150}},
       {[](CleanRun& run) { run.evidence[0].detection.levels.clippedShare = 0.0011; },
-       "note: take 1.wav: 0.11 % of the samples are clipped"},
+       "note: take 1.wav: 0.11 % of the samples are clipped",
+       {}},
       {[](CleanRun& run) { run.evidence[0].detection.levels.noiseLevel = 10.1; },
-       "note: take 1.wav: the sparks stand only 5.9 times above the noise"},
+       "note: take 1.wav: the sparks stand only 5.9 times above the noise",
+       {}},
       {[](CleanRun& run) { run.evidence[0].detection.levels.wanderLevel = 3.1; },
-       "note: take 1.wav: the mean level wanders by 3.1 steps"},
+       "note: take 1.wav: the mean level wanders by 3.1 steps",
+       {}},
       {[](CleanRun& run) { run.evidence[0].detection.zeroCutoffSample = 39500; },
-       "note: take 1.wav: the detection lost the sparks at 3.950 s"},
+       "note: take 1.wav: the detection lost the sparks at 3.950 s",
+       {}},
   };
-  for (const auto& [change, expected] : cases) {
+  for (const Case& expected : cases) {
     CleanRun run;
-    change(run);
+    expected.change(run);
     const std::vector<RunFinding> findings = CheckRun(run.evidence, run.results, run.params);
-    ASSERT_EQ(findings.size(), expected.empty() ? 0u : 1u) << expected;
-    if (!expected.empty()) {
-      EXPECT_EQ(FindingLine(findings[0]).rfind(expected, 0), 0u) << FindingLine(findings[0]);
-    }
+    ASSERT_EQ(findings.size(), expected.line.empty() ? 0u : 1u) << expected.line;
+    if (expected.line.empty()) continue;
+    EXPECT_EQ(FindingLine(findings[0]).rfind(expected.line, 0), 0u) << FindingLine(findings[0]);
+    std::vector<double> rows;
+    for (const RowSpan& span : findings[0].rows) rows.insert(rows.end(), {span.from, span.to});
+    ASSERT_EQ(rows.size(), expected.rows.size()) << expected.line;
+    for (std::size_t k = 0; k < rows.size(); ++k) EXPECT_NEAR(rows[k], expected.rows[k], 1e-9) << expected.line;
   }
 
   // Several at once: warnings first, each group in recording order; nothing after a failure.

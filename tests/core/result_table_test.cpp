@@ -45,6 +45,28 @@ TEST(ResultTable, ReadsTitleColumnsRowsAndNotesWithEitherLineEnd) {
   }
 }
 
+// Rows below the Initial or above the Final RPM estimate (lines 16 and 17; 0 means not given).
+TEST(ResultTable, RowsOutsideTheEstimatedRange) {
+  const struct {
+    const char* initial;
+    const char* final;
+    std::vector<double> spans;  // from, to, ...
+  } cases[] = {{"0", "0", {}}, {"3500", "5000", {3000, 3500, 5000, 5600}}, {"6000", "0", {3000, 5600}}};
+  for (const auto& c : cases) {
+    std::string text = Parameters() + kPowerTable;
+    for (const auto& [line, value] : {std::pair{16, c.initial}, std::pair{17, c.final}}) {
+      std::size_t at = 0;
+      for (int k = 1; k < line; ++k) at = text.find('\n', at) + 1;
+      text.replace(text.find(": 1", at), 3, std::string(": ") + value);
+    }
+    const TableReadResult read = ReadResultTable(text, "a.dat");
+    ASSERT_EQ(read.status, TableReadStatus::kRead) << read.error;
+    std::vector<double> spans;
+    for (const RowSpan& span : read.table.RowsOutsideEstimate()) spans.insert(spans.end(), {span.from, span.to});
+    EXPECT_EQ(spans, c.spans) << c.initial << " to " << c.final;
+  }
+}
+
 TEST(ResultTable, DocumentWithoutTableHasNoResults) {
   for (const std::string tail : {"", "\n\n", "# Spark (fractions): 0.5\n"}) {
     const TableReadResult read = ReadResultTable(Parameters() + tail, "a.dat");
