@@ -11,22 +11,17 @@
 namespace ruvo {
 namespace {
 
-constexpr const char* kPlotSection = "Plot";
-constexpr const char* kMetricKey = "Metric";
 constexpr int kReloadDelayMilliseconds = 200;
 
 }  // namespace
 
-UnitSystem StoredUnits(const SettingsStore& settings) {
-  return settings.Read(kPlotSection, kMetricKey) == "1" ? UnitSystem::kMetric : UnitSystem::kTable;
-}
-
-PlotWindow::PlotWindow(SettingsStore& store, QWidget* parent) : QMainWindow(parent), settings(store) {
+PlotWindow::PlotWindow(SettingsStore& settings, QWidget* parent) : QMainWindow(parent), options(settings, this) {
   setObjectName(QStringLiteral("plotWindow"));
   setWindowTitle(QStringLiteral("Ruvo Plot"));
   panel = new ResultsPanel(false, this);
   setCentralWidget(panel);
-  panel->Chart().SetUnits(StoredUnits(settings));
+  options.ApplyTo(panel->Chart());
+  connect(&options, &ChartOptions::Changed, this, [this] { options.ApplyTo(panel->Chart()); });
   CreateMenus();
   reloadDelay.setSingleShot(true);
   reloadDelay.setInterval(kReloadDelayMilliseconds);
@@ -45,24 +40,7 @@ void PlotWindow::CreateMenus() {
   file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, &QWidget::close);
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-  metricAction = view->addAction(QStringLiteral("&Metric Units (kW, N\u00b7m, km/h, m/s\u00b2)"));
-  metricAction->setObjectName(QStringLiteral("metricUnits"));
-  metricAction->setCheckable(true);
-  metricAction->setChecked(StoredUnits(settings) == UnitSystem::kMetric);
-  connect(metricAction, &QAction::toggled, this,
-          [this](bool metric) { SetUnits(metric ? UnitSystem::kMetric : UnitSystem::kTable, true); });
-  QMenu* quantities = view->addMenu(QStringLiteral("Tachometer &Quantities"));
-  const std::pair<const char*, TimeQuantity> shown[] = {
-      {"&RPM", kTimeRpm}, {"&Speed", kTimeSpeed}, {"&Acceleration", kTimeAccel}, {"&Distance", kTimeDistance}};
-  for (const auto& [text, flag] : shown) {
-    QAction* action = quantities->addAction(QString::fromLatin1(text));
-    action->setCheckable(true);
-    action->setChecked(panel->Chart().TimeQuantities() & flag);
-    connect(action, &QAction::toggled, this, [this, flag = flag](bool on) {
-      const unsigned now = panel->Chart().TimeQuantities();
-      panel->Chart().SetTimeQuantities(on ? now | flag : now & ~unsigned(flag));
-    });
-  }
+  options.AddTo(view);
   runsMenu = view->addMenu(QStringLiteral("&Runs"));
 }
 
@@ -110,13 +88,6 @@ void PlotWindow::Reload() {
   if (tableRun > 0) panel->ShowTableOf(tableRun);
   FillRunsMenu();
   setWindowTitle(names.isEmpty() ? QStringLiteral("Ruvo Plot") : names.join(QStringLiteral(", ")) + " - Ruvo Plot");
-}
-
-void PlotWindow::SetUnits(UnitSystem units, bool remember) {
-  panel->Chart().SetUnits(units);
-  if (remember) settings.Write(kPlotSection, kMetricKey, units == UnitSystem::kMetric ? "1" : "0");
-  const QSignalBlocker quiet(metricAction);
-  metricAction->setChecked(units == UnitSystem::kMetric);
 }
 
 bool PlotWindow::ExportChart(const QString& path, QString& error) {

@@ -8,6 +8,7 @@
 
 #include "core/result_table.h"
 #include "core/settings.h"
+#include "plot/chart_options.h"
 #include "plot/results_panel.h"
 
 class QMenu;
@@ -17,7 +18,7 @@ namespace ruvo {
 // The ruvo-plot window: the runs of one or more saved run documents overlaid in a chart with a
 // legend, their tables, and the File commands to open documents and export the chart (PNG, SVG,
 // PDF) and the shown table (CSV). A document that changes on disk (a new Calculate saved it) is
-// read again. The unit choice is kept in settings, which must outlive the window.
+// read again. The View choices are kept in settings, which must outlive the window.
 class PlotWindow : public QMainWindow {
   Q_OBJECT
 
@@ -32,7 +33,7 @@ class PlotWindow : public QMainWindow {
   QString Notice() const { return notice; }
   bool HasRuns() const { return !panel->Chart().Runs().empty(); }
 
-  void SetUnits(UnitSystem units, bool remember);
+  ChartOptions& Options() { return options; }
   bool ExportChart(const QString& path, QString& error);
   // Writes the table the Table tab shows as CSV; false with error when there is none or writing fails.
   bool ExportTable(const QString& path, QString& error);
@@ -46,17 +47,13 @@ class PlotWindow : public QMainWindow {
   void OnExportChart();
   void OnExportTable();
 
-  SettingsStore& settings;
   ResultsPanel* panel;
   QStringList documents;  // as named
   QString notice;
   QFileSystemWatcher watcher;
   QTimer reloadDelay;  // a save replaces the file in steps; read once it settled
+  ChartOptions options;
   QMenu* runsMenu = nullptr;
-  QAction* metricAction = nullptr;
 };
-
-// Where the unit choice is kept: section "Plot", key "Metric" ("1" for metric units).
-UnitSystem StoredUnits(const SettingsStore& settings);
 
 }  // namespace ruvo

@@ -3,6 +3,7 @@
 #include <QChart>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
@@ -16,10 +17,14 @@
 #include <QSaveFile>
 #include <QScatterSeries>
 #include <QSvgGenerator>
+#include <QTimer>
 #include <QValueAxis>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 #include <optional>
+#include <tuple>
 
 namespace ruvo {
 namespace {
@@ -34,11 +39,12 @@ struct Quantity {
   const char* column;
   Qt::PenStyle style;
   const char* styleName;
+  const char* paneTitle;  // short, as the axis of a low pane has room for; %1 the unit
 };
-constexpr Quantity kTimeQuantities[] = {{kTimeRpm, "RPM", Qt::SolidLine, "solid"},
-                                        {kTimeSpeed, "Speed", Qt::DashLine, "dashed"},
-                                        {kTimeAccel, "Accel", Qt::DotLine, "dotted"},
-                                        {kTimeDistance, "Dist", Qt::DashDotLine, "dash-dot"}};
+constexpr Quantity kTimeQuantities[] = {{kTimeRpm, "RPM", Qt::SolidLine, "solid", "RPM"},
+                                        {kTimeSpeed, "Speed", Qt::DashLine, "dashed", "Speed (%1)"},
+                                        {kTimeAccel, "Accel", Qt::DotLine, "dotted", "Accel. (%1)"},
+                                        {kTimeDistance, "Dist", Qt::DashDotLine, "dash-dot", "Dist. (%1)"}};
 
 // The value of column y at x by linear interpolation between the rows around it (the x column
 // ascending, as both tables write it); nothing outside the rows' range.
@@ -61,20 +67,106 @@ QString Number(double value, int decimals) {
   return QString::number(value, 'f', decimals);
 }
 
-QLineSeries* LineOf(const ResultTable& table, std::size_t xColumn, std::size_t yColumn, double factor) {
-  auto* series = new QLineSeries;
-  QList<QPointF> points;
-  points.reserve(static_cast<qsizetype>(table.rows.size()));
-  for (const auto& row : table.rows) points.append(QPointF(row[xColumn], factor * row[yColumn]));
-  series->replace(points);
-  return series;
-}
-
 QValueAxis* NewAxis(const QString& title) {
   auto* axis = new QValueAxis;
   axis->setTitleText(title);
   axis->setLabelFormat(QStringLiteral("%.4g"));
   return axis;
+}
+
+QChart* NewChart() {
+  auto* chart = new QChart;
+  chart->legend()->setAlignment(Qt::AlignBottom);
+  chart->setMargins(QMargins(4, 4, 4, 4));
+  QFont title = chart->titleFont();
+  title.setBold(false);
+  chart->setTitleFont(title);
+  return chart;
+}
+
+// Whether the stretch between two rows at a and b touches one of the spans.
+bool Touches(const std::vector<RowSpan>& spans, double a, double b) {
+  const double low = std::min(a, b), high = std::max(a, b);
+  return std::any_of(spans.begin(), spans.end(),
+                     [&](const RowSpan& span) { return span.from <= high && span.to >= low; });
+}
+
+// The pen of doubtful rows: a solid line turns dashed, a patterned one fades.
+QPen DoubtfulPen(QPen pen) {
+  if (pen.style() == Qt::SolidLine) {
+    pen.setStyle(Qt::DashLine);
+  } else {
+    QColor faded = pen.color();
+    faded.setAlpha(80);
+    pen.setColor(faded);
+  }
+  return pen;
+}
+
+// Draws column y of a run against column x in pane, scaled by factor: one line per stretch of
+// rows, the stretches that touch a doubtful row in DoubtfulPen. The first line carries the run's
+// legend entry. Returns whether a stretch was doubtful.
+bool AddCurve(QChart* pane,
+              const PlotRun& run,
+              std::size_t xColumn,
+              std::size_t yColumn,
+              double factor,
+              const QPen& pen,
+              const std::array<QValueAxis*, 2>& axes) {
+  std::vector<RowSpan> doubtful = run.table.RowsOutsideEstimate();
+  doubtful.insert(doubtful.end(), run.flagged.begin(), run.flagged.end());
+  const auto& rows = run.table.rows;
+  if (rows.empty()) return false;
+  const auto doubtAfter = [&](std::size_t k) { return Touches(doubtful, rows[k][xColumn], rows[k + 1][xColumn]); };
+  bool anyDoubtful = false;
+  for (std::size_t first = 0; first == 0 || first + 1 < rows.size();) {
+    const bool doubt = rows.size() > 1 && doubtAfter(first);
+    std::size_t last = std::min<std::size_t>(first + 1, rows.size() - 1);
+    while (last + 1 < rows.size() && doubtAfter(last) == doubt) ++last;
+    auto* series = new QLineSeries;
+    QList<QPointF> points;
+    for (std::size_t k = first; k <= last; ++k) points.append(QPointF(rows[k][xColumn], factor * rows[k][yColumn]));
+    series->replace(points);
+    series->setName(run.name);
+    series->setPen(doubt ? DoubtfulPen(pen) : pen);
+    pane->addSeries(series);
+    for (QValueAxis* axis : axes) series->attachAxis(axis);
+    if (first > 0)  // one legend entry per run
+      for (QLegendMarker* marker : pane->legend()->markers(series)) marker->setVisible(false);
+    anyDoubtful = anyDoubtful || doubt;
+    if (last == first) break;
+    first = last;
+  }
+  return anyDoubtful;
+}
+
+// The range of column over the visible runs of one layout, or nothing.
+std::optional<std::pair<double, double>> RangeOf(const std::vector<PlotRun>& runs, bool power, const char* column) {
+  std::optional<std::pair<double, double>> range;
+  for (const PlotRun& run : runs) {
+    const std::size_t c = run.table.Column(column);
+    if (!run.visible || run.table.IsPowerTable() != power || c == ResultTable::npos) continue;
+    for (const auto& row : run.table.rows)
+      range = range ? std::pair(std::min(range->first, row[c]), std::max(range->second, row[c]))
+                    : std::pair(row[c], row[c]);
+  }
+  return range;
+}
+
+// Fits axis to range with ticks at a round step (1, 2 or 5 times a power of ten) of about the
+// given number of intervals, the ends on ticks.
+void FitAxis(QValueAxis* axis, const std::optional<std::pair<double, double>>& range, double intervals = 6.0) {
+  if (!range || !(range->second > range->first) || !std::isfinite(range->second - range->first)) {
+    axis->applyNiceNumbers();
+    return;
+  }
+  const double rough = (range->second - range->first) / intervals;
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  const double step = power * (rough <= power ? 1.0 : rough <= 2.0 * power ? 2.0 : rough <= 5.0 * power ? 5.0 : 10.0);
+  axis->setRange(std::floor(range->first / step) * step, std::ceil(range->second / step) * step);
+  axis->setTickType(QValueAxis::TicksDynamic);
+  axis->setTickAnchor(0.0);
+  axis->setTickInterval(step);
 }
 
 }  // namespace
@@ -129,6 +221,12 @@ void RunChart::SetTimeQuantities(unsigned quantities) {
   Rebuild();
 }
 
+void RunChart::SetStackedPanes(bool stack) {
+  if (stacked == stack) return;
+  stacked = stack;
+  Rebuild();
+}
+
 bool RunChart::PowerLayout() const {
   return !runs.empty() && runs.front().table.IsPowerTable();
 }
@@ -136,39 +234,105 @@ bool RunChart::PowerLayout() const {
 void RunChart::Rebuild() {
   HideCrosshair();
   peakLabels.clear();
+  for (std::size_t i = 1; i < panes.size(); ++i) delete panes[i];
   QChart* previous = chart();
-  auto* fresh = new QChart;
-  fresh->legend()->setAlignment(Qt::AlignBottom);
-  fresh->setMargins(QMargins(4, 4, 4, 4));
+  QChart* fresh = NewChart();
   setChart(fresh);
   delete previous;
+  panes.assign(1, fresh);
 
   const bool anyVisible = std::any_of(runs.begin(), runs.end(), [](const PlotRun& run) { return run.visible; });
-  if (!notice.isEmpty() || !anyVisible) {
-    fresh->setTitle(notice.isEmpty() && !runs.empty() ? QStringLiteral("Every run is hidden") : notice);
-    fresh->legend()->setVisible(false);
-    if (runs.empty()) return;
-  }
-  if (PowerLayout())
-    AddPowerSeries();
-  else if (!runs.empty())
-    AddTimeSeries();
+  QString dashedMeaning;
+  if (anyVisible) dashedMeaning = PowerLayout() ? AddPowerSeries() : AddTimeSeries();
+  fresh->setTitle(Title(dashedMeaning));
+  for (QChart* pane : panes) pane->legend()->setVisible(anyVisible && pane == panes.back());
   connect(fresh, &QChart::plotAreaChanged, this, &RunChart::PlacePeakLabels);
+  LayOut(QSizeF(viewport()->size()));
   PlacePeakLabels();
 }
 
-void RunChart::AddPowerSeries() {
+QString RunChart::Title(const QString& dashedMeaning) const {
+  QStringList lines;
+  if (!notice.isEmpty()) lines << notice.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>"));
+  if (!runs.empty() && std::none_of(runs.begin(), runs.end(), [](const PlotRun& run) { return run.visible; }))
+    lines << QStringLiteral("Every run is hidden");
+  QStringList apart;
+  for (const PlotRun& run : runs)
+    if (run.table.IsPowerTable() != PowerLayout()) apart << run.name.toHtmlEscaped();
+  if (!apart.isEmpty())
+    lines << QStringLiteral("Not shown beside %1 runs: %2")
+                 .arg(PowerLayout() ? QStringLiteral("dynamometer") : QStringLiteral("tachometer"),
+                      apart.join(QStringLiteral(", ")));
+  if (!dashedMeaning.isEmpty()) lines << dashedMeaning;
+  return lines.join(QStringLiteral("<br>"));
+}
+
+QChart* RunChart::AddPane() {
+  QChart* pane = NewChart();
+  scene()->addItem(pane);
+  panes.push_back(pane);
+  // The panes' own layouts settle after an event; line them up once they have.
+  for (QChart* laidOut : {panes.front(), pane})
+    connect(laidOut, &QChart::plotAreaChanged, this, &RunChart::QueueAlignPanes, Qt::UniqueConnection);
+  return pane;
+}
+
+void RunChart::LayOut(QSizeF size) {
+  if (size.isEmpty()) return;
+  // The top pane also holds the title's lines, the bottom one the time axis's title and the legend.
+  const QString title = panes.front()->title();
+  const qreal top = panes.size() < 2 || title.isEmpty() ? 0.0
+                                                        : static_cast<qreal>(title.count(QStringLiteral("<br>")) + 1) *
+                                                              QFontMetricsF(panes.front()->titleFont()).lineSpacing();
+  const qreal bottom = panes.size() < 2 ? 0.0 : 3.0 * QFontMetricsF(panes.back()->legend()->font()).lineSpacing();
+  const qreal height = (size.height() - top - bottom) / static_cast<qreal>(panes.size());
+  for (std::size_t i = 0; i < panes.size(); ++i) {
+    panes[i]->setPlotArea(QRectF());  // laid out afresh
+    const qreal from = i == 0 ? 0.0 : top + height * static_cast<qreal>(i);
+    const qreal own = height + (i == 0 ? top : 0.0) + (i + 1 == panes.size() ? bottom : 0.0);
+    panes[i]->setGeometry(QRectF(0.0, from, size.width(), own));
+    panes[i]->layout()->activate();
+  }
+  scene()->setSceneRect(QRectF(QPointF(0.0, 0.0), size));
+}
+
+void RunChart::QueueAlignPanes() {
+  if (alignQueued) return;
+  alignQueued = true;
+  QTimer::singleShot(0, this, &RunChart::AlignPanes);
+}
+
+void RunChart::AlignPanes() {
+  alignQueued = false;
+  if (panes.size() < 2) return;
+  // Stacked panes share their horizontal axis: their plot areas line up on the widest axis labels.
+  qreal left = 0.0, right = std::numeric_limits<qreal>::max();
+  for (const QChart* pane : panes) {
+    left = std::max(left, pane->plotArea().left());
+    right = std::min(right, pane->plotArea().right());
+  }
+  for (QChart* pane : panes) {
+    const QRectF area = pane->plotArea();
+    if (right > left && (area.left() != left || area.right() != right)) {
+      pane->setPlotArea(QRectF(left, area.top(), right - left, area.height()));
+      pane->layout()->setGeometry(pane->layout()->geometry());  // lays the axes out around it now
+    }
+  }
+}
+
+QString RunChart::AddPowerSeries() {
   QChart* c = chart();
   const ColumnUnit speedUnit = UnitOf("RPM", units), hpUnit = UnitOf("HP", units), torqueUnit = UnitOf("Torque", units);
   QValueAxis* x = NewAxis(QString::fromStdString(speedUnit.label));
-  // One legend entry per run; the line style tells power from torque.
-  QValueAxis* power = NewAxis(QString::fromStdString(hpUnit.label) + QStringLiteral(", solid"));
-  QValueAxis* torque = NewAxis(QString::fromStdString(torqueUnit.label) + QStringLiteral(", dashed"));
+  // One legend entry per run; the line width tells power from torque.
+  QValueAxis* power = NewAxis(QString::fromStdString(hpUnit.label) + QStringLiteral(", thick"));
+  QValueAxis* torque = NewAxis(QString::fromStdString(torqueUnit.label) + QStringLiteral(", thin"));
   c->addAxis(x, Qt::AlignBottom);
   c->addAxis(power, Qt::AlignLeft);
   c->addAxis(torque, Qt::AlignRight);
   torque->setGridLineVisible(false);
 
+  bool dashed = false;
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const PlotRun& run = runs[i];
     const ResultTable& table = run.table;
@@ -183,18 +347,14 @@ void RunChart::AddPowerSeries() {
       QValueAxis* axis;
       qreal width;
       QColor color;
-    } curves[] = {{hpColumn, hpUnit, power, 2.5, color}, {torqueColumn, torqueUnit, torque, 1.5, color.darker(130)}};
+    } curves[] = {{hpColumn, hpUnit, power, 2.8, color}, {torqueColumn, torqueUnit, torque, 1.3, color.darker(130)}};
     for (const auto& curve : curves) {
-      QLineSeries* series = LineOf(table, rpmColumn, curve.column, curve.unit.factor);
-      series->setName(run.name);
-      QPen pen(curve.color, curve.width);
-      if (curve.axis == torque) pen.setStyle(Qt::DashLine);
-      series->setPen(pen);
-      c->addSeries(series);
+      if (AddCurve(c, run, rpmColumn, curve.column, curve.unit.factor, QPen(curve.color, curve.width), {x, curve.axis}))
+        dashed = true;
       if (curve.axis == torque)
-        for (QLegendMarker* legendMarker : c->legend()->markers(series)) legendMarker->setVisible(false);
-      series->attachAxis(x);
-      series->attachAxis(curve.axis);
+        for (QAbstractSeries* series : c->series())
+          if (series->name() == run.name && series->attachedAxes().contains(torque))
+            for (QLegendMarker* legendMarker : c->legend()->markers(series)) legendMarker->setVisible(false);
 
       // The peak: the first row with the largest value, as the summary lines take it.
       const auto best = std::max_element(table.rows.begin(), table.rows.end(), [&curve](const auto& a, const auto& b) {
@@ -219,43 +379,62 @@ void RunChart::AddPowerSeries() {
       peakLabels.push_back({label, peak, marker});
     }
   }
-  // Power and torque axes start at zero, so the curves compare by height.
-  for (QValueAxis* axis : {power, torque}) {
-    axis->setMin(0.0);
-    axis->setMax(axis->max() * (1.08 + 0.06 * static_cast<double>(peakLabels.size())));  // room for the labels
-    axis->applyNiceNumbers();
+  // Power and torque axes start at zero, so the curves compare by height, and leave room above
+  // the highest peak for the labels.
+  const double headroom = 1.08 + 0.06 * static_cast<double>(peakLabels.size());
+  for (const auto& [axis, column, unit] : {std::tuple(power, "HP", hpUnit), std::tuple(torque, "Torque", torqueUnit)}) {
+    const auto range = RangeOf(runs, true, column);
+    if (range)
+      FitAxis(axis, std::pair(std::min(0.0, range->first * unit.factor), range->second * unit.factor * headroom));
   }
-  x->applyNiceNumbers();
+  FitAxis(x, RangeOf(runs, true, "RPM"));
+  return dashed ? QStringLiteral("Dashed: outside the Initial to Final RPM estimate, or doubted by the run checks")
+                : QString();
 }
 
-void RunChart::AddTimeSeries() {
-  QChart* c = chart();
-  QValueAxis* x = NewAxis(QString::fromStdString(UnitOf("Time", units).label));
-  c->addAxis(x, Qt::AlignBottom);
-  bool firstAxis = true;
-  for (const Quantity& quantity : kTimeQuantities) {
-    if (!(timeQuantities & quantity.flag)) continue;
+QString RunChart::AddTimeSeries() {
+  std::vector<const Quantity*> shown;
+  for (const Quantity& quantity : kTimeQuantities)
+    if (timeQuantities & quantity.flag) shown.push_back(&quantity);
+  const ColumnUnit timeUnit = UnitOf("Time", units);
+  const auto timeRange = RangeOf(runs, false, "Time");
+  QValueAxis* x = nullptr;
+  bool doubtful = false;
+  for (std::size_t q = 0; q < shown.size(); ++q) {
+    const Quantity& quantity = *shown[q];
+    const bool ownChart = stacked || q == 0;
+    QChart* pane = q == 0 ? chart() : stacked ? AddPane() : chart();
+    if (ownChart) {
+      // Stacked panes name the time only under the last.
+      x = NewAxis(!stacked || q + 1 == shown.size() ? QString::fromStdString(timeUnit.label) : QString());
+      pane->addAxis(x, Qt::AlignBottom);
+      FitAxis(x, timeRange);
+    }
     const ColumnUnit unit = UnitOf(quantity.column, units);
-    QValueAxis* axis = NewAxis(QString::fromStdString(unit.label) + QStringLiteral(", ") + quantity.styleName);
-    c->addAxis(axis, firstAxis ? Qt::AlignLeft : Qt::AlignRight);
-    axis->setGridLineVisible(firstAxis);
+    QValueAxis* axis = NewAxis(
+        stacked
+            ? QString::fromLatin1(quantity.paneTitle).replace(QStringLiteral("%1"), QString::fromStdString(unit.unit))
+            : QString::fromStdString(unit.label) + QStringLiteral(", ") + QLatin1String(quantity.styleName));
+    pane->addAxis(axis, ownChart ? Qt::AlignLeft : Qt::AlignRight);
+    axis->setGridLineVisible(ownChart);
     for (std::size_t i = 0; i < runs.size(); ++i) {
       const ResultTable& table = runs[i].table;
       const std::size_t timeColumn = table.Column("Time"), column = table.Column(quantity.column);
       if (!runs[i].visible || timeColumn == ResultTable::npos || column == ResultTable::npos) continue;
-      QLineSeries* series = LineOf(table, timeColumn, column, unit.factor);
-      series->setName(runs[i].name);
-      series->setPen(QPen(RunColor(i), 2.0, quantity.style));
-      c->addSeries(series);
-      if (!firstAxis)  // one legend entry per run
-        for (QLegendMarker* legendMarker : c->legend()->markers(series)) legendMarker->setVisible(false);
-      series->attachAxis(x);
-      series->attachAxis(axis);
+      const QPen pen(RunColor(i), 2.0, stacked ? Qt::SolidLine : quantity.style);
+      if (AddCurve(pane, runs[i], timeColumn, column, unit.factor, pen, {x, axis})) doubtful = true;
+      if (!ownChart)  // one legend entry per run
+        for (QAbstractSeries* series : pane->series())
+          if (series->attachedAxes().contains(axis))
+            for (QLegendMarker* legendMarker : pane->legend()->markers(series)) legendMarker->setVisible(false);
     }
-    axis->applyNiceNumbers();
-    firstAxis = false;
+    const auto range = RangeOf(runs, false, quantity.column);
+    FitAxis(axis, range ? std::optional(std::pair(range->first * unit.factor, range->second * unit.factor)) : range,
+            stacked ? 3.0 : 6.0);  // a low pane has room for fewer labels
   }
-  x->applyNiceNumbers();
+  if (!doubtful) return QString();
+  return stacked ? QStringLiteral("Dashed: doubted by the run checks")
+                 : QStringLiteral("Dashed or faded: doubted by the run checks");
 }
 
 void RunChart::PlacePeakLabels() {
@@ -318,13 +497,15 @@ void RunChart::ShowCrosshairAt(double x) {
     }
     if (!values.isEmpty()) lines << run.name + QStringLiteral(": ") + values.join(QStringLiteral(", "));
   }
-  if (lines.size() < 2 || chart()->series().isEmpty()) {
+  QChart* top = panes.front();
+  if (lines.size() < 2 || top->series().isEmpty()) {
     HideCrosshair();
     return;
   }
-  const QRectF area = chart()->plotArea();
-  const QPointF at = chart()->mapToPosition(QPointF(x, 0.0), chart()->series().front());
-  crosshairLine->setLine(QLineF(at.x(), area.top(), at.x(), area.bottom()));
+  const QRectF area = top->mapRectToScene(top->plotArea());
+  const qreal bottom = panes.back()->mapRectToScene(panes.back()->plotArea()).bottom();
+  const QPointF at = top->mapToScene(top->mapToPosition(QPointF(x, 0.0), top->series().front()));
+  crosshairLine->setLine(QLineF(at.x(), area.top(), at.x(), bottom));
   crosshairText->setText(lines.join(u'\n'));
   const QRectF box = crosshairText->boundingRect().adjusted(-4, -3, 4, 3);
   // Beside the line, on the side with room.
@@ -343,16 +524,22 @@ void RunChart::HideCrosshair() {
 void RunChart::mouseMoveEvent(QMouseEvent* event) {
   QChartView::mouseMoveEvent(event);
   const QPointF scenePoint = mapToScene(event->position().toPoint());
-  if (chart()->series().isEmpty() || !chart()->plotArea().contains(scenePoint)) {
-    HideCrosshair();
+  for (QChart* pane : panes) {
+    if (pane->series().isEmpty() || !pane->mapRectToScene(pane->plotArea()).contains(scenePoint)) continue;
+    ShowCrosshairAt(pane->mapToValue(pane->mapFromScene(scenePoint), pane->series().front()).x());
     return;
   }
-  ShowCrosshairAt(chart()->mapToValue(scenePoint, chart()->series().front()).x());
+  HideCrosshair();
 }
 
 void RunChart::leaveEvent(QEvent* event) {
   HideCrosshair();
   QChartView::leaveEvent(event);
+}
+
+void RunChart::resizeEvent(QResizeEvent* event) {
+  QChartView::resizeEvent(event);
+  LayOut(QSizeF(viewport()->size()));
 }
 
 bool RunChart::Export(const QString& path, QString& error) const {
@@ -365,11 +552,14 @@ bool RunChart::Export(const QString& path, QString& error) const {
   RunChart copy;
   copy.units = units;
   copy.timeQuantities = timeQuantities;
+  copy.stacked = stacked;
   copy.SetRuns(runs, notice);
   copy.resize(kExportLayout);
-  copy.chart()->resize(QSizeF(kExportLayout));
   QCoreApplication::sendPostedEvents();
-  copy.chart()->layout()->activate();
+  copy.LayOut(QSizeF(kExportLayout));
+  QCoreApplication::sendPostedEvents();
+  copy.AlignPanes();
+  QCoreApplication::sendPostedEvents();
   copy.PlacePeakLabels();
   const QRectF source(QPointF(0, 0), QSizeF(kExportLayout));
   copy.scene()->setSceneRect(source);

@@ -19,17 +19,20 @@ struct PlotRun {
   QString name;  // "description (file.dat)"
   ResultTable table;
   bool visible = true;
+  std::vector<RowSpan> flagged = {};  // rows the run checks doubt
 };
 
 // The quantities a tachometer chart can show against time, each on its own axis.
 enum TimeQuantity : unsigned { kTimeRpm = 1, kTimeSpeed = 2, kTimeAccel = 4, kTimeDistance = 8 };
 
-// A chart of one or more runs. Dynamometer tables: power on the left axis and torque on the right
-// against engine speed, each run's peaks marked and labelled ("125.2 hp @ 5600 rpm"). Tachometer
-// tables: the chosen quantities against time. The layout of the first run decides; runs of the
-// other layout are left out. Hovering shows a crosshair with the values of every visible run at
-// that engine speed or time. Without a run to show, the chart area carries notice (a message
-// such as "No results in a.dat - calculate it first"). Single-threaded; owns its chart.
+// A chart of one or more runs. Dynamometer tables: power (thick) on the left axis and torque (thin)
+// on the right against engine speed, each run's peaks marked and labelled ("125.2 hp @ 5600 rpm").
+// Tachometer tables: the chosen quantities against time, stacked in panes or each on its own axis
+// of one chart. Rows outside the document's RPM estimate or flagged by the run checks are drawn
+// dashed. The layout of the first run decides; runs of the other layout are left out and named in
+// the chart's title. Hovering shows a crosshair with the values of every visible run at that engine
+// speed or time. Without a run to show, the chart area carries notice (a message such as "No
+// results in a.dat - calculate it first"). Single-threaded; owns its charts.
 class RunChart : public QChartView {
   Q_OBJECT
 
@@ -43,6 +46,10 @@ class RunChart : public QChartView {
   UnitSystem Units() const { return units; }
   void SetTimeQuantities(unsigned quantities);
   unsigned TimeQuantities() const { return timeQuantities; }
+  void SetStackedPanes(bool stack);
+  bool StackedPanes() const { return stacked; }
+  // The charts shown, top to bottom: one, or one per tachometer quantity when stacked.
+  const std::vector<QChart*>& Panes() const { return panes; }
 
   // The texts of the peak labels and of the crosshair's box (empty while it is hidden).
   QStringList PeakLabels() const;
@@ -57,11 +64,21 @@ class RunChart : public QChartView {
  protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void Rebuild();
-  void AddPowerSeries();
-  void AddTimeSeries();
+  QChart* AddPane();
+  // Sizes the panes to share size (pixels) from top to bottom.
+  void LayOut(QSizeF size);
+  // Lines the stacked panes' plot areas up on the widest axis labels, now or after the events queued.
+  void AlignPanes();
+  void QueueAlignPanes();
+  // The title: the notice, the runs of the other layout left out, what dashed lines mean.
+  QString Title(const QString& dashedMeaning) const;
+  // Each adds the visible runs' curves and returns what the dashed lines mean, empty when none are.
+  QString AddPowerSeries();
+  QString AddTimeSeries();
   void PlacePeakLabels();
   void HideCrosshair();
   // The layout the chart shows: true for dynamometer tables.
@@ -71,6 +88,9 @@ class RunChart : public QChartView {
   QString notice;
   UnitSystem units = UnitSystem::kTable;
   unsigned timeQuantities = kTimeRpm | kTimeSpeed | kTimeAccel;
+  bool stacked = true;
+  std::vector<QChart*> panes;  // the first is chart()
+  bool alignQueued = false;
   struct PeakLabel {
     QGraphicsSimpleTextItem* text;
     QPointF value;

@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Ruvo"));
   QtSettingsStore settings;
   ruvo::PlotWindow window(settings);
-  if (request.metric) window.SetUnits(ruvo::UnitSystem::kMetric, false);
+  if (request.metric) window.Options().SetUnits(ruvo::UnitSystem::kMetric, false);
   window.OpenDocuments(request.documents);
 
   if (headless) {

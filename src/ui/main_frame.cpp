@@ -198,10 +198,12 @@ void CMainFrame::SetForm(QWidget* form) {
   setCentralWidget(scroll);
 }
 
-void CMainFrame::AddResultsDock(QDockWidget* dock) {
+void CMainFrame::AddResultsDock(QDockWidget* dock, const std::function<void(QMenu*)>& addChoices) {
   addDockWidget(Qt::RightDockWidgetArea, dock);
   dock->hide();
   viewMenu->addAction(dock->toggleViewAction());
+  viewMenu->addSeparator();
+  addChoices(viewMenu);
 }
 
 void CMainFrame::RestoreGeometry(const std::string& saved) {

@@ -52,8 +52,9 @@ class CMainFrame : public QMainWindow {
 
   // Puts form into the window, inside a scroll area.
   void SetForm(QWidget* form);
-  // Docks dock at the right, hidden until it shows itself; the View menu toggles it.
-  void AddResultsDock(QDockWidget* dock);
+  // Docks dock at the right, hidden until it shows itself; the View menu toggles it and
+  // addChoices puts the dock's own View choices below.
+  void AddResultsDock(QDockWidget* dock, const std::function<void(QMenu*)>& addChoices);
 
   // Gives the window the size and place of saved (from SavedGeometry); without one, or when it
   // cannot be restored, the form's size, kept inside the screen's free area.

@@ -11,7 +11,6 @@
 #include "core/message.h"
 #include "core/result_table.h"
 #include "core/run_document.h"
-#include "plot/plot_window.h"
 #include "plot/results_panel.h"
 
 namespace ruvo {
@@ -44,20 +43,23 @@ std::vector<RecordingTrace> ReadTraces(const std::vector<RecordingEvidence>& evi
 
 }  // namespace
 
-ResultsDock::ResultsDock(const SettingsStore& store, QWidget* parent)
-    : QDockWidget(QStringLiteral("Results"), parent), settings(store) {
+ResultsDock::ResultsDock(SettingsStore& settings, QWidget* parent)
+    : QDockWidget(QStringLiteral("Results"), parent), options(settings, this) {
   setObjectName(QStringLiteral("resultsDock"));
   auto* waiting = new QLabel(QStringLiteral("Calculate to see the power and torque curves."), this);
   waiting->setAlignment(Qt::AlignCenter);
   setWidget(waiting);
   toggleViewAction()->setText(QStringLiteral("&Results"));
   toggleViewAction()->setStatusTip(QStringLiteral("Show or hide the results panel"));
+  connect(&options, &ChartOptions::Changed, this, [this] {
+    if (panel) options.ApplyTo(panel->Chart());
+  });
 }
 
 ResultsPanel& ResultsDock::EnsurePanel() {
   if (!panel) {
     panel = new ResultsPanel(true, this);
-    panel->Chart().SetUnits(StoredUnits(settings));
+    options.ApplyTo(panel->Chart());
     setWidget(panel);
   }
   return *panel;
@@ -91,7 +93,11 @@ void ResultsDock::ShowCalculation(RunCalculation& calculation,
   if (calculation.AppendResultTable(text)) {
     const TableReadResult read = ReadResultTable(text.str(), fileName.toStdString());
     if (read.status == TableReadStatus::kRead) {
-      runs.push_back({RunName(QString::fromStdString(read.table.title), fileName), read.table, true});
+      // The rows the run checks doubt are drawn dashed.
+      std::vector<RowSpan> flagged;
+      for (const RunFinding& finding : calculation.Findings())
+        flagged.insert(flagged.end(), finding.rows.begin(), finding.rows.end());
+      runs.push_back({RunName(QString::fromStdString(read.table.title), fileName), read.table, true, flagged});
       notice.clear();
     }
   }

@@ -5,6 +5,7 @@
 
 #include "calc/run_calculation.h"
 #include "core/settings.h"
+#include "plot/chart_options.h"
 
 namespace ruvo {
 
@@ -14,13 +15,13 @@ class ResultsPanel;
 // an opened document holds, and the Recording tab with the waveform of each recording of the last
 // calculation (read again from its file), its pulses and the run checks' findings. The panel is
 // built the first time there is something to show, so the window starts as quickly as without it;
-// the dock then shows itself (the View menu hides and shows it again). The metric choice is read
-// from settings, which must outlive the dock.
+// the dock then shows itself (the View menu hides and shows it again). The chart's View choices
+// are kept in settings, which must outlive the dock.
 class ResultsDock : public QDockWidget {
   Q_OBJECT
 
  public:
-  ResultsDock(const SettingsStore& settings, QWidget* parent);
+  ResultsDock(SettingsStore& settings, QWidget* parent);
 
   // After Calculate: the results and recordings of calculation, the run named after the document
   // at documentPath, or why there are none.
@@ -30,12 +31,13 @@ class ResultsDock : public QDockWidget {
 
   // The panel; nullptr until there was something to show.
   ResultsPanel* Panel() { return panel; }
+  ChartOptions& Options() { return options; }
 
  private:
   ResultsPanel& EnsurePanel();
   void Reveal();
 
-  const SettingsStore& settings;
+  ChartOptions options;
   ResultsPanel* panel = nullptr;
   bool revealed = false;
 };

@@ -31,7 +31,7 @@ CRuvoApp::CRuvoApp(SettingsStore& store, QString dataFolder, QString program)
       commands(std::make_unique<DocumentCommands>(*frame, *view, *document, recent)),
       results(new ResultsDock(settings, frame.get())) {
   frame->SetForm(view);
-  frame->AddResultsDock(results);
+  frame->AddResultsDock(results, [this](QMenu* menu) { results->Options().AddTo(menu); });
   view->SetDocument(*document);
   view->SetSaveHooks([this] { return commands->EnsureNamed(); }, [this] { commands->CalculationSaved(); });
   frame->SetCloseGuard([this] { return commands->MayDiscardChanges(); });

@@ -84,11 +84,11 @@ class PlotTest : public QObject {
     QVERIFY(!window.ExportChart(QString::fromStdString(folder.File("chart.bmp")), error));
 
     // Metric: kW and N·m by the stated factors; the choice is remembered.
-    window.SetUnits(UnitSystem::kMetric, true);
+    window.Options().SetUnits(UnitSystem::kMetric, true);
     QCOMPARE(window.Panel().Chart().PeakLabels()[0],
              QString::asprintf("%.1f kW @ %.0f rpm", bestHp * kKilowattsPerHp, bestRpm));
     QVERIFY(window.Panel().Chart().PeakLabels()[1].contains(QString::fromUtf8("N\u00b7m @ ")));
-    QCOMPARE(StoredUnits(settings), UnitSystem::kMetric);
+    QCOMPARE(PlotWindow(settings).Panel().Chart().Units(), UnitSystem::kMetric);
   }
 
   // A document without a table says so in the chart area; a malformed one names file and line;
