@@ -1,5 +1,6 @@
 // The run chart and ruvo-plot's window on calculated runs, and the waveform decimation.
 #include <QImage>
+#include <QLineSeries>
 #include <QRegularExpression>
 #include <QTest>
 #include <filesystem>
@@ -89,6 +90,41 @@ class PlotTest : public QObject {
              QString::asprintf("%.1f kW @ %.0f rpm", bestHp * kKilowattsPerHp, bestRpm));
     QVERIFY(window.Panel().Chart().PeakLabels()[1].contains(QString::fromUtf8("N\u00b7m @ ")));
     QCOMPARE(PlotWindow(settings).Panel().Chart().Units(), UnitSystem::kMetric);
+  }
+
+  // Rows outside the Initial RPM estimate or flagged are dashed; tachometer quantities stack in
+  // panes or share one chart, and runs of the other mode are named instead of drawn.
+  void DashedRowsPanesAndModes() {
+    ResultTable power;
+    power.title = "p";
+    power.variables = {"RPM", "HP", "Torque"};
+    for (const double rpm : {1000, 1500, 2000, 2500, 3000}) power.rows.push_back({rpm, rpm / 40.0, 90.0});
+    power.initialRpm = 1600;
+    RunChart chart;
+    chart.SetRuns({{"power", power, true, {{2700, 2800}}}});
+    QStringList pieces;  // per line: style and rows, for both curves
+    for (QAbstractSeries* series : chart.chart()->series())
+      if (auto* line = qobject_cast<QLineSeries*>(series))
+        pieces << QString("%1 %2-%3")
+                      .arg(line->pen().style() == Qt::SolidLine ? "solid" : "dashed")
+                      .arg(line->points().front().x())
+                      .arg(line->points().back().x());
+    const QString curve = "dashed 1000-2000,solid 2000-2500,dashed 2500-3000";
+    QCOMPARE(pieces.join(u','), curve + u',' + curve);
+    QVERIFY(chart.chart()->title().startsWith("Dashed: "));
+
+    ResultTable time;
+    time.title = "t";
+    time.variables = {"Time", "CumRev", "Dist", "RPM", "Speed", "Accel"};
+    time.rows = {{0.0, 0, 0, 1000, 10, 0.3}, {1.0, 30, 0.01, 3000, 30, 0.4}};
+    chart.SetRuns({{"time", time, true}, {"power", power, true}});
+    QCOMPARE(chart.Panes().size(), 3u);
+    QCOMPARE(chart.chart()->title(), QStringLiteral("Not shown beside tachometer runs: power"));
+    chart.ShowCrosshairAt(0.5);
+    QCOMPARE(chart.CrosshairText(), QStringLiteral("0.500 s\ntime: 2000.0 rpm, 20.0 mph, 0.350 g"));
+    chart.SetStackedPanes(false);
+    QCOMPARE(chart.Panes().size(), 1u);
+    QCOMPARE(chart.chart()->axes(Qt::Vertical).size(), 3);
   }
 
   // A document without a table says so in the chart area; a malformed one names file and line;

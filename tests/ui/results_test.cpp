@@ -1,5 +1,6 @@
 // The Results dock: the chart and recordings after Calculate, a finding's place, the table of an
 // opened document.
+#include <QAction>
 #include <filesystem>
 
 #include "plot/results_panel.h"
@@ -9,6 +10,7 @@
 #include "synth/synth_run.h"
 #include "ui/desktop_settings.h"
 #include "ui/document_commands.h"
+#include "ui/main_frame.h"
 #include "ui/results_dock.h"
 #include "ui/ruvo_app.h"
 #include "ui/ruvo_view.h"
@@ -47,6 +49,19 @@ class ResultsTest : public QObject {
     QCOMPARE(panel->Table().rowCount(), app.View().LastCalculation().Results().rowCount);
 
     const RunCalculation& calculation = app.View().LastCalculation();
+    // The rows the findings doubt go to the chart, which dashes them.
+    std::size_t doubted = 0;
+    for (const RunFinding& finding : calculation.Findings()) doubted += finding.rows.size();
+    QVERIFY(doubted > 0);
+    QCOMPARE(panel->Chart().Runs().front().flagged.size(), doubted);
+    QVERIFY(panel->Chart().chart()->title().contains("Dashed"));
+
+    // Metric units are a View choice of the main window, kept for the next start.
+    auto* metric = app.Frame().findChild<QAction*>(QStringLiteral("metricUnits"));
+    QVERIFY(metric);
+    metric->trigger();
+    QCOMPARE(panel->Chart().Units(), UnitSystem::kMetric);
+    QCOMPARE(settings.Read("Plot", "Metric"), "1");
     RecordingView& recording = *panel->Recording();
     QCOMPARE(recording.Plot().MarkedPulseCount(), calculation.Evidence().front().detection.pulses.pulseCount);
     int placed = -1;
