@@ -388,8 +388,7 @@ QString RunChart::AddPowerSeries() {
       FitAxis(axis, std::pair(std::min(0.0, range->first * unit.factor), range->second * unit.factor * headroom));
   }
   FitAxis(x, RangeOf(runs, true, "RPM"));
-  return dashed ? QStringLiteral("Dashed: outside the Initial to Final RPM estimate, or doubted by the run checks")
-                : QString();
+  return dashed ? QStringLiteral("Dashed: outside the RPM estimates<br>or doubted by the run checks") : QString();
 }
 
 QString RunChart::AddTimeSeries() {
