@@ -29,6 +29,10 @@
 namespace ruvo {
 namespace {
 
+// Dynamic properties of a stacked pane's value axis: the range of its data.
+constexpr const char* kDataLow = "ruvoDataLow";
+constexpr const char* kDataHigh = "ruvoDataHigh";
+
 // Exports are laid out at this size in chart units and drawn at twice its resolution as PNG, so
 // text keeps a readable size in the 1600x1000 picture.
 constexpr QSize kExportLayout(800, 500);
@@ -70,7 +74,7 @@ QString Number(double value, int decimals) {
 QValueAxis* NewAxis(const QString& title) {
   auto* axis = new QValueAxis;
   axis->setTitleText(title);
-  axis->setLabelFormat(QStringLiteral("%.4g"));
+  axis->setLabelFormat(QStringLiteral("%.6g"));
   return axis;
 }
 
@@ -279,18 +283,24 @@ QChart* RunChart::AddPane() {
 
 void RunChart::LayOut(QSizeF size) {
   if (size.isEmpty()) return;
-  // The top pane also holds the title's lines, the bottom one the time axis's title and the legend.
+  // The top pane also holds the title's lines, the bottom one the time axis's labels and title and the
+  // legend.
   const QString title = panes.front()->title();
   const qreal top = panes.size() < 2 || title.isEmpty() ? 0.0
                                                         : static_cast<qreal>(title.count(QStringLiteral("<br>")) + 1) *
                                                               QFontMetricsF(panes.front()->titleFont()).lineSpacing();
-  const qreal bottom = panes.size() < 2 ? 0.0 : 3.0 * QFontMetricsF(panes.back()->legend()->font()).lineSpacing();
+  const qreal bottom = panes.size() < 2 ? 0.0 : 5.0 * QFontMetricsF(panes.back()->legend()->font()).lineSpacing();
   const qreal height = (size.height() - top - bottom) / static_cast<qreal>(panes.size());
   for (std::size_t i = 0; i < panes.size(); ++i) {
     panes[i]->setPlotArea(QRectF());  // laid out afresh
     const qreal from = i == 0 ? 0.0 : top + height * static_cast<qreal>(i);
     const qreal own = height + (i == 0 ? top : 0.0) + (i + 1 == panes.size() ? bottom : 0.0);
     panes[i]->setGeometry(QRectF(0.0, from, size.width(), own));
+    if (panes.size() > 1)  // a label for each 60 pixels of the pane, 2 to 6 intervals
+      for (QAbstractAxis* axis : panes[i]->axes(Qt::Vertical))
+        if (auto* value = qobject_cast<QValueAxis*>(axis); value && value->property(kDataLow).isValid())
+          FitAxis(value, std::pair(value->property(kDataLow).toDouble(), value->property(kDataHigh).toDouble()),
+                  std::clamp(std::floor(height / 60.0), 2.0, 6.0));
     panes[i]->layout()->activate();
   }
   scene()->setSceneRect(QRectF(QPointF(0.0, 0.0), size));
@@ -405,7 +415,10 @@ QString RunChart::AddTimeSeries() {
     QChart* pane = q == 0 ? chart() : stacked ? AddPane() : chart();
     if (ownChart) {
       // Stacked panes name the time only under the last.
-      x = NewAxis(!stacked || q + 1 == shown.size() ? QString::fromStdString(timeUnit.label) : QString());
+      // Stacked panes share the time axis: its labels and title show under the last only.
+      const bool last = !stacked || q + 1 == shown.size();
+      x = NewAxis(last ? QString::fromStdString(timeUnit.label) : QString());
+      x->setLabelsVisible(last);
       pane->addAxis(x, Qt::AlignBottom);
       FitAxis(x, timeRange);
     }
@@ -428,8 +441,12 @@ QString RunChart::AddTimeSeries() {
             for (QLegendMarker* legendMarker : pane->legend()->markers(series)) legendMarker->setVisible(false);
     }
     const auto range = RangeOf(runs, false, quantity.column);
-    FitAxis(axis, range ? std::optional(std::pair(range->first * unit.factor, range->second * unit.factor)) : range,
-            stacked ? 3.0 : 6.0);  // a low pane has room for fewer labels
+    if (range) {
+      // Kept for LayOut, which fits the ticks of a stacked pane to its height.
+      axis->setProperty(kDataLow, range->first * unit.factor);
+      axis->setProperty(kDataHigh, range->second * unit.factor);
+    }
+    FitAxis(axis, range ? std::optional(std::pair(range->first * unit.factor, range->second * unit.factor)) : range);
   }
   if (!doubtful) return QString();
   return stacked ? QStringLiteral("Dashed: doubted by the run checks")
