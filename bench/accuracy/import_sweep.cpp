@@ -60,6 +60,7 @@ std::optional<Peaks> Calculate(const SynthResult& run, const Variant& variant, c
   if (variant.import) {
     ImportOptions options;
     options.conversion.filters = variant.filters;
+    options.existing = ExistingOutput::kReplace;  // a sweep run again over its own folder
     ImportReport report;
     ok = ImportRecording(raw, name + ".wav", options, report) == ImportStatus::kDone;
   }

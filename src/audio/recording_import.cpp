@@ -1,10 +1,10 @@
 #include "audio/recording_import.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "audio/audio_decoder.h"
-#include "audio/wave_writer.h"
 #include "core/message.h"
 #include "core/text_format.h"
 #include "core/wave_encoding.h"
@@ -14,6 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr int kMostEarlierImports = 1000;  // names looked at for an earlier import of one recording
 constexpr double kDecodedShare = 0.8;  // of an import's progress; converting and writing take the rest
 
 bool SameFile(const fs::path& a, const fs::path& b) {
@@ -26,6 +27,48 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 ImportStatus Fail(const std::string& text) {
   ShowMessage(text);
   return ImportStatus::kFailed;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code error;
+  const fs::path absolute = fs::weakly_canonical(fs::absolute(path, error), error);
+  return error ? path : absolute.string();
+}
+
+std::string ExistsMessage(const std::string& path) {
+  return "Could not write " + path + ": a file of that name exists";
+}
+
+// Writes the converted file as options.existing allows; the path written, or nothing after a message.
+std::optional<std::string> WriteImport(const std::string& outputPath,
+                                       const std::vector<std::uint8_t>& bytes,
+                                       const ImportOptions& options,
+                                       const std::string& inputPath) {
+  std::string reason;
+  switch (options.existing) {
+    case ExistingOutput::kReplace:
+      if (WriteFileAtomically(outputPath, bytes, reason)) return outputPath;
+      break;
+    case ExistingOutput::kRefuse:
+      switch (WriteNewFile(outputPath, bytes, reason)) {
+        case NewFileStatus::kWritten:
+          return outputPath;
+        case NewFileStatus::kExists:
+          ShowMessage(ExistsMessage(outputPath));
+          return std::nullopt;
+        case NewFileStatus::kFailed:
+          break;
+      }
+      break;
+    case ExistingOutput::kFreeName: {
+      const OutputNaming naming = ImportNaming(inputPath, outputPath);
+      if (std::optional<std::string> written = WriteUnderFreeName(naming, bytes, reason)) return written;
+      ShowMessage("Could not write " + naming.FirstFree() + ": " + reason);
+      return std::nullopt;
+    }
+  }
+  ShowMessage("Could not write " + outputPath + ": " + reason);
+  return std::nullopt;
 }
 
 }  // namespace
@@ -43,7 +86,12 @@ ImportStatus ImportRecording(const std::string& inputPath,
   std::error_code error;
   if (!fs::is_regular_file(inputPath, error))
     return failed(fs::exists(inputPath, error) ? "not a file" : "no such file");
-  if (SameFile(inputPath, outputPath)) return failed("the output would overwrite the recording itself");
+  if (options.existing != ExistingOutput::kFreeName) {
+    if (SameFile(inputPath, outputPath)) return failed("the output would overwrite the recording itself");
+    // Said before the decoding rather than after it; the write checks again.
+    if (options.existing == ExistingOutput::kRefuse && fs::exists(fs::symlink_status(outputPath, error)))
+      return Fail(ExistsMessage(outputPath));
+  }
 
   DecodedAudio audio;
   std::string reason;
@@ -70,18 +118,37 @@ ImportStatus ImportRecording(const std::string& inputPath,
   audio = DecodedAudio{};  // the frames are no longer needed
   if (options.progress && !options.progress(kDecodedShare + (1.0 - kDecodedShare) / 2.0))
     return ImportStatus::kCancelled;
-  if (!WriteFileAtomically(outputPath, EncodeEightBitWave(samples, report.conversion.rate), reason))
-    return Fail("Could not write " + outputPath + ": " + reason);
+  const WaveOrigin origin{AbsolutePath(inputPath), "Converted by Ruvo: channel " + report.conversion.channel +
+                                                      "; filters: " + report.conversion.filters};
+  const std::optional<std::string> written =
+      WriteImport(outputPath, EncodeEightBitWave(samples, report.conversion.rate, origin), options, inputPath);
+  if (!written) return ImportStatus::kFailed;
+  report.outputPath = *written;
   report.sampleCount = samples.size();
   if (options.progress) options.progress(1.0);
   return ImportStatus::kDone;
 }
 
-std::string DefaultImportPath(const std::string& inputPath) {
-  fs::path output(inputPath);
-  output.replace_extension(".wav");
-  if (SameFile(inputPath, output)) output.replace_filename(fs::path(inputPath).stem().string() + "-8bit.wav");
-  return output.string();
+OutputNaming ImportNaming(const std::string& inputPath, const fs::path& folder) {
+  return {folder, fs::path(inputPath).stem().string(), ".wav", "8bit"};
+}
+
+std::optional<std::string> FindEarlierImport(const std::string& inputPath, const fs::path& folder) {
+  const OutputNaming naming = ImportNaming(inputPath, folder);
+  const std::string source = AbsolutePath(inputPath);
+  std::error_code error;
+  const fs::file_time_type recorded = fs::last_write_time(inputPath, error);
+  if (error) return std::nullopt;
+  // The names are taken in order, so the earlier imports stand before the first free one.
+  for (int index = 0; index < kMostEarlierImports; ++index) {
+    const std::string candidate = naming.Candidate(index);
+    if (!fs::exists(candidate, error)) return std::nullopt;
+    const std::optional<WaveOrigin> origin = ReadWaveOrigin(candidate);
+    if (origin && origin->source == source && fs::last_write_time(candidate, error) >= recorded && !error &&
+        IsEightBitMonoWave(candidate))
+      return candidate;
+  }
+  return std::nullopt;
 }
 
 std::string FormatImportReport(const ImportReport& report) {

@@ -1,17 +1,27 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "audio/decoded_audio.h"
 #include "audio/recording_conversion.h"
+#include "core/file_output.h"
 
 namespace ruvo {
+
+// What an import may do about the file at its output path.
+enum class ExistingOutput {
+  kRefuse,    // fail with a message and leave it as it is
+  kReplace,   // replace it (asked for deliberately)
+  kFreeName,  // write under the first free name of ImportNaming instead
+};
 
 // Everything one import does beyond the conversion's own options.
 struct ImportOptions {
   ConversionOptions conversion;
   ImportProgress progress;  // may be empty
+  ExistingOutput existing = ExistingOutput::kRefuse;
 };
 
 // What an import found and did, for the user.
@@ -28,18 +38,24 @@ struct ImportReport {
 
 enum class ImportStatus { kDone, kFailed, kCancelled };
 
-// Converts the recording at inputPath into the canonical 8-bit mono WAV at outputPath (written
-// atomically: see WriteFileAtomically). Refuses an output that is the input itself. On failure
-// shows one message naming the file through ShowMessage and writes nothing; a cancel (the
-// progress hook returned false) shows none and writes nothing. Not thread-safe in its messages.
+// Converts the recording at inputPath into the canonical 8-bit mono WAV at outputPath, or under the
+// first free name of ImportNaming(inputPath, folder of outputPath) with ExistingOutput::kFreeName.
+// The file appears only when complete, and never in place of another unless kReplace says so; it
+// records the recording's absolute path as its origin. Refuses an output that is the input itself.
+// On failure shows one message naming the file through ShowMessage and writes nothing; a cancel
+// (the progress hook returned false) shows none and writes nothing. report.outputPath is the path
+// written. Not thread-safe in its messages.
 ImportStatus ImportRecording(const std::string& inputPath,
                              const std::string& outputPath,
                              const ImportOptions& options,
                              ImportReport& report);
 
-// Where an import writes by default: the input's name with ".wav" beside it, or with "-8bit.wav"
-// when that would be the input itself.
-std::string DefaultImportPath(const std::string& inputPath);
+// The names an import of inputPath offers in folder: NAME.wav, NAME-8bit.wav, NAME-8bit-2.wav, ...
+OutputNaming ImportNaming(const std::string& inputPath, const std::filesystem::path& folder);
+
+// An earlier import of inputPath among the names ImportNaming offers in folder: an 8-bit mono WAV
+// whose origin is the recording and that is not older than it. Its path, or nothing.
+std::optional<std::string> FindEarlierImport(const std::string& inputPath, const std::filesystem::path& folder);
 
 // The lines ruvo-cli prints after an import: format, channels, rate, duration, chosen channel,
 // trim, resampling, filters, peak level and output path, each line ending in "\n".

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/text_format.h"
+#include "core/wave_encoding.h"
 
 namespace ruvo {
 namespace {
@@ -178,6 +179,12 @@ void CheckIdleStart(const Recording& recording, std::vector<RunFinding>& finding
   findings.push_back(std::move(finding));
 }
 
+// Whether the wave file is an import that already went through a high-pass filter.
+bool WasHighPassed(const std::string& waveFile) {
+  const std::optional<WaveOrigin> origin = ReadWaveOrigin(waveFile);
+  return origin && origin->comment.find("high-pass") != std::string::npos;
+}
+
 double Median(std::vector<double> values) {
   if (values.empty()) return 0.0;
   const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
@@ -198,8 +205,12 @@ void CheckLevels(const Recording& recording, std::vector<RunFinding>& findings) 
                                                   "to the ignition lead",
                                                   peakToNoise)));
   if (levels.wanderLevel > kMostWanderSteps)
-    findings.push_back(Note(recording, FormatText("the mean level wanders by %.1f steps (hum or DC drift) - import "
-                                                  "the recording with the high-pass filter",
+    findings.push_back(Note(recording, FormatText(WasHighPassed(recording.evidence.waveFile)
+                                                      ? "the mean level wanders by %.1f steps (hum or DC drift) even "
+                                                        "after the import's high-pass filter - import the original "
+                                                        "with a higher high-pass frequency"
+                                                      : "the mean level wanders by %.1f steps (hum or DC drift) - "
+                                                        "import the recording with the high-pass filter",
                                                   levels.wanderLevel)));
 }
 

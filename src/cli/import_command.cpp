@@ -1,6 +1,7 @@
 #include "cli/import_command.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <iterator>
 
 #include "cli/cli_app.h"
@@ -52,6 +53,10 @@ std::optional<ImportRequest> ParseImport(const std::vector<std::string>& args, s
       request.conversion.normalise = false;
       continue;
     }
+    if (arg == "--overwrite") {
+      request.overwrite = true;
+      continue;
+    }
     if (arg.empty() || arg[0] != '-') {
       paths.push_back(arg);
       continue;
@@ -76,15 +81,22 @@ std::optional<ImportRequest> ParseImport(const std::vector<std::string>& args, s
     return std::nullopt;
   }
   request.inputPath = paths[0];
-  request.outputPath = paths.size() == 2 ? paths[1] : DefaultImportPath(paths[0]);
+  if (paths.size() == 2) request.outputPath = paths[1];
   return request;
 }
 
 int RunImport(const ImportRequest& request, std::ostream& out) {
   ImportOptions options;
   options.conversion = request.conversion;
+  std::string output = request.outputPath;
+  if (output.empty()) {
+    output = std::filesystem::path(request.inputPath).parent_path().string();
+    options.existing = ExistingOutput::kFreeName;
+  } else if (request.overwrite) {
+    options.existing = ExistingOutput::kReplace;
+  }
   ImportReport report;
-  if (ImportRecording(request.inputPath, request.outputPath, options, report) != ImportStatus::kDone)
+  if (ImportRecording(request.inputPath, output, options, report) != ImportStatus::kDone)
     return kExitFailure;
   out << FormatImportReport(report);
   return kExitSuccess;

@@ -12,12 +12,13 @@ namespace ruvo {
 // One "ruvo-cli import" command line.
 struct ImportRequest {
   std::string inputPath;
-  std::string outputPath;  // empty: DefaultImportPath
+  std::string outputPath;  // empty: the first free of ImportNaming beside the input
+  bool overwrite = false;  // an existing outputPath may be replaced
   ConversionOptions conversion;
 };
 
 // Parses the arguments after "import": IN [OUT.wav] [--channel N|mix|auto] [--from S] [--to S]
-// [--rate HZ] [--highpass HZ|off] [--lowpass HZ] [--bandpass LO-HI] [--no-normalise]. An empty
+// [--rate HZ] [--highpass HZ|off] [--lowpass HZ] [--bandpass LO-HI] [--no-normalise] [--overwrite]. An empty
 // result after a one-line message on err.
 std::optional<ImportRequest> ParseImport(const std::vector<std::string>& args, std::ostream& err);
 

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace ruvo {
@@ -16,8 +18,23 @@ std::vector<std::uint8_t> CanonicalMonoWave(std::size_t sampleCount,
                                             std::uint32_t bytesPerSample,
                                             std::int32_t sampleRate);
 
-// The complete 8-bit mono WAV file of samples, the form the calculation reads.
-std::vector<std::uint8_t> EncodeEightBitWave(const std::vector<std::uint8_t>& samples, std::int32_t sampleRate);
+// Where a WAV that Ruvo made came from, kept in a LIST/INFO chunk after its samples (which the
+// calculation's reader never reaches): source (ISRC) is the absolute path of the recording it was
+// made from, comment (ICMT) says how.
+struct WaveOrigin {
+  std::string source;
+  std::string comment;
+};
+
+// The complete 8-bit mono WAV file of samples, the form the calculation reads, with its origin
+// after the samples when one is given.
+std::vector<std::uint8_t> EncodeEightBitWave(const std::vector<std::uint8_t>& samples,
+                                             std::int32_t sampleRate,
+                                             const std::optional<WaveOrigin>& origin = std::nullopt);
+
+// The origin recorded in the WAV file at path; nothing when the file cannot be read, is no RIFF
+// WAVE file or holds no source.
+std::optional<WaveOrigin> ReadWaveOrigin(const std::string& path);
 
 // Writes the byteCount low bytes of value into bytes from index at, least significant first.
 void PutLittleEndian(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value, int byteCount);

@@ -4,6 +4,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -67,8 +68,8 @@ TEST(RecordingImport, ReadsEveryFormatAndLayoutIntoTheCanonicalWave) {
     const std::vector<float> frames = test::ClickTrack(c.rate, c.channels, kSeconds, c.clickChannel, c.amplitude, 0.0);
     if (c.format == 0) {
       if (!haveFfmpeg) continue;
-      ASSERT_TRUE(test::WriteSoundFile(path + ".wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, c.rate, c.channels, frames));
-      ASSERT_EQ(std::system(("ffmpeg -loglevel error -y -i '" + path + ".wav' -c:a aac '" + path + "'").c_str()), 0);
+      ASSERT_TRUE(test::WriteSoundFile(path + ".pcm.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, c.rate, c.channels, frames));
+      ASSERT_EQ(std::system(("ffmpeg -loglevel error -y -i '" + path + ".pcm.wav' -c:a aac '" + path + "'").c_str()), 0);
     } else if (!test::WriteSoundFile(path, c.format, c.rate, c.channels, frames)) {
       ADD_FAILURE() << "libsndfile cannot write " << c.name;
       continue;
@@ -120,6 +121,8 @@ TEST(RecordingImport, FailuresNameTheFileAndWriteNothing) {
        "Could not import " + good + ": the trim 2.500 to 2.000 s lies outside the recording of 2.000 s"},
       {"good.flac", out, eight, "Could not import " + good + ": there is no channel 8 among its 1"},
       {"good.flac", good, {}, "Could not import " + good + ": the output would overwrite the recording itself"},
+      {"good.flac", folder.File("truncated.flac"), {},
+       "Could not write " + folder.File("truncated.flac") + ": a file of that name exists"},
       {"good.flac",
        folder.File("no/such/folder.wav"),
        {},
@@ -135,6 +138,7 @@ TEST(RecordingImport, FailuresNameTheFileAndWriteNothing) {
     EXPECT_EQ(messages.Texts()[0].find('\n'), std::string::npos);
   }
   EXPECT_EQ(test::ReadFileBytes(good), flac);
+  EXPECT_EQ(test::ReadFileBytes(folder.File("truncated.flac")), flac.substr(0, 60));
   std::vector<std::string> left;
   for (const auto& entry : fs::directory_iterator(folder.Path())) left.push_back(entry.path().filename().string());
   std::sort(left.begin(), left.end());
@@ -145,6 +149,44 @@ TEST(RecordingImport, FailuresNameTheFileAndWriteNothing) {
   ImportReport report;
   const ImportStatus cut = ImportRecording(folder.File("cut.flac"), out, {}, report);
   EXPECT_EQ(messages.Texts().size(), cut == ImportStatus::kDone ? 0u : 1u);
+}
+
+// Beside a 16-bit original of the same name an import takes the next free name and records its
+// source, by which a later import finds it until the recording changes; replacing is deliberate.
+TEST(RecordingImport, NeverReplacesAFileAndFindsItsEarlierImport) {
+  test::TempFolder folder;
+  const std::string flac = folder.File("Phone Rec 001.flac"), original = folder.File("Phone Rec 001.wav");
+  const std::vector<float> clicks = test::ClickTrack(8000, 1, 1.0, 0, 0.5, 0.0);
+  ASSERT_TRUE(test::WriteSoundFile(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 8000, 1, clicks));
+  ASSERT_TRUE(test::WriteSoundFile(original, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 1, clicks));
+  const std::string originalBytes = test::ReadFileBytes(original);
+  ImportOptions freeName;
+  freeName.existing = ExistingOutput::kFreeName;
+  std::vector<std::string> written;
+  for (int k = 0; k < 2; ++k) {
+    ImportReport report;
+    ASSERT_EQ(ImportRecording(flac, folder.Path().string(), freeName, report), ImportStatus::kDone);
+    written.push_back(report.outputPath);
+  }
+  EXPECT_EQ(written, (std::vector<std::string>{folder.File("Phone Rec 001-8bit.wav"), folder.File("Phone Rec 001-8bit-2.wav")}));
+  EXPECT_EQ(test::ReadFileBytes(original), originalBytes);
+  EXPECT_EQ(test::ReadEightBitWave(written[0], 8000).size(), 8000u);
+  EXPECT_EQ(FindEarlierImport(flac, folder.Path()), written[0]);
+  EXPECT_EQ(FindEarlierImport(flac, folder.Path() / "elsewhere"), std::nullopt);
+
+  // Another recording of the same name elsewhere is not the one imported here.
+  fs::create_directory(folder.File("other"));
+  fs::copy_file(flac, folder.File("other/Phone Rec 001.flac"));
+  EXPECT_EQ(FindEarlierImport(folder.File("other/Phone Rec 001.flac"), folder.Path()), std::nullopt);
+  // A recording changed after its import needs a new one.
+  fs::last_write_time(flac, fs::last_write_time(written[1]) + std::chrono::seconds(5));
+  EXPECT_EQ(FindEarlierImport(flac, folder.Path()), std::nullopt);
+
+  ImportOptions replace;
+  replace.existing = ExistingOutput::kReplace;
+  ImportReport report;
+  ASSERT_EQ(ImportRecording(flac, original, replace, report), ImportStatus::kDone);
+  EXPECT_EQ(test::ReadEightBitWave(original, 8000).size(), 8000u);
 }
 
 TEST(RecordingImport, ResamplesWhatTheWaveReaderCouldNotHold) {

@@ -54,10 +54,13 @@ std::vector<std::uint8_t> ReadEightBitWave(const std::string& path, int rate) {
   }
   const std::uint32_t count = le(40, 4);
   EXPECT_EQ(bytes.substr(0, 4) + bytes.substr(8, 8) + bytes.substr(36, 4), "RIFFWAVEfmt data");
+  // The samples and their pad byte may be followed by the LIST chunk of the file's origin.
+  const auto size = static_cast<std::uint32_t>(bytes.size()), end = 44 + count + count % 2;
+  constexpr std::uint32_t kList = 0x5453494c;  // "LIST", little-endian
   EXPECT_EQ((std::vector<std::uint32_t>{le(4, 4), le(16, 4), le(20, 2), le(22, 2), le(24, 4), le(28, 4), le(32, 2),
-                                        le(34, 2), static_cast<std::uint32_t>(bytes.size())}),
-            (std::vector<std::uint32_t>{36 + count + count % 2, 16, 1, 1, static_cast<std::uint32_t>(rate),
-                                        static_cast<std::uint32_t>(rate), 1, 8, 44 + count + count % 2}));
+                                        le(34, 2), size > end ? le(end, 4) : size}),
+            (std::vector<std::uint32_t>{size - 8, 16, 1, 1, static_cast<std::uint32_t>(rate),
+                                        static_cast<std::uint32_t>(rate), 1, 8, size > end ? kList : end}));
   return {bytes.begin() + 44, bytes.begin() + 44 + std::min<std::size_t>(count, bytes.size() - 44)};
 }
 

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/wave_encoding.h"
+#include "support/test_support.h"
+
 namespace ruvo {
 namespace {
 
@@ -135,6 +138,22 @@ TEST(RunChecks, EachCheckSpeaksOnItsEvidenceOnlyAndWarningsComeFirst) {
   EXPECT_EQ(lines[2].substr(0, 20), "note: take 1.wav: th");
   run.results.succeeded = 0;
   EXPECT_TRUE(CheckRun(run.evidence, run.results, run.params).empty());
+}
+
+// A recording that an import already high-passed is not sent back to the same filter.
+TEST(RunChecks, WanderAfterAHighPassImportAdvisesAHigherFrequency) {
+  test::TempFolder folder;
+  const std::vector<std::uint8_t> wave =
+      EncodeEightBitWave({128}, 11025, WaveOrigin{"/phone/take.m4a", "Converted by Ruvo: filters: high-pass 400 Hz"});
+  test::WriteFileBytes(folder.File("take 1.wav"), std::string(wave.begin(), wave.end()));
+  CleanRun run;
+  run.evidence[0].waveFile = folder.File("take 1.wav");
+  run.evidence[0].detection.levels.wanderLevel = 3.1;
+  const std::vector<RunFinding> findings = CheckRun(run.evidence, run.results, run.params);
+  ASSERT_EQ(findings.size(), 1u);
+  EXPECT_EQ(FindingLine(findings[0]),
+            "note: take 1.wav: the mean level wanders by 3.1 steps (hum or DC drift) even after the import's "
+            "high-pass filter - import the original with a higher high-pass frequency");
 }
 
 }  // namespace

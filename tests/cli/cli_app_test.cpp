@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "core/text_format.h"
+#include "core/wave_encoding.h"
 #include "e2e/synthetic_run.h"
 
 namespace ruvo {
@@ -90,7 +91,8 @@ TEST(RuvoCli, CalculatePrintsTheSummarySavesTheTableAndFailsWithItsMessages) {
   EXPECT_EQ(missing.err, "Not able to open - " + folder.File("none.dat") + "\n");
 }
 
-// The import prints what it did and writes the WAV beside the recording, or "-8bit.wav" beside a WAV.
+// The import prints what it did and writes the WAV beside the recording under a free name: "-8bit.wav"
+// beside a WAV of the same name.
 TEST(RuvoCli, ImportWritesBesideTheRecordingAndSaysWhatItDid) {
   test::TempFolder folder;
   SynthOptions options = test::TypicalRun(11025);
@@ -108,7 +110,22 @@ TEST(RuvoCli, ImportWritesBesideTheRecordingAndSaysWhatItDid) {
                                          folder.File("phone-8bit.wav").c_str(), kept)),
             std::string::npos)
       << imported.out;
-  EXPECT_EQ(test::ReadFileBytes(folder.File("phone-8bit.wav")).size(), 44u + static_cast<unsigned>(kept + kept % 2));
+  const std::optional<WaveOrigin> origin = ReadWaveOrigin(folder.File("phone-8bit.wav"));
+  ASSERT_TRUE(origin.has_value());
+  EXPECT_EQ(origin->source, std::filesystem::weakly_canonical(folder.File("phone.wav")).string());
+
+  // An existing OUT.wav stays byte for byte unless --overwrite; the default name moves on.
+  const std::string before = test::ReadFileBytes(folder.File("phone-8bit.wav"));
+  const CliResult refused = RunRuvoCli({"import", folder.File("phone.wav"), folder.File("phone-8bit.wav")});
+  EXPECT_EQ(std::tie(refused.status, refused.err),
+            std::tuple(1, "Could not write " + folder.File("phone-8bit.wav") + ": a file of that name exists\n"));
+  EXPECT_EQ(test::ReadFileBytes(folder.File("phone-8bit.wav")), before);
+  const CliResult again = RunRuvoCli({"import", folder.File("phone.wav")});
+  EXPECT_NE(again.out.find("\nWrote " + folder.File("phone-8bit-2.wav") + ": "), std::string::npos) << again.out;
+  const CliResult replaced =
+      RunRuvoCli({"import", folder.File("phone.wav"), folder.File("phone-8bit.wav"), "--overwrite"});
+  EXPECT_EQ(replaced.status, 0) << replaced.err;
+  EXPECT_NE(test::ReadFileBytes(folder.File("phone-8bit.wav")), before);
 }
 
 TEST(RuvoCli, ConfigOptionIsResolvedFromWhereTheCommandRuns) {

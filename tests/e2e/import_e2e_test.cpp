@@ -43,7 +43,9 @@ TEST_F(ImportE2e, SixteenBitStereoFilesCalculateWithinOnePercentOfTheOriginal) {
     SCOPED_TRACE(name);
     ASSERT_TRUE(test::WriteSoundFile(folder.File(name), format, 48000, 2, stereo));
     ImportReport report;
-    ASSERT_EQ(ImportRecording(folder.File(name), folder.File("imported.wav"), {}, report), ImportStatus::kDone);
+    ImportOptions replace;  // each format in turn
+    replace.existing = ExistingOutput::kReplace;
+    ASSERT_EQ(ImportRecording(folder.File(name), folder.File("imported.wav"), replace, report), ImportStatus::kDone);
     params.waveFiles = {"imported.wav"};
     const auto [importedHorsepower, importedTorque] = CalculatedPeaks();
     EXPECT_TRUE(test::IsClose(importedHorsepower, horsepower, 0.01)) << importedHorsepower << " hp";
