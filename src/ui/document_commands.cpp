@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "core/run_document.h"
 #include "desktop/recent_file_list.h"
@@ -26,7 +27,10 @@ bool IsRunDocument(const QString& path) {
 }  // namespace
 
 DocumentCommands::DocumentCommands(CMainFrame& mainFrame, CRuvoView& form, CRuvoDoc& doc, RecentFileList& recentFiles)
-    : frame(mainFrame), view(form), document(doc), recent(recentFiles) {}
+    : frame(mainFrame), view(form), document(doc), recent(recentFiles) {
+  // The title's "*" follows the question a close would ask.
+  connect(&view, &CRuvoView::edited, this, [this] { frame.setWindowModified(IsModified()); });
+}
 
 bool DocumentCommands::OpenDocumentFile(const std::string& path) {
   if (!document.OpenRunDocument(path)) return false;
@@ -102,10 +106,10 @@ void DocumentCommands::OpenDropped(const QStringList& paths) {
   std::vector<std::string> waves;
   QString runDocument;
   for (const QString& path : paths) {
-    if (runDocument.isEmpty() && IsRunDocument(path))
-      runDocument = path;
-    else
+    if (!IsRunDocument(path))
       waves.push_back(QFileInfo(path).absoluteFilePath().toStdString());
+    else if (runDocument.isEmpty())
+      runDocument = path;  // a further .dat is no recording either
   }
   if (!runDocument.isEmpty() && !OpenAfterAsking(runDocument.toStdString())) return;
   view.AddWaveFiles(waves);
@@ -142,7 +146,7 @@ bool DocumentCommands::OpenAfterAsking(const std::string& path) {
 }
 
 void DocumentCommands::ShowTitle() {
-  frame.setWindowTitle(QString::fromStdString(document.Title()) + QStringLiteral(" - Ruvo"));
+  frame.setWindowTitle(QString::fromStdString(document.Title()) + QStringLiteral("[*] - Ruvo"));
 }
 
 void DocumentCommands::DocumentShown() {
@@ -153,6 +157,7 @@ void DocumentCommands::DocumentShown() {
 
 void DocumentCommands::MarkSaved() {
   savedSnapshot = view.FormSnapshot();
+  frame.setWindowModified(false);
 }
 
 void DocumentCommands::Remember(const std::string& path) {
@@ -162,7 +167,12 @@ void DocumentCommands::Remember(const std::string& path) {
 
 std::string DocumentCommands::ProposedPath() const {
   std::error_code error;
-  fs::path folder = recent.Paths().empty() ? fs::current_path(error) : fs::path(recent.Paths().front()).parent_path();
+  const std::vector<std::string>& waves = view.HeldValues().waveFiles;
+  fs::path folder;
+  if (!waves.empty())  // beside the recordings, where their conversions went
+    folder = fs::absolute(waves.front(), error).parent_path();
+  else
+    folder = recent.Paths().empty() ? fs::current_path(error) : fs::path(recent.Paths().front()).parent_path();
   return (folder / "ruvo.dat").string();
 }
 

@@ -35,7 +35,8 @@ class DocumentCommands : public QObject {
   bool SaveAs();
   // Opens recent entry index; an entry that no longer opens leaves the list.
   void OpenRecent(int index);
-  // Dropped files: the first run document (".dat") opens, every other file joins the wave list.
+  // Dropped files: the first run document (".dat") opens, every file that is not a ".dat" joins the
+  // wave list.
   void OpenDropped(const QStringList& paths);
 
   // True when the form differs from the saved document.
@@ -58,7 +59,8 @@ class DocumentCommands : public QObject {
   void DocumentShown();
   void MarkSaved();
   void Remember(const std::string& path);
-  // Where the Save As dialog proposes an untitled document: ruvo.dat in the last used folder.
+  // Where the Save As dialog proposes an untitled document: ruvo.dat beside its first recording, or
+  // in the last used folder.
   std::string ProposedPath() const;
 
   CMainFrame& frame;

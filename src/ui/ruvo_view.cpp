@@ -65,6 +65,8 @@ CRuvoView::CRuvoView(SettingsStore& store, QWidget* parent)
   });
   auto* remove = new QShortcut(QKeySequence::Delete, controls.waveList, nullptr, nullptr, Qt::WidgetShortcut);
   connect(remove, &QShortcut::activated, this, &CRuvoView::OnRemoveWaveFiles);
+  for (const auto& entry : controls.fieldBoxes) connect(entry.second, &QLineEdit::textChanged, this, &CRuvoView::edited);
+  connect(controls.modeGroup, &QButtonGroup::idClicked, this, &CRuvoView::edited);
   // A description longer than its box can be read whole in the tooltip.
   QLineEdit* description = controls.fieldBoxes.at("description");
   connect(description, &QLineEdit::textChanged, description, &QWidget::setToolTip);
@@ -81,6 +83,7 @@ void CRuvoView::OnInitialUpdate() {
 
 void CRuvoView::ShowDocumentResults(const std::optional<SummaryLines>& saved) {
   calculationSucceeded = 0;
+  resultsOnFile = saved.has_value();
   controls.findings->ShowFindings({});
   summaryLine1 = saved ? saved->line1 : std::string();
   summaryLine2 = saved ? saved->line2 : std::string();
@@ -105,6 +108,17 @@ std::string CRuvoView::FormSnapshot() const {
   return text.str();
 }
 
+namespace {
+
+// A converted file is listed by its name relative to the working folder when it lies below it.
+std::string ListedName(const std::string& path) {
+  std::error_code error;
+  const std::string working = std::filesystem::current_path(error).string();
+  return error ? path : WaveListEntry(path, working);
+}
+
+}  // namespace
+
 void CRuvoView::AddWaveFiles(const std::vector<std::string>& paths) {
   std::error_code error;
   const std::string working = std::filesystem::current_path(error).string();
@@ -114,6 +128,8 @@ void CRuvoView::AddWaveFiles(const std::vector<std::string>& paths) {
 void CRuvoView::OnCalculate() {
   if (!TakeEntries()) return;
   if (beforeCalculate && !beforeCalculate()) return;
+  if (!OfferConversions()) return;
+  resultsOnFile = false;
   {
     const BusyCursor busy;
     calculationSucceeded = calculation.Calculate();
@@ -133,6 +149,7 @@ void CRuvoView::OnCalculate() {
 void CRuvoView::OnSmoothing() {
   CSmoothingDlg dialog(window());
   dialog.RunSmoothingDialog(params.smoothingMethod, params.smoothingLevel, params.smoothingRpm);
+  emit edited();
 }
 
 void CRuvoView::OnToolSetup() {
@@ -141,11 +158,11 @@ void CRuvoView::OnToolSetup() {
 }
 
 void CRuvoView::OnTables() {
-  if (calculationSucceeded && document) LaunchTool(settings, "EXE1", document->DocumentPath());
+  if ((calculationSucceeded || resultsOnFile) && document) LaunchTool(settings, "EXE1", document->DocumentPath());
 }
 
 void CRuvoView::OnGraph() {
-  if (calculationSucceeded && document) LaunchTool(settings, "EXE2", document->DocumentPath());
+  if ((calculationSucceeded || resultsOnFile) && document) LaunchTool(settings, "EXE2", document->DocumentPath());
 }
 
 void CRuvoView::OnEditSound() {
@@ -178,6 +195,7 @@ void CRuvoView::OnRemoveWaveFiles() {
       params.waveFiles.erase(params.waveFiles.begin() + *row);
   }
   UpdateCalculateButton();
+  emit edited();
 }
 
 void CRuvoView::OnBrowseWaveFiles() {
@@ -186,16 +204,53 @@ void CRuvoView::OnBrowseWaveFiles() {
 }
 
 void CRuvoView::AppendWaveFile(const std::string& name) {
-  std::optional<std::string> ready = ReadyForCalculation(window(), name);
+  std::optional<std::string> ready = ReadyForCalculation(window(), name, CurrentConversionPlace());
   if (!ready) return;
-  if (*ready != name) {  // converted into the working folder: listed by its name there
-    std::error_code error;
-    const std::string working = std::filesystem::current_path(error).string();
-    if (!error) ready = WaveListEntry(*ready, working);
-  }
+  if (*ready != name) ready = ListedName(*ready);
   params.waveFiles.push_back(*ready);
   AddWaveItem(*controls.waveList, QString::fromStdString(*ready));
   UpdateCalculateButton();
+  emit edited();
+}
+
+ConversionPlace CRuvoView::CurrentConversionPlace() const {
+  if (!document || document->FileName().empty()) return {};
+  return {std::filesystem::path(document->FileName()).parent_path(), true};
+}
+
+bool CRuvoView::OfferConversions() {
+  std::vector<std::size_t> unreadable;
+  QStringList names;
+  for (std::size_t k = 0; k < params.waveFiles.size(); ++k) {
+    if (!NeedsConversion(params.waveFiles[k])) continue;
+    unreadable.push_back(k);
+    names << QString::fromStdString(std::filesystem::path(params.waveFiles[k]).filename().string());
+  }
+  if (unreadable.empty()) return true;
+  const QString question =
+      unreadable.size() == 1
+          ? QStringLiteral("%1 is not an 8-bit mono WAV, the only recording the calculation reads. Convert it first?")
+                .arg(names.front())
+          : QStringLiteral("%1 are not 8-bit mono WAVs, the only recordings the calculation reads. Convert them first?")
+                .arg(names.join(QStringLiteral(", ")));
+  enum Answer { kConvert, kCalculateAnyway, kCancel };
+  switch (Prompts().AskChoice(window(), question,
+                              {QStringLiteral("Convert"), QStringLiteral("Calculate anyway"), QStringLiteral("Cancel")})) {
+    case kConvert:
+      break;
+    case kCalculateAnyway:
+      return true;
+    default:
+      return false;
+  }
+  for (const std::size_t k : unreadable) {
+    const std::optional<std::string> converted =
+        ConvertForCalculation(window(), params.waveFiles[k], CurrentConversionPlace());
+    if (!converted) return false;
+    params.waveFiles[k] = ListedName(*converted);
+    ShowWaveList();
+  }
+  return true;
 }
 
 void CRuvoView::ShowWaveList() {
@@ -217,8 +272,10 @@ void CRuvoView::UpdateCalculateButton() {
 }
 
 void CRuvoView::UpdateResultButtons() {
-  controls.graphButton->setEnabled(calculationSucceeded != 0);
-  controls.tablesButton->setEnabled(calculationSucceeded != 0);
+  // Both tools read the document's file, so a table saved in it is enough.
+  const bool results = calculationSucceeded != 0 || resultsOnFile;
+  controls.graphButton->setEnabled(results);
+  controls.tablesButton->setEnabled(results);
 }
 
 void CRuvoView::UpdateAddButton() {

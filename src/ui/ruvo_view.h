@@ -14,6 +14,7 @@
 #include "core/settings.h"
 #include "desktop/saved_summary.h"
 #include "ui/view_controls.h"
+#include "ui/wave_import.h"
 
 namespace ruvo {
 
@@ -78,6 +79,8 @@ class CRuvoView : public QWidget {
  signals:
   // Calculate ended (after the save that follows a success), whether it succeeded or not.
   void calculated();
+  // A box, the mode, the wave list or the smoothing choice may have changed.
+  void edited();
 
  private:
   void OnAddWaveFile();
@@ -85,6 +88,11 @@ class CRuvoView : public QWidget {
   void OnBrowseWaveFiles();
   void AppendWaveFile(const std::string& name);
   void ShowSummary(bool loadedFromFile);
+  // Where recordings added now are converted: the document's folder once it has one.
+  ConversionPlace CurrentConversionPlace() const;
+  // Before Calculate: offers to convert listed files the calculation cannot read. False when the
+  // user cancelled or a conversion did not complete.
+  bool OfferConversions();
   void UpdateCalculateButton();
   void UpdateResultButtons();
   void UpdateAddButton();
@@ -95,6 +103,7 @@ class CRuvoView : public QWidget {
   AnalysisConfig config;
   RunCalculation calculation{params, config};
   std::int32_t calculationSucceeded = 0;
+  bool resultsOnFile = false;  // the document was opened with a result table in its file
   std::string summaryLine1;
   std::string summaryLine2;
   CRuvoDoc* document = nullptr;

@@ -3,6 +3,9 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <algorithm>
+#include <vector>
 
 namespace ruvo {
 namespace {
@@ -55,6 +58,18 @@ class DesktopPrompts : public UserPrompts {
                     parent);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
+  }
+
+  int AskChoice(QWidget* parent, const QString& question, const QStringList& buttons) override {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Ruvo"), question, QMessageBox::NoButton, parent);
+    std::vector<QPushButton*> pushed;
+    for (const QString& text : buttons) pushed.push_back(box.addButton(text, QMessageBox::ActionRole));
+    if (pushed.empty()) return -1;
+    box.setDefaultButton(pushed.front());
+    box.setEscapeButton(pushed.back());
+    box.exec();
+    const auto chosen = std::find(pushed.begin(), pushed.end(), box.clickedButton());
+    return chosen == pushed.end() ? static_cast<int>(pushed.size()) - 1 : static_cast<int>(chosen - pushed.begin());
   }
 
   SaveAnswer AskSaveChanges(QWidget* parent, const QString& documentName) override {

@@ -45,6 +45,10 @@ class UserPrompts {
   // Asks question in a box captioned "Ruvo" with Yes (the default) and No; true for Yes.
   virtual bool AskYesNo(QWidget* parent, const QString& question) = 0;
 
+  // Asks question in a box captioned "Ruvo" with one button per text (the first is the default,
+  // Escape picks the last); the index of the button pressed.
+  virtual int AskChoice(QWidget* parent, const QString& question, const QStringList& buttons) = 0;
+
   // Asks "Save changes to NAME?" with Save, Discard and Cancel.
   virtual SaveAnswer AskSaveChanges(QWidget* parent, const QString& documentName) = 0;
 

@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QSet>
 #include <QUrl>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 
@@ -86,7 +87,8 @@ struct AppFixture {
   }
   QString DataHome() const { return QString::fromStdString(folder.File("data")); }
   std::string Entry() const { return test::ReadFileBytes(folder.Path() / "data/applications/ruvo.desktop"); }
-  QString Caption() const { return app->Frame().windowTitle(); }
+  // The title as the window manager shows it: "[*]" becomes "*" while the form is modified.
+  QString Caption() const { return app->Frame().windowHandle()->title(); }
   test::FormProbe Form() { return test::FormProbe(app->View()); }
 
   test::TempFolder folder;
@@ -167,7 +169,7 @@ class ApplicationTest : public QObject {
     QCOMPARE(messages.Texts().back(), "Not able to open - missing.dat");
   }
 
-  // Opening shows the summary of the file's table as loaded from it, with Tables and Graph off.
+  // Opening shows the summary of the file's table as loaded from it, with Tables and Graph on.
   // New, Open and closing ask before typed changes are lost; New then gives the initial values
   // and no save target, so Calculate first asks for a name in the last used folder and writes
   // nothing when that is cancelled. Saving under a name in another folder moves the working
@@ -180,9 +182,13 @@ class ApplicationTest : public QObject {
              QString("        Max HP:  55.3 hp @ 1050 rpm|  Max Torque: 110.0 ft-lb @ 1050 rpm"));
     QCOMPARE(
         f.Form().Enabled({"graphButton", "tablesButton"}) + app.View().findChild<QGroupBox*>("resultsGroup")->title(),
-        QString("00Results (loaded from the file)"));
+        QString("11Results (loaded from the file)"));
 
     test::ScriptedPrompts prompts;
+    f.Form().Type("vehicleWeight", "3333");
+    QCOMPARE(f.Caption(), QString("a.dat* - Ruvo"));
+    f.Form().Type("vehicleWeight", "2500");
+    QCOMPARE(f.Caption(), QString("a.dat - Ruvo"));
     f.Form().Type("vehicleWeight", "3333");
     app.Frame().Commands().newDocument->trigger();  // cancelled: no answer given
     app.Frame().Commands().open->trigger();
@@ -221,7 +227,7 @@ class ApplicationTest : public QObject {
   }
 
   // Open, Save As, Save (which takes the typed entries and asks for no name: no answer is left),
-  // dropped files (the run document opens, the others join the wave list), and a recent entry
+  // dropped files (the first run document opens, files that are no ".dat" join the wave list), and a recent entry
   // that no longer opens, which then leaves the list.
   void fileCommandsKeepTheRecentList() {
     AppFixture f;
@@ -241,8 +247,8 @@ class ApplicationTest : public QObject {
 
     const std::string dropped = f.WriteDocument("dropped.dat", "dropped", 2700);
     f.Drop({f.folder.File("x.wav"), dropped, f.folder.File("y.DAT")});
-    QCOMPARE(f.Caption() + "|" + f.Form().Text("vehicleWeight"), QString("dropped.dat - Ruvo|2700"));
-    QCOMPARE(f.Form().Items("waveList"), QStringList({"take1.wav", "x.wav", "y.DAT"}));
+    QCOMPARE(f.Caption() + "|" + f.Form().Text("vehicleWeight"), QString("dropped.dat* - Ruvo|2700"));  // x.wav joined
+    QCOMPARE(f.Form().Items("waveList"), QStringList({"take1.wav", "x.wav"}));
 
     fs::remove(a);
     test::MessageCapture messages;
@@ -254,7 +260,10 @@ class ApplicationTest : public QObject {
   }
 
   // A dropped recording that is not an 8-bit mono WAV is converted beside the run document after one
-  // question, and the converted file joins the list; declined, the recording joins as it is.
+  // question naming the free name it gets (a 16-bit original of that name stays), and the converted
+  // file joins the list; dropped again, that conversion is reused without a question; declined, the
+  // recording joins as it is and Calculate offers its conversion again. An untitled document
+  // converts beside the recording and proposes to be saved there.
   void droppedRecordingIsConvertedBesideTheDocument() {
     AppFixture f;
     CRuvoApp& app = f.Start();
@@ -264,14 +273,48 @@ class ApplicationTest : public QObject {
     const std::string flac = f.folder.File("phone/Voice 002.flac");
     QVERIFY(test::WriteSoundFile(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 48000, 2,
                                  test::ClickTrack(48000, 2, 1.0, 1, 0.5, 0.0)));
+    test::WriteFileBytes(f.folder.File("runs/Voice 002.wav"), "the 16-bit original");
     f.Drop({flac});
-    QCOMPARE(prompts.questions, QStringList{"Convert Voice 002.flac to an 8-bit mono WAV next to the run document?"});
-    QCOMPARE(f.Form().Items("waveList"), QStringList({"take1.wav", "Voice 002.wav"}));
-    QCOMPARE(test::ReadEightBitWave(f.folder.File("runs/Voice 002.wav"), 48000).size(), std::size_t{48000});
+    f.Drop({flac});
+    QCOMPARE(prompts.questions,
+             QStringList{"Convert Voice 002.flac to the 8-bit mono WAV Voice 002-8bit.wav next to the run document?"});
+    QCOMPARE(f.Form().Items("waveList"), QStringList({"take1.wav", "Voice 002-8bit.wav", "Voice 002-8bit.wav"}));
+    QCOMPARE(test::ReadEightBitWave(f.folder.File("runs/Voice 002-8bit.wav"), 48000).size(), std::size_t{48000});
+    QCOMPARE(test::ReadFileBytes(f.folder.File("runs/Voice 002.wav")), std::string("the 16-bit original"));
 
+    // Declined, then offered again before a calculation: Cancel and "Calculate anyway" keep the
+    // list, Convert converts it.
+    const std::string take3 = f.folder.File("phone/Take 3.flac");
+    fs::copy_file(flac, take3);
     prompts.yesAnswer = false;
-    f.Drop({flac});
-    QCOMPARE(f.Form().Items("waveList").last(), QString::fromStdString(flac));
+    prompts.questions.clear();
+    f.Drop({take3});
+    QCOMPARE(f.Form().Items("waveList").last(), QString::fromStdString(take3));
+    const QString offer = "Take 3.flac is not an 8-bit mono WAV, the only recording the calculation reads. Convert it "
+                          "first?|Convert|Calculate anyway|Cancel";
+    test::MessageCapture messages;
+    prompts.choiceAnswer = 2;
+    app.Frame().Commands().calculate->trigger();
+    prompts.choiceAnswer = 1;
+    app.Frame().Commands().calculate->trigger();
+    QCOMPARE(prompts.questions.mid(1), QStringList({offer, offer}));
+    QCOMPARE(messages.Texts().size(), std::size_t{1});  // the calculation's own message, as without the offer
+    prompts.choiceAnswer = 0;
+    app.Frame().Commands().calculate->trigger();
+    QCOMPARE(f.Form().Items("waveList").last(), QString("Take 3.wav"));
+    QVERIFY(fs::exists(f.folder.Path() / "runs/Take 3.wav"));
+
+    // An untitled document has no folder yet: the conversion goes beside the recording.
+    prompts.saveAnswers = {SaveAnswer::Discard};
+    app.Frame().Commands().newDocument->trigger();
+    prompts.yesAnswer = true;
+    const std::string take4 = f.folder.File("phone/Take 4.flac");
+    fs::copy_file(flac, take4);
+    f.Drop({take4});
+    QCOMPARE(f.Form().Items("waveList"), QStringList({QString::fromStdString(f.folder.File("phone/Take 4.wav"))}));
+    QCOMPARE(prompts.questions.last(), QString("Convert Take 4.flac to the 8-bit mono WAV Take 4.wav next to the recording?"));
+    app.Frame().Commands().saveAs->trigger();  // cancelled: no answer given
+    QCOMPARE(prompts.fileRequests.back().first, QString::fromStdString(f.folder.File("phone/ruvo.dat")));
   }
 
   // The window fits the screen and scrolls the form; it keeps the size the user gives it through

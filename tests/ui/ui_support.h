@@ -93,6 +93,11 @@ class ScriptedPrompts : public UserPrompts {
     questions << question;
     return yesAnswer;
   }
+  // Records the question with its buttons ("question|button|button") and answers choiceAnswer.
+  int AskChoice(QWidget*, const QString& question, const QStringList& buttons) override {
+    questions << question + "|" + buttons.join('|');
+    return choiceAnswer;
+  }
   // Records the question; the next answer in saveAnswers, or Cancel when none is left.
   SaveAnswer AskSaveChanges(QWidget*, const QString& documentName) override {
     saveQuestions << documentName;
@@ -116,8 +121,9 @@ class ScriptedPrompts : public UserPrompts {
   std::function<void(QDialog&)> onModal;
   std::deque<SaveAnswer> saveAnswers;
   QStringList saveQuestions;  // the document names asked about
-  QStringList questions;      // the yes-or-no questions asked
+  QStringList questions;      // the yes-or-no and choice questions asked
   bool yesAnswer = true;
+  int choiceAnswer = 0;
   // Each file dialog asked for: where it was to open (or the suggested path of a save) and
   // whether it takes several files.
   std::vector<std::pair<QString, bool>> fileRequests;

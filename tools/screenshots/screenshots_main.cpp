@@ -43,6 +43,7 @@ class PhotographingPrompts : public ruvo::UserPrompts {
   ruvo::FileChoice SaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
   ruvo::SaveAnswer AskSaveChanges(QWidget*, const QString&) override { return ruvo::SaveAnswer::Discard; }
   bool AskYesNo(QWidget*, const QString&) override { return false; }
+  int AskChoice(QWidget*, const QString&, const QStringList& buttons) override { return int(buttons.size()) - 1; }
   int RunModal(QDialog& dialog) override {
     dialog.show();
     ok = SaveWindow(dialog, outputFolder + '/' + nextName) && ok;
