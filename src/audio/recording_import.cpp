@@ -107,6 +107,8 @@ ImportStatus ImportRecording(const std::string& inputPath,
       return failed(reason);
     case DecodeStatus::kCancelled:
       return ImportStatus::kCancelled;
+    case DecodeStatus::kMissingLibrary:
+      return Fail(reason);
   }
   report.formatName = audio.formatName;
   report.channels = audio.channels;
