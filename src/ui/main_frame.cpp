@@ -48,9 +48,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
   setAcceptDrops(true);
 
   FrameCommands& c = commands;
-  c.newDocument = MakeAction(this, "New", "Create a new document", "New");
+  c.newDocument = MakeAction(this, "&New", "Create a new document", "New");
   c.newDocument->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  addAction(c.newDocument);  // reached by its key only
+  c.newDocument->setIcon(ToolbarIcon(ToolbarImage::New));
   c.open = MakeAction(this, "&Open...", "Open an existing document", "Open");
   c.open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   c.open->setIcon(ToolbarIcon(ToolbarImage::Open));
@@ -89,7 +89,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
 void CMainFrame::CreateMenus() {
   const FrameCommands& c = commands;
   fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-  fileMenu->addActions({c.open, c.save, c.saveAs});
+  fileMenu->addActions({c.newDocument, c.open, c.save, c.saveAs});
   fileMenu->addSeparator();
   recentSeparator = fileMenu->addSeparator();
   fileMenu->addAction(c.exit);
@@ -121,7 +121,7 @@ void CMainFrame::CreateToolBar() {
   toolBar->setMovable(true);
   toolBar->setFloatable(true);
   toolBar->setAllowedAreas(Qt::AllToolBarAreas);
-  toolBar->addActions({c.open, c.save});
+  toolBar->addActions({c.newDocument, c.open, c.save});
   toolBar->addSeparator();
   toolBar->addActions({c.soundMixer, c.recordSound, c.editSound, c.smoothing});
   toolBar->addSeparator();

@@ -18,7 +18,7 @@ namespace ruvo {
 // The commands of the menu, the toolbar and the accelerators. The frame creates them; whoever
 // owns the document and the form connects them.
 struct FrameCommands {
-  QAction* newDocument = nullptr;  // Ctrl+N only, no menu item
+  QAction* newDocument = nullptr;
   QAction* open = nullptr;
   QAction* save = nullptr;
   QAction* saveAs = nullptr;

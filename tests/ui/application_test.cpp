@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSet>
+#include <QToolBar>
 #include <QUrl>
 #include <filesystem>
 #include <fstream>
@@ -116,6 +117,15 @@ class ApplicationTest : public QObject {
     QCOMPARE(f.Caption(), QString("Untitled - Ruvo"));
     for (const char* lock : {"capsIndicator", "numIndicator", "scrollIndicator"})
       QVERIFY(app.Frame().findChild<QLabel*>(lock)->isHidden());
+    // New leads the File menu and the toolbar (before Open).
+    const FrameCommands& commands = app.Frame().Commands();
+    const QList<QAction*> tools = app.Frame().findChild<QToolBar*>("toolBar")->actions();
+    QCOMPARE(app.Frame().menuBar()->actions().front()->menu()->actions().front(), commands.newDocument);
+    QCOMPARE(tools.mid(0, 2), QList<QAction*>({commands.newDocument, commands.open}));
+    QCOMPARE(QStringList({commands.newDocument->text(), commands.newDocument->shortcut().toString(),
+                          commands.newDocument->statusTip()}),
+             QStringList({"&New", "Ctrl+N", "Create a new document"}));
+    QVERIFY(!commands.newDocument->icon().isNull());
     test::ScriptedPrompts prompts;
     QString about;
     prompts.onModal = [&](QDialog& d) {
