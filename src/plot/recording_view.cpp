@@ -61,7 +61,7 @@ void DrawTicks(QPainter& painter, const QRect& pane, double low, double high, bo
 
 RecordingPlot::RecordingPlot(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("recordingPlot"));
-  setMinimumSize(320, 220);
+  setMinimumSize(320, 120);  // short, so the Results dock fits a short screen at a large scale factor
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 

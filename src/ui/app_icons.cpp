@@ -37,6 +37,13 @@ void DrawDial(QPainter& p, QRectF area) {
 void DrawImage(QPainter& p, ToolbarImage image) {
   p.setPen(QPen(kInk, 1.0));
   switch (image) {
+    case ToolbarImage::New:
+      // A blank page with its top right corner folded down.
+      p.setBrush(kPaper);
+      p.drawPolygon(QPolygonF({{3.5, 1.5}, {9.5, 1.5}, {12.5, 4.5}, {12.5, 14.5}, {3.5, 14.5}}));
+      p.setBrush(Qt::NoBrush);
+      p.drawPolyline(QPolygonF({{9.5, 1.5}, {9.5, 4.5}, {12.5, 4.5}}));
+      break;
     case ToolbarImage::Open:
       p.setBrush(QColor(230, 200, 90));
       p.drawPolygon(QPolygonF({{1.5, 4.5}, {6, 4.5}, {7.5, 6}, {14.5, 6}, {14.5, 13.5}, {1.5, 13.5}}));

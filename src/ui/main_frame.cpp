@@ -11,9 +11,11 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QWindow>
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -48,9 +50,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
   setAcceptDrops(true);
 
   FrameCommands& c = commands;
-  c.newDocument = MakeAction(this, "New", "Create a new document", "New");
+  c.newDocument = MakeAction(this, "&New", "Create a new document", "New");
   c.newDocument->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  addAction(c.newDocument);  // reached by its key only
+  c.newDocument->setIcon(ToolbarIcon(ToolbarImage::New));
   c.open = MakeAction(this, "&Open...", "Open an existing document", "Open");
   c.open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   c.open->setIcon(ToolbarIcon(ToolbarImage::Open));
@@ -89,7 +91,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
 void CMainFrame::CreateMenus() {
   const FrameCommands& c = commands;
   fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-  fileMenu->addActions({c.open, c.save, c.saveAs});
+  fileMenu->addActions({c.newDocument, c.open, c.save, c.saveAs});
   fileMenu->addSeparator();
   recentSeparator = fileMenu->addSeparator();
   fileMenu->addAction(c.exit);
@@ -121,7 +123,7 @@ void CMainFrame::CreateToolBar() {
   toolBar->setMovable(true);
   toolBar->setFloatable(true);
   toolBar->setAllowedAreas(Qt::AllToolBarAreas);
-  toolBar->addActions({c.open, c.save});
+  toolBar->addActions({c.newDocument, c.open, c.save});
   toolBar->addSeparator();
   toolBar->addActions({c.soundMixer, c.recordSound, c.editSound, c.smoothing});
   toolBar->addSeparator();
@@ -201,13 +203,26 @@ void CMainFrame::SetForm(QWidget* form) {
 void CMainFrame::AddResultsDock(QDockWidget* dock, const std::function<void(QMenu*)>& addChoices) {
   addDockWidget(Qt::RightDockWidgetArea, dock);
   dock->hide();
+  // The dock's first showing widens the window (after the events already queued): keep it on the
+  // screen once it has grown.
+  connect(dock, &QDockWidget::visibilityChanged, this, [this, dock](bool visible) {
+    if (!visible || resultsShown || dock->isFloating()) return;
+    resultsShown = true;
+    QTimer::singleShot(0, this, &CMainFrame::KeepOnScreen);
+  });
   viewMenu->addAction(dock->toggleViewAction());
   viewMenu->addSeparator();
   addChoices(viewMenu);
 }
 
 void CMainFrame::RestoreGeometry(const std::string& saved) {
-  if (!saved.empty() && restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(saved)))) return;
+  create();  // the platform window knows the screen, and where it can, the frame it will get
+  windowHandle()->installEventFilter(this);
+  if (!saved.empty() && restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(saved)))) {
+    // Saved on another screen, or at another scale factor, it may no longer fit.
+    KeepOnScreen();
+    return;
+  }
   // The form's own size plus the bars around it, within the screen's free area.
   const QWidget* form = centralWidget();
   QSize scrollFrame;
@@ -221,20 +236,73 @@ void CMainFrame::RestoreGeometry(const std::string& saved) {
                                QSize(0, sizeHint().height() - centralWidget()->sizeHint().height()));
   if (const QScreen* display = screen()) {
     const QRect free = display->availableGeometry();
-    create();  // the platform window knows the frame it will get
-    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QMargins frame = Decoration();
     const QSize decoration(frame.left() + frame.right(), frame.top() + frame.bottom());
-    wanted = wanted.boundedTo(free.size() - decoration);
-    resize(wanted);
+    wanted = wanted.boundedTo(free.size() - decoration).expandedTo(minimumSizeHint());
     const QSize outer = wanted + decoration;
-    move(free.topLeft() + QPoint((free.width() - outer.width()) / 2, (free.height() - outer.height()) / 2));
+    const QPoint corner = free.topLeft() + QPoint(std::max(0, (free.width() - outer.width()) / 2),
+                                                  std::max(0, (free.height() - outer.height()) / 2));
+    setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), wanted));
     return;
   }
   resize(wanted);
 }
 
+void CMainFrame::KeepOnScreen() {
+  const QScreen* display = screen();
+  if (!display || isMaximized() || isFullScreen()) return;
+  const QRect free = display->availableGeometry();
+  const QMargins frame = Decoration();
+  const QSize decoration(frame.left() + frame.right(), frame.top() + frame.bottom());
+  // Not below the minimum size, which fits the free area.
+  const QSize fitted = size().boundedTo(free.size() - decoration).expandedTo(minimumSizeHint());
+  const QSize outer = fitted + decoration;
+  // Where the window cannot fit whole, its top left corner (title bar and menus) stays visible.
+  const auto place = [](int at, int low, int room, int extent) {
+    return std::max(low, std::min(at, low + room - extent));
+  };
+  const QPoint inset(frame.left(), frame.top());
+  const QPoint corner = geometry().topLeft() - inset;
+  const QPoint wanted(place(corner.x(), free.left(), free.width(), outer.width()),
+                      place(corner.y(), free.top(), free.height(), outer.height()));
+  // Placed by the inside of the frame: the frame Qt knows may lag behind the window manager's.
+  if (wanted != corner || fitted != size()) setGeometry(QRect(wanted + inset, fitted));
+}
+
+QMargins CMainFrame::Decoration() const {
+  const QWindow* handle = windowHandle();
+  QMargins frame = handle ? handle->frameMargins() : QMargins();
+  if (frame.isNull() && !(handle && handle->isExposed())) {
+    // Not on the screen yet (X11 tells the frame only once the window manager has framed and
+    // mapped it): allow for a title bar and borders as the style draws them.
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    frame = QMargins(border, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + border, border, border);
+  }
+  return frame;
+}
+
 std::string CMainFrame::SavedGeometry() const {
   return saveGeometry().toBase64().toStdString();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+  // The first exposure comes once the window manager (where there is one) has framed and placed
+  // the window: the frame is known now, and an estimate made before may have been too small.
+  if (watched == windowHandle() && event->type() == QEvent::Expose && !placed && windowHandle()->isExposed()) {
+    placed = true;
+    QTimer::singleShot(0, this, &CMainFrame::KeepOnScreen);
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Some window managers tell the frame's size only after the exposure; by the first activation
+  // they have.
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && !activated) {
+    activated = true;
+    QTimer::singleShot(0, this, &CMainFrame::KeepOnScreen);
+  }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QStringList>
 #include <functional>
 #include <string>
@@ -18,7 +19,7 @@ namespace ruvo {
 // The commands of the menu, the toolbar and the accelerators. The frame creates them; whoever
 // owns the document and the form connects them.
 struct FrameCommands {
-  QAction* newDocument = nullptr;  // Ctrl+N only, no menu item
+  QAction* newDocument = nullptr;
   QAction* open = nullptr;
   QAction* save = nullptr;
   QAction* saveAs = nullptr;
@@ -37,8 +38,9 @@ struct FrameCommands {
 // The main window: menu bar, dockable toolbar and status bar (a message pane showing "Ready"
 // when idle, and the Caps, Num and Scroll Lock indicators where the windowing system reports
 // them) around the form, which scrolls when the window is smaller than the form. The window can
-// be resized; it accepts files dropped onto it and reports them, and asks the close guard before
-// it closes. It holds no document state of its own.
+// be resized; when it first appears and when the Results dock first widens it, it keeps itself,
+// title bar included, on the screen. It accepts files dropped onto it and reports them, and asks
+// the close guard before it closes. It holds no document state of its own.
 class CMainFrame : public QMainWindow {
   Q_OBJECT
 
@@ -57,9 +59,13 @@ class CMainFrame : public QMainWindow {
   void AddResultsDock(QDockWidget* dock, const std::function<void(QMenu*)>& addChoices);
 
   // Gives the window the size and place of saved (from SavedGeometry); without one, or when it
-  // cannot be restored, the form's size, kept inside the screen's free area.
+  // cannot be restored, the form's size, centred in the screen's free area. Either way the whole
+  // window, title bar included, ends up inside that area.
   void RestoreGeometry(const std::string& saved);
   std::string SavedGeometry() const;
+  // Moves the window, and shrinks it if need be (not below its minimum size), so that its frame
+  // lies inside the free area of its screen. A maximised or full-screen window is left alone.
+  void KeepOnScreen();
 
   // Called when the window is asked to close; false keeps it open.
   void SetCloseGuard(std::function<bool()> guard) { closeGuard = std::move(guard); }
@@ -69,6 +75,8 @@ class CMainFrame : public QMainWindow {
   void filesDropped(const QStringList& paths);
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -78,6 +86,7 @@ class CMainFrame : public QMainWindow {
   void CreateToolBar();
   void CreateStatusBar();
   void UpdateLockIndicators();
+  QMargins Decoration() const;
 
   FrameCommands commands;
   QMenu* fileMenu = nullptr;
@@ -89,6 +98,9 @@ class CMainFrame : public QMainWindow {
   QLabel* numIndicator = nullptr;
   QLabel* scrollIndicator = nullptr;
   std::function<bool()> closeGuard;
+  bool placed = false;        // exposed once: the window manager has framed and placed the window
+  bool activated = false;     // activated once
+  bool resultsShown = false;  // the Results dock has shown itself once
 };
 
 }  // namespace ruvo

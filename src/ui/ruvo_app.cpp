@@ -1,9 +1,11 @@
 #include "ui/ruvo_app.h"
 
 #include <QAction>
+#include <QApplication>
 #include <utility>
 
 #include "ui/about_dlg.h"
+#include "ui/app_icons.h"
 #include "ui/document_commands.h"
 #include "ui/main_frame.h"
 #include "ui/results_dock.h"
@@ -30,6 +32,8 @@ CRuvoApp::CRuvoApp(SettingsStore& store, QString dataFolder, QString program)
       document(std::make_unique<CRuvoDoc>(view->HeldValues(), view->Calculation())),
       commands(std::make_unique<DocumentCommands>(*frame, *view, *document, recent)),
       results(new ResultsDock(settings, frame.get())) {
+  // Every window without an icon of its own (dialogs, message boxes, file dialogs) shows this one.
+  QApplication::setWindowIcon(ApplicationIcon());
   frame->SetForm(view);
   frame->AddResultsDock(results, [this](QMenu* menu) { results->Options().AddTo(menu); });
   view->SetDocument(*document);

@@ -13,19 +13,23 @@
 namespace ruvo {
 namespace {
 
+// The rows of the template, in dialog units: a label over its box, with the box's Browse button
+// beside it; every row the same, one under the other.
+constexpr int kRowLeft = 17, kRowTop = 7, kRowPitch = 30, kLabelHeight = 8, kBoxTop = 10, kBoxWidth = 184;
+constexpr int kBrowseLeft = 206, kButtonWidth = 50, kControlHeight = 14;
+
 struct ToolRow {
   const char* label;
-  QRect labelAt;  // dialog units
-  QRect boxAt;
-  QPoint browseAt;
+  int labelWidth;      // dialog units
+  const char* browse;  // each Browse its own Alt letter
 };
 
 const ToolRow kRows[kTools.size()] = {
-    {"Application for viewing &tables:", {19, 7, 94, 8}, {17, 17, 184, 14}, {206, 18}},
-    {"Application for &graphing results:", {19, 37, 99, 8}, {18, 47, 184, 14}, {207, 47}},
-    {"Application for &editing wave files:", {21, 66, 104, 8}, {19, 76, 182, 14}, {207, 76}},
-    {"Application for &recording wave files:", {21, 96, 112, 8}, {20, 108, 182, 14}, {209, 108}},
-    {"&Mixer application:", {23, 130, 56, 8}, {21, 140, 181, 14}, {209, 141}},
+    {"Application for viewing &tables:", 94, "&Browse"},
+    {"Application for &graphing results:", 99, "Br&owse"},
+    {"Application for &editing wave files:", 104, "Bro&wse"},
+    {"Application for &recording wave files:", 112, "Brow&se"},
+    {"&Mixer application:", 56, "Brows&e"},
 };
 
 // Found as a tool command finds it: Ruvo's own programs beside the running one first.
@@ -40,23 +44,22 @@ bool IsInstalled(const std::string& program) {
 CToolSetupDlg::CToolSetupDlg(SettingsStore& store, QWidget* parent) : QDialog(parent), settings(store) {
   setWindowTitle(QStringLiteral("Application tools setup"));
   const DialogUnits units(font());
-  setFixedSize(units.ToPixels(0, 0, 281, 204).size());
+  setFixedSize(units.ToPixels(0, 0, 281, 197).size());
 
   QWidget* previous = nullptr;
   for (std::size_t n = 0; n < kTools.size(); ++n) {
     const ToolRow& row = kRows[n];
     const QString number = QString::number(n + 1);
-    auto* label = units.Place(new QLabel(QString::fromLatin1(row.label), this), row.labelAt.x(), row.labelAt.y(),
-                              row.labelAt.width(), row.labelAt.height());
-    QLineEdit* box =
-        units.Place(new QLineEdit(this), row.boxAt.x(), row.boxAt.y(), row.boxAt.width(), row.boxAt.height());
+    const int top = kRowTop + static_cast<int>(n) * kRowPitch;
+    auto* label =
+        units.Place(new QLabel(QString::fromLatin1(row.label), this), kRowLeft, top, row.labelWidth, kLabelHeight);
+    QLineEdit* box = units.Place(new QLineEdit(this), kRowLeft, top + kBoxTop, kBoxWidth, kControlHeight);
     box->setObjectName(QStringLiteral("toolCommand") + number);
     label->setBuddy(box);
     const std::string command = GetSetting(settings, kTools[n].key);
     box->setText(QString::fromStdString(command.empty() ? DefaultToolCommand(n, IsInstalled) : command));
-    // Alt+B moves among the five Browse buttons; Space presses the one it reached.
-    auto* browse =
-        units.Place(new QPushButton(QStringLiteral("&Browse"), this), row.browseAt.x(), row.browseAt.y(), 50, 14);
+    auto* browse = units.Place(new QPushButton(QString::fromLatin1(row.browse), this), kBrowseLeft, top + kBoxTop,
+                               kButtonWidth, kControlHeight);
     browse->setObjectName(QStringLiteral("browseTool") + number);
     browse->setAutoDefault(false);
     connect(browse, &QPushButton::clicked, this, [this, n] { BrowseTool(n); });
@@ -65,7 +68,7 @@ CToolSetupDlg::CToolSetupDlg(SettingsStore& store, QWidget* parent) : QDialog(pa
     previous = browse;
     boxes[n] = box;
   }
-  AddOkCancel(*this, units, {92, 177}, {154, 177});
+  AddOkCancel(*this, units, {92, 170}, {154, 170});
   WidenToFitTexts(*this);
 }
 

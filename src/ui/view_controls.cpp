@@ -140,10 +140,13 @@ ViewControls BuildViewControls(QWidget& form) {
   descriptionLabel->setBuddy(description);
   c.calculateButton = b.Button("&Calculate", "calculateButton");
   c.calculateButton->setDefault(true);
-  top->addWidget(descriptionLabel, 0, 0);
-  top->addWidget(description, 1, 0);
-  top->addWidget(c.calculateButton, 1, 1);
+  top->addWidget(descriptionLabel, 1, 0);
+  top->addWidget(description, 2, 0);
+  top->addWidget(c.calculateButton, 2, 1);
   top->setColumnStretch(0, 1);
+  // The mode group beside is taller: the room it leaves goes above the label, which stays on its box.
+  top->setRowStretch(0, 1);
+  top->setVerticalSpacing(2);
   grid->addLayout(top, 0, 0, 1, 2);
 
   QGridLayout* inside = nullptr;

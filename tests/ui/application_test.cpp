@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSet>
+#include <QToolBar>
 #include <QUrl>
 #include <QWindow>
 #include <filesystem>
@@ -20,6 +21,7 @@
 #include "audio/sound_files.h"
 #include "core/run_document.h"
 #include "support/test_support.h"
+#include "ui/app_icons.h"
 #include "ui/desktop_settings.h"
 #include "ui/document_commands.h"
 #include "ui/main_frame.h"
@@ -118,6 +120,17 @@ class ApplicationTest : public QObject {
     QCOMPARE(f.Caption(), QString("Untitled - Ruvo"));
     for (const char* lock : {"capsIndicator", "numIndicator", "scrollIndicator"})
       QVERIFY(app.Frame().findChild<QLabel*>(lock)->isHidden());
+    // New leads the File menu and the toolbar (before Open). Every window without an icon of its
+    // own, a message box or a file dialog, shows the application's.
+    const FrameCommands& commands = app.Frame().Commands();
+    const QList<QAction*> tools = app.Frame().findChild<QToolBar*>("toolBar")->actions();
+    QCOMPARE(app.Frame().menuBar()->actions().front()->menu()->actions().front(), commands.newDocument);
+    QCOMPARE(tools.mid(0, 2), QList<QAction*>({commands.newDocument, commands.open}));
+    QCOMPARE(QStringList({commands.newDocument->text(), commands.newDocument->shortcut().toString(),
+                          commands.newDocument->statusTip()}),
+             QStringList({"&New", "Ctrl+N", "Create a new document"}));
+    QVERIFY(!commands.newDocument->icon().isNull());
+    QCOMPARE(QApplication::windowIcon().pixmap(32).toImage(), ApplicationIcon().pixmap(32).toImage());
     test::ScriptedPrompts prompts;
     QString about;
     prompts.onModal = [&](QDialog& d) {

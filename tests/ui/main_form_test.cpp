@@ -223,8 +223,8 @@ class MainFormTest : public QObject {
   }
 
   // At the desktop's font and at 150 % and 200 % of it every label and button shows its whole text
-  // in the form's one font, every box the widest number and summary line; a long wave path is
-  // shortened to the list's width, whole in its tooltip.
+  // in the form's one font, every box the widest number and summary line, and each label stays by
+  // its box; a long wave path is shortened to the list's width, whole in its tooltip.
   void everyTextFitsItsBoxAtLargerFonts() {
     FormFixture f;
     const QString path = "/home/user/recordings/" + QString(200, 'x') + ".wav";
@@ -253,6 +253,11 @@ class MainFormTest : public QObject {
       }
       const QListWidget& list = *f.form.List("waveList");
       QVERIFY(list.visualItemRect(item).width() <= list.viewport()->width() && item->toolTip() == path);
+      // "Description:" sits on its box, whatever room the taller mode group beside it leaves.
+      for (const QLabel* label : f.view.findChildren<QLabel*>())
+        if (label->buddy() == f.form.Box("description"))
+          QVERIFY2(f.form.Box("description")->y() - label->geometry().center().y() <= label->sizeHint().height(),
+                   qPrintable(QString("label at %1, box at %2").arg(label->y()).arg(f.form.Box("description")->y())));
     }
     QStringList groups;
     for (const QGroupBox* group : f.view.findChildren<QGroupBox*>()) groups << group->title();

@@ -1,8 +1,10 @@
-// ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX]: opens DOCUMENT in the desktop application,
-// calculates it and saves PNG pictures of the main window and of each dialog into OUTPUT_FOLDER,
-// SUFFIX added to every name (for pictures at another QT_SCALE_FACTOR). When the window shows the
-// form only in part (it scrolls), the whole form is saved as well. Uses a settings file of its
-// own, so the user's settings stay untouched. Needs a display (Xvfb will do).
+// ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart]]: opens DOCUMENT in the desktop
+// application, calculates it and saves PNG pictures of the main window and of each dialog into
+// OUTPUT_FOLDER, SUFFIX added to every name (for pictures at another QT_SCALE_FACTOR). When the
+// window shows the form only in part (it scrolls), the whole form is saved as well. With
+// --results-apart the main window is saved as it opens, before Calculate, and after it as
+// main-window SUFFIX -results.png (the Results dock shown). Uses a settings file of its own, so the
+// user's settings stay untouched. Needs a display (Xvfb will do).
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -64,8 +66,9 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   const QStringList arguments = QApplication::arguments();
-  if (arguments.size() != 3 && arguments.size() != 4) {
-    std::fprintf(stderr, "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX]\n");
+  const bool resultsApart = arguments.size() == 5 && arguments[4] == QStringLiteral("--results-apart");
+  if (arguments.size() != 3 && arguments.size() != 4 && !resultsApart) {
+    std::fprintf(stderr, "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart]]\n");
     return 2;
   }
   const QString suffix = arguments.value(3) + QStringLiteral(".png");
@@ -81,8 +84,11 @@ int main(int argc, char** argv) {
 
   ruvo::CRuvoApp app(settings, QString(), QApplication::applicationFilePath());
   if (!app.InitInstance({document})) return 1;
+  bool ok = !resultsApart || SaveWindow(app.Frame(), output + "/main-window" + suffix);
   app.View().OnCalculate();
-  bool ok = app.View().CalculationSucceeded() && SaveWindow(app.Frame(), output + "/main-window" + suffix);
+  ok =
+      ok && app.View().CalculationSucceeded() &&
+      SaveWindow(app.Frame(), output + "/main-window" + arguments.value(3) + (resultsApart ? "-results" : "") + ".png");
   if (app.View().visibleRegion().boundingRect() != app.View().rect()) {
     const bool saved = app.View().grab().save(output + "/main-form" + suffix);
     std::fprintf(stderr, "%s the whole form\n", saved ? "saved" : "could not save");
