@@ -27,7 +27,7 @@ struct ToolRow {
 const ToolRow kRows[kTools.size()] = {
     {"Application for viewing &tables:", 94, "&Browse"},
     {"Application for &graphing results:", 99, "Br&owse"},
-    {"Application for &editing wave files:", 104, "Bro&wse"},
+    {"Application for e&diting wave files:", 104, "Bro&wse"},
     {"Application for &recording wave files:", 112, "Brow&se"},
     {"&Mixer application:", 56, "Brows&e"},
 };
