@@ -125,6 +125,23 @@ class ToolTest : public QObject {
     view.OnSoundMixer();
     QCOMPARE(messages.Texts(), std::vector<std::string>{"Could not start nosuch - not found or not executable"});
   }
+
+  // A build lays its programs out as a package does: the tool setup's defaults, which look for
+  // Ruvo's own programs beside the running one, find ruvo-plot beside the build's ruvo ahead of the
+  // fallbacks on PATH.
+  void defaultsFindRuvoPlotBesideTheBuildsRuvo() {
+    test::TempFolder path;
+    for (const char* fallback : {"gnome-text-editor", "libreoffice"}) {
+      test::WriteFileBytes(path.Path() / fallback, "#!/bin/sh\n");
+      fs::permissions(path.Path() / fallback, fs::perms::owner_all);
+    }
+    const std::string ruvoFolder = fs::path(RUVO_PROGRAM).parent_path().string();
+    const auto installed = [&](const std::string& program) {
+      return !FindToolProgram(program, path.Path().string(), ruvoFolder).empty();
+    };
+    QCOMPARE(QString::fromStdString(DefaultToolCommand(0, installed) + "|" + DefaultToolCommand(1, installed)),
+             QString("ruvo-plot --table <file>|ruvo-plot <file>"));
+  }
 };
 
 RUVO_UI_SUITE("Tools", ToolTest);
