@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProcess>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -120,11 +121,16 @@ class ApplicationTest : public QObject {
     QString about;
     prompts.onModal = [&](QDialog& d) {
       about = d.windowTitle() + "|" + d.findChild<QLabel*>("versionText")->text() + "|" +
-              d.findChild<QLabel*>("licenceText")->text();
+              d.findChild<QLabel*>("buildVersionText")->text() + "|" + d.findChild<QLabel*>("licenceText")->text();
     };
     app.Frame().Commands().about->trigger();
-    QCOMPARE(about, QString("About Ruvo|Tammel Ruvo Version 2.0|Free software under the GNU General Public License, "
-                            "version 3 or later."));
+    // The build's version is the one ruvo-cli reports.
+    QProcess cli;
+    cli.start(RUVO_CLI_PROGRAM, {"--version"});
+    QVERIFY(cli.waitForFinished(60000) && cli.exitCode() == 0);
+    const QString cliVersion = QString::fromUtf8(cli.readAllStandardOutput()).trimmed().section(' ', 1);
+    QCOMPARE(about, "About Ruvo|Tammel Ruvo Version 2.0|Build " + cliVersion +
+                        "|Free software under the GNU General Public License, version 3 or later.");
 
     const fs::path data = f.DataHome().toStdString();
     const std::string files = f.Entry() + test::ReadFileBytes(data / "mime/packages/ruvo-data.xml");
