@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace ruvo {
 namespace {
@@ -12,6 +13,16 @@ class DesktopPrompts : public UserPrompts {
   void Message(QWidget* parent, const QString& text) override {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Ruvo"), text, QMessageBox::Ok, parent);
     box.exec();
+  }
+
+  bool MessageWithAction(QWidget* parent, const QString& text, const QString& action) override {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Ruvo"), text, QMessageBox::Ok, parent);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    QPushButton* actionButton = box.addButton(action, QMessageBox::ActionRole);
+    actionButton->setObjectName(QStringLiteral("actionButton"));
+    box.exec();
+    return box.clickedButton() == actionButton;
   }
 
   FileChoice OpenFiles(

@@ -57,7 +57,8 @@ class ToolTest : public QObject {
 
  private slots:
   // Setup offers the default commands (without ruvo-plot, the installed text editor for tables) and Cancel stores
-  // nothing, so every tool asks for a setup first. OK stores every box; Browse looks for programs
+  // nothing, so every tool asks for a setup first, offering to open it; taking the offer opens the
+  // setup, whose OK stores the defaults it shows. OK stores every box; Browse looks for programs
   // and fills its own box only, quoting a path with blanks; a box left empty shows the default
   // again. The store is a file: a second settings object reads the same values.
   void setupStoresWhatOkConfirmsAndToolsNeedIt() {
@@ -70,9 +71,19 @@ class ToolTest : public QObject {
     RunSetup(settings, prompts, [](const test::FormProbe& d) {
       QCOMPARE(d.Texts(kBoxes), QString("mousepad <file>|ruvo-plot <file>|audacity <file>|audacity|pavucontrol"));
     });  // left open: cancelled
-    test::MessageCapture messages;
+    int setups = 0;
+    prompts.onModal = [&setups](QDialog&) { ++setups; };
     for (const ToolDefinition& tool : kTools) LaunchTool(settings, tool.key, "x.dat");
-    QCOMPARE(messages.Texts(), std::vector<std::string>(5, "Must use Tools Setup to define action of this button"));
+    QCOMPARE(
+        prompts.actionMessages,
+        QStringList(5, QString::fromUtf8("Must use Tools Setup to define action of this button|Tool Set&up\u2026")));
+    QCOMPARE(setups, 0);  // OK: nothing more
+    prompts.takeAction = true;
+    prompts.onModal = [](QDialog& dialog) { test::FormProbe(dialog).Click("okButton"); };
+    LaunchTool(settings, "EXE2", "x.dat");
+    prompts.takeAction = false;
+    QCOMPARE(QString::fromStdString(GetSetting(settings, "EXE2") + "|" + GetSetting(settings, "EXE5")),
+             QString("ruvo-plot <file>|pavucontrol"));
 
     prompts.fileAnswers.push_back({true, {"/opt/My Tools/plot"}, "/opt/My Tools"});
     RunSetup(settings, prompts, [](const test::FormProbe& d) {
