@@ -10,6 +10,7 @@
 #include "core/message.h"
 #include "core/run_document.h"
 #include "core/settings.h"
+#include "ruvo_version.h"
 
 namespace ruvo {
 namespace {
@@ -49,9 +50,6 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 success, 1 the calculation or a file failed, 2 the command line was not understood,\n"
     "3 warnings with --strict.\n";
-
-// RUVO_VERSION comes from the project version in the top-level CMakeLists.txt.
-constexpr const char* kVersion = "ruvo-cli " RUVO_VERSION "\n";
 
 struct CalculateRequest {
   std::string documentPath;
@@ -143,7 +141,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return kExitSuccess;
   }
   if (args[0] == "--version") {
-    out << kVersion;
+    out << "ruvo-cli " << kRuvoVersion << '\n';
     return kExitSuccess;
   }
   if (args[0] == "import") {

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "ruvo_version.h"
 #include "ui/app_icons.h"
 #include "ui/dialog_units.h"
 
@@ -11,7 +12,7 @@ namespace ruvo {
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About Ruvo"));
   const DialogUnits units(font());
-  setFixedSize(units.ToPixels(0, 0, 235, 55).size());
+  setFixedSize(units.ToPixels(0, 0, 235, 63).size());
 
   auto* icon = new QLabel(this);
   icon->setPixmap(ApplicationIcon().pixmap(32, 32));
@@ -19,9 +20,13 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   icon->resize(32, 32);
   QLabel* version = units.Place(new QLabel(QStringLiteral("Tammel Ruvo Version 2.0"), this), 40, 10, 119, 8);
   version->setObjectName(QStringLiteral("versionText"));
+  // The build's version, as `ruvo --version` and the package report it.
+  QLabel* build =
+      units.Place(new QLabel(QStringLiteral("Build %1").arg(QLatin1String(kRuvoVersion)), this), 40, 20, 119, 8);
+  build->setObjectName(QStringLiteral("buildVersionText"));
   QLabel* licence = units.Place(
       new QLabel(QStringLiteral("Free software under the GNU General Public License, version 3 or later."), this), 40,
-      24, 132, 24);
+      32, 132, 24);
   licence->setObjectName(QStringLiteral("licenceText"));
   licence->setWordWrap(true);
   auto* ok = units.Place(new QPushButton(QStringLiteral("OK"), this), 178, 7, 50, 14);

@@ -4,7 +4,8 @@
 
 namespace ruvo {
 
-// The modal "About Ruvo" box: the application icon, the version line and OK.
+// The modal "About Ruvo" box: the application icon, the version line, the build's version, the
+// licence and OK.
 class CAboutDlg : public QDialog {
   Q_OBJECT
 

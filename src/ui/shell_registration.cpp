@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QStringList>
 
 #include "ui/app_icons.h"
 
@@ -115,6 +116,45 @@ bool InstallDesktopEntry(const QString& dataHome, const QString& executable) {
   return true;
 }
 
+// The system's data folders: XDG_DATA_DIRS, by default /usr/local/share and /usr/share.
+QStringList SystemDataFolders() {
+  const QString value = qEnvironmentVariable("XDG_DATA_DIRS");
+  if (value.isEmpty()) return {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
+  return value.split(u':', Qt::SkipEmptyParts);
+}
+
+// Whether an installed package's desktop entry is in a system data folder, where an entry of the
+// user's own (dataHome) would shadow it.
+bool PackageEntryInstalled(const QString& dataHome) {
+  for (const QString& folder : SystemDataFolders()) {
+    if (QDir::isRelativePath(folder) || QDir::cleanPath(folder) == QDir::cleanPath(dataHome)) continue;
+    if (QFileInfo::exists(folder + QStringLiteral("/applications/ruvo.desktop"))) return true;
+  }
+  return false;
+}
+
+// Takes back what InstallDesktopEntry and InstallMimeType wrote under dataHome, known by the
+// entry's own record of its program; an entry without it is the user's and stays.
+void RemoveOwnRegistration(const QString& dataHome) {
+  const QString applications = dataHome + QStringLiteral("/applications");
+  QFile entry(applications + QStringLiteral("/ruvo.desktop"));
+  if (!entry.open(QIODevice::ReadOnly)) return;
+  const bool ours = !EntryValue(QString::fromUtf8(entry.readAll()), QLatin1String(kExecutableKey)).isNull();
+  entry.close();
+  if (!ours || !entry.remove()) return;
+  RefreshCache("update-desktop-database", applications);
+  QFile::remove(dataHome + QStringLiteral("/icons/hicolor/64x64/apps/ruvo.png"));
+  QFile::remove(dataHome + QStringLiteral("/icons/hicolor/64x64/mimetypes/application-x-ruvo-data.png"));
+  // The MIME type only as written here: a copy the user changed stays.
+  const QString mimeFolder = dataHome + QStringLiteral("/mime");
+  QFile package(mimeFolder + QStringLiteral("/packages/ruvo-data.xml"));
+  QFile definition(QString::fromLatin1(kMimeResource));
+  if (!package.open(QIODevice::ReadOnly) || !definition.open(QIODevice::ReadOnly)) return;
+  const bool unchanged = package.readAll() == definition.readAll();
+  package.close();
+  if (unchanged && package.remove()) RefreshCache("update-mime-database", mimeFolder);
+}
+
 }  // namespace
 
 bool IsSystemInstall(const QString& executable) {
@@ -136,7 +176,13 @@ QString DesktopExecLine(const QString& executable) {
 }
 
 void RegisterDocumentType(const QString& dataHome, const QString& executable) {
-  if (dataHome.isEmpty() || IsSystemInstall(executable)) return;
+  if (dataHome.isEmpty()) return;
+  // Whichever program runs, the package's entry wins, so a build tree's earlier one goes.
+  if (PackageEntryInstalled(dataHome)) {
+    RemoveOwnRegistration(dataHome);
+    return;
+  }
+  if (IsSystemInstall(executable)) return;
   const bool entryWritten = InstallDesktopEntry(dataHome, executable);
   InstallMimeType(dataHome, entryWritten);
 }

@@ -1,6 +1,6 @@
 #include "ui/tool_launcher.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QProcess>
 #include <QStringList>
@@ -8,13 +8,27 @@
 
 #include "core/message.h"
 #include "desktop/tool_command.h"
+#include "ui/tool_setup_dlg.h"
+#include "ui/user_prompts.h"
 
 namespace ruvo {
+namespace {
 
-void LaunchTool(const SettingsStore& settings, const std::string& key, const std::string& fileName) {
+// The button beside OK on the message that a tool has no command yet.
+constexpr char kToolSetupButton[] = "Tool Set&up\u2026";
+
+}  // namespace
+
+void LaunchTool(SettingsStore& settings, const std::string& key, const std::string& fileName) {
   const std::vector<std::string> arguments = ToolArguments(GetSetting(settings, key), fileName);
   if (arguments.empty()) {
-    ShowMessage("Must use Tools Setup to define action of this button");
+    // Until the user confirms the setup once there is no command; the box leads straight to it.
+    QWidget* parent = QApplication::activeWindow();
+    if (Prompts().MessageWithAction(parent, QStringLiteral("Must use Tools Setup to define action of this button"),
+                                    QString::fromUtf8(kToolSetupButton))) {
+      CToolSetupDlg dialog(settings, parent);
+      Prompts().RunModal(dialog);
+    }
     return;
   }
   const char* searchPath = std::getenv("PATH");

@@ -11,8 +11,9 @@ namespace ruvo {
 // programs are looked up beside the running program first, every bare name along PATH (a name
 // with '/' runs as given); the program inherits the working directory and gets the arguments as a
 // list, never through a shell. A command that names no program shows "Must use Tools Setup to
-// define action of this button"; a program that cannot be started shows "Could not start PROGRAM
-// - not found or not executable".
-void LaunchTool(const SettingsStore& settings, const std::string& key, const std::string& fileName);
+// define action of this button" with a Tool Setup button beside OK, which opens the tool setup
+// dialog on settings at once; a program that cannot be started shows "Could not start PROGRAM -
+// not found or not executable".
+void LaunchTool(SettingsStore& settings, const std::string& key, const std::string& fileName);
 
 }  // namespace ruvo

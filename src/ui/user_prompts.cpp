@@ -17,6 +17,16 @@ class DesktopPrompts : public UserPrompts {
     box.exec();
   }
 
+  bool MessageWithAction(QWidget* parent, const QString& text, const QString& action) override {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Ruvo"), text, QMessageBox::Ok, parent);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    QPushButton* actionButton = box.addButton(action, QMessageBox::ActionRole);
+    actionButton->setObjectName(QStringLiteral("actionButton"));
+    box.exec();
+    return box.clickedButton() == actionButton;
+  }
+
   FileChoice OpenFiles(
       QWidget* parent, const QString& caption, const QString& folder, const QString& filters, bool multiple) override {
     QFileDialog dialog(parent, caption, folder, filters);

@@ -29,6 +29,10 @@ class UserPrompts {
   // A modal box captioned "Ruvo" with the text and one OK button.
   virtual void Message(QWidget* parent, const QString& text) = 0;
 
+  // The same box with a second button named action beside OK (the default); true when the action
+  // button closed it.
+  virtual bool MessageWithAction(QWidget* parent, const QString& text, const QString& action) = 0;
+
   // A file-open dialog starting in folder; filters as Qt writes them, separated by ";;".
   virtual FileChoice OpenFiles(
       QWidget* parent, const QString& caption, const QString& folder, const QString& filters, bool multiple) = 0;

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProcess>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -45,7 +46,28 @@ const char kPowerTable[] =
 
 // An application over a settings file and a data folder of its own.
 struct AppFixture {
-  AppFixture() : settings(QString::fromStdString(folder.File("settings.ini"))) { fs::current_path(folder.Path()); }
+  // The system's data folders are one of the fixture's own, so an installed package cannot decide
+  // a result.
+  AppFixture() : settings(QString::fromStdString(folder.File("settings.ini"))) {
+    fs::current_path(folder.Path());
+    qputenv("XDG_DATA_DIRS", QByteArray::fromStdString((folder.Path() / "system").string()));
+  }
+  ~AppFixture() {
+    if (savedDataDirs.isNull())
+      qunsetenv("XDG_DATA_DIRS");
+    else
+      qputenv("XDG_DATA_DIRS", savedDataDirs);
+  }
+  AppFixture(const AppFixture&) = delete;
+  AppFixture& operator=(const AppFixture&) = delete;
+  // Installs or removes a package's desktop entry in the system data folder.
+  void SetPackageInstalled(bool installed) {
+    const fs::path entry = folder.Path() / "system/applications/ruvo.desktop";
+    fs::remove(entry);
+    if (!installed) return;
+    fs::create_directories(entry.parent_path());
+    test::WriteFileBytes(entry, "[Desktop Entry]\nExec=ruvo %f\n");
+  }
   CRuvoApp& Start(const QStringList& arguments = {}, const QString& executable = "/opt/ruvo tools/bin/ruvo") {
     app.reset();
     app = std::make_unique<CRuvoApp>(settings, DataHome(), executable);
@@ -93,6 +115,7 @@ struct AppFixture {
   QString Caption() const { return app->Frame().windowHandle()->title(); }
   test::FormProbe Form() { return test::FormProbe(app->View()); }
 
+  QByteArray savedDataDirs = qgetenv("XDG_DATA_DIRS");
   test::TempFolder folder;
   DesktopSettings settings;
   std::unique_ptr<CRuvoApp> app;
@@ -135,11 +158,16 @@ class ApplicationTest : public QObject {
     QString about;
     prompts.onModal = [&](QDialog& d) {
       about = d.windowTitle() + "|" + d.findChild<QLabel*>("versionText")->text() + "|" +
-              d.findChild<QLabel*>("licenceText")->text();
+              d.findChild<QLabel*>("buildVersionText")->text() + "|" + d.findChild<QLabel*>("licenceText")->text();
     };
     app.Frame().Commands().about->trigger();
-    QCOMPARE(about, QString("About Ruvo|Tammel Ruvo Version 2.0|Free software under the GNU General Public License, "
-                            "version 3 or later."));
+    // The build's version is the one ruvo-cli reports.
+    QProcess cli;
+    cli.start(RUVO_CLI_PROGRAM, {"--version"});
+    QVERIFY(cli.waitForFinished(60000) && cli.exitCode() == 0);
+    const QString cliVersion = QString::fromUtf8(cli.readAllStandardOutput()).trimmed().section(' ', 1);
+    QCOMPARE(about, "About Ruvo|Tammel Ruvo Version 2.0|Build " + cliVersion +
+                        "|Free software under the GNU General Public License, version 3 or later.");
 
     const fs::path data = f.DataHome().toStdString();
     const std::string files = f.Entry() + test::ReadFileBytes(data / "mime/packages/ruvo-data.xml");
@@ -180,6 +208,41 @@ class ApplicationTest : public QObject {
     f.Start({"missing.dat"});
     QVERIFY(!f.started);
     QCOMPARE(messages.Texts().back(), "Not able to open - missing.dat");
+  }
+
+  // A package's entry in a system data folder wins: a build tree then writes no entry of its own
+  // and takes back the one it wrote before, with its MIME type and icon, whichever program runs;
+  // an entry the user made stays. Without the package the build tree registers again.
+  void buildTreeNeverShadowsAnInstalledPackage() {
+    AppFixture f;
+    const fs::path data = f.DataHome().toStdString();
+    const fs::path entry = data / "applications/ruvo.desktop", mime = data / "mime/packages/ruvo-data.xml";
+    const QString buildTree = "/opt/ruvo tools/bin/ruvo";
+    f.Start({}, buildTree);
+    const std::string ours = f.Entry(), own = "[Desktop Entry]\nExec=/bin/sh %f\n";
+    QVERIFY(ours.find("X-Ruvo-Executable=") != std::string::npos && fs::exists(mime));
+    const struct {
+      std::string before;  // the user's entry before the start; empty: none
+      bool packaged;
+      QString program;
+      std::string after;
+      bool typeRegistered;  // the MIME type in the user's data folder
+    } cases[] = {
+        {ours, true, buildTree, "", false},
+        {own, true, buildTree, own, false},
+        {"", false, buildTree, ours, true},
+        {ours, true, "/usr/bin/ruvo", "", false},
+    };
+    for (const auto& c : cases) {
+      fs::remove(entry);
+      if (!c.before.empty()) test::WriteFileBytes(entry, c.before);
+      f.SetPackageInstalled(c.packaged);
+      f.Start({}, c.program);
+      const std::string after = fs::exists(entry) ? f.Entry() : "";
+      QVERIFY2(after == c.after && fs::exists(mime) == c.typeRegistered &&
+                   fs::exists(data / "icons/hicolor/64x64/apps/ruvo.png") == c.typeRegistered,
+               qPrintable(QString::fromStdString(c.before) + " -> " + QString::fromStdString(after)));
+    }
   }
 
   // Opening shows the summary of the file's table as loaded from it, with Tables and Graph on.

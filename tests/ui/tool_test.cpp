@@ -57,7 +57,8 @@ class ToolTest : public QObject {
 
  private slots:
   // Setup offers the default commands (without ruvo-plot, the installed text editor for tables) and Cancel stores
-  // nothing, so every tool asks for a setup first. OK stores every box; Browse looks for programs
+  // nothing, so every tool asks for a setup first, offering to open it; taking the offer opens the
+  // setup, whose OK stores the defaults it shows. OK stores every box; Browse looks for programs
   // and fills its own box only, quoting a path with blanks; a box left empty shows the default
   // again. The store is a file: a second settings object reads the same values.
   void setupStoresWhatOkConfirmsAndToolsNeedIt() {
@@ -70,9 +71,19 @@ class ToolTest : public QObject {
     RunSetup(settings, prompts, [](const test::FormProbe& d) {
       QCOMPARE(d.Texts(kBoxes), QString("mousepad <file>|ruvo-plot <file>|audacity <file>|audacity|pavucontrol"));
     });  // left open: cancelled
-    test::MessageCapture messages;
+    int setups = 0;
+    prompts.onModal = [&setups](QDialog&) { ++setups; };
     for (const ToolDefinition& tool : kTools) LaunchTool(settings, tool.key, "x.dat");
-    QCOMPARE(messages.Texts(), std::vector<std::string>(5, "Must use Tools Setup to define action of this button"));
+    QCOMPARE(
+        prompts.actionMessages,
+        QStringList(5, QString::fromUtf8("Must use Tools Setup to define action of this button|Tool Set&up\u2026")));
+    QCOMPARE(setups, 0);  // OK: nothing more
+    prompts.takeAction = true;
+    prompts.onModal = [](QDialog& dialog) { test::FormProbe(dialog).Click("okButton"); };
+    LaunchTool(settings, "EXE2", "x.dat");
+    prompts.takeAction = false;
+    QCOMPARE(QString::fromStdString(GetSetting(settings, "EXE2") + "|" + GetSetting(settings, "EXE5")),
+             QString("ruvo-plot <file>|pavucontrol"));
 
     prompts.fileAnswers.push_back({true, {"/opt/My Tools/plot"}, "/opt/My Tools"});
     RunSetup(settings, prompts, [](const test::FormProbe& d) {
@@ -124,6 +135,23 @@ class ToolTest : public QObject {
     PutSetting(settings, "EXE5", "nosuch <file>");
     view.OnSoundMixer();
     QCOMPARE(messages.Texts(), std::vector<std::string>{"Could not start nosuch - not found or not executable"});
+  }
+
+  // A build lays its programs out as a package does: the tool setup's defaults, which look for
+  // Ruvo's own programs beside the running one, find ruvo-plot beside the build's ruvo ahead of the
+  // fallbacks on PATH.
+  void defaultsFindRuvoPlotBesideTheBuildsRuvo() {
+    test::TempFolder path;
+    for (const char* fallback : {"gnome-text-editor", "libreoffice"}) {
+      test::WriteFileBytes(path.Path() / fallback, "#!/bin/sh\n");
+      fs::permissions(path.Path() / fallback, fs::perms::owner_all);
+    }
+    const std::string ruvoFolder = fs::path(RUVO_PROGRAM).parent_path().string();
+    const auto installed = [&](const std::string& program) {
+      return !FindToolProgram(program, path.Path().string(), ruvoFolder).empty();
+    };
+    QCOMPARE(QString::fromStdString(DefaultToolCommand(0, installed) + "|" + DefaultToolCommand(1, installed)),
+             QString("ruvo-plot --table <file>|ruvo-plot <file>"));
   }
 };
 

@@ -81,6 +81,11 @@ class ScriptedPrompts : public UserPrompts {
   ~ScriptedPrompts() override { SetPrompts(previous); }
 
   void Message(QWidget*, const QString&) override {}
+  // Records "text|action" and answers takeAction.
+  bool MessageWithAction(QWidget*, const QString& text, const QString& action) override {
+    actionMessages << text + '|' + action;
+    return takeAction;
+  }
   FileChoice OpenFiles(QWidget*, const QString&, const QString& folder, const QString&, bool multiple) override {
     return NextFileAnswer(folder, multiple);
   }
@@ -124,6 +129,8 @@ class ScriptedPrompts : public UserPrompts {
   QStringList questions;      // the yes-or-no and choice questions asked
   bool yesAnswer = true;
   int choiceAnswer = 0;
+  QStringList actionMessages;  // the messages that offered an action, with it
+  bool takeAction = false;
   // Each file dialog asked for: where it was to open (or the suggested path of a save) and
   // whether it takes several files.
   std::vector<std::pair<QString, bool>> fileRequests;

@@ -40,6 +40,10 @@ class PhotographingPrompts : public ruvo::UserPrompts {
   explicit PhotographingPrompts(QString folder) : outputFolder(std::move(folder)) {}
 
   void Message(QWidget*, const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
+  bool MessageWithAction(QWidget* parent, const QString& text, const QString&) override {
+    Message(parent, text);
+    return false;
+  }
   ruvo::FileChoice OpenFiles(QWidget*, const QString&, const QString&, const QString&, bool) override { return {}; }
   ruvo::FileChoice ChooseProgram(QWidget*, const QString&) override { return {}; }
   ruvo::FileChoice SaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
