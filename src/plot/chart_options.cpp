@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/text_scan.h"
+#include "plot/results_panel.h"
 
 namespace ruvo {
 namespace {
@@ -16,10 +17,13 @@ constexpr const char* kQuantitiesKey = "TachometerQuantities";  // the TimeQuant
 constexpr unsigned kDefaultQuantities = kTimeRpm | kTimeSpeed | kTimeAccel;
 constexpr unsigned kAllQuantities = kTimeRpm | kTimeSpeed | kTimeAccel | kTimeDistance;
 
-unsigned StoredNumber(const SettingsStore& settings, const char* key, unsigned absent) {
-  std::int32_t value = 0;
-  const std::string text = settings.Read(kPlotSection, key);
-  return !text.empty() && ScanInt(text, value) && value >= 0 ? static_cast<unsigned>(value) : absent;
+UnitSystem UnitsOf(unsigned stored) {
+  return stored == 1 ? UnitSystem::kMetric : UnitSystem::kTable;
+}
+
+unsigned QuantitiesOf(unsigned stored) {
+  const unsigned quantities = stored & kAllQuantities;
+  return quantities == 0 ? kDefaultQuantities : quantities;
 }
 
 }  // namespace
@@ -27,39 +31,76 @@ unsigned StoredNumber(const SettingsStore& settings, const char* key, unsigned a
 ChartOptions::ChartOptions(SettingsStore& store, QObject* parent)
     : QObject(parent),
       settings(store),
-      units(StoredNumber(store, kMetricKey, 0) == 1 ? UnitSystem::kMetric : UnitSystem::kTable),
-      timeQuantities(StoredNumber(store, kQuantitiesKey, kDefaultQuantities) & kAllQuantities),
-      stacked(StoredNumber(store, kStackedKey, 1) != 0) {
-  if (timeQuantities == 0) timeQuantities = kDefaultQuantities;
+      units(UnitsOf(Stored(kMetricKey, 0))),
+      timeQuantities(QuantitiesOf(Stored(kQuantitiesKey, kDefaultQuantities))),
+      stacked(Stored(kStackedKey, 1) != 0) {}
+
+unsigned ChartOptions::Stored(const char* key, unsigned absent) {
+  std::int32_t value = 0;
+  const std::string text = settings.Read(kPlotSection, key);
+  seen[key] = text;
+  return !text.empty() && ScanInt(text, value) && value >= 0 ? static_cast<unsigned>(value) : absent;
 }
 
 void ChartOptions::Store(const char* key, unsigned value, bool remember) {
-  if (remember) settings.Write(kPlotSection, key, std::to_string(value));
+  if (remember) {
+    seen[key] = std::to_string(value);
+    settings.Write(kPlotSection, key, seen[key]);
+  }
   emit Changed();
 }
 
 void ChartOptions::SetUnits(UnitSystem chosen, bool remember) {
   units = chosen;
-  if (metricAction) {
-    const QSignalBlocker quiet(metricAction);
-    metricAction->setChecked(units == UnitSystem::kMetric);
-  }
+  ShowInMenu();
   Store(kMetricKey, units == UnitSystem::kMetric ? 1 : 0, remember);
+}
+
+void ChartOptions::Reread() {
+  bool changed = false;
+  const auto fresh = [&](const char* key) { return settings.Read(kPlotSection, key) != seen[key]; };
+  if (fresh(kMetricKey)) {
+    const UnitSystem stored = UnitsOf(Stored(kMetricKey, 0));
+    changed = changed || stored != units;
+    units = stored;
+  }
+  if (fresh(kQuantitiesKey)) {
+    const unsigned stored = QuantitiesOf(Stored(kQuantitiesKey, kDefaultQuantities));
+    changed = changed || stored != timeQuantities;
+    timeQuantities = stored;
+  }
+  if (fresh(kStackedKey)) {
+    const bool stored = Stored(kStackedKey, 1) != 0;
+    changed = changed || stored != stacked;
+    stacked = stored;
+  }
+  if (!changed) return;
+  ShowInMenu();
+  emit Changed();
+}
+
+void ChartOptions::ShowInMenu() {
+  const auto check = [](QAction* action, bool on) {
+    if (!action) return;
+    const QSignalBlocker quiet(action);
+    action->setChecked(on);
+  };
+  check(metricAction, units == UnitSystem::kMetric);
+  check(stackedAction, stacked);
+  for (const auto& [flag, action] : quantityActions) check(action, (timeQuantities & flag) != 0);
 }
 
 void ChartOptions::AddTo(QMenu* menu) {
   metricAction = menu->addAction(QStringLiteral("&Metric Units (kW, N\u00b7m, km/h, m/s\u00b2)"));
   metricAction->setObjectName(QStringLiteral("metricUnits"));
   metricAction->setCheckable(true);
-  metricAction->setChecked(units == UnitSystem::kMetric);
   connect(metricAction, &QAction::toggled, this,
           [this](bool metric) { SetUnits(metric ? UnitSystem::kMetric : UnitSystem::kTable, true); });
 
   QMenu* quantities = menu->addMenu(QStringLiteral("Tachometer &Quantities"));
-  QAction* stackedAction = quantities->addAction(QStringLiteral("&Stacked Panes"));
+  stackedAction = quantities->addAction(QStringLiteral("&Stacked Panes"));
   stackedAction->setObjectName(QStringLiteral("stackedPanes"));
   stackedAction->setCheckable(true);
-  stackedAction->setChecked(stacked);
   connect(stackedAction, &QAction::toggled, this, [this](bool on) {
     stacked = on;
     Store(kStackedKey, on ? 1 : 0, true);
@@ -70,7 +111,7 @@ void ChartOptions::AddTo(QMenu* menu) {
   for (const auto& [text, flag] : shown) {
     QAction* action = quantities->addAction(QString::fromLatin1(text));
     action->setCheckable(true);
-    action->setChecked(timeQuantities & flag);
+    quantityActions[flag] = action;
     connect(action, &QAction::toggled, this, [this, action, flag = flag](bool on) {
       const unsigned chosen = on ? timeQuantities | flag : timeQuantities & ~unsigned(flag);
       if (chosen == 0) {  // one quantity at least
@@ -82,6 +123,12 @@ void ChartOptions::AddTo(QMenu* menu) {
       Store(kQuantitiesKey, timeQuantities, true);
     });
   }
+  ShowInMenu();
+}
+
+void ChartOptions::ApplyTo(ResultsPanel& panel) const {
+  panel.SetUnits(units);
+  ApplyTo(panel.Chart());
 }
 
 void ChartOptions::ApplyTo(RunChart& chart) const {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <map>
+#include <string>
 
 #include "core/settings.h"
 #include "plot/run_chart.h"
@@ -10,9 +12,12 @@ class QMenu;
 
 namespace ruvo {
 
+class ResultsPanel;
+
 // The View choices of a run chart, kept in settings (section "Plot"): metric units, the
 // tachometer quantities and whether they share one chart or stack in panes. One per window; the
-// settings must outlive it. Single-threaded.
+// settings must outlive it. Every Ruvo window keeps its own copy of the choices: Reread takes up
+// what another window (or program) stored since. Single-threaded.
 class ChartOptions : public QObject {
   Q_OBJECT
 
@@ -21,24 +26,35 @@ class ChartOptions : public QObject {
 
   // Adds the choices to menu: "Metric Units", "Stacked Panes" and the "Tachometer Quantities" submenu.
   void AddTo(QMenu* menu);
-  // Gives chart the current choices.
+  // Gives panel (its chart, peaks and table) the current choices.
+  void ApplyTo(ResultsPanel& panel) const;
   void ApplyTo(RunChart& chart) const;
 
   UnitSystem Units() const { return units; }
   // Chooses the units; remember keeps the choice in the settings for the next start.
   void SetUnits(UnitSystem chosen, bool remember);
+  // Takes up each choice whose stored value changed since this window last read or wrote it (so a
+  // choice made for this window only, such as ruvo-plot's --metric, stands until one is stored).
+  // Emits Changed when a choice changed.
+  void Reread();
 
  signals:
   void Changed();
 
  private:
   void Store(const char* key, unsigned value, bool remember);
+  // The stored value of key, or absent; remembers it as seen.
+  unsigned Stored(const char* key, unsigned absent);
+  void ShowInMenu();
 
   SettingsStore& settings;
+  std::map<std::string, std::string> seen;  // the stored text of each key as this window last saw it
   UnitSystem units;
   unsigned timeQuantities;
   bool stacked;
   QAction* metricAction = nullptr;
+  QAction* stackedAction = nullptr;
+  std::map<unsigned, QAction*> quantityActions;  // by TimeQuantity flag
 };
 
 }  // namespace ruvo

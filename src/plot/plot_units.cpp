@@ -1,29 +1,122 @@
 #include "plot/plot_units.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+#include "core/text_format.h"
+
 namespace ruvo {
+namespace {
+
+constexpr int kMostDecimals = 6;  // for columns of unknown tables
+
+// "Torque (ft-lb)"; the name alone when it says its unit ("HP", "RPM") or has none.
+std::string Heading(const std::string& name, const std::string& unit) {
+  std::string lower = name;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+  return unit.empty() || lower == unit ? name : name + " (" + unit + ')';
+}
+
+ColumnUnit Unit(double factor, std::string unit, std::string label, const std::string& name) {
+  std::string heading = Heading(name, unit);
+  return {factor, std::move(unit), std::move(label), std::move(heading)};
+}
+
+// The decimals the document gives column c: as the dynamometer and tachometer tables write them,
+// and for a column of neither the fewest that write each of its values unchanged.
+int DecimalsOf(const ResultTable& table, std::size_t c) {
+  const std::string& name = table.variables[c];
+  if (table.IsPowerTable()) return name == "RPM" ? 0 : name == "Accel" ? 5 : 2;
+  if (table.Column("Time") != ResultTable::npos) {
+    if (name == "Time" || name == "Dist" || name == "Accel") return 4;
+    if (name == "CumRev") return 1;
+    if (name == "RPM" || name == "Speed") return 2;
+  }
+  for (int decimals = 0; decimals < kMostDecimals; ++decimals) {
+    const double scale = std::pow(10.0, decimals);
+    if (std::all_of(table.rows.begin(), table.rows.end(), [&](const std::vector<double>& row) {
+          return std::abs(std::round(row[c] * scale) / scale - row[c]) <= 1e-9 * std::max(1.0, std::abs(row[c]));
+        }))
+      return decimals;
+  }
+  return kMostDecimals;
+}
+
+// A CSV field: quoted when it holds a comma, a quote or a line end, the quote doubled.
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + '"';
+}
+
+}  // namespace
 
 ColumnUnit UnitOf(std::string_view column, UnitSystem units) {
   const bool metric = units == UnitSystem::kMetric;
-  if (column == "RPM") return {1.0, "rpm", "Engine speed (rpm)"};
+  const std::string name(column);
+  if (column == "RPM") return Unit(1.0, "rpm", "Engine speed (rpm)", name);
   if (column == "HP")
-    return metric ? ColumnUnit{kKilowattsPerHp, "kW", "Power (kW)"} : ColumnUnit{1.0, "hp", "Power (hp)"};
+    return metric ? Unit(kKilowattsPerHp, "kW", "Power (kW)", "Power") : Unit(1.0, "hp", "Power (hp)", name);
   if (column == "Torque")
-    return metric ? ColumnUnit{kNewtonMetresPerFootPound, "N\u00b7m", "Torque (N\u00b7m)"}
-                  : ColumnUnit{1.0, "ft-lb", "Torque (ft-lb)"};
+    return metric ? Unit(kNewtonMetresPerFootPound, "N\u00b7m", "Torque (N\u00b7m)", name)
+                  : Unit(1.0, "ft-lb", "Torque (ft-lb)", name);
   if (column == "Speed")
-    return metric ? ColumnUnit{kKilometresPerMile, "km/h", "Speed (km/h)"} : ColumnUnit{1.0, "mph", "Speed (mph)"};
+    return metric ? Unit(kKilometresPerMile, "km/h", "Speed (km/h)", name) : Unit(1.0, "mph", "Speed (mph)", name);
   if (column == "Accel")
-    return metric ? ColumnUnit{kMetresPerSecondSquaredPerG, "m/s\u00b2", "Acceleration (m/s\u00b2)"}
-                  : ColumnUnit{1.0, "g", "Acceleration (g)"};
+    return metric ? Unit(kMetresPerSecondSquaredPerG, "m/s\u00b2", "Acceleration (m/s\u00b2)", name)
+                  : Unit(1.0, "g", "Acceleration (g)", name);
   if (column == "Dist")
-    return metric ? ColumnUnit{kKilometresPerMile, "km", "Distance (km)"} : ColumnUnit{1.0, "mi", "Distance (mi)"};
-  if (column == "Time") return {1.0, "s", "Time (s)"};
-  if (column == "CumRev") return {1.0, "rev", "Revolutions"};
-  if (column.starts_with('F')) {  // the forces of the dynamometer table, in pounds
-    const std::string name(column);
-    return metric ? ColumnUnit{kNewtonsPerPound, "N", name + " (N)"} : ColumnUnit{1.0, "lb", name + " (lb)"};
+    return metric ? Unit(kKilometresPerMile, "km", "Distance (km)", name) : Unit(1.0, "mi", "Distance (mi)", name);
+  if (column == "Time") return Unit(1.0, "s", "Time (s)", name);
+  if (column == "CumRev") return Unit(1.0, "rev", "Revolutions", name);
+  if (column.starts_with('F'))  // the forces of the dynamometer table, in pounds
+    return metric ? Unit(kNewtonsPerPound, "N", name + " (N)", name) : Unit(1.0, "lb", name + " (lb)", name);
+  return Unit(1.0, "", name, name);
+}
+
+ShownTable InUnits(const ResultTable& table, UnitSystem units) {
+  ShownTable shown;
+  shown.rows = table.rows;
+  for (std::size_t c = 0; c < table.variables.size(); ++c) {
+    const ColumnUnit unit = UnitOf(table.variables[c], units);
+    shown.headings.push_back(unit.heading);
+    shown.decimals.push_back(DecimalsOf(table, c));
+    if (unit.factor == 1.0) continue;
+    const double scale = std::pow(10.0, shown.decimals.back());
+    for (std::vector<double>& row : shown.rows) row[c] = std::round(unit.factor * row[c] * scale) / scale;
   }
-  return {1.0, "", std::string(column)};
+  return shown;
+}
+
+void WriteTablesCsv(std::ostream& out, const std::vector<NamedTable>& tables, UnitSystem units) {
+  std::vector<std::string> headings;
+  std::vector<ShownTable> shown;
+  for (const NamedTable& named : tables) {
+    shown.push_back(InUnits(*named.table, units));
+    for (const std::string& heading : shown.back().headings)
+      if (std::find(headings.begin(), headings.end(), heading) == headings.end()) headings.push_back(heading);
+  }
+  out << "Document";
+  for (const std::string& heading : headings) out << ',' << CsvField(heading);
+  out << '\n';
+  for (std::size_t t = 0; t < tables.size(); ++t) {
+    // Where each heading's values sit in this table, or npos.
+    std::vector<std::size_t> at;
+    for (const std::string& heading : headings) {
+      const auto found = std::find(shown[t].headings.begin(), shown[t].headings.end(), heading);
+      at.push_back(found == shown[t].headings.end() ? ResultTable::npos
+                                                    : static_cast<std::size_t>(found - shown[t].headings.begin()));
+    }
+    const std::string document = CsvField(tables[t].document);
+    for (const std::vector<double>& row : shown[t].rows) {
+      out << document;
+      for (const std::size_t c : at)
+        out << ',' << (c == ResultTable::npos ? std::string() : FormatText("%.10g", row[c]));
+      out << '\n';
+    }
+  }
 }
 
 }  // namespace ruvo

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "core/result_table.h"
 
 namespace ruvo {
 
@@ -17,12 +21,34 @@ inline constexpr double kNewtonsPerPound = 4.4482216152605;     // pound-force
 // How one table column is shown: value in the chosen units = factor x table value.
 struct ColumnUnit {
   double factor = 1.0;
-  std::string unit;   // "hp", "kW", "rpm", "s", ... ; empty when the column has none
-  std::string label;  // axis title: "Power (hp)", "Engine speed (rpm)", ...
+  std::string unit;     // "hp", "kW", "rpm", "s", ... ; empty when the column has none
+  std::string label;    // axis title: "Power (hp)", "Engine speed (rpm)", ...
+  std::string heading;  // table column title: "HP", "Power (kW)", "Torque (ft-lb)", "Time (s)", ...
 };
 
 // The unit of a column of the dynamometer or tachometer table by its name ("HP", "Torque", ...);
 // an unknown name keeps its numbers and is labelled by its name.
 ColumnUnit UnitOf(std::string_view column, UnitSystem units);
+
+// A result table as the Table tab and the CSV export show it: each column under its heading, the
+// values in the chosen units, rounded to as many decimals as the document gives that column.
+struct ShownTable {
+  std::vector<std::string> headings;
+  std::vector<int> decimals;  // of each column
+  std::vector<std::vector<double>> rows;
+};
+ShownTable InUnits(const ResultTable& table, UnitSystem units);
+
+// One document's table for WriteTablesCsv: the document as named, and its table (borrowed).
+struct NamedTable {
+  std::string document;
+  const ResultTable* table;
+};
+
+// The tables of several documents as one long comma-separated table: a header row "Document" and
+// the headings of every column any table has (in the order they first appear), then each table's
+// rows in the chosen units under its document's name; a column a table lacks is left empty. Numbers
+// in their shortest form of up to 10 significant digits, always with a decimal point.
+void WriteTablesCsv(std::ostream& out, const std::vector<NamedTable>& tables, UnitSystem units);
 
 }  // namespace ruvo

@@ -1,6 +1,8 @@
 #include "plot/plot_window.h"
 
 #include <QAction>
+#include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
@@ -20,8 +22,8 @@ PlotWindow::PlotWindow(SettingsStore& settings, QWidget* parent) : QMainWindow(p
   setWindowTitle(QStringLiteral("Ruvo Plot"));
   panel = new ResultsPanel(false, this);
   setCentralWidget(panel);
-  options.ApplyTo(panel->Chart());
-  connect(&options, &ChartOptions::Changed, this, [this] { options.ApplyTo(panel->Chart()); });
+  options.ApplyTo(*panel);
+  connect(&options, &ChartOptions::Changed, this, [this] { options.ApplyTo(*panel); });
   CreateMenus();
   reloadDelay.setSingleShot(true);
   reloadDelay.setInterval(kReloadDelayMilliseconds);
@@ -35,7 +37,7 @@ void PlotWindow::CreateMenus() {
   file->addAction(QStringLiteral("&Open..."), QKeySequence::Open, this, &PlotWindow::OnOpen);
   file->addAction(QStringLiteral("&Export Chart..."), QKeySequence(Qt::CTRL | Qt::Key_E), this,
                   &PlotWindow::OnExportChart);
-  file->addAction(QStringLiteral("Export &Table as CSV..."), this, &PlotWindow::OnExportTable);
+  file->addAction(QStringLiteral("Export &Tables as CSV..."), this, &PlotWindow::OnExportTables);
   file->addSeparator();
   file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, &QWidget::close);
 
@@ -51,7 +53,7 @@ void PlotWindow::FillRunsMenu() {
     QAction* action = runsMenu->addAction(runs[i].name);
     action->setCheckable(true);
     action->setChecked(runs[i].visible);
-    connect(action, &QAction::toggled, this, [this, i](bool on) { panel->Chart().SetRunVisible(i, on); });
+    connect(action, &QAction::toggled, this, [this, i](bool on) { panel->SetRunVisible(i, on); });
   }
   runsMenu->setEnabled(!runs.empty());
 }
@@ -71,6 +73,7 @@ void PlotWindow::Reload() {
     names << QFileInfo(path).fileName();
     if (read.status == TableReadStatus::kRead) {
       PlotRun run{RunName(QString::fromStdString(read.table.title), path), read.table, true};
+      run.path = path;
       // A run hidden before stays hidden when its document is read again.
       for (const PlotRun& old : before)
         if (old.name == run.name) run.visible = old.visible;
@@ -94,14 +97,16 @@ bool PlotWindow::ExportChart(const QString& path, QString& error) {
   return panel->Chart().Export(path, error);
 }
 
-bool PlotWindow::ExportTable(const QString& path, QString& error) {
-  const int run = panel->TableRun();
-  if (run < 0) {
+bool PlotWindow::ExportTables(const QString& path, QString& error) {
+  const std::vector<PlotRun>& runs = panel->Chart().Runs();
+  if (runs.empty()) {
     error = notice.isEmpty() ? QStringLiteral("No table to export") : notice;
     return false;
   }
+  std::vector<NamedTable> tables;
+  for (const PlotRun& run : runs) tables.push_back({run.path.toStdString(), &run.table});
   std::ostringstream csv;
-  WriteTableCsv(csv, panel->Chart().Runs()[static_cast<std::size_t>(run)].table);
+  WriteTablesCsv(csv, tables, options.Units());
   QSaveFile file(path);
   const std::string text = csv.str();
   if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||
@@ -112,6 +117,19 @@ bool PlotWindow::ExportTable(const QString& path, QString& error) {
   return true;
 }
 
+QString PlotWindow::DefaultExportPath(const QString& suffix) const {
+  const std::vector<PlotRun>& runs = panel->Chart().Runs();
+  const QString first = runs.empty() ? QString() : runs.front().path;
+  if (first.isEmpty()) return (suffix == u"csv" ? QStringLiteral("tables.") : QStringLiteral("chart.")) + suffix;
+  const QFileInfo document(first);
+  return document.dir().filePath(document.completeBaseName() + u'.' + suffix);
+}
+
+void PlotWindow::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) options.Reread();
+}
+
 void PlotWindow::OnOpen() {
   const QStringList paths = QFileDialog::getOpenFileNames(this, QStringLiteral("Open"), QString(),
                                                           QStringLiteral("Ruvo Files (*.dat);;All Files (*)"));
@@ -119,17 +137,17 @@ void PlotWindow::OnOpen() {
 }
 
 void PlotWindow::OnExportChart() {
-  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Chart"), QStringLiteral("chart.png"),
+  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Chart"), DefaultExportPath("png"),
                                                     QStringLiteral("PNG (*.png);;SVG (*.svg);;PDF (*.pdf)"));
   QString error;
   if (!path.isEmpty() && !ExportChart(path, error)) QMessageBox::warning(this, QStringLiteral("Ruvo Plot"), error);
 }
 
-void PlotWindow::OnExportTable() {
-  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Table"), QStringLiteral("table.csv"),
+void PlotWindow::OnExportTables() {
+  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Tables"), DefaultExportPath("csv"),
                                                     QStringLiteral("CSV (*.csv)"));
   QString error;
-  if (!path.isEmpty() && !ExportTable(path, error)) QMessageBox::warning(this, QStringLiteral("Ruvo Plot"), error);
+  if (!path.isEmpty() && !ExportTables(path, error)) QMessageBox::warning(this, QStringLiteral("Ruvo Plot"), error);
 }
 
 }  // namespace ruvo

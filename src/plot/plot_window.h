@@ -17,8 +17,9 @@ namespace ruvo {
 
 // The ruvo-plot window: the runs of one or more saved run documents overlaid in a chart with a
 // legend, their tables, and the File commands to open documents and export the chart (PNG, SVG,
-// PDF) and the shown table (CSV). A document that changes on disk (a new Calculate saved it) is
-// read again. The View choices are kept in settings, which must outlive the window.
+// PDF) and the tables (CSV). A document that changes on disk (a new Calculate saved it) is read
+// again. The View choices are kept in settings, which must outlive the window; the choices another
+// window stored meanwhile are taken up when this one is activated.
 class PlotWindow : public QMainWindow {
   Q_OBJECT
 
@@ -35,17 +36,24 @@ class PlotWindow : public QMainWindow {
 
   ChartOptions& Options() { return options; }
   bool ExportChart(const QString& path, QString& error);
-  // Writes the table the Table tab shows as CSV; false with error when there is none or writing fails.
-  bool ExportTable(const QString& path, QString& error);
+  // Writes the tables of every document shown as one CSV table, in the chosen units, each row
+  // led by its document as named (WriteTablesCsv); false with error when there is none or writing
+  // fails.
+  bool ExportTables(const QString& path, QString& error);
+  // The name an export offers first: the first document's, with suffix, beside it.
+  QString DefaultExportPath(const QString& suffix) const;
 
   ResultsPanel& Panel() { return *panel; }
+
+ protected:
+  void changeEvent(QEvent* event) override;
 
  private:
   void CreateMenus();
   void FillRunsMenu();
   void OnOpen();
   void OnExportChart();
-  void OnExportTable();
+  void OnExportTables();
 
   ResultsPanel* panel;
   QStringList documents;  // as named

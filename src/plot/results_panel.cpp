@@ -1,28 +1,50 @@
 #include "plot/results_panel.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QVBoxLayout>
 
 namespace ruvo {
+namespace {
+
+// The least size of every tab, pixels: the recording plot's own least size with its margins.
+constexpr QSize kLeastPageSize(330, 240);
+
+}  // namespace
 
 ResultsPanel::ResultsPanel(bool withRecording, QWidget* parent) : QTabWidget(parent) {
   setObjectName(QStringLiteral("resultsPanel"));
-  chart = new RunChart(this);
+  auto* chartPage = new QWidget(this);
+  peaks = new QLabel(chartPage);
+  peaks->setObjectName(QStringLiteral("peaksLine"));
+  peaks->setWordWrap(true);
+  peaks->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  chart = new RunChart(chartPage);
+  auto* chartLayout = new QVBoxLayout(chartPage);
+  chartLayout->setContentsMargins(4, 2, 2, 2);
+  chartLayout->setSpacing(2);
+  chartLayout->addWidget(peaks);
+  chartLayout->addWidget(chart, 1);
   tablePage = new QWidget(this);
   tableChoice = new QComboBox(tablePage);
   tableChoice->setObjectName(QStringLiteral("tableChoice"));
+  // Long run names are elided in the list rather than widening the panel.
+  tableChoice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   table = new TableView(tablePage);
   auto* layout = new QVBoxLayout(tablePage);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addWidget(tableChoice);
   layout->addWidget(table, 1);
-  addTab(chart, QStringLiteral("Chart"));
+  addTab(chartPage, QStringLiteral("Chart"));
   addTab(tablePage, QStringLiteral("Table"));
   if (withRecording) {
     recording = new RecordingView(this);
     addTab(recording, QStringLiteral("Recording"));
   }
+  // A least size of their own, so the texts on them do not set it.
+  for (int page = 0; page < count(); ++page) widget(page)->setMinimumSize(kLeastPageSize);
   connect(tableChoice, &QComboBox::currentIndexChanged, this, &ResultsPanel::ShowTableOf);
+  ShowPeaks();
 }
 
 void ResultsPanel::ShowRuns(std::vector<PlotRun> runs, const QString& notice) {
@@ -34,6 +56,11 @@ void ResultsPanel::ShowRuns(std::vector<PlotRun> runs, const QString& notice) {
   tableChoice->setVisible(runs.size() > 1);
   chart->SetRuns(std::move(runs), notice);
   ShowTableOf(chart->Runs().empty() ? -1 : 0);
+  ShowPeaks();
+}
+
+QSize ResultsPanel::sizeHint() const {
+  return QSize(minimumSizeHint().width(), QTabWidget::sizeHint().height());
 }
 
 int ResultsPanel::TableRun() const {
@@ -43,11 +70,48 @@ int ResultsPanel::TableRun() const {
 void ResultsPanel::ShowTableOf(int run) {
   const auto& runs = chart->Runs();
   if (run < 0 || static_cast<std::size_t>(run) >= runs.size()) {
-    table->SetTable(ResultTable());
+    table->SetTable(ResultTable(), chart->Units());
     return;
   }
   if (tableChoice->currentIndex() != run) tableChoice->setCurrentIndex(run);
-  table->SetTable(runs[static_cast<std::size_t>(run)].table);
+  table->SetTable(runs[static_cast<std::size_t>(run)].table, chart->Units());
+}
+
+void ResultsPanel::SetRunVisible(std::size_t run, bool visible) {
+  chart->SetRunVisible(run, visible);
+  ShowPeaks();
+}
+
+void ResultsPanel::SetUnits(UnitSystem units) {
+  if (units == chart->Units()) return;
+  chart->SetUnits(units);
+  ShowTableOf(TableRun());
+  ShowPeaks();
+}
+
+QString ResultsPanel::PeaksLine() const {
+  return peaks->text();
+}
+
+void ResultsPanel::ShowPeaks() {
+  // The runs the chart draws, named when there are several; a single one says where its peaks come from.
+  QStringList lines;
+  std::vector<const PlotRun*> shown;
+  for (const PlotRun& run : chart->Runs())
+    if (run.visible && run.table.IsPowerTable() == chart->Runs().front().table.IsPowerTable()) shown.push_back(&run);
+  for (const PlotRun* run : shown) {
+    const RunPeaks runPeaks = PeaksOf(*run);
+    QString text = QString::fromStdString(PeaksText(runPeaks, chart->Units()));
+    if (text.isEmpty()) continue;
+    if (shown.size() > 1) {
+      lines << run->name + QStringLiteral(": ") + text;
+      continue;
+    }
+    text[0] = text[0].toUpper();
+    lines << (runPeaks.fromCalculation ? text : text + QStringLiteral(" (loaded from the file)"));
+  }
+  peaks->setText(lines.join(u'\n'));
+  peaks->setVisible(!lines.isEmpty());
 }
 
 }  // namespace ruvo

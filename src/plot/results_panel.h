@@ -8,12 +8,15 @@
 #include "plot/table_view.h"
 
 class QComboBox;
+class QLabel;
 
 namespace ruvo {
 
-// The results as tabs: "Chart" (a RunChart of the runs), "Table" (the table of one run, chosen
-// when there are several) and, when asked for, "Recording" (a RecordingView). Shared by the main
-// window's Results dock and ruvo-plot. Single-threaded.
+// The results as tabs: "Chart" (the runs' peaks in a line above a RunChart of them), "Table" (the
+// table of one run, chosen when there are several) and, when asked for, "Recording" (a
+// RecordingView), all in the chart's units. Shared by the main window's Results dock and ruvo-plot.
+// Its least size is fixed: no text it shows (a failure, a long file name) widens it, or the window
+// around it. Single-threaded.
 class ResultsPanel : public QTabWidget {
   Q_OBJECT
 
@@ -25,13 +28,25 @@ class ResultsPanel : public QTabWidget {
   // The run whose table the Table tab shows (-1 for none).
   int TableRun() const;
   void ShowTableOf(int run);
+  void SetRunVisible(std::size_t run, bool visible);
+  // Shows the chart, the peaks and the table in units.
+  void SetUnits(UnitSystem units);
+  // The line above the chart: the shown run's peaks ("Max 124.4 hp @ 5700 rpm, ... (loaded from the
+  // file)"), or each run's after its name.
+  QString PeaksLine() const;
+
+  // Its least width, whatever the tabs hold: a dock keeps its width when a long text appears.
+  QSize sizeHint() const override;
 
   RunChart& Chart() { return *chart; }
   TableView& Table() { return *table; }
   RecordingView* Recording() { return recording; }  // nullptr without the tab
 
  private:
+  void ShowPeaks();
+
   RunChart* chart;
+  QLabel* peaks;
   QWidget* tablePage;
   QComboBox* tableChoice;
   TableView* table;

@@ -29,14 +29,31 @@
 namespace ruvo {
 namespace {
 
-// Dynamic properties of a stacked pane's value axis: the range of its data.
+// Dynamic properties of an axis whose ticks LayOut spaces to its size: the range of its data.
 constexpr const char* kDataLow = "ruvoDataLow";
 constexpr const char* kDataHigh = "ruvoDataHigh";
+// Dynamic properties of a value axis: its whole title, and the unit alone for a low chart.
+constexpr const char* kFullTitle = "ruvoFullTitle";
+constexpr const char* kShortTitle = "ruvoShortTitle";
+// Dynamic property of a power or torque axis: its top as fitted to the data.
+constexpr const char* kFittedMax = "ruvoFittedMax";
+// How many ticks the value axes may rise when a chart is too low for its peak labels.
+constexpr int kMostRaisedTicks = 4;
 
 // Exports are laid out at this size in chart units and drawn at twice its resolution as PNG, so
 // text keeps a readable size in the 1600x1000 picture.
 constexpr QSize kExportLayout(800, 500);
 constexpr int kExportScale = 2;
+
+// A doubtful stretch shorter on screen than this many periods of its dash pattern is faded instead:
+// a fraction of a dash reads as a flaw in the line.
+constexpr double kLeastDashPeriods = 2.0;
+constexpr int kFadedAlpha = 80;          // of 255
+constexpr double kPeakMarkerSize = 8.0;  // pixels
+// Pixels between a peak's marker and its label, and between a label and the lines it keeps clear of.
+constexpr double kLabelGap = 4.0;
+// Horizontal axis labels: at least this many label widths from one to the next.
+constexpr double kLabelPitch = 1.8;
 
 struct Quantity {
   TimeQuantity flag;
@@ -95,34 +112,41 @@ bool Touches(const std::vector<RowSpan>& spans, double a, double b) {
                      [&](const RowSpan& span) { return span.from <= high && span.to >= low; });
 }
 
+QPen FadedPen(QPen pen) {
+  QColor faded = pen.color();
+  faded.setAlpha(kFadedAlpha);
+  pen.setColor(faded);
+  return pen;
+}
+
 // The pen of doubtful rows: a solid line turns dashed, a patterned one fades.
 QPen DoubtfulPen(QPen pen) {
-  if (pen.style() == Qt::SolidLine) {
-    pen.setStyle(Qt::DashLine);
-  } else {
-    QColor faded = pen.color();
-    faded.setAlpha(80);
-    pen.setColor(faded);
-  }
+  if (pen.style() != Qt::SolidLine) return FadedPen(pen);
+  pen.setStyle(Qt::DashLine);
   return pen;
+}
+
+// Pixels from one dash to the next: Qt's dash pattern (4 on, 2 off) in pen widths.
+double DashPeriod(const QPen& pen) {
+  return 6.0 * std::max(1.0, pen.widthF());
 }
 
 // Draws column y of a run against column x in pane, scaled by factor: one line per stretch of
 // rows, the stretches that touch a doubtful row in DoubtfulPen. The first line carries the run's
-// legend entry. Returns whether a stretch was doubtful.
-bool AddCurve(QChart* pane,
-              const PlotRun& run,
-              std::size_t xColumn,
-              std::size_t yColumn,
-              double factor,
-              const QPen& pen,
-              const std::array<QValueAxis*, 2>& axes) {
+// legend entry. Returns the doubtful stretches.
+std::vector<QLineSeries*> AddCurve(QChart* pane,
+                                   const PlotRun& run,
+                                   std::size_t xColumn,
+                                   std::size_t yColumn,
+                                   double factor,
+                                   const QPen& pen,
+                                   const std::array<QValueAxis*, 2>& axes) {
   std::vector<RowSpan> doubtful = run.table.RowsOutsideEstimate();
   doubtful.insert(doubtful.end(), run.flagged.begin(), run.flagged.end());
   const auto& rows = run.table.rows;
-  if (rows.empty()) return false;
+  std::vector<QLineSeries*> doubtfulSeries;
+  if (rows.empty()) return doubtfulSeries;
   const auto doubtAfter = [&](std::size_t k) { return Touches(doubtful, rows[k][xColumn], rows[k + 1][xColumn]); };
-  bool anyDoubtful = false;
   for (std::size_t first = 0; first == 0 || first + 1 < rows.size();) {
     const bool doubt = rows.size() > 1 && doubtAfter(first);
     std::size_t last = std::min<std::size_t>(first + 1, rows.size() - 1);
@@ -135,13 +159,16 @@ bool AddCurve(QChart* pane,
     series->setPen(doubt ? DoubtfulPen(pen) : pen);
     pane->addSeries(series);
     for (QValueAxis* axis : axes) series->attachAxis(axis);
-    if (first > 0)  // one legend entry per run
-      for (QLegendMarker* marker : pane->legend()->markers(series)) marker->setVisible(false);
-    anyDoubtful = anyDoubtful || doubt;
+    // One legend entry per run, in the run's full colour even where its first stretch is faded.
+    for (QLegendMarker* marker : pane->legend()->markers(series)) {
+      marker->setVisible(first == 0);
+      marker->setBrush(pen.color());
+    }
+    if (doubt) doubtfulSeries.push_back(series);
     if (last == first) break;
     first = last;
   }
-  return anyDoubtful;
+  return doubtfulSeries;
 }
 
 // The range of column over the visible runs of one layout, or nothing.
@@ -158,8 +185,13 @@ std::optional<std::pair<double, double>> RangeOf(const std::vector<PlotRun>& run
 }
 
 // Fits axis to range with ticks at a round step (1, 2 or 5 times a power of ten) of about the
-// given number of intervals, the ends on ticks.
-void FitAxis(QValueAxis* axis, const std::optional<std::pair<double, double>>& range, double intervals = 6.0) {
+// given number of intervals, labelled with the step's decimals. The ends are on ticks, or with
+// endsOnTicks false on the nearest multiples of the step's power of ten outside the range, so a
+// coarse step wastes no room.
+void FitAxis(QValueAxis* axis,
+             const std::optional<std::pair<double, double>>& range,
+             double intervals = 6.0,
+             bool endsOnTicks = true) {
   if (!range || !(range->second > range->first) || !std::isfinite(range->second - range->first)) {
     axis->applyNiceNumbers();
     return;
@@ -167,10 +199,32 @@ void FitAxis(QValueAxis* axis, const std::optional<std::pair<double, double>>& r
   const double rough = (range->second - range->first) / intervals;
   const double power = std::pow(10.0, std::floor(std::log10(rough)));
   const double step = power * (rough <= power ? 1.0 : rough <= 2.0 * power ? 2.0 : rough <= 5.0 * power ? 5.0 : 10.0);
-  axis->setRange(std::floor(range->first / step) * step, std::ceil(range->second / step) * step);
+  const double end = endsOnTicks ? step : power;
+  axis->setRange(std::floor(range->first / end) * end, std::ceil(range->second / end) * end);
   axis->setTickType(QValueAxis::TicksDynamic);
   axis->setTickAnchor(0.0);
   axis->setTickInterval(step);
+  const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
+  axis->setLabelFormat(QStringLiteral("%.") + QString::number(decimals) + u'f');
+}
+
+// The pixels a label of axis takes at most: its widest end with a sign.
+double LabelWidth(const QValueAxis* axis) {
+  const QString widest =
+      QString::asprintf(qPrintable(axis->labelFormat()), std::max(std::abs(axis->min()), std::abs(axis->max())));
+  return QFontMetricsF(axis->labelsFont()).horizontalAdvance(u'-' + widest);
+}
+
+// Whether the line crosses or lies in rect.
+bool Crosses(const QRectF& rect, const QLineF& line) {
+  if (!rect.intersects(QRectF(line.p1(), line.p2()).normalized().adjusted(-0.5, -0.5, 0.5, 0.5))) return false;
+  if (rect.contains(line.p1()) || rect.contains(line.p2())) return true;
+  const QLineF edges[] = {{rect.topLeft(), rect.topRight()},
+                          {rect.topRight(), rect.bottomRight()},
+                          {rect.bottomRight(), rect.bottomLeft()},
+                          {rect.bottomLeft(), rect.topLeft()}};
+  return std::any_of(std::begin(edges), std::end(edges),
+                     [&](const QLineF& edge) { return line.intersects(edge) == QLineF::BoundedIntersection; });
 }
 
 }  // namespace
@@ -180,6 +234,10 @@ QColor RunColor(std::size_t index) {
                                    QColor(0x94, 0x67, 0xbd), QColor(0xff, 0x7f, 0x0e), QColor(0x17, 0xbe, 0xcf),
                                    QColor(0x8c, 0x56, 0x4b), QColor(0x7f, 0x7f, 0x7f)};
   return kColors[index % std::size(kColors)];
+}
+
+RunPeaks PeaksOf(const PlotRun& run) {
+  return run.peaks ? *run.peaks : PeaksOfTable(run.table);
 }
 
 QString RunName(const QString& title, const QString& filePath) {
@@ -238,6 +296,7 @@ bool RunChart::PowerLayout() const {
 void RunChart::Rebuild() {
   HideCrosshair();
   peakLabels.clear();
+  doubtfulStretches.clear();
   for (std::size_t i = 1; i < panes.size(); ++i) delete panes[i];
   QChart* previous = chart();
   QChart* fresh = NewChart();
@@ -251,12 +310,15 @@ void RunChart::Rebuild() {
   fresh->setTitle(Title(dashedMeaning));
   for (QChart* pane : panes) pane->legend()->setVisible(anyVisible && pane == panes.back());
   connect(fresh, &QChart::plotAreaChanged, this, &RunChart::PlacePeakLabels);
+  for (QChart* pane : panes) connect(pane, &QChart::plotAreaChanged, this, &RunChart::StyleDoubtfulStretches);
   LayOut(QSizeF(viewport()->size()));
   PlacePeakLabels();
+  StyleDoubtfulStretches();
 }
 
 QString RunChart::Title(const QString& dashedMeaning) const {
   QStringList lines;
+  if (!heading.isEmpty()) lines << QStringLiteral("<b>") + heading.toHtmlEscaped() + QStringLiteral("</b>");
   if (!notice.isEmpty()) lines << notice.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>"));
   if (!runs.empty() && std::none_of(runs.begin(), runs.end(), [](const PlotRun& run) { return run.visible; }))
     lines << QStringLiteral("Every run is hidden");
@@ -268,7 +330,11 @@ QString RunChart::Title(const QString& dashedMeaning) const {
                  .arg(PowerLayout() ? QStringLiteral("dynamometer") : QStringLiteral("tachometer"),
                       apart.join(QStringLiteral(", ")));
   if (!dashedMeaning.isEmpty()) lines << dashedMeaning;
-  return lines.join(QStringLiteral("<br>"));
+  // Lines of a title are centred like a title of one line.
+  const QString title = lines.join(QStringLiteral("<br>"));
+  return title.contains(QStringLiteral("<br>"))
+             ? QStringLiteral("<div align=\"center\">") + title + QStringLiteral("</div>")
+             : title;
 }
 
 QChart* RunChart::AddPane() {
@@ -303,6 +369,26 @@ void RunChart::LayOut(QSizeF size) {
                   std::clamp(std::floor(height / 60.0), 2.0, 6.0));
     panes[i]->layout()->activate();
   }
+  // A value axis's title whole where the pane is high enough, else its unit, never elided.
+  for (QChart* pane : panes)
+    for (QAbstractAxis* axis : pane->axes(Qt::Vertical))
+      if (axis->property(kShortTitle).isValid()) {
+        const QString whole = axis->property(kFullTitle).toString();
+        const bool fits = QFontMetricsF(axis->titleFont()).horizontalAdvance(whole) <= pane->plotArea().height();
+        axis->setTitleText(fits ? whole : axis->property(kShortTitle).toString());
+      }
+  // As many intervals on the time or engine speed axis as its labels have room for, so none is
+  // elided; the same in every pane, so their grids line up.
+  qreal width = size.width();
+  for (const QChart* pane : panes)
+    if (!pane->plotArea().isEmpty()) width = std::min(width, pane->plotArea().width());
+  for (QChart* pane : panes)
+    for (QAbstractAxis* axis : pane->axes(Qt::Horizontal))
+      if (auto* value = qobject_cast<QValueAxis*>(axis); value && value->property(kDataLow).isValid()) {
+        const std::pair range(value->property(kDataLow).toDouble(), value->property(kDataHigh).toDouble());
+        FitAxis(value, range, 6.0, false);  // the labels' decimals at most
+        FitAxis(value, range, std::clamp(std::floor(width / (kLabelPitch * LabelWidth(value))), 2.0, 8.0), false);
+      }
   scene()->setSceneRect(QRectF(QPointF(0.0, 0.0), size));
 }
 
@@ -337,6 +423,12 @@ QString RunChart::AddPowerSeries() {
   // One legend entry per run; the line width tells power from torque.
   QValueAxis* power = NewAxis(QString::fromStdString(hpUnit.label) + QStringLiteral(", thick"));
   QValueAxis* torque = NewAxis(QString::fromStdString(torqueUnit.label) + QStringLiteral(", thin"));
+  // The unit alone where the chart is too low for the whole title.
+  for (const auto& [axis, unit, width] :
+       {std::tuple(power, hpUnit, ", thick"), std::tuple(torque, torqueUnit, ", thin")}) {
+    axis->setProperty(kFullTitle, axis->titleText());
+    axis->setProperty(kShortTitle, QString::fromStdString(unit.unit) + QLatin1String(width));
+  }
   c->addAxis(x, Qt::AlignBottom);
   c->addAxis(power, Qt::AlignLeft);
   c->addAxis(torque, Qt::AlignRight);
@@ -351,28 +443,32 @@ QString RunChart::AddPowerSeries() {
                       torqueColumn = table.Column("Torque");
     if (rpmColumn == ResultTable::npos || torqueColumn == ResultTable::npos) continue;
     const QColor color = RunColor(i);
+    const RunPeaks peaks = PeaksOf(run);
     const struct {
       std::size_t column;
       const ColumnUnit& unit;
       QValueAxis* axis;
       qreal width;
       QColor color;
-    } curves[] = {{hpColumn, hpUnit, power, 2.8, color}, {torqueColumn, torqueUnit, torque, 1.3, color.darker(130)}};
+      const std::optional<Peak>& peak;
+    } curves[] = {{hpColumn, hpUnit, power, 2.8, color, peaks.horsepower},
+                  {torqueColumn, torqueUnit, torque, 1.3, color.darker(130), peaks.torque}};
     for (const auto& curve : curves) {
-      if (AddCurve(c, run, rpmColumn, curve.column, curve.unit.factor, QPen(curve.color, curve.width), {x, curve.axis}))
+      const QPen pen(curve.color, curve.width);
+      for (QLineSeries* series : AddCurve(c, run, rpmColumn, curve.column, curve.unit.factor, pen, {x, curve.axis})) {
+        doubtfulStretches.push_back({c, series, DoubtfulPen(pen), FadedPen(pen)});
         dashed = true;
+      }
       if (curve.axis == torque)
         for (QAbstractSeries* series : c->series())
           if (series->name() == run.name && series->attachedAxes().contains(torque))
             for (QLegendMarker* legendMarker : c->legend()->markers(series)) legendMarker->setVisible(false);
+      if (!curve.peak) continue;
 
-      // The peak: the first row with the largest value, as the summary lines take it.
-      const auto best = std::max_element(table.rows.begin(), table.rows.end(), [&curve](const auto& a, const auto& b) {
-        return a[curve.column] < b[curve.column];
-      });
-      const QPointF peak((*best)[rpmColumn], curve.unit.factor * (*best)[curve.column]);
+      // The peak the summary lines name, at its row and value.
+      const QPointF peak(curve.peak->rpm, curve.unit.factor * curve.peak->value);
       auto* marker = new QScatterSeries;
-      marker->setMarkerSize(8.0);
+      marker->setMarkerSize(kPeakMarkerSize);
       marker->setColor(curve.color);
       marker->setBorderColor(Qt::white);
       marker->append(peak);
@@ -380,10 +476,7 @@ QString RunChart::AddPowerSeries() {
       marker->attachAxis(x);
       marker->attachAxis(curve.axis);
       for (QLegendMarker* legendMarker : c->legend()->markers(marker)) legendMarker->setVisible(false);
-      auto* label =
-          new QGraphicsSimpleTextItem(Number(peak.y(), 1) + u' ' + QString::fromStdString(curve.unit.unit) +
-                                          QStringLiteral(" @ ") + Number(peak.x(), 0) + QStringLiteral(" rpm"),
-                                      c);
+      auto* label = new QGraphicsSimpleTextItem(QString::fromStdString(PeakText(*curve.peak, curve.unit)), c);
       label->setBrush(curve.color.darker(120));
       label->setZValue(50.0);
       peakLabels.push_back({label, peak, marker});
@@ -396,9 +489,17 @@ QString RunChart::AddPowerSeries() {
     const auto range = RangeOf(runs, true, column);
     if (range)
       FitAxis(axis, std::pair(std::min(0.0, range->first * unit.factor), range->second * unit.factor * headroom));
+    axis->setProperty(kFittedMax, axis->max());  // PlacePeakLabels may raise it
   }
-  FitAxis(x, RangeOf(runs, true, "RPM"));
-  return dashed ? QStringLiteral("Dashed: outside the RPM estimates<br>or doubted by the run checks") : QString();
+  const auto speedRange = RangeOf(runs, true, "RPM");
+  if (speedRange) {
+    // Kept for LayOut, which spaces the ticks to the axis's width.
+    x->setProperty(kDataLow, speedRange->first);
+    x->setProperty(kDataHigh, speedRange->second);
+  }
+  FitAxis(x, speedRange, 6.0, false);
+  return dashed ? QStringLiteral("Dashed or faded: outside the RPM estimates<br>or doubted by the run checks")
+                : QString();
 }
 
 QString RunChart::AddTimeSeries() {
@@ -420,13 +521,21 @@ QString RunChart::AddTimeSeries() {
       x = NewAxis(last ? QString::fromStdString(timeUnit.label) : QString());
       x->setLabelsVisible(last);
       pane->addAxis(x, Qt::AlignBottom);
-      FitAxis(x, timeRange);
+      if (timeRange) {
+        x->setProperty(kDataLow, timeRange->first);
+        x->setProperty(kDataHigh, timeRange->second);
+      }
+      FitAxis(x, timeRange, 6.0, false);
     }
     const ColumnUnit unit = UnitOf(quantity.column, units);
     QValueAxis* axis = NewAxis(
         stacked
             ? QString::fromLatin1(quantity.paneTitle).replace(QStringLiteral("%1"), QString::fromStdString(unit.unit))
             : QString::fromStdString(unit.label) + QStringLiteral(", ") + QLatin1String(quantity.styleName));
+    if (stacked && !unit.unit.empty()) {  // the unit alone where the pane is too low for the title
+      axis->setProperty(kFullTitle, axis->titleText());
+      axis->setProperty(kShortTitle, QString::fromStdString(unit.unit));
+    }
     pane->addAxis(axis, ownChart ? Qt::AlignLeft : Qt::AlignRight);
     axis->setGridLineVisible(ownChart);
     for (std::size_t i = 0; i < runs.size(); ++i) {
@@ -434,7 +543,10 @@ QString RunChart::AddTimeSeries() {
       const std::size_t timeColumn = table.Column("Time"), column = table.Column(quantity.column);
       if (!runs[i].visible || timeColumn == ResultTable::npos || column == ResultTable::npos) continue;
       const QPen pen(RunColor(i), 2.0, stacked ? Qt::SolidLine : quantity.style);
-      if (AddCurve(pane, runs[i], timeColumn, column, unit.factor, pen, {x, axis})) doubtful = true;
+      for (QLineSeries* series : AddCurve(pane, runs[i], timeColumn, column, unit.factor, pen, {x, axis})) {
+        doubtfulStretches.push_back({pane, series, DoubtfulPen(pen), FadedPen(pen)});
+        doubtful = true;
+      }
       if (!ownChart)  // one legend entry per run
         for (QAbstractSeries* series : pane->series())
           if (series->attachedAxes().contains(axis))
@@ -449,31 +561,85 @@ QString RunChart::AddTimeSeries() {
     FitAxis(axis, range ? std::optional(std::pair(range->first * unit.factor, range->second * unit.factor)) : range);
   }
   if (!doubtful) return QString();
-  return stacked ? QStringLiteral("Dashed: doubted by the run checks")
-                 : QStringLiteral("Dashed or faded: doubted by the run checks");
+  return QStringLiteral("Dashed or faded: doubted by the run checks");
 }
 
 void RunChart::PlacePeakLabels() {
-  // Each label centred above its peak, moved up past the labels already placed that it would cover.
-  const QRectF area = chart()->plotArea();
-  std::vector<QRectF> placed;
-  for (const PeakLabel& label : peakLabels) {
-    const QPointF at = chart()->mapToPosition(label.value, label.series);
-    const QRectF box = label.text->boundingRect();
-    QRectF place(QPointF(at.x() - box.width() / 2.0, at.y() - box.height() * 1.3), box.size());
-    place.moveLeft(
-        std::clamp(place.left(), area.left() + 2.0, std::max(area.left() + 2.0, area.right() - box.width() - 2.0)));
-    for (bool moved = true; moved;) {
-      moved = false;
-      for (const QRectF& other : placed)
-        if (place.intersects(other)) {
-          place.moveBottom(other.top() - 1.0);
-          moved = true;
-        }
+  if (placingLabels || peakLabels.empty()) return;
+  placingLabels = true;
+  // From the axes as fitted; where the labels find no clear place the value axes rise a tick at a
+  // time, lowering the curves to make room above them.
+  const QList<QAbstractAxis*> axes = chart()->axes(Qt::Vertical);
+  for (QAbstractAxis* axis : axes)
+    if (auto* value = qobject_cast<QValueAxis*>(axis); value && value->property(kFittedMax).isValid())
+      value->setMax(value->property(kFittedMax).toDouble());
+  for (int raised = 0; !TryPlacePeakLabels(raised == kMostRaisedTicks) && raised < kMostRaisedTicks; ++raised)
+    for (QAbstractAxis* axis : axes)
+      if (auto* value = qobject_cast<QValueAxis*>(axis); value && value->property(kFittedMax).isValid())
+        value->setMax(value->max() + value->tickInterval());
+  placingLabels = false;
+}
+
+bool RunChart::TryPlacePeakLabels(bool last) {
+  // Each label above its peak, inside the plot area and clear of every curve, of the markers and
+  // of the labels placed before it: the lowest place that is, centred on the peak or beside it.
+  QChart* c = chart();
+  const QRectF area = c->plotArea();
+  std::vector<QLineF> lines;
+  for (QAbstractSeries* series : c->series())
+    if (auto* line = qobject_cast<QLineSeries*>(series); line && line->isVisible() && line->count() > 1) {
+      const QList<QPointF> points = line->points();
+      for (qsizetype k = 1; k < points.size(); ++k)
+        lines.emplace_back(c->mapToPosition(points[k - 1], line), c->mapToPosition(points[k], line));
     }
-    place.moveTop(std::max(place.top(), area.top() + 2.0));
+  std::vector<QRectF> taken;
+  for (const PeakLabel& label : peakLabels) {
+    const QPointF at = c->mapToPosition(label.value, label.series);
+    taken.emplace_back(at.x() - kPeakMarkerSize / 2.0, at.y() - kPeakMarkerSize / 2.0, kPeakMarkerSize,
+                       kPeakMarkerSize);
+  }
+  const auto clear = [&](const QRectF& place) {
+    const QRectF margin = place.adjusted(-kLabelGap / 2, -kLabelGap / 2, kLabelGap / 2, kLabelGap / 2);
+    return std::none_of(lines.begin(), lines.end(), [&](const QLineF& line) { return Crosses(margin, line); }) &&
+           std::none_of(taken.begin(), taken.end(), [&](const QRectF& other) { return other.intersects(place); });
+  };
+  for (const PeakLabel& label : peakLabels) {
+    const QPointF at = c->mapToPosition(label.value, label.series);
+    const QSizeF box = label.text->boundingRect().size();
+    const qreal leftmost = area.left() + 2.0, rightmost = std::max(leftmost, area.right() - box.width() - 2.0);
+    const qreal lefts[] = {at.x() - box.width() / 2.0, at.x() - box.width() + kLabelGap, at.x() - kLabelGap};
+    const qreal lowest = at.y() - kPeakMarkerSize / 2.0 - kLabelGap;  // the bottom of a label
+    std::optional<QRectF> found;
+    for (qreal bottom = lowest; !found && bottom - box.height() >= area.top(); bottom -= 2.0)
+      for (const qreal left : lefts) {
+        const QRectF place(QPointF(std::clamp(left, leftmost, rightmost), bottom - box.height()), box);
+        if (clear(place)) {
+          found = place;
+          break;
+        }
+      }
+    if (!found && !last) return false;
+    // Without such a place (a plot far too small), at the top of the plot area above the peak.
+    const QRectF place = found.value_or(
+        QRectF(QPointF(std::clamp(lefts[0], leftmost, rightmost), std::max(area.top(), lowest - box.height())), box));
     label.text->setPos(place.topLeft());
-    placed.push_back(place);
+    taken.push_back(place);
+  }
+  return true;
+}
+
+void RunChart::StyleDoubtfulStretches() {
+  for (const DoubtfulStretch& stretch : doubtfulStretches) {
+    const QList<QPointF> points = stretch.series->points();
+    qreal length = 0.0;
+    for (qsizetype k = 1; k < points.size(); ++k)
+      length += QLineF(stretch.pane->mapToPosition(points[k - 1], stretch.series),
+                       stretch.pane->mapToPosition(points[k], stretch.series))
+                    .length();
+    const bool dash =
+        stretch.dashed.style() != Qt::SolidLine && length >= kLeastDashPeriods * DashPeriod(stretch.dashed);
+    const QPen& pen = dash ? stretch.dashed : stretch.faded;
+    if (stretch.series->pen() != pen) stretch.series->setPen(pen);
   }
 }
 
@@ -558,6 +724,17 @@ void RunChart::resizeEvent(QResizeEvent* event) {
   LayOut(QSizeF(viewport()->size()));
 }
 
+QString RunChart::ExportTitle() const {
+  QStringList titles;
+  for (const PlotRun& run : runs) {
+    if (!run.visible || run.table.IsPowerTable() != PowerLayout()) continue;
+    const QString title = QString::fromStdString(run.table.title).trimmed();
+    const QString shown = title.isEmpty() ? QFileInfo(run.path.isEmpty() ? run.name : run.path).fileName() : title;
+    if (!titles.contains(shown)) titles << shown;
+  }
+  return titles.join(QStringLiteral(" / "));
+}
+
 bool RunChart::Export(const QString& path, QString& error) const {
   const QString suffix = QFileInfo(path).suffix().toLower();
   if (suffix != QLatin1String("png") && suffix != QLatin1String("svg") && suffix != QLatin1String("pdf")) {
@@ -566,6 +743,7 @@ bool RunChart::Export(const QString& path, QString& error) const {
   }
   // A copy laid out at the export size, so the window's chart keeps its own.
   RunChart copy;
+  copy.heading = ExportTitle();
   copy.units = units;
   copy.timeQuantities = timeQuantities;
   copy.stacked = stacked;
@@ -577,6 +755,7 @@ bool RunChart::Export(const QString& path, QString& error) const {
   copy.AlignPanes();
   QCoreApplication::sendPostedEvents();
   copy.PlacePeakLabels();
+  copy.StyleDoubtfulStretches();
   const QRectF source(QPointF(0, 0), QSizeF(kExportLayout));
   copy.scene()->setSceneRect(source);
 
@@ -597,7 +776,7 @@ bool RunChart::Export(const QString& path, QString& error) const {
     svg.setOutputDevice(&file);
     svg.setSize(kExportLayout);
     svg.setViewBox(source);
-    svg.setTitle(QStringLiteral("Ruvo runs"));
+    svg.setTitle(copy.heading);
     QPainter painter;
     written = painter.begin(&svg);
     if (written) {
@@ -608,7 +787,7 @@ bool RunChart::Export(const QString& path, QString& error) const {
     QPdfWriter pdf(&file);
     pdf.setPageSize(QPageSize(QSizeF(kExportLayout) * 0.75, QPageSize::Point));  // 96 px per 72 pt
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-    pdf.setTitle(QStringLiteral("Ruvo runs"));
+    pdf.setTitle(copy.heading);
     QPainter painter;
     written = painter.begin(&pdf);
     if (written) {

@@ -1,14 +1,18 @@
 #pragma once
 
 #include <QChartView>
+#include <QPen>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 #include "core/result_table.h"
 #include "plot/plot_units.h"
+#include "plot/run_peaks.h"
 
 class QGraphicsLineItem;
+class QLineSeries;
 class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
 
@@ -19,20 +23,27 @@ struct PlotRun {
   QString name;  // "description (file.dat)"
   ResultTable table;
   bool visible = true;
-  std::vector<RowSpan> flagged = {};  // rows the run checks doubt
+  std::vector<RowSpan> flagged = {};             // rows the run checks doubt
+  std::optional<RunPeaks> peaks = std::nullopt;  // the calculation's; without them, the table's
+  QString path = QString();                      // the document as named; empty when unsaved
 };
+
+// The peaks labelled and listed for run: those it carries, or its table's.
+RunPeaks PeaksOf(const PlotRun& run);
 
 // The quantities a tachometer chart can show against time, each on its own axis.
 enum TimeQuantity : unsigned { kTimeRpm = 1, kTimeSpeed = 2, kTimeAccel = 4, kTimeDistance = 8 };
 
 // A chart of one or more runs. Dynamometer tables: power (thick) on the left axis and torque (thin)
-// on the right against engine speed, each run's peaks marked and labelled ("125.2 hp @ 5600 rpm").
+// on the right against engine speed, each run's peaks (PeaksOf) marked and labelled above their
+// curves, clear of every line ("125.2 hp @ 5600 rpm").
 // Tachometer tables: the chosen quantities against time, stacked in panes or each on its own axis
 // of one chart. Rows outside the document's RPM estimate or flagged by the run checks are drawn
-// dashed. The layout of the first run decides; runs of the other layout are left out and named in
-// the chart's title. Hovering shows a crosshair with the values of every visible run at that engine
-// speed or time. Without a run to show, the chart area carries notice (a message such as "No
-// results in a.dat - calculate it first"). Single-threaded; owns its charts.
+// dashed, or faded where the stretch is too short on screen to show a dash. Axis ticks are spaced
+// to the room their labels need. The layout of the first run decides; runs of the other layout are left out and named
+// in the chart's title. Hovering shows a crosshair with the values of every visible run at that engine speed or time.
+// Without a run to show, the chart area carries notice (a message such as "No results in a.dat - calculate it first").
+// Single-threaded; owns its charts.
 class RunChart : public QChartView {
   Q_OBJECT
 
@@ -57,9 +68,12 @@ class RunChart : public QChartView {
   // Shows the crosshair at a chart value of the horizontal axis (as hovering there does).
   void ShowCrosshairAt(double x);
 
-  // Writes the chart to path: ".png" at 1600x1000 pixels, ".svg" or ".pdf" as vector pictures.
-  // False with error set when the suffix is unknown or the file cannot be written.
+  // Writes the chart to path: ".png" at 1600x1000 pixels, ".svg" or ".pdf" as vector pictures,
+  // titled with ExportTitle. False with error set when the suffix is unknown or the file cannot be
+  // written.
   bool Export(const QString& path, QString& error) const;
+  // The shown runs' descriptions, or their file names where they have none, joined by " / ".
+  QString ExportTitle() const;
 
  protected:
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -80,6 +94,11 @@ class RunChart : public QChartView {
   QString AddPowerSeries();
   QString AddTimeSeries();
   void PlacePeakLabels();
+  // Places every label where it is clear of the curves; false when one found no such place, unless
+  // last, which places it as well as it can.
+  bool TryPlacePeakLabels(bool last);
+  // Dashes each doubtful stretch long enough on screen to show them and fades the others.
+  void StyleDoubtfulStretches();
   void HideCrosshair();
   // The layout the chart shows: true for dynamometer tables.
   bool PowerLayout() const;
@@ -89,6 +108,7 @@ class RunChart : public QChartView {
   UnitSystem units = UnitSystem::kTable;
   unsigned timeQuantities = kTimeRpm | kTimeSpeed | kTimeAccel;
   bool stacked = true;
+  QString heading;             // the bold first line of the title (exports)
   std::vector<QChart*> panes;  // the first is chart()
   bool alignQueued = false;
   struct PeakLabel {
@@ -97,6 +117,13 @@ class RunChart : public QChartView {
     QAbstractSeries* series;
   };
   std::vector<PeakLabel> peakLabels;
+  bool placingLabels = false;  // raising an axis there moves the plot area, which would place them again
+  struct DoubtfulStretch {
+    QChart* pane;
+    QLineSeries* series;
+    QPen dashed, faded;
+  };
+  std::vector<DoubtfulStretch> doubtfulStretches;
   QGraphicsLineItem* crosshairLine = nullptr;
   QGraphicsRectItem* crosshairBox = nullptr;
   QGraphicsSimpleTextItem* crosshairText = nullptr;

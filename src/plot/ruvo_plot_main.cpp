@@ -17,13 +17,16 @@ constexpr const char* kUsage =
     "Shows the result tables of saved run documents, their runs overlaid in one chart.\n"
     "--table         open on the Table tab\n"
     "--export FILE   write the chart to FILE (.png 1600x1000, .svg or .pdf) and exit\n"
-    "--csv FILE      write the first document's table to FILE as comma-separated values and exit\n"
+    "--csv FILE      write the tables of all documents to FILE as one comma-separated table, each\n"
+    "                row led by its document, in the units shown, and exit\n"
     "--metric        kW, N\xc2\xb7m, km/h and m/s\xc2\xb2 instead of the table's hp, ft-lb, mph and g\n";
 
-// The per-user settings the desktop keeps, here for the unit choice.
+// The per-user settings the desktop keeps, here for the View choices. Reads see what the other Ruvo
+// windows stored since.
 class QtSettingsStore : public ruvo::SettingsStore {
  public:
   std::string Read(const std::string& section, const std::string& key) const override {
+    settings.sync();
     return settings.value(QString::fromStdString(section + '/' + key)).toString().toStdString();
   }
   void Write(const std::string& section, const std::string& key, const std::string& value) override {
@@ -32,7 +35,7 @@ class QtSettingsStore : public ruvo::SettingsStore {
   }
 
  private:
-  QSettings settings{QStringLiteral("Tammel Ruvo"), QStringLiteral("Ruvo")};
+  mutable QSettings settings{QStringLiteral("Tammel Ruvo"), QStringLiteral("Ruvo")};
 };
 
 struct Request {
@@ -104,7 +107,7 @@ int main(int argc, char** argv) {
       std::cerr << error.toStdString() << '\n';
       status = 1;
     }
-    if (!request.csvPath.isEmpty() && !window.ExportTable(request.csvPath, error)) {
+    if (!request.csvPath.isEmpty() && !window.ExportTables(request.csvPath, error)) {
       std::cerr << error.toStdString() << '\n';
       status = 1;
     }

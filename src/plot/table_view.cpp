@@ -7,6 +7,21 @@
 #include <set>
 
 namespace ruvo {
+namespace {
+
+// A number shown with the decimals of its column and sorted by its value.
+class NumberItem : public QTableWidgetItem {
+ public:
+  NumberItem(double value, int decimals) : QTableWidgetItem(QString::number(value, 'f', decimals)) {
+    setData(Qt::UserRole, value);
+    setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  }
+  bool operator<(const QTableWidgetItem& other) const override {
+    return data(Qt::UserRole).toDouble() < other.data(Qt::UserRole).toDouble();
+  }
+};
+
+}  // namespace
 
 TableView::TableView(QWidget* parent) : QTableWidget(parent) {
   setObjectName(QStringLiteral("resultTable"));
@@ -15,22 +30,19 @@ TableView::TableView(QWidget* parent) : QTableWidget(parent) {
   setAlternatingRowColors(true);
 }
 
-void TableView::SetTable(const ResultTable& table) {
+void TableView::SetTable(const ResultTable& table, UnitSystem units) {
+  const ShownTable shown = InUnits(table, units);
   setSortingEnabled(false);
   clear();
-  setColumnCount(static_cast<int>(table.variables.size()));
-  setRowCount(static_cast<int>(table.rows.size()));
+  setColumnCount(static_cast<int>(shown.headings.size()));
+  setRowCount(static_cast<int>(shown.rows.size()));
   QStringList names;
-  for (const std::string& name : table.variables) names << QString::fromStdString(name);
+  for (const std::string& heading : shown.headings) names << QString::fromStdString(heading);
   setHorizontalHeaderLabels(names);
   for (int r = 0; r < rowCount(); ++r) {
-    const std::vector<double>& row = table.rows[static_cast<std::size_t>(r)];
-    for (int c = 0; c < columnCount(); ++c) {
-      auto* item = new QTableWidgetItem;
-      item->setData(Qt::DisplayRole, row[static_cast<std::size_t>(c)]);
-      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      setItem(r, c, item);
-    }
+    const std::vector<double>& row = shown.rows[static_cast<std::size_t>(r)];
+    for (int c = 0; c < columnCount(); ++c)
+      setItem(r, c, new NumberItem(row[static_cast<std::size_t>(c)], shown.decimals[static_cast<std::size_t>(c)]));
   }
   setSortingEnabled(true);
   resizeColumnsToContents();

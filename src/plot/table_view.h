@@ -4,10 +4,12 @@
 #include <QTableWidget>
 
 #include "core/result_table.h"
+#include "plot/plot_units.h"
 
 namespace ruvo {
 
-// A result table in a sortable grid (click a column title; numbers sort as numbers). Ctrl+C
+// A result table in a sortable grid (click a column title; numbers sort as numbers), its columns
+// titled with their units and its values in the units chosen (InUnits). Ctrl+C
 // copies the selected cells, or the whole table when nothing is selected, as tab-separated text
 // with the column names first, ready to paste into a spreadsheet.
 class TableView : public QTableWidget {
@@ -16,7 +18,7 @@ class TableView : public QTableWidget {
  public:
   explicit TableView(QWidget* parent = nullptr);
 
-  void SetTable(const ResultTable& table);
+  void SetTable(const ResultTable& table, UnitSystem units);
   // The text Ctrl+C puts on the clipboard.
   QString CopyText() const;
 

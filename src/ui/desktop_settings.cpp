@@ -20,6 +20,7 @@ DesktopSettings::DesktopSettings(const QString& iniFile)
 DesktopSettings::~DesktopSettings() = default;
 
 std::string DesktopSettings::Read(const std::string& section, const std::string& key) const {
+  settings->sync();  // takes up what another Ruvo program (ruvo-plot) wrote; a stat when nothing did
   return settings->value(SettingsKey(section, key)).toString().toStdString();
 }
 

@@ -12,7 +12,8 @@ namespace ruvo {
 
 // The per-user settings store of the desktop: QSettings under the organisation "Tammel Ruvo" and
 // the application "Ruvo", whose groups are the sections ("Settings", "Recent File List"). Tests
-// point it at a file of their own. Every write reaches the file at once.
+// point it at a file of their own. Every write reaches the file at once, and every read sees what
+// other programs wrote to it.
 class DesktopSettings : public SettingsStore {
  public:
   DesktopSettings();

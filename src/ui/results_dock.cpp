@@ -1,5 +1,6 @@
 #include "ui/results_dock.h"
 
+#include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
@@ -52,16 +53,23 @@ ResultsDock::ResultsDock(SettingsStore& settings, QWidget* parent)
   toggleViewAction()->setText(QStringLiteral("&Results"));
   toggleViewAction()->setStatusTip(QStringLiteral("Show or hide the results panel"));
   connect(&options, &ChartOptions::Changed, this, [this] {
-    if (panel) options.ApplyTo(panel->Chart());
+    if (panel) options.ApplyTo(*panel);
   });
+}
+
+bool ResultsDock::event(QEvent* event) {
+  // The main window passes its activation on to the docks it shows; a floating dock is its own window.
+  if (event->type() == QEvent::WindowActivate) options.Reread();
+  return QDockWidget::event(event);
 }
 
 ResultsPanel& ResultsDock::EnsurePanel() {
   if (!panel) {
     panel = new ResultsPanel(true, this);
-    options.ApplyTo(panel->Chart());
+    options.ApplyTo(*panel);
     setWidget(panel);
   }
+  options.Reread();
   return *panel;
 }
 
@@ -97,7 +105,9 @@ void ResultsDock::ShowCalculation(RunCalculation& calculation,
       std::vector<RowSpan> flagged;
       for (const RunFinding& finding : calculation.Findings())
         flagged.insert(flagged.end(), finding.rows.begin(), finding.rows.end());
-      runs.push_back({RunName(QString::fromStdString(read.table.title), fileName), read.table, true, flagged});
+      // The peaks the summary lines name, from the same unrounded results.
+      runs.push_back({RunName(QString::fromStdString(read.table.title), fileName), read.table, true, flagged,
+                      PeaksOfCalculation(calculation.Results()), QString::fromStdString(documentPath)});
       notice.clear();
     }
   }
@@ -114,12 +124,15 @@ void ResultsDock::ShowDocument(const std::string& path) {
   std::vector<PlotRun> runs;
   const QString fileName = QFileInfo(QString::fromStdString(path)).fileName();
   QString notice;
-  if (read.status == TableReadStatus::kRead)
-    runs.push_back({RunName(QString::fromStdString(read.table.title), fileName), read.table, true});
-  else if (read.status == TableReadStatus::kNoTable)
+  if (read.status == TableReadStatus::kRead) {
+    PlotRun run{RunName(QString::fromStdString(read.table.title), fileName), read.table, true};
+    run.path = QString::fromStdString(path);
+    runs.push_back(std::move(run));
+  } else if (read.status == TableReadStatus::kNoTable) {
     notice = QString::fromStdString(NoResultsMessage(fileName.isEmpty() ? "Untitled" : fileName.toStdString()));
-  else
+  } else {
     notice = QString::fromStdString(read.error);
+  }
   shown.ShowRuns(std::move(runs), notice);
   shown.Recording()->SetRecordings({}, {});
   if (read.status == TableReadStatus::kRead) {

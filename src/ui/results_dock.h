@@ -15,8 +15,11 @@ class ResultsPanel;
 // an opened document holds, and the Recording tab with the waveform of each recording of the last
 // calculation (read again from its file), its pulses and the run checks' findings. The panel is
 // built the first time there is something to show, so the window starts as quickly as without it;
-// the dock then shows itself (the View menu hides and shows it again). The chart's View choices
-// are kept in settings, which must outlive the dock.
+// the dock then shows itself (the View menu hides and shows it again). After Calculate its peaks
+// are the calculation's own, as the summary lines give them; for an opened document the table's,
+// marked as loaded from the file. Its least size does not follow what it shows. The chart's View
+// choices are kept in settings, which must outlive the dock; those another window (ruvo-plot)
+// stored meanwhile are taken up when the window is activated and before new results are shown.
 class ResultsDock : public QDockWidget {
   Q_OBJECT
 
@@ -32,6 +35,9 @@ class ResultsDock : public QDockWidget {
   // The panel; nullptr until there was something to show.
   ResultsPanel* Panel() { return panel; }
   ChartOptions& Options() { return options; }
+
+ protected:
+  bool event(QEvent* event) override;
 
  private:
   ResultsPanel& EnsurePanel();

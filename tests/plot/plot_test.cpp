@@ -1,12 +1,19 @@
-// The run chart and ruvo-plot's window on calculated runs, and the waveform decimation.
+// The run chart and ruvo-plot's window on calculated runs, the peaks they label, the tables in
+// either unit system, and the waveform decimation.
 #include <QImage>
 #include <QLineSeries>
 #include <QRegularExpression>
 #include <QTest>
 #include <filesystem>
 #include <random>
+#include <sstream>
 
+#include "calc/dynamometer.h"
+#include "calc/result_tables.h"
 #include "calc/run_calculation.h"
+#include "calc/tachometer.h"
+#include "core/vehicle_model.h"
+#include "desktop/saved_summary.h"
 #include "plot/plot_window.h"
 #include "plot/waveform_decimation.h"
 #include "support/test_support.h"
@@ -33,6 +40,42 @@ std::string CalculatedRun(const test::TempFolder& folder, const std::string& nam
   if (!document.OpenRunDocument(path) || !calculation.Calculate() || !document.SaveToCurrentPath())
     qFatal("could not calculate the run");
   return path;
+}
+
+// The table of results as a saved document holds it, and read back.
+std::string TableText(const CalculationResults& results) {
+  std::ostringstream text;
+  WriteRunDocument(text, RunParameters());
+  (results.resultMode == kDynamometerMode ? WritePowerTable : WriteTimeTable)(text, "run", results);
+  return text.str();
+}
+ResultTable SavedTable(const CalculationResults& results) {
+  return ReadResultTable(TableText(results), "run.dat").table;
+}
+
+// The numbers of a text, as written ("129.7", "4050").
+QStringList Numbers(const QString& text) {
+  QStringList numbers;
+  for (const QRegularExpressionMatch& match : QRegularExpression(R"(\d+(\.\d+)?)").globalMatch(text))
+    numbers << match.captured();
+  return numbers;
+}
+
+// A dynamometer calculation on the grid rows over 3950 to 4100 rpm whose torque at each row is the
+// given one: the acceleration of each row is solved for, torque being affine in it.
+CalculationResults PowerResultsWithTorque(const std::array<double, 4>& torque) {
+  const RunParameters params;
+  const auto compute = [&](const std::array<double, 4>& acceleration) {
+    std::vector<RecordingCurves> curves{{{3950, 4000, 4050, 4100}, {acceleration.begin(), acceleration.end()}}};
+    CalculationResults results;
+    ComputeDynamometer(params, curves, 3900, 4100, results);
+    return results;
+  };
+  const CalculationResults still = compute({0, 0, 0, 0}), moving = compute({1, 1, 1, 1});
+  std::array<double, 4> acceleration{};
+  for (std::size_t k = 0; k < 4; ++k)
+    acceleration[k] = (torque[k] - still.torque[k]) / (moving.torque[k] - still.torque[k]);
+  return compute(acceleration);
 }
 
 }  // namespace
@@ -74,15 +117,27 @@ class PlotTest : public QObject {
     const QString png = QString::fromStdString(folder.File("chart.png"));
     const QString svg = QString::fromStdString(folder.File("chart.svg"));
     const QString csv = QString::fromStdString(folder.File("table.csv"));
-    QVERIFY2(window.ExportChart(png, error) && window.ExportChart(svg, error) && window.ExportTable(csv, error),
+    QVERIFY2(window.ExportChart(png, error) && window.ExportChart(svg, error) && window.ExportTables(csv, error),
              qPrintable(error));
     QCOMPARE(QImage(png).size(), QSize(1600, 1000));
     const std::string svgText = test::ReadFileBytes(svg.toStdString());
     QVERIFY(svgText.find("Stock engine (a.dat)") != std::string::npos);
     QVERIFY(svgText.find("Tuned intake (b.dat)") != std::string::npos);
     QVERIFY(svgText.find(labels[0].toStdString()) != std::string::npos);
-    QVERIFY(test::ReadFileBytes(csv.toStdString()).starts_with("RPM,HP,Torque,Speed,Accel,"));
     QVERIFY(!window.ExportChart(QString::fromStdString(folder.File("chart.bmp")), error));
+    // The exported chart is titled with the descriptions; exports are offered beside the first document.
+    QCOMPARE(window.Panel().Chart().ExportTitle(), QStringLiteral("Stock engine / Tuned intake"));
+    QVERIFY(svgText.find("<title>Stock engine / Tuned intake</title>") != std::string::npos);
+    QCOMPARE(window.DefaultExportPath("png"), QString::fromStdString(folder.File("a.png")));
+
+    // Both documents in one long table, each row led by its document.
+    const QStringList lines = QString::fromStdString(test::ReadFileBytes(csv.toStdString())).split(u'\n');
+    QVERIFY2(lines[0].startsWith("Document,RPM,HP,Torque (ft-lb),Speed (mph),Accel (g),Faccel (lb),"),
+             qPrintable(lines[0]));
+    const qsizetype rowsA = static_cast<qsizetype>(runs[0].table.rows.size());
+    QCOMPARE(lines.size(), 1 + rowsA + static_cast<qsizetype>(runs[1].table.rows.size()) + 1);  // a last line end
+    QVERIFY(lines[1].startsWith(a + ",") && lines[rowsA].startsWith(a + ",") && lines[rowsA + 1].startsWith(b + ","));
+    QCOMPARE(lines.back(), QString());
 
     // Metric: kW and N·m by the stated factors; the choice is remembered.
     window.Options().SetUnits(UnitSystem::kMetric, true);
@@ -90,6 +145,18 @@ class PlotTest : public QObject {
              QString::asprintf("%.1f kW @ %.0f rpm", bestHp * kKilowattsPerHp, bestRpm));
     QVERIFY(window.Panel().Chart().PeakLabels()[1].contains(QString::fromUtf8("N\u00b7m @ ")));
     QCOMPARE(PlotWindow(settings).Panel().Chart().Units(), UnitSystem::kMetric);
+
+    // Another window takes up what is stored on Reread (when activated); a choice made for it alone,
+    // as --metric is, stands until something is stored.
+    PlotWindow other(settings);
+    other.Options().SetUnits(UnitSystem::kTable, false);
+    other.Options().Reread();
+    QCOMPARE(other.Panel().Chart().Units(), UnitSystem::kTable);
+    for (const UnitSystem stored : {UnitSystem::kTable, UnitSystem::kMetric}) {
+      window.Options().SetUnits(stored, true);
+      other.Options().Reread();
+      QCOMPARE(other.Panel().Chart().Units(), stored);
+    }
   }
 
   // Rows outside the Initial RPM estimate or flagged are dashed; tachometer quantities stack in
@@ -111,7 +178,24 @@ class PlotTest : public QObject {
                       .arg(line->points().back().x());
     const QString curve = "dashed 1000-2000,solid 2000-2500,dashed 2500-3000";
     QCOMPARE(pieces.join(u','), curve + u',' + curve);
-    QVERIFY(chart.chart()->title().startsWith("Dashed: "));
+    QVERIFY(chart.chart()->title().contains(">Dashed or faded: "));
+
+    // Drawn, a stretch too short to show two dashes is faded instead; a long one stays dashed.
+    power.rows.clear();
+    for (double rpm = 1000; rpm <= 6000; rpm += 50) power.rows.push_back({rpm, rpm / 40.0, 90.0});
+    power.initialRpm = 1060;  // doubts the rows at 1000 and 1050 rpm
+    chart.resize(900, 600);
+    chart.SetRuns({{"power", power, true, {{4000, 5000}}}});
+    QStringList drawn;
+    for (QAbstractSeries* series : chart.chart()->series())
+      if (auto* line = qobject_cast<QLineSeries*>(series); line && line->pen().widthF() > 2.0)  // power
+        drawn << QString("%1 %2-%3")
+                     .arg(line->pen().style() == Qt::DashLine ? "dashed"
+                          : line->pen().color().alpha() < 255 ? "faded"
+                                                              : "solid")
+                     .arg(line->points().front().x())
+                     .arg(line->points().back().x());
+    QCOMPARE(drawn.join(u','), QStringLiteral("faded 1000-1100,solid 1100-3950,dashed 3950-5050,solid 5050-6000"));
 
     ResultTable time;
     time.title = "t";
@@ -145,7 +229,7 @@ class PlotTest : public QObject {
                                                      "Malformed result table in " + broken +
                                                      ", line 29: 3 numbers where the table has 2 columns"));
     QString error;
-    QVERIFY(!window.ExportTable(QString::fromStdString(folder.File("t.csv")), error));
+    QVERIFY(!window.ExportTables(QString::fromStdString(folder.File("t.csv")), error));
 
     // Replaced as a save replaces it: a new file renamed over the old one.
     test::WriteFileBytes(empty + ".saving", text);
@@ -153,6 +237,113 @@ class PlotTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(window.HasRuns(), 5000);
     QCOMPARE(window.Panel().Chart().Runs().front().name, QStringLiteral("Stock (empty.dat)"));
     QVERIFY(window.Notice().startsWith("Malformed result table in "));
+  }
+
+  // The chart's and the panel's peaks are the summary lines' own: after a calculation the row and
+  // value its unrounded results give, even where the table's rounding makes rows tie or a value
+  // round the other way; for a saved table the ones an opened document's summary gives.
+  void PeaksAgreeWithTheSummaryLines() {
+    struct Case {
+      const char* what;
+      std::array<double, 4> torque;  // ft-lb at 3950, 4000, 4050 and 4100 rpm
+    };
+    const Case cases[] = {
+        {"the table ties 4000 and 4050", {120.0, 129.7341, 129.7349, 125.0}},
+        {"the table rounds up to 129.75", {120.0, 129.746, 110.0, 100.0}},
+        {"the first of equal values", {120.0, 129.0, 129.0, 100.0}},
+    };
+    for (const Case& c : cases) {
+      const CalculationResults results = PowerResultsWithTorque(c.torque);
+      const ResultTable table = SavedTable(results);
+      RunChart chart;
+      chart.SetRuns({{"run", table, true, {}, PeaksOfCalculation(results)}});
+      QCOMPARE(chart.PeakLabels().size(), 2);
+      // "  Max Torque: 129.7 ft-lb @ 4050 rpm" ends in the label's text.
+      QVERIFY2(QString::fromStdString(results.summaryLine2).endsWith(u' ' + chart.PeakLabels()[1]),
+               qPrintable(QString("%1: %2 | %3").arg(c.what, results.summaryLine2.c_str(), chart.PeakLabels()[1])));
+      QVERIFY(QString::fromStdString(results.summaryLine1).endsWith(u' ' + chart.PeakLabels()[0]));
+
+      // The saved table, as an opened document shows it, agrees with that document's summary.
+      const std::optional<SummaryLines> saved = SummarizeResultTable(TableText(results));
+      chart.SetRuns({{"run", table, true}});
+      QVERIFY(saved && QString::fromStdString(saved->line2).endsWith(u' ' + chart.PeakLabels()[1]));
+    }
+    // The first two cases are real: the table alone names another row or value.
+    for (const Case& c : {cases[0], cases[1]}) {
+      const CalculationResults results = PowerResultsWithTorque(c.torque);
+      const std::string fromTable =
+          PeakText(*PeaksOfTable(SavedTable(results)).torque, UnitOf("Torque", UnitSystem::kTable));
+      QVERIFY2(!results.summaryLine2.ends_with(" " + fromTable), c.what);
+    }
+
+    // Tachometer: the top speed 45.5549 mph reads 45.6 in the summary, its table says 45.55.
+    RunParameters params;
+    const double mphPerRpm = FeetPerEngineRevolution(params) * kFeetPerSecondToMph / kSecondsPerMinute;
+    const std::vector<double> rpm{1000.0, 30.0 / mphPerRpm, 45.5549 / mphPerRpm, 2000.0};
+    const std::vector<double> revs{0, 10, 20, 30}, acceleration{1, 2, 3, 1};
+    CalculationResults results;
+    results.rowCount = 4;
+    ComputeTachometer(params, revs, rpm, acceleration, results);
+    results.pulseTimes = {0.0, 0.5, 1.0, 1.5};
+    results.cumulativeRevs = revs;
+    ResultsPanel panel(false);
+    panel.ShowRuns({{"run", SavedTable(results), true, {}, PeaksOfCalculation(results)}});
+    QCOMPARE(Numbers(panel.PeaksLine()), Numbers(QString::fromStdString(results.summaryLine1 + results.summaryLine2)));
+    QVERIFY2(panel.PeaksLine().contains(" 45.6 mph"), qPrintable(panel.PeaksLine()));
+    panel.ShowRuns({{"run", SavedTable(results), true}});
+    QVERIFY2(panel.PeaksLine().contains(" 45.5 mph") && panel.PeaksLine().endsWith("(loaded from the file)"),
+             qPrintable(panel.PeaksLine()));
+  }
+
+  // The Table tab and the CSV export show every column with its unit, in either unit system; the
+  // CSV of several documents is one long table over every column any of them has.
+  void TablesInUnitsAndCsv() {
+    ResultTable power;
+    power.variables = {"RPM", "HP", "Torque", "Accel", "Ffric"};
+    power.rows = {{4000, 98.80, 129.73, 0.53525, 0.00}, {4050, 100.04, 129.74, 0.53515, 12.5}};
+    ResultTable time;
+    time.variables = {"Time", "CumRev", "Dist", "RPM", "Speed", "Accel"};
+    time.rows = {{0.0625, 1.0, 0.0002, 1000.25, 7.5, 0.1234}};
+
+    ResultsPanel panel(false);
+    panel.ShowRuns({{"power", power, true}});
+    const auto row = [&](int r) {
+      QStringList cells;
+      for (int c = 0; c < panel.Table().columnCount(); ++c)
+        cells << panel.Table().horizontalHeaderItem(c)->text() + '=' + panel.Table().item(r, c)->text();
+      return cells.join(u' ');
+    };
+    QCOMPARE(row(0), QStringLiteral("RPM=4000 HP=98.80 Torque (ft-lb)=129.73 Accel (g)=0.53525 Ffric (lb)=0.00"));
+    panel.SetUnits(UnitSystem::kMetric);
+    // kW, N·m, m/s² and N by their factors, to the table's decimals.
+    QCOMPARE(row(1), QString::fromUtf8("RPM=4050 Power (kW)=74.60 Torque (N\u00b7m)=175.90 Accel (m/s\u00b2)=5.24803 "
+                                       "Ffric (N)=55.60"));
+    QVERIFY(panel.PeaksLine().startsWith(QString::fromUtf8("Max 74.6 kW @ 4050 rpm, 175.9 N\u00b7m @ 4050 rpm")));
+    panel.Table().sortItems(1, Qt::DescendingOrder);  // numbers sort as numbers
+    QVERIFY(row(0).startsWith("RPM=4050 "));
+
+    struct Case {
+      UnitSystem units;
+      const char* csv;
+    };
+    const Case cases[] = {
+        {UnitSystem::kTable,
+         "Document,RPM,HP,Torque (ft-lb),Accel (g),Ffric (lb),Time (s),CumRev (rev),Dist (mi),Speed (mph)\n"
+         "a.dat,4000,98.8,129.73,0.53525,0,,,,\n"
+         "a.dat,4050,100.04,129.74,0.53515,12.5,,,,\n"
+         "\"runs, tuned.dat\",1000.25,,,0.1234,,0.0625,1,0.0002,7.5\n"},
+        {UnitSystem::kMetric,
+         "Document,RPM,Power (kW),Torque (N\u00b7m),Accel (m/s\u00b2),Ffric (N),Time (s),CumRev (rev),Dist (km),"
+         "Speed (km/h)\n"
+         "a.dat,4000,73.68,175.89,5.24901,0,,,,\n"
+         "a.dat,4050,74.6,175.9,5.24803,55.6,,,,\n"
+         "\"runs, tuned.dat\",1000.25,,,1.2101,,0.0625,1,0.0003,12.07\n"},
+    };
+    for (const Case& c : cases) {
+      std::ostringstream csv;
+      WriteTablesCsv(csv, {{"a.dat", &power}, {"runs, tuned.dat", &time}}, c.units);
+      QCOMPARE(QString::fromStdString(csv.str()), QString::fromUtf8(c.csv));
+    }
   }
 
   // However far out the view, every column shows the whole range of its samples: a one-sample

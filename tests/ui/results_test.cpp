@@ -1,8 +1,12 @@
 // The Results dock: the chart and recordings after Calculate, a finding's place, the table of an
-// opened document.
+// opened document, their peaks beside the summary lines, the units another window chose, and a
+// failed calculation.
 #include <QAction>
+#include <QApplication>
+#include <QRegularExpression>
 #include <filesystem>
 
+#include "plot/chart_options.h"
 #include "plot/results_panel.h"
 #include "support/test_support.h"
 #include "synth/synth_files.h"
@@ -17,6 +21,23 @@
 #include "ui_support.h"
 
 namespace ruvo {
+namespace {
+
+// The numbers of a text, as written ("129.7", "4050").
+QStringList Numbers(const QString& text) {
+  QStringList numbers;
+  for (const QRegularExpressionMatch& match : QRegularExpression(R"(\d+(\.\d+)?)").globalMatch(text))
+    numbers << match.captured();
+  return numbers;
+}
+
+// The two summary lines' numbers as the form shows them.
+QStringList SummaryNumbers(CRuvoView& view) {
+  const test::FormProbe form(view);
+  return Numbers(form.Text("summaryLine1") + u' ' + form.Text("summaryLine2"));
+}
+
+}  // namespace
 
 class ResultsTest : public QObject {
   Q_OBJECT
@@ -47,6 +68,8 @@ class ResultsTest : public QObject {
     QCOMPARE(panel->Chart().Runs().size(), 1u);
     QCOMPARE(panel->Chart().PeakLabels().size(), 2);
     QCOMPARE(panel->Table().rowCount(), app.View().LastCalculation().Results().rowCount);
+    // The peaks are the summary lines' own.
+    QCOMPARE(Numbers(panel->PeaksLine()), SummaryNumbers(app.View()));
 
     const RunCalculation& calculation = app.View().LastCalculation();
     // The rows the findings doubt go to the chart, which dashes them.
@@ -59,9 +82,28 @@ class ResultsTest : public QObject {
     // Metric units are a View choice of the main window, kept for the next start.
     auto* metric = app.Frame().findChild<QAction*>(QStringLiteral("metricUnits"));
     QVERIFY(metric);
+    const QStringList summary = SummaryNumbers(app.View());
     metric->trigger();
     QCOMPARE(panel->Chart().Units(), UnitSystem::kMetric);
     QCOMPARE(settings.Read("Plot", "Metric"), "1");
+    // The panel and its table follow them; the summary lines stay in hp and ft-lb.
+    QVERIFY2(panel->PeaksLine().startsWith("Max ") && panel->PeaksLine().contains(" kW @ "),
+             qPrintable(panel->PeaksLine()));
+    QCOMPARE(panel->Table().horizontalHeaderItem(1)->text(), QStringLiteral("Power (kW)"));
+    QCOMPARE(SummaryNumbers(app.View()), summary);
+    QVERIFY(test::FormProbe(app.View()).Text("summaryLine1").contains(" hp @ "));
+
+    // ruvo-plot stores table units through a store of its own; activating the window takes them up.
+    {
+      DesktopSettings elsewhere(QString::fromStdString(folder.File("settings.ini")));
+      ChartOptions(elsewhere, nullptr).SetUnits(UnitSystem::kTable, true);
+    }
+    QCOMPARE(panel->Chart().Units(), UnitSystem::kMetric);
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&app.Results(), &activate);
+    QCOMPARE(panel->Chart().Units(), UnitSystem::kTable);
+    QCOMPARE(panel->Table().horizontalHeaderItem(1)->text(), QStringLiteral("HP"));
+    QVERIFY(!metric->isChecked());
     RecordingView& recording = *panel->Recording();
     QCOMPARE(recording.Plot().MarkedPulseCount(), calculation.Evidence().front().detection.pulses.pulseCount);
     int placed = -1;
@@ -80,6 +122,38 @@ class ResultsTest : public QObject {
     QCOMPARE(panel->Chart().Runs().size(), 1u);
     QCOMPARE(panel->Table().rowCount(), calculation.Results().rowCount);
     QCOMPARE(recording.Plot().MarkedPulseCount(), 0);
+    // Its peaks are the table's, as the summary of an opened document is, and say so.
+    QVERIFY2(panel->PeaksLine().endsWith(" (loaded from the file)"), qPrintable(panel->PeaksLine()));
+    QCOMPARE(Numbers(panel->PeaksLine()), SummaryNumbers(app.View()));
+  }
+
+  // A calculation that fails, however long the name of its recording, leaves the dock (and so the
+  // form beside it) as wide as it was.
+  void FailedCalculationKeepsTheWidth() {
+    test::TempFolder folder;
+    std::filesystem::current_path(folder.Path());
+    SynthOptions options;
+    options.sampleRate = 11025;  // samples per second; keeps the test quick
+    const SynthResult run = SynthesizeRun(options);
+    const std::string name = "recording-of-the-third-gear-pull-on-the-long-straight-after-the-tuned-intake";
+    QVERIFY(run.ok && WriteSynthFiles(run, folder.Path().string(), name));
+
+    test::ScriptedPrompts prompts;
+    DesktopSettings settings(QString::fromStdString(folder.File("settings.ini")));
+    CRuvoApp app(settings, QString(), QStringLiteral("/opt/ruvo/bin/ruvo"));
+    QVERIFY(app.InitInstance({QString::fromStdString(folder.File(name + ".dat"))}));
+    app.View().OnCalculate();
+    QVERIFY(app.View().CalculationSucceeded());
+    QApplication::processEvents();
+    const int width = app.Results().width(), least = app.Results().minimumSizeHint().width();
+
+    std::filesystem::remove(folder.File(name + ".wav"));
+    app.View().OnCalculate();
+    QVERIFY(!app.View().CalculationSucceeded());
+    QApplication::processEvents();
+    QCOMPARE(app.Results().Panel()->currentWidget(), app.Results().Panel()->Recording());
+    QCOMPARE(app.Results().minimumSizeHint().width(), least);
+    QCOMPARE(app.Results().width(), width);
   }
 };
 
