@@ -39,8 +39,8 @@ FindingsButton::FindingsButton(QWidget* parent) : QPushButton(parent) {
   setFlat(true);
   setToolTip(QStringLiteral("What the checks of the recordings found"));
   // The form keeps its size whether or not there are findings: the row is there, icon and all. A
-  // blank icon of the same size holds the place, since the style's warning icon comes from the icon
-  // theme, whose lookup costs a fifth of the window's start-up.
+  // blank icon of the same size holds the place until there are findings to show, since the style's
+  // icons come from the icon theme, whose lookup would cost a fifth of the window's start-up.
   QPixmap blank(iconSize() * devicePixelRatio());
   blank.setDevicePixelRatio(devicePixelRatio());
   blank.fill(Qt::transparent);
@@ -57,7 +57,7 @@ void FindingsButton::ShowFindings(const std::vector<RunFinding>& findings) {
   shown = findings;
   setVisible(!shown.empty());
   setText(shown.empty() ? QStringLiteral(" ") : FindingsCountText(shown));
-  setIcon(FindingIcon(*style(), std::any_of(shown.begin(), shown.end(), IsWarning)));
+  if (!shown.empty()) setIcon(FindingIcon(*style(), std::any_of(shown.begin(), shown.end(), IsWarning)));
   if (!listWindow) return;
   if (shown.empty())
     listWindow->close();

@@ -290,7 +290,9 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
   // the window: the frame is known now, and an estimate made before may have been too small.
   if (watched == windowHandle() && event->type() == QEvent::Expose && !placed && windowHandle()->isExposed()) {
     placed = true;
+    // Both run after the exposure has been painted.
     QTimer::singleShot(0, this, &CMainFrame::KeepOnScreen);
+    QTimer::singleShot(0, this, &CMainFrame::firstShown);
   }
   return QMainWindow::eventFilter(watched, event);
 }

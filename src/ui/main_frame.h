@@ -73,6 +73,8 @@ class CMainFrame : public QMainWindow {
  signals:
   void recentFileChosen(int index);
   void filesDropped(const QStringList& paths);
+  // The window was shown and painted for the first time.
+  void firstShown();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

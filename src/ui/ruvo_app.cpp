@@ -47,7 +47,10 @@ CRuvoApp::~CRuvoApp() = default;
 bool CRuvoApp::InitInstance(const QStringList& arguments) {
   recent.Load(settings);
   frame->ShowRecentFiles(recent.Paths());
-  RegisterDocumentType(dataHome, executable);
+  QObject::connect(frame.get(), &CMainFrame::firstShown, frame.get(), [this] {
+    RegisterDocumentType(dataHome, executable);
+    registered = true;
+  });
 
   commands->ShowNewDocument();
   // A document named on the command line (or opened from the file manager) wins.

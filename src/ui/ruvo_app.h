@@ -27,12 +27,15 @@ class CRuvoApp {
   CRuvoApp(const CRuvoApp&) = delete;
   CRuvoApp& operator=(const CRuvoApp&) = delete;
 
-  // Start-up: registers the document type, opens the document named first in arguments (one that
+  // Start-up: opens the document named first in arguments (one that
   // does not open ends start-up with false), shows the window where it was last, and without a
   // named document reopens the last document of the previous run (one that no longer opens is
   // reported once and leaves the recent list) or starts a new one; then reads ruvo.cfg from the
-  // "DIR" setting.
+  // "DIR" setting. The document type is registered with the desktop once the window has been
+  // painted, so that the first sight of it does not wait for the registration.
   bool InitInstance(const QStringList& arguments);
+  // Whether the registration with the desktop has been done.
+  bool RegisteredWithDesktop() const { return registered; }
 
   // Writes the recent-file list and the window's size and place to the settings store.
   void ExitInstance();
@@ -56,6 +59,7 @@ class CRuvoApp {
   std::unique_ptr<CRuvoDoc> document;
   std::unique_ptr<DocumentCommands> commands;
   ResultsDock* results;  // owned by frame
+  bool registered = false;
 };
 
 }  // namespace ruvo

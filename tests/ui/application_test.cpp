@@ -72,6 +72,8 @@ struct AppFixture {
     app.reset();
     app = std::make_unique<CRuvoApp>(settings, DataHome(), executable);
     started = app->InitInstance(arguments);
+    // The desktop registration follows the window's first painting.
+    if (started && !QTest::qWaitFor([this] { return app->RegisteredWithDesktop(); })) qFatal("never registered");
     return *app;
   }
   // Writes a run document holding the initial values with description, weight, one wave file and
