@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "analysis/deviation_search.h"
 #include "analysis/pulse_window.h"
 #include "core/message.h"
 #include "core/text_format.h"
@@ -27,19 +28,20 @@ std::int32_t ClampToInt32(std::int64_t value) {
 }  // namespace
 
 PulseScan::PulseScan(std::span<const std::uint8_t> recordingSamples,
-                     std::uint8_t meanLevel,
+                     std::uint8_t recordingMeanLevel,
                      std::uint8_t recordingAmplitude,
                      std::int32_t pulseCapacity,
                      const PulseScanSettings& scanSettings,
                      CalculationLog& calculationLog)
     : samples(recordingSamples),
       sampleCount(static_cast<std::int64_t>(recordingSamples.size())),
+      meanLevel(recordingMeanLevel),
       amplitude(recordingAmplitude),
       maxPulses(std::max(pulseCapacity, 0)),
       settings(scanSettings),
       log(calculationLog) {
   for (std::size_t value = 0; value < deviation.size(); ++value)
-    deviation[value] = static_cast<std::uint8_t>(std::abs(static_cast<int>(value) - meanLevel));
+    deviation[value] = static_cast<std::uint8_t>(std::abs(static_cast<int>(value) - recordingMeanLevel));
   const auto capacity = static_cast<std::size_t>(maxPulses);
   pulses.starts.assign(capacity, 0);
   pulses.ends.assign(capacity, 0);
@@ -176,13 +178,12 @@ bool PulseScan::FinalScan() {
     const std::int64_t windowEnd = predicted.end + margin;
     if (windowStart >= sampleCount || windowEnd <= windowStart) break;
 
+    // The quiet stretch raises the pulse's noise level to its largest deviation, found first.
     std::uint8_t& noise = pulses.noiseLevels[last];
-    for (j = quietStart; j < windowStart; ++j) {
-      const std::int32_t d = Deviation(j);
-      if (d > noise) {
-        quietPeakPos = j;
-        noise = static_cast<std::uint8_t>(d);
-      }
+    const DeviationPeak quiet = FindLargestDeviation(samples, meanLevel, quietStart, windowStart);
+    if (quiet.level > noise) {
+      quietPeakPos = quiet.position;
+      noise = static_cast<std::uint8_t>(quiet.level);
     }
 
     threshold =
@@ -194,25 +195,24 @@ bool PulseScan::FinalScan() {
     std::int64_t stop = windowEnd;
     if (stop >= sampleCount) break;
 
-    std::int32_t windowPeak = 0;
-    std::int64_t windowPeakPos = windowStart;  // a window without any deviation places its pulse here
-    for (j = windowStart; j < std::min(sampleCount, stop); ++j) {
-      const std::int32_t d = Deviation(j);
-      if (d > windowPeak) {
-        windowPeakPos = j;
-        windowPeak = d;
-      }
-      if (d > threshold) {
-        if (k < pulseCount) {
-          ++k;
-          if (k >= maxPulses) return true;
-          starts[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(j);
-          pulses.crossed[static_cast<std::size_t>(k)] = 1;
-          stop = j + margin;  // a pulse lasts no longer than the expected pulse length
-        }
-        ends[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(j);
-      }
+    // The window is scanned up to stop; the first sample above the cutoff starts pulse k + 1 (k is
+    // pulseCount - 1 here), and the last one above it before the new stop ends it.
+    j = std::min(sampleCount, stop);
+    const std::int64_t crossing = FindFirstAbove(samples, meanLevel, threshold, windowStart, j);
+    if (crossing < j) {
+      ++k;
+      if (k >= maxPulses) return true;
+      starts[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(crossing);
+      pulses.crossed[static_cast<std::size_t>(k)] = 1;
+      stop = crossing + margin;  // a pulse lasts no longer than the expected pulse length
+      j = std::max(crossing + 1, std::min(sampleCount, stop));
+      ends[static_cast<std::size_t>(k)] =
+          static_cast<std::int32_t>(FindLastAbove(samples, meanLevel, threshold, crossing, j));
     }
+    // A window without any deviation places its pulse on its first sample.
+    const DeviationPeak peak = FindLargestDeviation(samples, meanLevel, windowStart, j);
+    const std::int32_t windowPeak = peak.level;
+    const std::int64_t windowPeakPos = peak.position;
     if (k < pulseCount) {
       // No crossing: the pulse is placed at the window's largest deviation.
       ++k;
