@@ -6,7 +6,6 @@
 #include "analysis/wave_recording.h"
 #include "core/message.h"
 #include "core/run_parameters.h"
-#include "core/text_format.h"
 #include "core/units.h"
 
 namespace ruvo {
@@ -88,12 +87,12 @@ bool PulseAnalysis::Run() {
   const std::int32_t sampleRate = recording.sampleRate();
 
   log.Write("#Ruvo Log file\n");
-  log.Write(FormatText("#Ruvo RPM Calculate: %s\n", fileName.c_str()));
-  log.Write(FormatText("#Initial RPM: %d\n", initialRpm));
-  log.Write(FormatText("#Final RPM  : %d\n", finalRpm));
-  log.Write(FormatText("#Rev/Pulse  : %f\n", revsPerSpark));
-  log.Write(FormatText("#Max Pulse  : %f\n", pulseFraction));
-  log.Write(FormatText("#Wave file  : %i, %i, %i, %i, %i\n", sampleRate, sampleCount, maxPulses, meanLevel, amplitude));
+  log.WriteFormatted("#Ruvo RPM Calculate: %s\n", fileName.c_str());
+  log.WriteFormatted("#Initial RPM: %d\n", initialRpm);
+  log.WriteFormatted("#Final RPM  : %d\n", finalRpm);
+  log.WriteFormatted("#Rev/Pulse  : %f\n", revsPerSpark);
+  log.WriteFormatted("#Max Pulse  : %f\n", pulseFraction);
+  log.WriteFormatted("#Wave file  : %i, %i, %i, %i, %i\n", sampleRate, sampleCount, maxPulses, meanLevel, amplitude);
   evidence.sampleRate = sampleRate;
   evidence.sampleCount = sampleCount;
   evidence.levels = MeasureRecordingLevels(samples, sampleRate, meanLevel);

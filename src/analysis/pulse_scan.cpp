@@ -84,13 +84,13 @@ void PulseScan::WriteScanBlock(std::int32_t count) {
   std::string text = FormatText("#Pulses: %i, Cutoff: %i", count, threshold);
   const auto counted = static_cast<std::size_t>(std::max(count, 0));
   text += "\n#";
-  for (std::size_t i = 0; i < counted; ++i) text += FormatText("%6i ", pulses.starts[i]);
+  for (std::size_t i = 0; i < counted; ++i) AppendText(text, "%6i ", pulses.starts[i]);
   text += "\n#";
-  for (std::size_t i = 0; i < counted; ++i) text += FormatText("%6i ", pulses.ends[i]);
+  for (std::size_t i = 0; i < counted; ++i) AppendText(text, "%6i ", pulses.ends[i]);
   text += "\n#";
-  for (std::size_t i = 0; i < counted; ++i) text += FormatText("%6i ", pulses.ends[i] - pulses.starts[i]);
+  for (std::size_t i = 0; i < counted; ++i) AppendText(text, "%6i ", pulses.ends[i] - pulses.starts[i]);
   text += "\n#";
-  for (std::size_t i = 1; i < counted; ++i) text += FormatText("%6i ", pulses.starts[i] - pulses.starts[i - 1]);
+  for (std::size_t i = 1; i < counted; ++i) AppendText(text, "%6i ", pulses.starts[i] - pulses.starts[i - 1]);
   text += "\n";
   log.Write(text);
 }
@@ -100,7 +100,7 @@ bool PulseScan::InitialScan() {
       TruncatedOffset(kSecondsPerMinute * settings.revsPerSpark * settings.sampleRate / settings.initialRpm);
   const std::int32_t pulseLength =
       ClampToInt32(TruncatedOffset(kPulseLengthAllowance * settings.pulseFraction * static_cast<double>(cycle)));
-  log.Write(FormatText("#Initial Scan: cycle length %i: pulse length %i\n", ClampToInt32(cycle), pulseLength));
+  log.WriteFormatted("#Initial Scan: cycle length %i: pulse length %i\n", ClampToInt32(cycle), pulseLength);
   // The scan never reaches past the recording, however short it is.
   const auto limit = static_cast<std::int32_t>(std::clamp<std::int64_t>(kInitialCycles * cycle, 0, sampleCount));
 
@@ -139,7 +139,7 @@ bool PulseScan::InitialScan() {
       // A noise train is cut into pulses that each run to the full length.
       if (pulses.ends[slot] - pulses.starts[slot] >= pulseLength) ++initialShape.fullLengthPulses;
     }
-    log.Write(FormatText("#Cutoff: %i\n", threshold));
+    log.WriteFormatted("#Cutoff: %i\n", threshold);
     initialShape.pulseCount = std::max(pulses.pulseCount, 0);
   }
 
@@ -227,13 +227,13 @@ bool PulseScan::FinalScan() {
     pulses.peakLevels[slot] = static_cast<std::uint8_t>(windowPeak);
 
     const double rate = settings.sampleRate;
-    log.Write(FormatText(
+    log.WriteFormatted(
         "#%5i %7.3f %6.0f %4i %5i %4i %7i %7i %7i %7i %7i %7i %7i %5i %6.3f\n", k, starts[slot] / rate,
         kSecondsPerMinute * settings.revsPerSpark * rate / static_cast<double>(starts[slot] - starts[slot - 1]),
         pulses.noiseLevels[slot - 1], pulses.peakLevels[slot], threshold, static_cast<std::int32_t>(quietPeakPos),
         static_cast<std::int32_t>(windowStart), starts[slot], pulses.peakPositions[slot], ends[slot],
         ClampToInt32(stop), static_cast<std::int32_t>(windowEnd), ends[slot] - starts[slot],
-        static_cast<double>(threshold) / pulses.peakLevels[slot]));
+        static_cast<double>(threshold) / pulses.peakLevels[slot]);
 
     // How far, in pulse lengths, pulses began before and ended after their prediction; undefined
     // for a margin of 0, which then leaves the factors as they were.
@@ -244,7 +244,7 @@ bool PulseScan::FinalScan() {
     ++pulseCount;
   }
 
-  log.Write(FormatText("#Pulse factors: %f %f\n", early, late));
+  log.WriteFormatted("#Pulse factors: %f %f\n", early, late);
   if (threshold < 1) ShowMessage("Incomplete wave file scan weak pulse or noise - check Pulse Duration");
   --pulseCount;
   return pulseCount >= kFewestFinalPulses;
