@@ -1,5 +1,6 @@
 #include "core/text_format.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -43,28 +44,170 @@ char SignOf(bool negative, const Directive& directive) {
   return 0;
 }
 
-// Appends one field: the sign (0: none), `zeros` zeros and body, padded to the width with blanks
-// before (or after, when left-aligned), or with zeros between the sign and the rest when the
-// directive asks for zero padding and the conversion allows it.
-void AppendField(std::string& out,
-                 char sign,
-                 std::size_t zeros,
-                 std::string_view body,
-                 const Directive& directive,
-                 bool allowZeroPad) {
-  const std::size_t length = (sign != 0 ? 1 : 0) + zeros + body.size();
-  const auto width = static_cast<std::size_t>(directive.width);
-  const std::size_t fill = width > length ? width - length : 0;
-  const bool zeroPad = directive.zeroPad && allowZeroPad;
-  if (!directive.leftAlign && !zeroPad) out.append(fill, ' ');
-  if (sign != 0) out += sign;
-  if (!directive.leftAlign && zeroPad) out.append(fill, '0');
-  out.append(zeros, '0');
-  out.append(body);
-  if (directive.leftAlign) out.append(fill, ' ');
+// The characters of a number that takes the general route.
+constexpr std::size_t kLongestFastNumber = 38;  // 20 digits, the point and 17 decimals
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Decimal digits of value (1 for 0).
+std::size_t DecimalLength(std::uint64_t value) {
+  std::size_t length = 1;
+  for (;;) {
+    if (value < 10) return length;
+    if (value < 100) return length + 1;
+    if (value < 1000) return length + 2;
+    if (value < 10000) return length + 3;
+    value /= 10000;
+    length += 4;
+  }
 }
 
-void AppendInteger(std::string& out, const Directive& directive, va_list& args) {
+// Writes `count` low decimal digits of value (zeros once it runs out) so that they end at end, two
+// at a time; returns value without them and where the digits begin.
+std::uint64_t WriteLowDigits(char*& end, std::uint64_t value, std::size_t count) {
+  for (; count >= 2; count -= 2) {
+    end -= 2;
+    std::memcpy(end, kDigitPairs + 2 * (value % 100), 2);
+    value /= 100;
+  }
+  if (count == 1) {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  return value;
+}
+
+// Writes all DecimalLength(value) digits of value so that they end at end.
+void WriteDecimal(char* end, std::uint64_t value) {
+  while (value >= 100) value = WriteLowDigits(end, value, 2);
+  if (value >= 10)
+    WriteLowDigits(end, value, 2);
+  else
+    *--end = static_cast<char>('0' + value);
+}
+
+// The text of one call, gathered in a local buffer and handed to the string in a few appends.
+// Fields of numbers are written in place with fixed-size moves (the bytes past a field's end are
+// overwritten by what follows), so a field costs a few stores instead of a capacity check and a
+// library call per piece.
+class Sink {
+ public:
+  // Fill or zeros a field may have for the in-place route; wider fields take the general route.
+  static constexpr std::size_t kMaxPad = 64;
+
+  explicit Sink(std::string& text) : out(text) { cursor = buffer.data(); }
+  ~Sink() { Flush(); }
+  Sink(const Sink&) = delete;
+  Sink& operator=(const Sink&) = delete;
+
+  // Appends the text of the format up to its next '%' or its end; returns where it stopped.
+  const char* PutLiteral(const char* p) {
+    for (;;) {
+      char* const limit = buffer.data() + buffer.size();
+      while (cursor < limit && *p != '\0' && *p != '%') *cursor++ = *p++;
+      if (cursor < limit) return p;
+      Flush();
+    }
+  }
+
+  // A number's field: sign (0: none), zeros, then the bodySize characters that write(at) writes
+  // from at, padded to the width as the directive says. Written in place, past the end of the text
+  // so far: the fixed-size fills beyond the field's end are overwritten by what follows.
+  template <typename WriteBody>
+  void PutNumber(char sign,
+                 std::size_t zeros,
+                 std::size_t bodySize,
+                 const Directive& directive,
+                 bool allowZeroPad,
+                 const WriteBody& write) {
+    const std::size_t length = (sign != 0 ? 1 : 0) + zeros + bodySize;
+    const auto width = static_cast<std::size_t>(directive.width);
+    const std::size_t fill = width > length ? width - length : 0;
+    const bool zeroPad = directive.zeroPad && allowZeroPad && !directive.leftAlign;
+    if (fill > kMaxPad || zeros > kMaxPad) {
+      char body[kLongestFastNumber];
+      write(body);
+      return PutWideField(sign, zeros, std::string_view(body, bodySize), directive, zeroPad, fill);
+    }
+    if (static_cast<std::size_t>(buffer.data() + buffer.size() - cursor) < kFieldRoom) Flush();
+    char* p = cursor;
+    std::memset(p, zeroPad ? '0' : ' ', kMaxPad);
+    if (!directive.leftAlign && !zeroPad) p += fill;
+    *p = sign;
+    p += sign != 0 ? 1 : 0;
+    if (zeroPad) {
+      std::memset(p, '0', kMaxPad);
+      p += fill;
+    }
+    std::memset(p, '0', kMaxPad);
+    p += zeros;
+    write(p);
+    p += bodySize;
+    if (directive.leftAlign) {
+      std::memset(p, ' ', kMaxPad);
+      p += fill;
+    }
+    cursor = p;
+  }
+
+  // The same for any text (strings, characters, long numbers), piece by piece.
+  void PutWideField(
+      char sign, std::size_t zeros, std::string_view body, const Directive& directive, bool zeroPad, std::size_t fill) {
+    if (!directive.leftAlign && !zeroPad) Fill(' ', fill);
+    if (sign != 0) Put(std::string_view(&sign, 1));
+    if (zeroPad) Fill('0', fill);
+    Fill('0', zeros);
+    Put(body);
+    if (directive.leftAlign) Fill(' ', fill);
+  }
+
+  void PutText(std::string_view text, const Directive& directive) {
+    const auto width = static_cast<std::size_t>(directive.width);
+    PutWideField(0, 0, text, directive, false, width > text.size() ? width - text.size() : 0);
+  }
+
+  void Put(std::string_view text) {
+    while (!text.empty()) {
+      const std::size_t piece = std::min(text.size(), Room());
+      std::memcpy(cursor, text.data(), piece);
+      cursor += piece;
+      text.remove_prefix(piece);
+    }
+  }
+
+  void Fill(char c, std::size_t count) {
+    while (count > 0) {
+      const std::size_t piece = std::min(count, Room());
+      std::memset(cursor, c, piece);
+      cursor += piece;
+      count -= piece;
+    }
+  }
+
+ private:
+  // Room an in-place field may use: its fill, sign, zeros, body and trailing fill.
+  static constexpr std::size_t kFieldRoom = 3 * kMaxPad + 1 + kLongestFastNumber;
+
+  // Free bytes, after emptying a full buffer.
+  std::size_t Room() {
+    if (cursor == buffer.data() + buffer.size()) Flush();
+    return static_cast<std::size_t>(buffer.data() + buffer.size() - cursor);
+  }
+
+  void Flush() {
+    out.append(buffer.data(), static_cast<std::size_t>(cursor - buffer.data()));
+    cursor = buffer.data();
+  }
+
+  std::string& out;
+  std::array<char, 1024> buffer;
+  char* cursor = nullptr;
+};
+
+void PutInteger(Sink& out, const Directive& directive, va_list& args) {
   const bool isSigned = directive.conversion == 'd' || directive.conversion == 'i';
   const int base = (directive.conversion == 'x' || directive.conversion == 'X') ? 16 : 10;
   bool negative = false;
@@ -80,20 +223,37 @@ void AppendInteger(std::string& out, const Directive& directive, va_list& args) 
                 : directive.longCount == 1 ? va_arg(args, unsigned long)
                                            : va_arg(args, unsigned int);
   }
-  char buffer[24];  // the 20 decimal digits of 2^64 - 1
-  char* const end = std::to_chars(buffer, buffer + sizeof buffer, magnitude, base).ptr;
-  if (directive.conversion == 'X')
-    for (char* c = buffer; c < end; ++c) *c = ToUpper(*c);
-  std::string_view digits(buffer, static_cast<std::size_t>(end - buffer));
   std::size_t zeros = 0;
+  if (base == 10) {
+    std::size_t digits = DecimalLength(magnitude);
+    if (directive.precision >= 0) {
+      const auto precision = static_cast<std::size_t>(directive.precision);
+      if (precision == 0 && magnitude == 0)
+        digits = 0;  // an explicit precision of 0 writes no digit for 0
+      else if (precision > digits)
+        zeros = precision - digits;
+    }
+    return out.PutNumber(SignOf(negative, directive), zeros, digits, directive, directive.precision < 0, [&](char* at) {
+      if (digits > 0) WriteDecimal(at + digits, magnitude);
+    });
+  }
+  char digits[16];  // 2^64 - 1 in hexadecimal
+  std::string_view body(
+      digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, magnitude, base).ptr - digits));
+  if (directive.conversion == 'X')
+    for (char& c : digits) c = ToUpper(c);
   if (directive.precision >= 0) {
     const auto precision = static_cast<std::size_t>(directive.precision);
     if (precision == 0 && magnitude == 0)
-      digits = {};  // an explicit precision of 0 writes no digit for 0
-    else if (precision > digits.size())
-      zeros = precision - digits.size();
+      body = {};
+    else if (precision > body.size())
+      zeros = precision - body.size();
   }
-  AppendField(out, SignOf(negative, directive), zeros, digits, directive, directive.precision < 0);
+  const std::size_t length = (SignOf(negative, directive) != 0 ? 1 : 0) + zeros + body.size();
+  const auto width = static_cast<std::size_t>(directive.width);
+  out.PutWideField(SignOf(negative, directive), zeros, body, directive,
+                   directive.zeroPad && directive.precision < 0 && !directive.leftAlign,
+                   width > length ? width - length : 0);
 }
 
 // Decimals up to which the fixed notation takes the exact integer route: 10^17 times a 53-bit
@@ -147,35 +307,25 @@ bool ScaledMagnitude(double value, int precision, std::uint64_t& scaled) {
   return true;
 }
 
-// The digits of scaled with a point before the last `precision` of them and at least one digit
-// before the point, written so that they end at end; returns where they begin.
-char* WriteFixedDigits(char* end, std::uint64_t scaled, int precision) {
-  char* p = end;
-  for (int i = 0; i < precision; ++i) {
-    *--p = static_cast<char>('0' + scaled % 10);
-    scaled /= 10;
-  }
-  if (precision > 0) *--p = '.';
-  do {
-    *--p = static_cast<char>('0' + scaled % 10);
-    scaled /= 10;
-  } while (scaled != 0);
-  return p;
-}
-
-void AppendFloating(std::string& out, const Directive& directive, double value) {
+void PutFloating(Sink& out, const Directive& directive, double value) {
   const char lower = ToLower(directive.conversion);
   const int precision = directive.precision < 0 ? 6 : directive.precision;
   const bool finite = value - value == 0.0;
   std::uint64_t scaled = 0;
   if (lower == 'f' && finite && precision <= kFastFixedPrecision &&
       ScaledMagnitude(std::fabs(value), precision, scaled)) {
-    char buffer[48];  // 20 digits, the point and 17 decimals
-    char* const end = buffer + sizeof buffer;
-    const char* const begin = WriteFixedDigits(end, scaled, precision);
-    AppendField(out, SignOf(std::signbit(value), directive), 0,
-                std::string_view(begin, static_cast<std::size_t>(end - begin)), directive, true);
-    return;
+    // The digits of scaled with a point before the last `precision` of them, and at least one
+    // digit before the point.
+    const auto decimals = static_cast<std::size_t>(precision);
+    const std::size_t digits = DecimalLength(scaled);
+    const std::size_t whole = digits > decimals ? digits - decimals : 1;
+    const std::size_t size = whole + (decimals > 0 ? 1 + decimals : 0);
+    return out.PutNumber(SignOf(std::signbit(value), directive), 0, size, directive, true, [&](char* at) {
+      char* end = at + size;
+      const std::uint64_t wholePart = WriteLowDigits(end, scaled, decimals);
+      if (decimals > 0) *--end = '.';
+      WriteDecimal(end, wholePart);
+    });
   }
 
   const std::chars_format format = lower == 'f'   ? std::chars_format::fixed
@@ -197,7 +347,10 @@ void AppendFloating(std::string& out, const Directive& directive, double value) 
   std::string_view body(buffer, static_cast<std::size_t>(end - buffer));
   const bool negative = !body.empty() && body.front() == '-';
   if (negative) body.remove_prefix(1);
-  AppendField(out, SignOf(negative, directive), 0, body, directive, finite);
+  const std::size_t length = (SignOf(negative, directive) != 0 ? 1 : 0) + body.size();
+  const auto width = static_cast<std::size_t>(directive.width);
+  out.PutWideField(SignOf(negative, directive), 0, body, directive, directive.zeroPad && finite && !directive.leftAlign,
+                   width > length ? width - length : 0);
 }
 
 // Parses the conversion directive that starts after '%'; returns the position after it.
@@ -246,16 +399,10 @@ const char* ParseDirective(const char* p, Directive& directive, va_list& args) {
 }  // namespace
 
 void AppendTextV(std::string& out, const char* format, va_list args) {
+  Sink sink(out);
   va_list own;
   va_copy(own, args);
-  for (const char* p = format; *p;) {
-    if (*p != '%') {
-      const char* next = p;
-      while (*next != '\0' && *next != '%') ++next;
-      out.append(p, next);
-      p = next;
-      continue;
-    }
+  for (const char* p = sink.PutLiteral(format); *p; p = sink.PutLiteral(p)) {
     Directive directive;
     p = ParseDirective(p + 1, directive, own);
     switch (directive.conversion) {
@@ -264,7 +411,7 @@ void AppendTextV(std::string& out, const char* format, va_list args) {
       case 'u':
       case 'x':
       case 'X':
-        AppendInteger(out, directive, own);
+        PutInteger(sink, directive, own);
         break;
       case 'f':
       case 'F':
@@ -272,23 +419,22 @@ void AppendTextV(std::string& out, const char* format, va_list args) {
       case 'E':
       case 'g':
       case 'G':
-        AppendFloating(out, directive, va_arg(own, double));
+        PutFloating(sink, directive, va_arg(own, double));
         break;
       case 'c': {
         const char c = static_cast<char>(va_arg(own, int));
-        AppendField(out, 0, 0, std::string_view(&c, 1),
-                    Directive{directive.leftAlign, false, false, false, directive.width}, false);
+        sink.PutText(std::string_view(&c, 1), directive);
         break;
       }
       case 's': {
         const char* text = va_arg(own, const char*);
         std::string_view view = text ? text : "(null)";
         if (directive.precision >= 0) view = view.substr(0, static_cast<std::size_t>(directive.precision));
-        AppendField(out, 0, 0, view, Directive{directive.leftAlign, false, false, false, directive.width}, false);
+        sink.PutText(view, directive);
         break;
       }
       case '%':
-        out += '%';
+        sink.Put("%");
         break;
       default:
         break;  // unknown conversions write nothing
