@@ -1,6 +1,7 @@
 #include "analysis/pulse_analysis.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "analysis/wave_recording.h"
@@ -80,8 +81,12 @@ bool PulseAnalysis::Run() {
   if (!recording.ok()) return false;
   const std::int32_t sampleCount = recording.sampleCount();
   const std::int32_t maxPulses = PulseCapacity(finalRpm, recording.duration(), revsPerSpark, sampleCount);
-  std::vector<std::uint8_t> samples(static_cast<std::size_t>(sampleCount));
-  if (!recording.LoadSamples(samples)) return false;
+  // Every byte is read from the file, so the buffer is not cleared first (10 MB at most).
+  const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(sampleCount));
+  const std::span<std::uint8_t> samples(buffer.get(), static_cast<std::size_t>(sampleCount));
+  RecordingLevelCounter levelCounter(recording.sampleRate());  // measured as the samples are read
+  if (!recording.LoadSamples(samples, [&](std::span<const std::uint8_t> piece) { levelCounter.Add(piece); }))
+    return false;
   const std::uint8_t amplitude = recording.amplitude();
   const std::uint8_t meanLevel = recording.meanLevel();
   const std::int32_t sampleRate = recording.sampleRate();
@@ -95,7 +100,7 @@ bool PulseAnalysis::Run() {
   log.WriteFormatted("#Wave file  : %i, %i, %i, %i, %i\n", sampleRate, sampleCount, maxPulses, meanLevel, amplitude);
   evidence.sampleRate = sampleRate;
   evidence.sampleCount = sampleCount;
-  evidence.levels = MeasureRecordingLevels(samples, sampleRate, meanLevel);
+  evidence.levels = levelCounter.Levels(meanLevel);
   if (amplitude <= kQuietestAmplitude) return false;
 
   const PulseScanSettings settings{sampleRate,    initialRpm,         revsPerSpark,

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <utility>
 
+#include "analysis/byte_lanes.h"
 #include "core/message.h"
 
 namespace ruvo {
@@ -14,10 +15,10 @@ namespace {
 constexpr std::size_t kCanonicalHeaderBytes = 44;
 constexpr std::size_t kChunkHeaderBytes = 8;
 constexpr std::size_t kRiffHeaderBytes = 12;
-constexpr std::uint32_t kFmtRateOffset = 4;       // sample rate within the "fmt " chunk body
-constexpr std::uint32_t kFmtByteRateOffset = 8;   // byte rate within the "fmt " chunk body
-constexpr std::uint32_t kFmtMinimumBytes = 12;    // enough to hold the byte rate
-constexpr std::int32_t kMinSampleRate = 1001;     // samples per second
+constexpr std::uint32_t kFmtRateOffset = 4;      // sample rate within the "fmt " chunk body
+constexpr std::uint32_t kFmtByteRateOffset = 8;  // byte rate within the "fmt " chunk body
+constexpr std::uint32_t kFmtMinimumBytes = 12;   // enough to hold the byte rate
+constexpr std::int32_t kMinSampleRate = 1001;    // samples per second
 constexpr std::int32_t kMaxSampleRate = 99999;
 
 std::uint32_t LittleEndian32(const unsigned char* bytes) {
@@ -29,6 +30,46 @@ std::int32_t Signed32(std::uint32_t value) {
   return value > 0x7fffffffU ? static_cast<std::int32_t>(static_cast<std::int64_t>(value) - 0x100000000LL)
                              : static_cast<std::int32_t>(value);
 }
+
+constexpr std::size_t kPieceBytes = 256 * 1024;  // samples read and measured at once: a few syscalls, L2-sized
+
+// Sum, smallest and largest of the samples, gathered piece by piece.
+struct SampleTally {
+  std::uint64_t sum = 0;
+  std::uint8_t minimum = 255;
+  std::uint8_t maximum = 0;
+
+  // Adds count samples from p. Sixteen at a time: their even and odd bytes are summed in 16-bit
+  // lanes, which hold 256 loads (at most 256 * 255) before they are emptied into the sum.
+  void Add(const std::uint8_t* p, std::size_t count) {
+    constexpr std::size_t kLoadsPerSum = 256;
+    constexpr std::size_t kLanes = kByteLanes;
+    ByteLanes low = SplatLanes(minimum);
+    ByteLanes high = SplatLanes(maximum);
+    std::size_t i = 0;
+    while (i + kLanes <= count) {
+      WordLanes even{};
+      WordLanes odd{};
+      for (std::size_t loads = 0; loads < kLoadsPerSum && i + kLanes <= count; ++loads, i += kLanes) {
+        const ByteLanes bytes = LoadLanes(p + i);
+        low = MinLanes(low, bytes);
+        high = MaxLanes(high, bytes);
+        WordLanes pairs;
+        std::memcpy(&pairs, &bytes, sizeof pairs);
+        even += pairs & 0xff;
+        odd += pairs >> 8;
+      }
+      for (std::size_t lane = 0; lane < kLanes / 2; ++lane) sum += even[lane] + odd[lane];
+    }
+    minimum = SmallestLane(low);
+    maximum = LargestLane(high);
+    for (; i < count; ++i) {
+      sum += p[i];
+      minimum = std::min(minimum, p[i]);
+      maximum = std::max(maximum, p[i]);
+    }
+  }
+};
 
 bool ReadAt(std::istream& file, std::uint64_t offset, unsigned char* bytes, std::size_t length) {
   file.clear();
@@ -96,26 +137,29 @@ bool WaveRecording::ReadHeader() {
   return true;
 }
 
-bool WaveRecording::LoadSamples(std::span<std::uint8_t> buffer) {
+bool WaveRecording::LoadSamples(std::span<std::uint8_t> buffer,
+                                const std::function<void(std::span<const std::uint8_t>)>& eachPiece) {
   if (!isOk) return false;
   const auto length = static_cast<std::size_t>(count);
-  if (buffer.size() < length || !ReadAt(*file, dataOffset, buffer.data(), length))
-    return Reject("Invalid wave file - ");
+  if (buffer.size() < length) return Reject("Invalid wave file - ");
+  // Piece by piece, each measured while it is still in the cache.
+  file->clear();
+  file->seekg(static_cast<std::streamoff>(dataOffset));
+  SampleTally tally;
+  for (std::size_t done = 0; done < length;) {
+    const std::size_t piece = std::min(kPieceBytes, length - done);
+    file->read(reinterpret_cast<char*>(buffer.data() + done), static_cast<std::streamsize>(piece));
+    if (file->gcount() != static_cast<std::streamsize>(piece)) return Reject("Invalid wave file - ");
+    tally.Add(buffer.data() + done, piece);
+    if (eachPiece) eachPiece(buffer.subspan(done, piece));
+    done += piece;
+  }
   file.reset();
 
-  // Integer sums are exact here (at most 255 * 9,999,999) and equal the double-precision sum.
-  std::uint64_t sum = 0;
-  std::uint8_t minimum = 255;
-  std::uint8_t maximum = 0;
-  for (std::size_t i = 0; i < length; ++i) {
-    const std::uint8_t sample = buffer[i];
-    sum += sample;
-    minimum = std::min(minimum, sample);
-    maximum = std::max(maximum, sample);
-  }
-  mean = static_cast<std::uint8_t>(length == 0 ? 0 : sum / length);
-  const int above = maximum - mean;
-  const int below = mean - minimum;
+  // The integer sum is exact here (at most 255 * 9,999,999) and equals the double-precision sum.
+  mean = static_cast<std::uint8_t>(length == 0 ? 0 : tally.sum / length);
+  const int above = tally.maximum - mean;
+  const int below = mean - tally.minimum;
   peakDeviation = static_cast<std::uint8_t>(std::max({above, below, 0}));
   return true;
 }

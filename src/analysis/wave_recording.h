@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <memory>
 #include <span>
@@ -21,14 +22,17 @@ class WaveRecording {
   WaveRecording(std::string fileName, std::unique_ptr<std::istream> stream);
 
   // Reads sampleCount() bytes into buffer (which must hold at least that many), closes the file
-  // and computes the level statistics. Does nothing and returns false when ok() is already false.
-  bool LoadSamples(std::span<std::uint8_t> buffer);
+  // and computes the level statistics. The samples are read in pieces; eachPiece, when given, sees
+  // every piece in order just after it is read, while it is still in the cache. Does nothing and
+  // returns false when ok() is already false.
+  bool LoadSamples(std::span<std::uint8_t> buffer,
+                   const std::function<void(std::span<const std::uint8_t>)>& eachPiece = nullptr);
 
   bool ok() const { return isOk; }
-  std::int32_t sampleRate() const { return rate; }   // samples per second
+  std::int32_t sampleRate() const { return rate; }  // samples per second
   std::int32_t sampleCount() const { return count; }
-  double duration() const { return durationSeconds; }  // seconds
-  std::uint8_t meanLevel() const { return mean; }      // mean sample, truncated toward zero
+  double duration() const { return durationSeconds; }       // seconds
+  std::uint8_t meanLevel() const { return mean; }           // mean sample, truncated toward zero
   std::uint8_t amplitude() const { return peakDeviation; }  // largest deviation from meanLevel()
 
  private:

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -112,6 +115,36 @@ TEST_F(WaveRecordingTest, ReadsTheDataChunkAndMeasuresMeanLevelAndAmplitude) {
     EXPECT_EQ(std::tuple(buffer, int{wave.meanLevel()}, int{wave.amplitude()}), std::tuple(samples, mean, amplitude));
   }
   EXPECT_TRUE(messages.Texts().empty());
+}
+
+// Recordings longer than the pieces they are read in: every sample arrives, in order, once, and the
+// mean and amplitude are those of all of them, also where every sum of 16-bit lanes runs full.
+TEST_F(WaveRecordingTest, ReadsLongRecordingsPieceByPieceWithTheirMeanAndAmplitude) {
+  std::mt19937 random(3);
+  std::uniform_int_distribution<int> anyValue(0, 255);
+  std::vector<std::vector<std::uint8_t>> recordings(3, std::vector<std::uint8_t>(600003));
+  for (std::uint8_t& sample : recordings[0]) sample = static_cast<std::uint8_t>(anyValue(random));
+  std::fill(recordings[1].begin(), recordings[1].end(), 255);
+  recordings[1][123457] = 3;
+  recordings[2][599999] = 201;
+  for (const std::vector<std::uint8_t>& samples : recordings) {
+    std::uint64_t sum = 0;
+    for (std::uint8_t sample : samples) sum += sample;
+    const auto mean = static_cast<int>(sum / samples.size());
+    const auto [lowest, highest] = std::minmax_element(samples.begin(), samples.end());
+    WaveRecording wave = Open(WaveBytes(8000, -1, 1, 8, std::string(samples.begin(), samples.end())));
+    std::vector<std::uint8_t> buffer(samples.size());
+    std::vector<std::uint8_t> pieces;
+    std::size_t pieceCount = 0;
+    ASSERT_TRUE(wave.LoadSamples(buffer, [&](std::span<const std::uint8_t> piece) {
+      pieces.insert(pieces.end(), piece.begin(), piece.end());
+      ++pieceCount;
+    }));
+    EXPECT_TRUE(buffer == samples && pieces == samples);
+    EXPECT_GT(pieceCount, 1u);
+    EXPECT_EQ(wave.meanLevel(), mean);
+    EXPECT_EQ(wave.amplitude(), std::max(*highest - mean, mean - *lowest));
+  }
 }
 
 }  // namespace
