@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <span>
 
 #include "fitting/lsq_minimizer.h"
 
@@ -27,6 +28,45 @@ double Polynomial(double at, double* gradient, const double* coefficients, std::
     power *= at;
   }
   return value;
+}
+
+// One Gauss-Newton step for the polynomial c0 + c1 x (+ c2 x^2) through (x, y) from the coefficients
+// given, which it updates, and the sum of squared residuals after it: operation for operation the
+// arithmetic of LsqMinimizer's method 1 with Polynomial as its model (normal equations summed point
+// by point, solved by GaussJordanSolve, a failed solve leaving the coefficients), so the results are
+// the same to the last bit, without the general minimizer's set-up and indirect calls for every pulse.
+// Reference: Bevington and Robinson, Data Reduction and Error Analysis for the Physical Sciences, 8.
+double FitPolynomialStep(std::span<const double> x,
+                         std::span<const double> y,
+                         std::array<double, 3>& coefficients,
+                         std::int32_t coefficientCount) {
+  using Row = std::array<double, LsqMinimizer::kMaxParams>;
+  std::array<Row, LsqMinimizer::kMaxParams> normal{};
+  Row rhs{};
+  std::array<double, 3> gradient{};
+  const auto count = static_cast<std::size_t>(coefficientCount);
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const double residual = y[i] - Polynomial(x[i], gradient.data(), coefficients.data(), coefficientCount);
+    for (std::size_t a = 0; a < count; ++a) {
+      const double ga = gradient[a];
+      rhs[a] += residual * ga;
+      for (std::size_t b = a; b < count; ++b) normal[a][b] += ga * gradient[b];
+    }
+  }
+  for (std::size_t a = 0; a < count; ++a)
+    for (std::size_t b = 0; b < a; ++b) normal[a][b] = normal[b][a];
+  std::int32_t status = GaussJordanSolve(normal, rhs, coefficientCount);
+  if (status == LsqMinimizer::kSolved &&
+      !std::all_of(rhs.begin(), rhs.begin() + coefficientCount, [](double v) { return std::isfinite(v); }))
+    status = LsqMinimizer::kSingular;
+  for (std::size_t a = 0; a < count; ++a) coefficients[a] += status == LsqMinimizer::kSolved ? rhs[a] : 0.0;
+
+  double sum = 0.0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const double residual = y[i] - Polynomial(x[i], gradient.data(), coefficients.data(), coefficientCount);
+    sum += residual * residual;
+  }
+  return sum;
 }
 
 }  // namespace
@@ -58,10 +98,9 @@ PulseWindow PredictWindow(std::span<const std::int32_t> starts, std::span<const 
   }
   std::array<double, 3> coefficients{static_cast<double>(last), 0.0, 0.0};
   const auto points = static_cast<std::size_t>(m);
-  LsqMinimizer fit(std::span<const double>(x.data(), points), std::span<const double>(y.data(), points), Polynomial,
-                   coefficients, coefficientCount, 0);
-  fit.Minimize(0.0, 20);
-  const double sigma = std::sqrt(fit.SumOfSquares() / static_cast<double>(m - coefficientCount));
+  const double squares = FitPolynomialStep(std::span<const double>(x.data(), points),
+                                           std::span<const double>(y.data(), points), coefficients, coefficientCount);
+  const double sigma = std::sqrt(squares / static_cast<double>(m - coefficientCount));
   const double meanDuration = durationSum / static_cast<double>(m - 1);
   const double c0 = coefficients[0];
   return {TruncatedOffset(c0 - kSpreadWidth * sigma), TruncatedOffset(c0 + kSpreadWidth * sigma + meanDuration)};
