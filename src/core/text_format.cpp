@@ -20,6 +20,8 @@ struct Directive {
   int precision = -1;  // -1: not given
   int longCount = 0;   // number of 'l' modifiers
   char conversion = 0;
+  bool widthFromArgument = false;      // "*": the width is the next argument
+  bool precisionFromArgument = false;  // ".*": the precision is the next argument
 };
 
 // Plain ASCII tests: the directives are ASCII whatever the locale says about other characters.
@@ -54,20 +56,30 @@ constexpr char kDigitPairs[] =
 
 // Decimal digits of value (1 for 0).
 std::size_t DecimalLength(std::uint64_t value) {
-  std::size_t length = 1;
-  for (;;) {
-    if (value < 10) return length;
-    if (value < 100) return length + 1;
-    if (value < 1000) return length + 2;
-    if (value < 10000) return length + 3;
-    value /= 10000;
-    length += 4;
-  }
+  // From the bit length: guess = floor(bits * log10(2)) (1233 / 4096 is close enough for 64 bits)
+  // digits, one more when value reaches 10^guess; 0 counts from 0 to one digit. Without a branch,
+  // which would be mispredicted as the lengths vary.
+  static constexpr std::array<std::uint64_t, 20> kThresholds = [] {
+    std::array<std::uint64_t, 20> powers{};
+    std::uint64_t power = 1;
+    for (std::uint64_t& entry : powers) {
+      entry = power;
+      power *= 10;
+    }
+    powers[0] = 0;
+    return powers;
+  }();
+  const auto bits = static_cast<std::size_t>(64 - __builtin_clzll(value | 1));
+  const std::size_t guess = bits * 1233 >> 12;
+  std::uint64_t difference = 0;
+  const bool below = __builtin_sub_overflow(value, kThresholds[guess], &difference);
+  return guess + 1 - static_cast<std::size_t>(below);
 }
 
 // Writes `count` low decimal digits of value (zeros once it runs out) so that they end at end, two
 // at a time; returns value without them and where the digits begin.
-std::uint64_t WriteLowDigits(char*& end, std::uint64_t value, std::size_t count) {
+template <typename Unsigned>
+Unsigned WriteLowDigitsOf(char*& end, Unsigned value, std::size_t count) {
   for (; count >= 2; count -= 2) {
     end -= 2;
     std::memcpy(end, kDigitPairs + 2 * (value % 100), 2);
@@ -80,13 +92,21 @@ std::uint64_t WriteLowDigits(char*& end, std::uint64_t value, std::size_t count)
   return value;
 }
 
+// 32-bit division by a constant is a shorter multiplication than 64-bit: most numbers take it.
+std::uint64_t WriteLowDigits(char*& end, std::uint64_t value, std::size_t count) {
+  if (value <= UINT32_MAX) return WriteLowDigitsOf(end, static_cast<std::uint32_t>(value), count);
+  return WriteLowDigitsOf(end, value, count);
+}
+
 // Writes all DecimalLength(value) digits of value so that they end at end.
 void WriteDecimal(char* end, std::uint64_t value) {
-  while (value >= 100) value = WriteLowDigits(end, value, 2);
-  if (value >= 10)
-    WriteLowDigits(end, value, 2);
+  while (value > UINT32_MAX) value = WriteLowDigitsOf(end, value, 2);
+  auto small = static_cast<std::uint32_t>(value);
+  while (small >= 100) small = WriteLowDigitsOf(end, small, 2);
+  if (small >= 10)
+    WriteLowDigitsOf(end, small, 2);
   else
-    *--end = static_cast<char>('0' + value);
+    *--end = static_cast<char>('0' + small);
 }
 
 // The text of one call, gathered in a local buffer and handed to the string in a few appends.
@@ -106,9 +126,13 @@ class Sink {
   // Appends the text of the format up to its next '%' or its end; returns where it stopped.
   const char* PutLiteral(const char* p) {
     for (;;) {
+      // A local cursor: stores through char pointers could alias the member, which would then be
+      // stored and reloaded for every character.
+      char* to = cursor;
       char* const limit = buffer.data() + buffer.size();
-      while (cursor < limit && *p != '\0' && *p != '%') *cursor++ = *p++;
-      if (cursor < limit) return p;
+      while (to < limit && *p != '\0' && *p != '%') *to++ = *p++;
+      cursor = to;
+      if (to < limit) return p;
       Flush();
     }
   }
@@ -142,8 +166,10 @@ class Sink {
       std::memset(p, '0', kMaxPad);
       p += fill;
     }
-    std::memset(p, '0', kMaxPad);
-    p += zeros;
+    if (zeros > 0) {
+      std::memset(p, '0', kMaxPad);
+      p += zeros;
+    }
     write(p);
     p += bodySize;
     if (directive.leftAlign) {
@@ -294,6 +320,19 @@ bool ScaledMagnitude(double value, int precision, std::uint64_t& scaled) {
     return true;
   }
   const int shift = -exponent;
+  if (shift < 64) {
+    // The usual sizes, in 64-bit halves: the quotient is the product's bits from `shift` up.
+    const auto low = static_cast<std::uint64_t>(product);
+    const auto high = static_cast<std::uint64_t>(product >> 64);
+    if ((high >> shift) != 0) return false;
+    const std::uint64_t quotient = (high << (64 - shift)) | (low >> shift);
+    const std::uint64_t remainder = low & ((std::uint64_t{1} << shift) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+    const std::uint64_t up = (remainder > half ? 1U : 0U) | (remainder == half ? quotient & 1 : 0U);
+    if (quotient + up < quotient) return false;
+    scaled = quotient + up;
+    return true;
+  }
   if (shift > 112) {  // product < 2^110 <= 2^(shift - 2): below half, rounds to 0
     scaled = 0;
     return true;
@@ -354,7 +393,7 @@ void PutFloating(Sink& out, const Directive& directive, double value) {
 }
 
 // Parses the conversion directive that starts after '%'; returns the position after it.
-const char* ParseDirective(const char* p, Directive& directive, va_list& args) {
+const char* ParseDirective(const char* p, Directive& directive) {
   for (;; ++p) {
     if (*p == '-')
       directive.leftAlign = true;
@@ -368,11 +407,7 @@ const char* ParseDirective(const char* p, Directive& directive, va_list& args) {
       break;
   }
   if (*p == '*') {
-    directive.width = va_arg(args, int);
-    if (directive.width < 0) {
-      directive.leftAlign = true;
-      directive.width = -directive.width;
-    }
+    directive.widthFromArgument = true;
     ++p;
   } else {
     while (IsDigit(*p)) directive.width = directive.width * 10 + (*p++ - '0');
@@ -381,8 +416,7 @@ const char* ParseDirective(const char* p, Directive& directive, va_list& args) {
     ++p;
     directive.precision = 0;
     if (*p == '*') {
-      directive.precision = va_arg(args, int);
-      if (directive.precision < 0) directive.precision = -1;
+      directive.precisionFromArgument = true;
       ++p;
     } else {
       while (IsDigit(*p)) directive.precision = directive.precision * 10 + (*p++ - '0');
@@ -396,48 +430,134 @@ const char* ParseDirective(const char* p, Directive& directive, va_list& args) {
   return *p ? p + 1 : p;
 }
 
+// Takes a "*" width and precision from the arguments, in that order; a negative width means
+// left alignment, a negative precision none.
+void TakeStarArguments(Directive& directive, va_list& args) {
+  if (directive.widthFromArgument) {
+    directive.width = va_arg(args, int);
+    if (directive.width < 0) {
+      directive.leftAlign = true;
+      directive.width = -directive.width;
+    }
+  }
+  if (directive.precisionFromArgument) {
+    directive.precision = va_arg(args, int);
+    if (directive.precision < 0) directive.precision = -1;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Writes the conversion of one directive, taking its arguments from args.
+void PutConversion(Sink& sink, const Directive& directive, va_list& args) {
+  if (directive.widthFromArgument || directive.precisionFromArgument) {
+    Directive starred = directive;
+    TakeStarArguments(starred, args);
+    starred.widthFromArgument = starred.precisionFromArgument = false;
+    return PutConversion(sink, starred, args);
+  }
+  switch (directive.conversion) {
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'x':
+    case 'X':
+      PutInteger(sink, directive, args);
+      break;
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G':
+      PutFloating(sink, directive, va_arg(args, double));
+      break;
+    case 'c': {
+      const char c = static_cast<char>(va_arg(args, int));
+      sink.PutText(std::string_view(&c, 1), directive);
+      break;
+    }
+    case 's': {
+      const char* text = va_arg(args, const char*);
+      std::string_view view = text ? text : "(null)";
+      if (directive.precision >= 0) view = view.substr(0, static_cast<std::size_t>(directive.precision));
+      sink.PutText(view, directive);
+      break;
+    }
+    case '%':
+      sink.Put("%");
+      break;
+    default:
+      break;  // unknown conversions write nothing
+  }
+}
+
+// A format taken apart once: the literal text before each directive, the directives, and the text
+// after the last. The log writes the same few formats thousands of times, so the last few parsed
+// are kept (per thread) and found again by address and checked by content.
+struct ParsedFormat {
+  static constexpr std::size_t kLongest = 160;    // characters of a format that is kept
+  static constexpr std::size_t kDirectives = 24;  // directives of a format that is kept
+  const char* address = nullptr;
+  std::array<char, kLongest + 1> text{};  // the format when it was parsed, with its terminator
+  std::size_t count = 0;                  // directives
+  std::array<Directive, kDirectives> directives{};
+  std::array<std::string_view, kDirectives + 1> literals{};  // into text: before each directive, then the rest
+
+  // Parses format into this entry; false when it is too long or has too many directives.
+  bool Parse(const char* format) {
+    address = nullptr;
+    const std::size_t length = std::strlen(format);
+    if (length > kLongest) return false;
+    std::memcpy(text.data(), format, length + 1);
+    count = 0;
+    const char* p = text.data();
+    for (;;) {
+      const char* literal = p;
+      while (*p != '\0' && *p != '%') ++p;
+      if (count == kDirectives && *p == '%') return false;
+      literals[count] = std::string_view(literal, static_cast<std::size_t>(p - literal));
+      if (*p == '\0') break;
+      directives[count] = Directive{};
+      p = ParseDirective(p + 1, directives[count]);
+      ++count;
+    }
+    address = format;
+    return true;
+  }
+
+  bool Matches(const char* format) const { return format == address && std::strcmp(format, text.data()) == 0; }
+};
+
+ParsedFormat* FindParsedFormat(const char* format) {
+  thread_local std::array<ParsedFormat, 6> kept;
+  thread_local std::size_t next = 0;
+  for (ParsedFormat& entry : kept)
+    if (entry.Matches(format)) return &entry;
+  ParsedFormat& entry = kept[next];
+  next = (next + 1) % kept.size();
+  return entry.Parse(format) ? &entry : nullptr;
+}
+
 }  // namespace
 
 void AppendTextV(std::string& out, const char* format, va_list args) {
   Sink sink(out);
   va_list own;
   va_copy(own, args);
-  for (const char* p = sink.PutLiteral(format); *p; p = sink.PutLiteral(p)) {
-    Directive directive;
-    p = ParseDirective(p + 1, directive, own);
-    switch (directive.conversion) {
-      case 'd':
-      case 'i':
-      case 'u':
-      case 'x':
-      case 'X':
-        PutInteger(sink, directive, own);
-        break;
-      case 'f':
-      case 'F':
-      case 'e':
-      case 'E':
-      case 'g':
-      case 'G':
-        PutFloating(sink, directive, va_arg(own, double));
-        break;
-      case 'c': {
-        const char c = static_cast<char>(va_arg(own, int));
-        sink.PutText(std::string_view(&c, 1), directive);
-        break;
-      }
-      case 's': {
-        const char* text = va_arg(own, const char*);
-        std::string_view view = text ? text : "(null)";
-        if (directive.precision >= 0) view = view.substr(0, static_cast<std::size_t>(directive.precision));
-        sink.PutText(view, directive);
-        break;
-      }
-      case '%':
-        sink.Put("%");
-        break;
-      default:
-        break;  // unknown conversions write nothing
+  if (const ParsedFormat* parsed = FindParsedFormat(format)) {
+    for (std::size_t i = 0; i < parsed->count; ++i) {
+      sink.PutLiteral(parsed->literals[i].data());
+      PutConversion(sink, parsed->directives[i], own);
+    }
+    sink.PutLiteral(parsed->literals[parsed->count].data());
+  } else {
+    for (const char* p = sink.PutLiteral(format); *p; p = sink.PutLiteral(p)) {
+      Directive directive;
+      p = ParseDirective(p + 1, directive);
+      PutConversion(sink, directive, own);
     }
   }
   va_end(own);
