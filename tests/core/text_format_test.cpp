@@ -134,6 +134,13 @@ TEST(AppendText, AppendsWhatFormatTextMakes) {
   AppendText(line, "%5i %7.3f", 12, 0.6604);
   AppendText(line, " %s\n", "end");
   EXPECT_EQ(line, "#   12   0.660 end\n");
+
+  // A format rewritten in place (same address, other text) is read anew, not taken for the old one.
+  char format[] = "%5i|%*d|%.*f";
+  EXPECT_EQ(FormatText(format, 1, 3, 2, 2, 0.5), "    1|  2|0.50");
+  format[1] = '2';
+  format[5] = '-';
+  EXPECT_EQ(FormatText(format, 1, 2, 2, 0.5), " 1|2|0.50");  // "%2i|%-d|%.*f"
 }
 
 }  // namespace
