@@ -6,8 +6,9 @@
 namespace ruvo {
 
 // Sixteen 8-bit samples worked on at once, for the loops that pass over whole recordings. GCC's
-// vector extension gives every target its own vector instructions (SSE2 on x86-64) from the same
-// code; every operation is on integers, so no result depends on the target.
+// vector extension gives every target its own vector instructions from the same code (SSE2 on
+// x86-64, and AVX2 encodings in the functions also built for it with target_clones); every
+// operation is on integers, so no result depends on the target.
 typedef std::uint8_t ByteLanes __attribute__((vector_size(16)));
 typedef std::uint16_t WordLanes __attribute__((vector_size(16)));  // the same bytes as 8 pairs
 inline constexpr std::int64_t kByteLanes = 16;

@@ -33,9 +33,11 @@ ByteLanes BlockMax(const std::uint8_t* p, ByteLanes meanLevel) {
 // True when some lane's deviation d is above its threshold t: d - min(d, t) is then nonzero.
 bool AnyAbove(ByteLanes deviations, ByteLanes threshold) {
   const ByteLanes excess = deviations - MinLanes(deviations, threshold);
-  std::uint64_t halves[2];
-  std::memcpy(halves, &excess, sizeof halves);
-  return (halves[0] | halves[1]) != 0;
+  std::uint64_t words[sizeof excess / sizeof(std::uint64_t)];
+  std::memcpy(words, &excess, sizeof words);
+  std::uint64_t any = 0;
+  for (const std::uint64_t word : words) any |= word;
+  return any != 0;
 }
 
 // The searches for a threshold of 0..254, where it fits the lanes.
@@ -77,10 +79,8 @@ class AboveSearch {
 
 }  // namespace
 
-DeviationPeak FindLargestDeviation(std::span<const std::uint8_t> samples,
-                                   std::uint8_t meanLevel,
-                                   std::int64_t first,
-                                   std::int64_t last) {
+__attribute__((target_clones("avx2", "default"))) DeviationPeak FindLargestDeviation(
+    std::span<const std::uint8_t> samples, std::uint8_t meanLevel, std::int64_t first, std::int64_t last) {
   const std::uint8_t* p = samples.data();
   const ByteLanes mean = SplatLanes(meanLevel);
   // Piece by piece, remembering where the largest so far first showed: only that piece and the
@@ -106,21 +106,21 @@ DeviationPeak FindLargestDeviation(std::span<const std::uint8_t> samples,
   return {largest, AboveSearch(p, meanLevel, largest - 1).First(from, last)};
 }
 
-std::int64_t FindFirstAbove(std::span<const std::uint8_t> samples,
-                            std::uint8_t meanLevel,
-                            std::int32_t threshold,
-                            std::int64_t first,
-                            std::int64_t last) {
+__attribute__((target_clones("avx2", "default"))) std::int64_t FindFirstAbove(std::span<const std::uint8_t> samples,
+                                                                              std::uint8_t meanLevel,
+                                                                              std::int32_t threshold,
+                                                                              std::int64_t first,
+                                                                              std::int64_t last) {
   if (threshold >= kLargestDeviation) return last;
   if (threshold < 0) return std::min(first, last);  // every sample is above
   return AboveSearch(samples.data(), meanLevel, threshold).First(first, last);
 }
 
-std::int64_t FindLastAbove(std::span<const std::uint8_t> samples,
-                           std::uint8_t meanLevel,
-                           std::int32_t threshold,
-                           std::int64_t first,
-                           std::int64_t last) {
+__attribute__((target_clones("avx2", "default"))) std::int64_t FindLastAbove(std::span<const std::uint8_t> samples,
+                                                                             std::uint8_t meanLevel,
+                                                                             std::int32_t threshold,
+                                                                             std::int64_t first,
+                                                                             std::int64_t last) {
   if (threshold >= kLargestDeviation || last <= first) return first - 1;
   if (threshold < 0) return last - 1;  // every sample is above
   return AboveSearch(samples.data(), meanLevel, threshold).Last(first, last);

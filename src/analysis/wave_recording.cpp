@@ -39,9 +39,9 @@ struct SampleTally {
   std::uint8_t minimum = 255;
   std::uint8_t maximum = 0;
 
-  // Adds count samples from p. Sixteen at a time: their even and odd bytes are summed in 16-bit
+  // Adds count samples from p, kByteLanes at a time: their even and odd bytes are summed in 16-bit
   // lanes, which hold 256 loads (at most 256 * 255) before they are emptied into the sum.
-  void Add(const std::uint8_t* p, std::size_t count) {
+  __attribute__((target_clones("avx2", "default"))) void Add(const std::uint8_t* p, std::size_t count) {
     constexpr std::size_t kLoadsPerSum = 256;
     constexpr std::size_t kLanes = kByteLanes;
     ByteLanes low = SplatLanes(minimum);
@@ -50,8 +50,10 @@ struct SampleTally {
     while (i + kLanes <= count) {
       WordLanes even{};
       WordLanes odd{};
-      for (std::size_t loads = 0; loads < kLoadsPerSum && i + kLanes <= count; ++loads, i += kLanes) {
-        const ByteLanes bytes = LoadLanes(p + i);
+      const std::size_t loads = std::min(kLoadsPerSum, (count - i) / kLanes);
+      const std::uint8_t* const end = p + i + loads * kLanes;
+      for (const std::uint8_t* at = p + i; at < end; at += kLanes) {
+        const ByteLanes bytes = LoadLanes(at);
         low = MinLanes(low, bytes);
         high = MaxLanes(high, bytes);
         WordLanes pairs;
@@ -59,6 +61,7 @@ struct SampleTally {
         even += pairs & 0xff;
         odd += pairs >> 8;
       }
+      i += loads * kLanes;
       for (std::size_t lane = 0; lane < kLanes / 2; ++lane) sum += even[lane] + odd[lane];
     }
     minimum = SmallestLane(low);
