@@ -22,6 +22,9 @@ struct Directive {
   char conversion = 0;
   bool widthFromArgument = false;      // "*": the width is the next argument
   bool precisionFromArgument = false;  // ".*": the precision is the next argument
+  // A plain "%Wi" / "%Wd" (int) or "%W.Pf": no flags, no star, no more than kPlainWidth wide; such
+  // directives, the log's own, have a short route when their format is kept parsed.
+  enum class Route : char { kGeneral, kPlainInteger, kPlainFixed } route = Route::kGeneral;
 };
 
 // Plain ASCII tests: the directives are ASCII whatever the locale says about other characters.
@@ -178,6 +181,13 @@ class Sink {
     }
     cursor = p;
   }
+
+  // At least `bytes` free bytes at the end of the text, to be written in place and taken by Advance.
+  char* Room(std::size_t bytes) {
+    if (static_cast<std::size_t>(buffer.data() + buffer.size() - cursor) < bytes) Flush();
+    return cursor;
+  }
+  void Advance(char* to) { cursor = to; }
 
   // The same for any text (strings, characters, long numbers), piece by piece.
   void PutWideField(
@@ -392,6 +402,50 @@ void PutFloating(Sink& out, const Directive& directive, double value) {
                    width > length ? width - length : 0);
 }
 
+// The short routes: exactly what PutInteger and PutFloating write for such directives (blanks, a
+// minus sign, the digits), with blanks stored kPlainWidth at a time and no flag to consult.
+constexpr int kPlainWidth = 32;
+constexpr std::size_t kPlainRoom = kPlainWidth + 1 + kLongestFastNumber + kPlainWidth;
+
+void PutPlainInteger(Sink& out, int width, int value) {
+  const bool negative = value < 0;
+  const std::uint64_t magnitude =
+      negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+  const std::size_t digits = DecimalLength(magnitude);
+  const std::size_t length = digits + (negative ? 1 : 0);
+  const auto wide = static_cast<std::size_t>(width);
+  char* p = out.Room(kPlainRoom);
+  std::memset(p, ' ', kPlainWidth);
+  p += wide > length ? wide - length : 0;
+  *p = '-';
+  p += negative ? 1 : 0;
+  WriteDecimal(p + digits, magnitude);
+  out.Advance(p + digits);
+}
+
+void PutPlainFixed(Sink& out, const Directive& directive, double value) {
+  std::uint64_t scaled = 0;
+  if (!(value - value == 0.0) || !ScaledMagnitude(std::fabs(value), directive.precision, scaled))
+    return PutFloating(out, directive, value);
+  const bool negative = std::signbit(value);
+  const auto decimals = static_cast<std::size_t>(directive.precision);
+  const std::size_t digits = DecimalLength(scaled);
+  const std::size_t whole = digits > decimals ? digits - decimals : 1;
+  const std::size_t size = whole + (decimals > 0 ? 1 + decimals : 0);
+  const std::size_t length = size + (negative ? 1 : 0);
+  const auto wide = static_cast<std::size_t>(directive.width);
+  char* p = out.Room(kPlainRoom);
+  std::memset(p, ' ', kPlainWidth);
+  p += wide > length ? wide - length : 0;
+  *p = '-';
+  p += negative ? 1 : 0;
+  char* end = p + size;
+  const std::uint64_t wholePart = WriteLowDigits(end, scaled, decimals);
+  if (decimals > 0) *--end = '.';
+  WriteDecimal(end, wholePart);
+  out.Advance(p + size);
+}
+
 // Parses the conversion directive that starts after '%'; returns the position after it.
 const char* ParseDirective(const char* p, Directive& directive) {
   for (;; ++p) {
@@ -427,6 +481,13 @@ const char* ParseDirective(const char* p, Directive& directive) {
     ++p;
   }
   directive.conversion = *p;
+  const bool plain = !directive.leftAlign && !directive.plusSign && !directive.spaceSign && !directive.zeroPad &&
+                     !directive.widthFromArgument && !directive.precisionFromArgument && directive.longCount == 0 &&
+                     directive.width <= kPlainWidth;
+  if (plain && (*p == 'd' || *p == 'i') && directive.precision < 0)
+    directive.route = Directive::Route::kPlainInteger;
+  else if (plain && *p == 'f' && directive.precision >= 0 && directive.precision <= kFastFixedPrecision)
+    directive.route = Directive::Route::kPlainFixed;
   return *p ? p + 1 : p;
 }
 
@@ -550,7 +611,18 @@ void AppendTextV(std::string& out, const char* format, va_list args) {
   if (const ParsedFormat* parsed = FindParsedFormat(format)) {
     for (std::size_t i = 0; i < parsed->count; ++i) {
       sink.PutLiteral(parsed->literals[i].data());
-      PutConversion(sink, parsed->directives[i], own);
+      const Directive& directive = parsed->directives[i];
+      switch (directive.route) {
+        case Directive::Route::kPlainInteger:
+          PutPlainInteger(sink, directive.width, va_arg(own, int));
+          break;
+        case Directive::Route::kPlainFixed:
+          PutPlainFixed(sink, directive, va_arg(own, double));
+          break;
+        case Directive::Route::kGeneral:
+          PutConversion(sink, directive, own);
+          break;
+      }
     }
     sink.PutLiteral(parsed->literals[parsed->count].data());
   } else {
