@@ -36,37 +36,51 @@ double Polynomial(double at, double* gradient, const double* coefficients, std::
 // by point, solved by GaussJordanSolve, a failed solve leaving the coefficients), so the results are
 // the same to the last bit, without the general minimizer's set-up and indirect calls for every pulse.
 // Reference: Bevington and Robinson, Data Reduction and Error Analysis for the Physical Sciences, 8.
+template <std::size_t kCount>
+double FitPolynomialStepOf(std::span<const double> x, std::span<const double> y, std::array<double, 3>& coefficients) {
+  constexpr auto count = static_cast<std::int32_t>(kCount);
+  // The sums in local arrays of fixed size, so they stay in registers rather than going through
+  // memory at every point.
+  std::array<std::array<double, kCount>, kCount> sums{};
+  std::array<double, kCount> right{};
+  std::array<double, 3> gradient{};
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const double residual = y[i] - Polynomial(x[i], gradient.data(), coefficients.data(), count);
+    for (std::size_t a = 0; a < kCount; ++a) {
+      const double ga = gradient[a];
+      right[a] += residual * ga;
+      for (std::size_t b = a; b < kCount; ++b) sums[a][b] += ga * gradient[b];
+    }
+  }
+  // Only the rows the solve uses are filled; it never reads the others.
+  using Row = std::array<double, LsqMinimizer::kMaxParams>;
+  std::array<Row, LsqMinimizer::kMaxParams> normal;
+  Row rhs{};
+  for (std::size_t a = 0; a < kCount; ++a) {
+    normal[a] = Row{};
+    rhs[a] = right[a];
+    for (std::size_t b = 0; b < kCount; ++b) normal[a][b] = b >= a ? sums[a][b] : sums[b][a];
+  }
+  std::int32_t status = GaussJordanSolve(normal, rhs, count);
+  if (status == LsqMinimizer::kSolved &&
+      !std::all_of(rhs.begin(), rhs.begin() + count, [](double v) { return std::isfinite(v); }))
+    status = LsqMinimizer::kSingular;
+  for (std::size_t a = 0; a < kCount; ++a) coefficients[a] += status == LsqMinimizer::kSolved ? rhs[a] : 0.0;
+
+  double sum = 0.0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const double residual = y[i] - Polynomial(x[i], gradient.data(), coefficients.data(), count);
+    sum += residual * residual;
+  }
+  return sum;
+}
+
 double FitPolynomialStep(std::span<const double> x,
                          std::span<const double> y,
                          std::array<double, 3>& coefficients,
                          std::int32_t coefficientCount) {
-  using Row = std::array<double, LsqMinimizer::kMaxParams>;
-  std::array<Row, LsqMinimizer::kMaxParams> normal{};
-  Row rhs{};
-  std::array<double, 3> gradient{};
-  const auto count = static_cast<std::size_t>(coefficientCount);
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    const double residual = y[i] - Polynomial(x[i], gradient.data(), coefficients.data(), coefficientCount);
-    for (std::size_t a = 0; a < count; ++a) {
-      const double ga = gradient[a];
-      rhs[a] += residual * ga;
-      for (std::size_t b = a; b < count; ++b) normal[a][b] += ga * gradient[b];
-    }
-  }
-  for (std::size_t a = 0; a < count; ++a)
-    for (std::size_t b = 0; b < a; ++b) normal[a][b] = normal[b][a];
-  std::int32_t status = GaussJordanSolve(normal, rhs, coefficientCount);
-  if (status == LsqMinimizer::kSolved &&
-      !std::all_of(rhs.begin(), rhs.begin() + coefficientCount, [](double v) { return std::isfinite(v); }))
-    status = LsqMinimizer::kSingular;
-  for (std::size_t a = 0; a < count; ++a) coefficients[a] += status == LsqMinimizer::kSolved ? rhs[a] : 0.0;
-
-  double sum = 0.0;
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    const double residual = y[i] - Polynomial(x[i], gradient.data(), coefficients.data(), coefficientCount);
-    sum += residual * residual;
-  }
-  return sum;
+  return coefficientCount == 3 ? FitPolynomialStepOf<3>(x, y, coefficients)
+                               : FitPolynomialStepOf<2>(x, y, coefficients);
 }
 
 }  // namespace
