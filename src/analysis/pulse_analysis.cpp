@@ -1,7 +1,6 @@
 #include "analysis/pulse_analysis.h"
 
 #include <algorithm>
-#include <memory>
 #include <utility>
 
 #include "analysis/wave_recording.h"
@@ -81,11 +80,9 @@ bool PulseAnalysis::Run() {
   if (!recording.ok()) return false;
   const std::int32_t sampleCount = recording.sampleCount();
   const std::int32_t maxPulses = PulseCapacity(finalRpm, recording.duration(), revsPerSpark, sampleCount);
-  // Every byte is read from the file, so the buffer is not cleared first (10 MB at most).
-  const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(sampleCount));
-  const std::span<std::uint8_t> samples(buffer.get(), static_cast<std::size_t>(sampleCount));
+  std::span<const std::uint8_t> samples;
   RecordingLevelCounter levelCounter(recording.sampleRate());  // measured as the samples are read
-  if (!recording.LoadSamples(samples, [&](std::span<const std::uint8_t> piece) { levelCounter.Add(piece); }))
+  if (!recording.MapSamples(samples, [&](std::span<const std::uint8_t> piece) { levelCounter.Add(piece); }))
     return false;
   const std::uint8_t amplitude = recording.amplitude();
   const std::uint8_t meanLevel = recording.meanLevel();

@@ -84,7 +84,9 @@ bool ReadAt(std::istream& file, std::uint64_t offset, unsigned char* bytes, std:
 }  // namespace
 
 WaveRecording::WaveRecording(std::string name)
-    : WaveRecording(name, std::make_unique<std::ifstream>(name, std::ios::binary)) {}
+    : WaveRecording(name, std::make_unique<std::ifstream>(name, std::ios::binary)) {
+  fromFile = true;
+}
 
 WaveRecording::WaveRecording(std::string name, std::unique_ptr<std::istream> stream)
     : fileName(std::move(name)), file(std::move(stream)) {
@@ -158,13 +160,45 @@ bool WaveRecording::LoadSamples(std::span<std::uint8_t> buffer,
     done += piece;
   }
   file.reset();
-
-  // The integer sum is exact here (at most 255 * 9,999,999) and equals the double-precision sum.
-  mean = static_cast<std::uint8_t>(length == 0 ? 0 : tally.sum / length);
-  const int above = tally.maximum - mean;
-  const int below = mean - tally.minimum;
-  peakDeviation = static_cast<std::uint8_t>(std::max({above, below, 0}));
+  SetLevels(tally.sum, tally.minimum, tally.maximum);
   return true;
+}
+
+bool WaveRecording::MapSamples(std::span<const std::uint8_t>& samples,
+                               const std::function<void(std::span<const std::uint8_t>)>& eachPiece) {
+  if (!isOk) return false;
+  const auto length = static_cast<std::size_t>(count);
+  if (fromFile) {
+    mapping = std::make_unique<FileMapping>(fileName, dataOffset, length);
+    if (mapping->ok()) {
+      file.reset();
+      samples = mapping->Bytes();
+      SampleTally tally;
+      for (std::size_t done = 0; done < length; done += kPieceBytes) {
+        const std::span<const std::uint8_t> piece = samples.subspan(done, std::min(kPieceBytes, length - done));
+        tally.Add(piece.data(), piece.size());
+        if (eachPiece) eachPiece(piece);
+      }
+      SetLevels(tally.sum, tally.minimum, tally.maximum);
+      return true;
+    }
+    mapping.reset();
+  }
+  // Every byte is read from the file, so the buffer is not cleared first.
+  ownSamples = std::make_unique_for_overwrite<std::uint8_t[]>(length);
+  const std::span<std::uint8_t> buffer(ownSamples.get(), length);
+  if (!LoadSamples(buffer, eachPiece)) return false;
+  samples = buffer;
+  return true;
+}
+
+void WaveRecording::SetLevels(std::uint64_t sum, std::uint8_t minimum, std::uint8_t maximum) {
+  // The integer sum is exact here (at most 255 * 9,999,999) and equals the double-precision sum.
+  const auto length = static_cast<std::uint64_t>(count);
+  mean = static_cast<std::uint8_t>(length == 0 ? 0 : sum / length);
+  const int above = maximum - mean;
+  const int below = mean - minimum;
+  peakDeviation = static_cast<std::uint8_t>(std::max({above, below, 0}));
 }
 
 }  // namespace ruvo
