@@ -57,9 +57,10 @@ std::int32_t PulseScan::ScanPulses(std::int32_t sampleLimit, std::int32_t pulseL
   std::int32_t k = -1;
   std::int64_t lastStart = 0;
   std::int32_t peak = 0;
-  for (std::int64_t j = 0; j < limit; ++j) {
+  // From one sample above the threshold to the next: the quiet ones between change nothing.
+  for (std::int64_t j = FindFirstAbove(samples, meanLevel, threshold, 0, limit); j < limit;
+       j = FindFirstAbove(samples, meanLevel, threshold, j + 1, limit)) {
     const std::int32_t d = Deviation(j);
-    if (d <= threshold) continue;
     const auto sample = static_cast<std::int32_t>(j);
     if (k < 0 || j - lastStart > pulseLength) {
       lastStart = j;
