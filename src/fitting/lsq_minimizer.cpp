@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <type_traits>
 #include <utility>
 
 #include "fitting/vector_index.h"
@@ -30,14 +29,7 @@ bool AllFinite(const Vector& values, std::int32_t m) {
 
 }  // namespace
 
-namespace {
-
-// The solve for an order given at run time (Order = std::int32_t) or at compile time
-// (std::integral_constant), so that the small systems of the window prediction run unrolled; the
-// operations and their order are the same either way.
-template <typename Order>
-std::int32_t GaussJordan(Matrix& a, Vector& b, Order order) {
-  const std::int32_t m = order;
+std::int32_t GaussJordanSolve(Matrix& a, Vector& b, std::int32_t m) {
   std::array<std::int32_t, LsqMinimizer::kMaxParams> useCount{};
   std::array<std::int32_t, LsqMinimizer::kMaxParams> pivotRow{};
   std::array<std::int32_t, LsqMinimizer::kMaxParams> pivotColumn{};
@@ -88,19 +80,6 @@ std::int32_t GaussJordan(Matrix& a, Vector& b, Order order) {
       std::swap(a[At(k)][At(pivotRow[At(pass)])], a[At(k)][At(pivotColumn[At(pass)])]);
   }
   return LsqMinimizer::kSolved;
-}
-
-}  // namespace
-
-std::int32_t GaussJordanSolve(Matrix& a, Vector& b, std::int32_t m) {
-  switch (m) {
-    case 2:
-      return GaussJordan(a, b, std::integral_constant<std::int32_t, 2>{});
-    case 3:
-      return GaussJordan(a, b, std::integral_constant<std::int32_t, 3>{});
-    default:
-      return GaussJordan(a, b, m);
-  }
 }
 
 LsqMinimizer::LsqMinimizer(std::span<const double> xValues,
