@@ -6,7 +6,6 @@
 #include "analysis/wave_recording.h"
 #include "core/message.h"
 #include "core/run_parameters.h"
-#include "core/text_format.h"
 #include "core/units.h"
 
 namespace ruvo {
@@ -81,22 +80,24 @@ bool PulseAnalysis::Run() {
   if (!recording.ok()) return false;
   const std::int32_t sampleCount = recording.sampleCount();
   const std::int32_t maxPulses = PulseCapacity(finalRpm, recording.duration(), revsPerSpark, sampleCount);
-  std::vector<std::uint8_t> samples(static_cast<std::size_t>(sampleCount));
-  if (!recording.LoadSamples(samples)) return false;
+  std::span<const std::uint8_t> samples;
+  RecordingLevelCounter levelCounter(recording.sampleRate());  // measured as the samples are read
+  if (!recording.MapSamples(samples, [&](std::span<const std::uint8_t> piece) { levelCounter.Add(piece); }))
+    return false;
   const std::uint8_t amplitude = recording.amplitude();
   const std::uint8_t meanLevel = recording.meanLevel();
   const std::int32_t sampleRate = recording.sampleRate();
 
   log.Write("#Ruvo Log file\n");
-  log.Write(FormatText("#Ruvo RPM Calculate: %s\n", fileName.c_str()));
-  log.Write(FormatText("#Initial RPM: %d\n", initialRpm));
-  log.Write(FormatText("#Final RPM  : %d\n", finalRpm));
-  log.Write(FormatText("#Rev/Pulse  : %f\n", revsPerSpark));
-  log.Write(FormatText("#Max Pulse  : %f\n", pulseFraction));
-  log.Write(FormatText("#Wave file  : %i, %i, %i, %i, %i\n", sampleRate, sampleCount, maxPulses, meanLevel, amplitude));
+  log.WriteFormatted("#Ruvo RPM Calculate: %s\n", fileName.c_str());
+  log.WriteFormatted("#Initial RPM: %d\n", initialRpm);
+  log.WriteFormatted("#Final RPM  : %d\n", finalRpm);
+  log.WriteFormatted("#Rev/Pulse  : %f\n", revsPerSpark);
+  log.WriteFormatted("#Max Pulse  : %f\n", pulseFraction);
+  log.WriteFormatted("#Wave file  : %i, %i, %i, %i, %i\n", sampleRate, sampleCount, maxPulses, meanLevel, amplitude);
   evidence.sampleRate = sampleRate;
   evidence.sampleCount = sampleCount;
-  evidence.levels = MeasureRecordingLevels(samples, sampleRate, meanLevel);
+  evidence.levels = levelCounter.Levels(meanLevel);
   if (amplitude <= kQuietestAmplitude) return false;
 
   const PulseScanSettings settings{sampleRate,    initialRpm,         revsPerSpark,

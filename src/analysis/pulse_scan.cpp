@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "analysis/deviation_search.h"
 #include "analysis/pulse_window.h"
 #include "core/message.h"
 #include "core/text_format.h"
@@ -27,19 +28,20 @@ std::int32_t ClampToInt32(std::int64_t value) {
 }  // namespace
 
 PulseScan::PulseScan(std::span<const std::uint8_t> recordingSamples,
-                     std::uint8_t meanLevel,
+                     std::uint8_t recordingMeanLevel,
                      std::uint8_t recordingAmplitude,
                      std::int32_t pulseCapacity,
                      const PulseScanSettings& scanSettings,
                      CalculationLog& calculationLog)
     : samples(recordingSamples),
       sampleCount(static_cast<std::int64_t>(recordingSamples.size())),
+      meanLevel(recordingMeanLevel),
       amplitude(recordingAmplitude),
       maxPulses(std::max(pulseCapacity, 0)),
       settings(scanSettings),
       log(calculationLog) {
   for (std::size_t value = 0; value < deviation.size(); ++value)
-    deviation[value] = static_cast<std::uint8_t>(std::abs(static_cast<int>(value) - meanLevel));
+    deviation[value] = static_cast<std::uint8_t>(std::abs(static_cast<int>(value) - recordingMeanLevel));
   const auto capacity = static_cast<std::size_t>(maxPulses);
   pulses.starts.assign(capacity, 0);
   pulses.ends.assign(capacity, 0);
@@ -55,9 +57,10 @@ std::int32_t PulseScan::ScanPulses(std::int32_t sampleLimit, std::int32_t pulseL
   std::int32_t k = -1;
   std::int64_t lastStart = 0;
   std::int32_t peak = 0;
-  for (std::int64_t j = 0; j < limit; ++j) {
+  // From one sample above the threshold to the next: the quiet ones between change nothing.
+  for (std::int64_t j = FindFirstAbove(samples, meanLevel, threshold, 0, limit); j < limit;
+       j = FindFirstAbove(samples, meanLevel, threshold, j + 1, limit)) {
     const std::int32_t d = Deviation(j);
-    if (d <= threshold) continue;
     const auto sample = static_cast<std::int32_t>(j);
     if (k < 0 || j - lastStart > pulseLength) {
       lastStart = j;
@@ -82,13 +85,13 @@ void PulseScan::WriteScanBlock(std::int32_t count) {
   std::string text = FormatText("#Pulses: %i, Cutoff: %i", count, threshold);
   const auto counted = static_cast<std::size_t>(std::max(count, 0));
   text += "\n#";
-  for (std::size_t i = 0; i < counted; ++i) text += FormatText("%6i ", pulses.starts[i]);
+  for (std::size_t i = 0; i < counted; ++i) AppendText(text, "%6i ", pulses.starts[i]);
   text += "\n#";
-  for (std::size_t i = 0; i < counted; ++i) text += FormatText("%6i ", pulses.ends[i]);
+  for (std::size_t i = 0; i < counted; ++i) AppendText(text, "%6i ", pulses.ends[i]);
   text += "\n#";
-  for (std::size_t i = 0; i < counted; ++i) text += FormatText("%6i ", pulses.ends[i] - pulses.starts[i]);
+  for (std::size_t i = 0; i < counted; ++i) AppendText(text, "%6i ", pulses.ends[i] - pulses.starts[i]);
   text += "\n#";
-  for (std::size_t i = 1; i < counted; ++i) text += FormatText("%6i ", pulses.starts[i] - pulses.starts[i - 1]);
+  for (std::size_t i = 1; i < counted; ++i) AppendText(text, "%6i ", pulses.starts[i] - pulses.starts[i - 1]);
   text += "\n";
   log.Write(text);
 }
@@ -98,7 +101,7 @@ bool PulseScan::InitialScan() {
       TruncatedOffset(kSecondsPerMinute * settings.revsPerSpark * settings.sampleRate / settings.initialRpm);
   const std::int32_t pulseLength =
       ClampToInt32(TruncatedOffset(kPulseLengthAllowance * settings.pulseFraction * static_cast<double>(cycle)));
-  log.Write(FormatText("#Initial Scan: cycle length %i: pulse length %i\n", ClampToInt32(cycle), pulseLength));
+  log.WriteFormatted("#Initial Scan: cycle length %i: pulse length %i\n", ClampToInt32(cycle), pulseLength);
   // The scan never reaches past the recording, however short it is.
   const auto limit = static_cast<std::int32_t>(std::clamp<std::int64_t>(kInitialCycles * cycle, 0, sampleCount));
 
@@ -137,7 +140,7 @@ bool PulseScan::InitialScan() {
       // A noise train is cut into pulses that each run to the full length.
       if (pulses.ends[slot] - pulses.starts[slot] >= pulseLength) ++initialShape.fullLengthPulses;
     }
-    log.Write(FormatText("#Cutoff: %i\n", threshold));
+    log.WriteFormatted("#Cutoff: %i\n", threshold);
     initialShape.pulseCount = std::max(pulses.pulseCount, 0);
   }
 
@@ -176,13 +179,12 @@ bool PulseScan::FinalScan() {
     const std::int64_t windowEnd = predicted.end + margin;
     if (windowStart >= sampleCount || windowEnd <= windowStart) break;
 
+    // The quiet stretch raises the pulse's noise level to its largest deviation, found first.
     std::uint8_t& noise = pulses.noiseLevels[last];
-    for (j = quietStart; j < windowStart; ++j) {
-      const std::int32_t d = Deviation(j);
-      if (d > noise) {
-        quietPeakPos = j;
-        noise = static_cast<std::uint8_t>(d);
-      }
+    const DeviationPeak quiet = FindLargestDeviation(samples, meanLevel, quietStart, windowStart);
+    if (quiet.level > noise) {
+      quietPeakPos = quiet.position;
+      noise = static_cast<std::uint8_t>(quiet.level);
     }
 
     threshold =
@@ -194,25 +196,24 @@ bool PulseScan::FinalScan() {
     std::int64_t stop = windowEnd;
     if (stop >= sampleCount) break;
 
-    std::int32_t windowPeak = 0;
-    std::int64_t windowPeakPos = windowStart;  // a window without any deviation places its pulse here
-    for (j = windowStart; j < std::min(sampleCount, stop); ++j) {
-      const std::int32_t d = Deviation(j);
-      if (d > windowPeak) {
-        windowPeakPos = j;
-        windowPeak = d;
-      }
-      if (d > threshold) {
-        if (k < pulseCount) {
-          ++k;
-          if (k >= maxPulses) return true;
-          starts[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(j);
-          pulses.crossed[static_cast<std::size_t>(k)] = 1;
-          stop = j + margin;  // a pulse lasts no longer than the expected pulse length
-        }
-        ends[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(j);
-      }
+    // The window is scanned up to stop; the first sample above the cutoff starts pulse k + 1 (k is
+    // pulseCount - 1 here), and the last one above it before the new stop ends it.
+    j = std::min(sampleCount, stop);
+    const std::int64_t crossing = FindFirstAbove(samples, meanLevel, threshold, windowStart, j);
+    if (crossing < j) {
+      ++k;
+      if (k >= maxPulses) return true;
+      starts[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(crossing);
+      pulses.crossed[static_cast<std::size_t>(k)] = 1;
+      stop = crossing + margin;  // a pulse lasts no longer than the expected pulse length
+      j = std::max(crossing + 1, std::min(sampleCount, stop));
+      ends[static_cast<std::size_t>(k)] =
+          static_cast<std::int32_t>(FindLastAbove(samples, meanLevel, threshold, crossing, j));
     }
+    // A window without any deviation places its pulse on its first sample.
+    const DeviationPeak peak = FindLargestDeviation(samples, meanLevel, windowStart, j);
+    const std::int32_t windowPeak = peak.level;
+    const std::int64_t windowPeakPos = peak.position;
     if (k < pulseCount) {
       // No crossing: the pulse is placed at the window's largest deviation.
       ++k;
@@ -227,13 +228,13 @@ bool PulseScan::FinalScan() {
     pulses.peakLevels[slot] = static_cast<std::uint8_t>(windowPeak);
 
     const double rate = settings.sampleRate;
-    log.Write(FormatText(
+    log.WriteFormatted(
         "#%5i %7.3f %6.0f %4i %5i %4i %7i %7i %7i %7i %7i %7i %7i %5i %6.3f\n", k, starts[slot] / rate,
         kSecondsPerMinute * settings.revsPerSpark * rate / static_cast<double>(starts[slot] - starts[slot - 1]),
         pulses.noiseLevels[slot - 1], pulses.peakLevels[slot], threshold, static_cast<std::int32_t>(quietPeakPos),
         static_cast<std::int32_t>(windowStart), starts[slot], pulses.peakPositions[slot], ends[slot],
         ClampToInt32(stop), static_cast<std::int32_t>(windowEnd), ends[slot] - starts[slot],
-        static_cast<double>(threshold) / pulses.peakLevels[slot]));
+        static_cast<double>(threshold) / pulses.peakLevels[slot]);
 
     // How far, in pulse lengths, pulses began before and ended after their prediction; undefined
     // for a margin of 0, which then leaves the factors as they were.
@@ -244,7 +245,7 @@ bool PulseScan::FinalScan() {
     ++pulseCount;
   }
 
-  log.Write(FormatText("#Pulse factors: %f %f\n", early, late));
+  log.WriteFormatted("#Pulse factors: %f %f\n", early, late);
   if (threshold < 1) ShowMessage("Incomplete wave file scan weak pulse or noise - check Pulse Duration");
   --pulseCount;
   return pulseCount >= kFewestFinalPulses;

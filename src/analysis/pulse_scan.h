@@ -82,6 +82,7 @@ class PulseScan {
 
   std::span<const std::uint8_t> samples;
   std::int64_t sampleCount;
+  std::uint8_t meanLevel;
   std::int32_t amplitude;
   std::int32_t maxPulses;
   PulseScanSettings settings;

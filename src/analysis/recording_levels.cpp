@@ -10,8 +10,10 @@ namespace ruvo {
 namespace {
 
 constexpr std::int32_t kBlocksPerSecond = 500;  // 2-ms blocks: short beside a 50 Hz hum's half period
-constexpr std::size_t kStride = 8;       // every 8th sample: enough for the statistics, cheap beside the detection
-constexpr double kClipAboveNoise = 4.0;  // extremes this many noise levels out can be a clipping limit
+constexpr std::size_t kStride = 8;  // every 8th sample: enough for the statistics, cheap beside the detection
+constexpr double kClipAboveNoise = 4.0;
+constexpr std::size_t kHistograms = 4;  // counted in turn; at most 9,999,999 / 8 samples each fits 32 bits  // extremes
+                                        // this many noise levels out can be a clipping limit
 
 // Share of the samples sitting on the lowest or highest value present, when that value lies well
 // outside the noise: a recorder's clipping limit holds many samples, a free peak only one or two.
@@ -57,35 +59,80 @@ double StandardDeviation(const std::vector<double>& values) {
 
 }  // namespace
 
-RecordingLevels MeasureRecordingLevels(std::span<const std::uint8_t> samples,
-                                       std::int32_t sampleRate,
-                                       std::uint8_t meanLevel) {
-  RecordingLevels levels;
-  if (samples.empty()) return levels;
-  // Blocks of whole strides, so each holds the same number of measured samples.
-  const std::size_t stridesPerBlock =
-      std::max<std::size_t>(static_cast<std::size_t>(std::max(sampleRate / kBlocksPerSecond, 1)) / kStride, 1);
-  const std::size_t blockLength = stridesPerBlock * kStride;
-  std::array<std::uint64_t, 256> counts{};
-  std::vector<double> blockMeans;
-  blockMeans.reserve(samples.size() / blockLength);
-  std::size_t n = 0;
-  for (; n + blockLength <= samples.size(); n += blockLength) {
-    std::uint32_t sum = 0;
-    for (std::size_t k = n; k < n + blockLength; k += kStride) {
-      sum += samples[k];
-      ++counts[samples[k]];
-    }
-    blockMeans.push_back(static_cast<double>(sum) / static_cast<double>(stridesPerBlock));
-  }
-  for (; n < samples.size(); n += kStride) ++counts[samples[n]];
+RecordingLevelCounter::RecordingLevelCounter(std::int32_t sampleRate)
+    // Blocks of whole strides, so each holds the same number of measured samples.
+    : stridesPerBlock(
+          std::max<std::size_t>(static_cast<std::size_t>(std::max(sampleRate / kBlocksPerSecond, 1)) / kStride, 1)) {}
 
+// The measured samples are those at multiples of kStride from the first. A block counts towards
+// the block means when the recording holds all blockLength samples it spans (not only its measured
+// ones); a block whose measured samples are all in but whose span is not waits for the next piece.
+void RecordingLevelCounter::Add(std::span<const std::uint8_t> piece) {
+  const std::uint8_t* p = piece.data();
+  const std::size_t size = piece.size();
+  const std::size_t end = added + size;  // samples added once this piece is in
+  if (waitingBlock && waitingEnd <= end) {
+    blockMeans.push_back(waitingMean);
+    waitingBlock = false;
+  }
+  std::size_t k = skip;
+  while (k < size) {
+    // The rest of the block under way, or of the piece, four measured samples at a time into four
+    // histograms so that a run of equal samples does not wait on one counter.
+    const std::size_t strides = std::min(stridesPerBlock - blockStrides, (size - k + kStride - 1) / kStride);
+    const std::size_t stop = k + strides * kStride;
+    std::uint32_t sum = 0;
+    for (; k + 3 * kStride < stop; k += 4 * kStride) {
+      sum += p[k] + p[k + kStride] + p[k + 2 * kStride] + p[k + 3 * kStride];
+      ++parts[0][p[k]];
+      ++parts[1][p[k + kStride]];
+      ++parts[2][p[k + 2 * kStride]];
+      ++parts[3][p[k + 3 * kStride]];
+    }
+    for (; k < stop; k += kStride) {
+      sum += p[k];
+      ++parts[0][p[k]];
+    }
+    blockSum += sum;
+    blockStrides += strides;
+    if (blockStrides == stridesPerBlock) {
+      const double mean = static_cast<double>(blockSum) / static_cast<double>(stridesPerBlock);
+      // k is now where the block's span ends.
+      if (added + k <= end) {
+        blockMeans.push_back(mean);
+      } else {
+        waitingBlock = true;
+        waitingMean = mean;
+        waitingEnd = added + k;
+      }
+      blockSum = 0;
+      blockStrides = 0;
+    }
+  }
+  skip = k - size;
+  added = end;
+}
+
+RecordingLevels RecordingLevelCounter::Levels(std::uint8_t meanLevel) const {
+  RecordingLevels levels;
+  std::array<std::uint64_t, 256> counts{};
+  for (const auto& part : parts)
+    for (std::size_t value = 0; value < counts.size(); ++value) counts[value] += part[value];
   std::uint64_t total = 0;
   for (std::uint64_t count : counts) total += count;
+  if (total == 0) return levels;
   levels.noiseLevel = std::max(MedianDeviation(counts, meanLevel, total), 0.0);
   levels.clippedShare = ClippedShare(counts, meanLevel, levels.noiseLevel, total);
   levels.wanderLevel = StandardDeviation(blockMeans);
   return levels;
+}
+
+RecordingLevels MeasureRecordingLevels(std::span<const std::uint8_t> samples,
+                                       std::int32_t sampleRate,
+                                       std::uint8_t meanLevel) {
+  RecordingLevelCounter counter(sampleRate);
+  counter.Add(samples);
+  return counter.Levels(meanLevel);
 }
 
 }  // namespace ruvo

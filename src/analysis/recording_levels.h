@@ -1,7 +1,10 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace ruvo {
 
@@ -17,5 +20,26 @@ struct RecordingLevels {
 RecordingLevels MeasureRecordingLevels(std::span<const std::uint8_t> samples,
                                        std::int32_t sampleRate,
                                        std::uint8_t meanLevel);
+
+// The same measurement taken while a recording is read: Add the samples in order, in pieces of
+// any length, then Levels gives what MeasureRecordingLevels gives for all of them. Single-threaded.
+class RecordingLevelCounter {
+ public:
+  explicit RecordingLevelCounter(std::int32_t sampleRate);
+  void Add(std::span<const std::uint8_t> piece);
+  RecordingLevels Levels(std::uint8_t meanLevel) const;
+
+ private:
+  std::size_t stridesPerBlock;
+  std::array<std::array<std::uint32_t, 256>, 4> parts{};  // histograms counted in turn
+  std::vector<double> blockMeans;                         // mean sample of every complete block so far
+  std::uint32_t blockSum = 0;                             // of the measured samples of the block under way
+  std::size_t blockStrides = 0;                           // measured samples of the block under way
+  std::size_t skip = 0;                                   // samples before the next measured one
+  std::size_t added = 0;                                  // samples added so far
+  bool waitingBlock = false;  // a block is measured but the recording may end inside its span
+  double waitingMean = 0.0;
+  std::size_t waitingEnd = 0;  // samples the recording must hold for it to count
+};
 
 }  // namespace ruvo

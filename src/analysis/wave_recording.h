@@ -1,17 +1,21 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <memory>
 #include <span>
 #include <string>
 
+#include "core/file_mapping.h"
+
 namespace ruvo {
 
 // One 8-bit mono PCM WAV recording, opened for one analysis. Construction reads and checks the
 // header (the "fmt " and "data" chunks, found by walking the RIFF chunks) and shows a message for
-// the first check that fails; LoadSamples copies the sample bytes into the caller's buffer, closes
-// the file and measures the mean level and the amplitude. The caller tests ok() after each step.
+// the first check that fails; LoadSamples copies the sample bytes into the caller's buffer (or
+// MapSamples maps or reads them into memory the recording keeps), closes the file and measures the
+// mean level and the amplitude. The caller tests ok() after each step.
 class WaveRecording {
  public:
   static constexpr std::int32_t kMaxSampleCount = 9'999'999;
@@ -21,22 +25,37 @@ class WaveRecording {
   WaveRecording(std::string fileName, std::unique_ptr<std::istream> stream);
 
   // Reads sampleCount() bytes into buffer (which must hold at least that many), closes the file
-  // and computes the level statistics. Does nothing and returns false when ok() is already false.
-  bool LoadSamples(std::span<std::uint8_t> buffer);
+  // and computes the level statistics. The samples are read in pieces; eachPiece, when given, sees
+  // every piece in order just after it is read, while it is still in the cache. Does nothing and
+  // returns false when ok() is already false.
+  bool LoadSamples(std::span<std::uint8_t> buffer,
+                   const std::function<void(std::span<const std::uint8_t>)>& eachPiece = nullptr);
+
+  // The same as LoadSamples (bytes, levels, pieces, messages, result), without a buffer from the
+  // caller: a recording opened from a file that holds all its samples has them mapped into memory,
+  // with no copy; any other is read into a buffer of its own. samples stays valid while the
+  // recording lives.
+  bool MapSamples(std::span<const std::uint8_t>& samples,
+                  const std::function<void(std::span<const std::uint8_t>)>& eachPiece = nullptr);
 
   bool ok() const { return isOk; }
-  std::int32_t sampleRate() const { return rate; }   // samples per second
+  std::int32_t sampleRate() const { return rate; }  // samples per second
   std::int32_t sampleCount() const { return count; }
-  double duration() const { return durationSeconds; }  // seconds
-  std::uint8_t meanLevel() const { return mean; }      // mean sample, truncated toward zero
+  double duration() const { return durationSeconds; }       // seconds
+  std::uint8_t meanLevel() const { return mean; }           // mean sample, truncated toward zero
   std::uint8_t amplitude() const { return peakDeviation; }  // largest deviation from meanLevel()
 
  private:
   bool Reject(const char* prefix);
   bool ReadHeader();
+  // The mean level and the amplitude from the samples' sum, smallest and largest.
+  void SetLevels(std::uint64_t sum, std::uint8_t minimum, std::uint8_t maximum);
 
   std::string fileName;
-  std::unique_ptr<std::istream> file;  // open from construction until loading ends
+  bool fromFile = false;                       // fileName is the path of the recording
+  std::unique_ptr<std::istream> file;          // open from construction until loading ends
+  std::unique_ptr<FileMapping> mapping;        // the samples, after MapSamples mapped them
+  std::unique_ptr<std::uint8_t[]> ownSamples;  // the samples, after MapSamples read them
   bool isOk = false;
   std::int32_t rate = 0;
   std::int32_t count = 0;

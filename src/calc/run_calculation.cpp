@@ -97,9 +97,10 @@ bool RunCalculation::ProcessRecording(const std::string& waveFile) {
   std::vector<double> fittedRevolutions(n);
   if (results.succeeded) {
     for (std::size_t k = 0; k < n; ++k) {
-      fittedRevolutions[k] = model->Value(times[k]);
-      sampled.rpm[k] = model->Derivative(times[k]) * kSecondsPerMinute;
-      sampled.angularAcceleration[k] = model->SecondDerivative(times[k]);
+      const CurveModel::Evaluation at = model->EvaluateAll(times[k]);
+      fittedRevolutions[k] = at.value;
+      sampled.rpm[k] = at.derivative * kSecondsPerMinute;
+      sampled.angularAcceleration[k] = at.secondDerivative;
     }
     // A curve that is not finite everywhere would put infinities or NaN into the results.
     if (n == 0 || !AllFinite(fittedRevolutions) || !AllFinite(sampled.rpm) || !AllFinite(sampled.angularAcceleration))

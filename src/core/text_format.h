@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdarg>
 #include <string>
 
 namespace ruvo {
@@ -9,5 +10,10 @@ namespace ruvo {
 // "l" and "ll", and the conversions d i u x X f F e E g G c s %. Floating-point conversions are
 // correctly rounded, as glibc's printf is, so files are byte-identical on every machine.
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The same conversions appended to out, so that a text built line by line needs no temporary
+// string per line.
+void AppendText(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void AppendTextV(std::string& out, const char* format, va_list args);
 
 }  // namespace ruvo

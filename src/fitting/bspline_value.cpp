@@ -1,10 +1,12 @@
 #include "fitting/bspline_value.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 #include "fitting/error_sink.h"
 #include "fitting/one_based.h"
+#include "fitting/vector_index.h"
 
 namespace ruvo {
 namespace {
@@ -118,6 +120,74 @@ double DBVALU(std::span<const double> t,
     }
   }
   return w(1);
+}
+
+void DBVALUUpToSecond(std::span<const double> t,
+                      std::span<const double> a,
+                      std::int32_t n,
+                      std::int32_t k,
+                      double x,
+                      std::int32_t& hint,
+                      std::span<double> work,
+                      std::span<double, 3> values) {
+  constexpr std::int32_t kLargestOrder = 16;  // coefficients kept on the stack
+  const auto separately = [&] {
+    for (std::int32_t ideriv = 0; ideriv < 3; ++ideriv)
+      values[static_cast<std::size_t>(ideriv)] = DBVALU(t, a, n, k, ideriv, x, hint, work);
+  };
+  if (k < 3 || k > kLargestOrder || n < k || std::ssize(t) < std::int64_t{n} + k || std::ssize(a) < n ||
+      std::ssize(work) < 3 * std::int64_t{k})
+    return separately();
+  const OneBased<const double> knot(t);
+  const OneBased<const double> coefficient(a);
+  std::int32_t searchHint = hint;
+  auto [i, flag] = FindKnotInterval(t.first(static_cast<std::size_t>(n) + 1), x, searchHint);
+  if (x < knot(k) || flag < 0 || i < k) return separately();
+  if (flag != 0) {
+    if (x > knot(i)) return separately();
+    do {
+      if (i == k) return separately();
+      --i;
+    } while (x == knot(i));
+    // At the right end the search leaves its hint where it started from: three searches move it
+    // as three DBVALU calls do (inside, the first search already leaves it on the interval).
+    for (int again = 0; again < 2; ++again) FindKnotInterval(t.first(static_cast<std::size_t>(n) + 1), x, searchHint);
+  }
+  hint = searchHint;
+
+  // Coefficient sets by derivative order (1-based within each, as in DBVALU's work array), then the
+  // right and left knot distances.
+  std::array<std::array<double, kLargestOrder + 1>, 3> w{};
+  std::array<double, kLargestOrder + 1> right{};
+  std::array<double, kLargestOrder + 1> left{};
+  for (std::int32_t j = 1; j <= k; ++j) w[0][At(j)] = coefficient(i - k + j);
+  for (std::size_t order = 1; order < w.size(); ++order) {
+    w[order] = w[order - 1];
+    const std::int32_t r = k - static_cast<std::int32_t>(order);
+    for (std::int32_t jj = 1; jj <= r; ++jj)
+      w[order][At(jj)] =
+          (w[order][At(jj + 1)] - w[order][At(jj)]) / (knot(i + jj) - knot(i + jj - r)) * static_cast<double>(r);
+  }
+  for (std::int32_t j = 1; j <= k; ++j) {
+    right[At(j)] = knot(i + j) - x;
+    left[At(j)] = x - knot(i + 1 - j);
+  }
+  for (std::size_t order = 0; order < w.size(); ++order) {
+    auto& c = w[order];
+    if (static_cast<std::int32_t>(order) == k - 1) {
+      values[order] = c[1];
+      continue;
+    }
+    for (std::int32_t j = static_cast<std::int32_t>(order) + 1; j <= k - 1; ++j) {
+      const std::int32_t r = k - j;
+      std::int32_t q = r;
+      for (std::int32_t jj = 1; jj <= r; ++jj) {
+        c[At(jj)] = (c[At(jj + 1)] * left[At(q)] + c[At(jj)] * right[At(jj)]) / (left[At(q)] + right[At(jj)]);
+        --q;
+      }
+    }
+    values[order] = c[1];
+  }
 }
 
 }  // namespace ruvo

@@ -38,4 +38,18 @@ double DBVALU(std::span<const double> t,
               std::int32_t& hint,
               std::span<double> work);
 
+// DBVALU for ideriv 0, 1 and 2 at one x, into values[0..2]: one interval search, the first
+// differences shared by both derivatives, the knot distances by all three, and otherwise the same
+// operations in the same order, so each result is bitwise the one DBVALU gives. Arguments as for
+// DBVALU; where DBVALU would reject any of the three (or k is larger than this routine keeps on
+// its stack), it calls DBVALU three times instead.
+void DBVALUUpToSecond(std::span<const double> t,
+                      std::span<const double> a,
+                      std::int32_t n,
+                      std::int32_t k,
+                      double x,
+                      std::int32_t& hint,
+                      std::span<double> work,
+                      std::span<double, 3> values);
+
 }  // namespace ruvo

@@ -12,7 +12,9 @@ namespace ruvo {
 // The model owns copies of the sample points.
 class CurveModel {
  public:
-  CurveModel(std::span<const double> xValues, std::span<const double> yValues, std::int32_t smoothingLevel,
+  CurveModel(std::span<const double> xValues,
+             std::span<const double> yValues,
+             std::int32_t smoothingLevel,
              std::int32_t splineOrder);
   virtual ~CurveModel() = default;
 
@@ -27,6 +29,14 @@ class CurveModel {
   virtual double Value(double at) = 0;
   // d2y/dx2 at x, revolutions per second squared.
   virtual double SecondDerivative(double at) = 0;
+
+  // The three at one x, exactly as the three calls give them; a model may share the work.
+  struct Evaluation {
+    double value = 0.0;
+    double derivative = 0.0;
+    double secondDerivative = 0.0;
+  };
+  virtual Evaluation EvaluateAll(double at) { return {Value(at), Derivative(at), SecondDerivative(at)}; }
 
  protected:
   std::int32_t count;     // number of sample points

@@ -25,7 +25,6 @@ LocalSmoothingModel::LocalSmoothingModel(std::span<const double> xValues,
   const auto n = At(count);
   smoothedValues.resize(n);
   smoothedSlopes.resize(n);
-  smoothedCurvatures.resize(n);
   for (std::int32_t i = 0; i < count; ++i) {
     const Line line = LocalLine(i, y);
     smoothedValues[At(i)] = line.slope * x[At(i)] + line.intercept;
@@ -37,7 +36,6 @@ LocalSmoothingModel::LocalSmoothingModel(std::span<const double> xValues,
     const Line line = LocalLine(i, smoothedSlopes);
     smoothedSlopes[At(i)] = line.slope * x[At(i)] + line.intercept;
   }
-  for (std::int32_t i = 0; i < count; ++i) smoothedCurvatures[At(i)] = LocalLine(i, smoothedSlopes).slope;
 }
 
 // Least-squares line through (x[j], v[j]) for j = i-w..i+w, w = min(level, i, n-1-i):
@@ -85,6 +83,10 @@ double LocalSmoothingModel::Derivative(double at) {
   return Interpolate(smoothedSlopes, at);
 }
 double LocalSmoothingModel::SecondDerivative(double at) {
+  if (smoothedCurvatures.empty() && count >= kMinPoints) {
+    smoothedCurvatures.resize(At(count));
+    for (std::int32_t i = 0; i < count; ++i) smoothedCurvatures[At(i)] = LocalLine(i, smoothedSlopes).slope;
+  }
   return Interpolate(smoothedCurvatures, at);
 }
 

@@ -13,7 +13,9 @@ namespace ruvo {
 // value and first derivative. The slopes are smoothed the same way once more (in place), and the
 // slopes of lines through the final slopes are the second derivative. Between samples the three
 // per-sample arrays are interpolated linearly; outside the range the first or last interval extends.
-// All work happens at construction; Fit only reports whether the model is usable.
+// The values and slopes are computed at construction, the second derivatives at the first
+// evaluation that needs them (the trimming of a timeline never does); Fit only reports whether the
+// model is usable.
 //
 // Needs at least 2 samples: with fewer, Fit returns 0 and every evaluation returns NaN. A negative
 // level counts as 0. Equal neighbouring abscissae give infinite or undefined results, unreported.
@@ -40,7 +42,7 @@ class LocalSmoothingModel : public CurveModel {
 
   std::vector<double> smoothedValues;      // revolutions at each sample
   std::vector<double> smoothedSlopes;      // revolutions per second at each sample
-  std::vector<double> smoothedCurvatures;  // revolutions per second squared at each sample
+  std::vector<double> smoothedCurvatures;  // revolutions per second squared at each sample; empty until needed
   std::int32_t cachedInterval = 0;
 };
 

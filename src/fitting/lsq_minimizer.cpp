@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 #include <utility>
 
 #include "fitting/vector_index.h"
@@ -29,7 +30,14 @@ bool AllFinite(const Vector& values, std::int32_t m) {
 
 }  // namespace
 
-std::int32_t GaussJordanSolve(Matrix& a, Vector& b, std::int32_t m) {
+namespace {
+
+// The solve for an order given at run time (Order = std::int32_t) or at compile time
+// (std::integral_constant), so that the small systems of the window prediction run unrolled; the
+// operations and their order are the same either way.
+template <typename Order>
+std::int32_t GaussJordan(Matrix& a, Vector& b, Order order) {
+  const std::int32_t m = order;
   std::array<std::int32_t, LsqMinimizer::kMaxParams> useCount{};
   std::array<std::int32_t, LsqMinimizer::kMaxParams> pivotRow{};
   std::array<std::int32_t, LsqMinimizer::kMaxParams> pivotColumn{};
@@ -80,6 +88,19 @@ std::int32_t GaussJordanSolve(Matrix& a, Vector& b, std::int32_t m) {
       std::swap(a[At(k)][At(pivotRow[At(pass)])], a[At(k)][At(pivotColumn[At(pass)])]);
   }
   return LsqMinimizer::kSolved;
+}
+
+}  // namespace
+
+std::int32_t GaussJordanSolve(Matrix& a, Vector& b, std::int32_t m) {
+  switch (m) {
+    case 2:
+      return GaussJordan(a, b, std::integral_constant<std::int32_t, 2>{});
+    case 3:
+      return GaussJordan(a, b, std::integral_constant<std::int32_t, 3>{});
+    default:
+      return GaussJordan(a, b, m);
+  }
 }
 
 LsqMinimizer::LsqMinimizer(std::span<const double> xValues,

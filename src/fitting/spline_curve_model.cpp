@@ -1,6 +1,7 @@
 #include "fitting/spline_curve_model.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -75,6 +76,16 @@ double SplineCurveModel::Derivative(double at) {
 }
 double SplineCurveModel::SecondDerivative(double at) {
   return Evaluate(at, 2);
+}
+
+CurveModel::Evaluation SplineCurveModel::EvaluateAll(double at) {
+  if (knots.empty()) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    return {nan, nan, nan};
+  }
+  std::array<double, 3> values{};
+  DBVALUUpToSecond(knots, coefficients, coefficientCount, splineOrder, at, searchHint, work, values);
+  return {values[0], values[1], values[2]};
 }
 
 }  // namespace ruvo

@@ -28,9 +28,10 @@ class SplineCurveModel : public CurveModel {
                    std::int32_t bsplineOrder);
 
   std::int32_t Fit() override;
-  double Derivative(double at) override;        // revolutions per second
-  double Value(double at) override;             // revolutions
-  double SecondDerivative(double at) override;  // revolutions per second squared
+  double Derivative(double at) override;  // revolutions per second
+  double Value(double at) override;       // revolutions
+  double SecondDerivative(double at) override;
+  Evaluation EvaluateAll(double at) override;  // revolutions per second squared
 
   // The breakpoints (empty when the model was rejected before its fit) and the fitted coefficients.
   std::span<const double> Knots() const { return knots; }

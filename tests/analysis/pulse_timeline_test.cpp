@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <random>
 #include <span>
 #include <string>
 #include <tuple>
@@ -12,6 +14,7 @@
 
 #include "analysis/pulse_reference.h"
 #include "analysis/pulse_window.h"
+#include "fitting/lsq_minimizer.h"
 
 namespace ruvo {
 namespace {
@@ -130,6 +133,60 @@ TEST(PredictWindow, FitsLineThenQuadraticThroughTheLastEightStarts) {
       // Bounds within rounding of an integer could truncate either way: the data avoids them.
       ASSERT_GT(std::fabs(bound - std::round(bound)), 1e-6L) << "n=" << n;
       EXPECT_EQ(actual, static_cast<std::int64_t>(std::trunc(bound))) << "n=" << n;
+    }
+  }
+}
+
+// The window with the general minimizer doing the fit, as one Gauss-Newton step (method 1) from
+// (last start, 0, 0) over the last m starts at x = -m .. -1.
+PulseWindow MinimizerWindow(const std::vector<std::int32_t>& starts, const std::vector<std::int32_t>& ends, int n) {
+  const auto polynomial = [](double at, double* gradient, const double* c, std::int32_t count) {
+    double value = 0.0;
+    double power = 1.0;
+    for (std::int32_t k = 0; k < count; ++k) {
+      gradient[k] = power;
+      value += c[k] * power;
+      power *= at;
+    }
+    return value;
+  };
+  const int m = std::min(n, 8);
+  const int count = n >= 5 ? 3 : 2;
+  std::vector<double> x, y;
+  double durationSum = 0.0;
+  for (int i = n - m; i < n; ++i) {
+    x.push_back(i - n);
+    y.push_back(starts[static_cast<std::size_t>(i)]);
+    durationSum += ends[static_cast<std::size_t>(i)] - starts[static_cast<std::size_t>(i)];
+  }
+  std::vector<double> c{static_cast<double>(starts[static_cast<std::size_t>(n - 1)]), 0.0, 0.0};
+  LsqMinimizer fit(x, y, polynomial, c, count, 0);
+  fit.Minimize(0.0, 20);
+  const double sigma = std::sqrt(fit.SumOfSquares() / (m - count));
+  return {TruncatedOffset(c[0] - 3.0 * sigma), TruncatedOffset(c[0] + 3.0 * sigma + durationSum / (m - 1))};
+}
+
+// Trains of starts that speed up, slow down, jitter, repeat or jump: every window, at every pulse
+// count, is the general minimizer's to the last sample.
+TEST(PredictWindow, GivesTheGeneralMinimizersWindowsExactly) {
+  std::mt19937 random(17);
+  for (int train = 0; train < 200; ++train) {
+    std::uniform_real_distribution<double> jitter(-1.0, 1.0);
+    const double spacing = 40.0 + train * 50.0;
+    const double jitterSize = train % 4 == 0 ? 0.0 : spacing * 0.05 * (train % 7);
+    std::vector<std::int32_t> starts, ends;
+    double at = 1000.0 + train;
+    for (int k = 0; k < 30; ++k) {
+      at += spacing * (1.0 - 0.01 * k * (train % 3 - 1)) + jitterSize * jitter(random);
+      if (train % 11 == 5 && k == 14) at += 7 * spacing;  // a missed stretch
+      starts.push_back(static_cast<std::int32_t>(at));
+      ends.push_back(starts.back() + static_cast<std::int32_t>(spacing * 0.1) + k % 3);
+    }
+    for (int n = 3; n <= static_cast<int>(starts.size()); ++n) {
+      const PulseWindow window = PredictWindow(starts, ends, n);
+      const PulseWindow expected = MinimizerWindow(starts, ends, n);
+      ASSERT_EQ(std::pair(window.start, window.end), std::pair(expected.start, expected.end))
+          << "train " << train << ", n=" << n;
     }
   }
 }

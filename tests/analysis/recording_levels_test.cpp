@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <random>
+#include <span>
+#include <utility>
 #include <vector>
 
 namespace ruvo {
@@ -32,6 +36,57 @@ TEST(RecordingLevels, ClippingNoiseAndWanderAreMeasuredApart) {
   EXPECT_DOUBLE_EQ(MeasureRecordingLevels(samples, 4000, 138).clippedShare, 2.0 / 128.0);
 
   EXPECT_EQ(MeasureRecordingLevels({}, 4000, 128).wanderLevel, 0.0);
+}
+
+// Standard deviation of the means of the complete blocks (blockLength samples, every 8th measured),
+// as the measurement defines it, computed here without the counter.
+double ReferenceWander(const std::vector<std::uint8_t>& samples, std::size_t blockLength) {
+  std::vector<double> means;
+  for (std::size_t n = 0; n + blockLength <= samples.size(); n += blockLength) {
+    double sum = 0.0;
+    for (std::size_t k = n; k < n + blockLength; k += 8) sum += samples[k];
+    means.push_back(sum / static_cast<double>(blockLength / 8));
+  }
+  if (means.size() < 2) return 0.0;
+  double total = 0.0;
+  for (double mean : means) total += mean;
+  const double average = total / static_cast<double>(means.size());
+  double squares = 0.0;
+  for (double mean : means) squares += (mean - average) * (mean - average);
+  return std::sqrt(squares / static_cast<double>(means.size() - 1));
+}
+
+// Lengths around whole blocks (a last block whose measured samples are all in but whose span is
+// not must not count) at rates with blocks of 8, 16 and 88 samples, cut into pieces of random
+// lengths: the counter gives exactly what one pass over the whole recording gives.
+TEST(RecordingLevels, ACounterFedInPiecesMeasuresWhatTheWholeRecordingGives) {
+  std::mt19937 random(5);
+  const std::pair<std::int32_t, std::size_t> rates[] = {{4000, 8}, {8000, 16}, {44100, 88}};
+  for (const auto& [rate, blockLength] : rates) {
+    for (const std::size_t length : {std::size_t{1}, blockLength - 1, blockLength, blockLength + 1, 3 * blockLength - 7,
+                                     3 * blockLength + 1, 50 * blockLength + 3, std::size_t{100003}}) {
+      std::vector<std::uint8_t> samples(length);
+      std::uniform_int_distribution<int> noise(-6, 6);
+      for (std::size_t n = 0; n < length; ++n)
+        samples[n] = static_cast<std::uint8_t>(128 + noise(random) + (n / 40 % 2 ? 9 : 0) + (n % 997 == 0 ? 100 : 0));
+      SCOPED_TRACE(testing::Message() << rate << " samples per second, " << length << " samples");
+      const RecordingLevels whole = MeasureRecordingLevels(samples, rate, 131);
+      EXPECT_DOUBLE_EQ(whole.wanderLevel, ReferenceWander(samples, blockLength));
+      for (int split = 0; split < 5; ++split) {
+        RecordingLevelCounter counter(rate);
+        std::uniform_int_distribution<std::size_t> pieceLength(0, split == 0 ? 3 : 3 * blockLength + 20);
+        for (std::size_t at = 0; at < length;) {
+          const std::size_t piece = std::min(length - at, pieceLength(random));
+          counter.Add(std::span<const std::uint8_t>(samples).subspan(at, piece));
+          at += piece;
+        }
+        const RecordingLevels pieces = counter.Levels(131);
+        EXPECT_EQ(pieces.wanderLevel, whole.wanderLevel);
+        EXPECT_EQ(pieces.noiseLevel, whole.noiseLevel);
+        EXPECT_EQ(pieces.clippedShare, whole.clippedShare);
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <random>
+#include <span>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -89,6 +94,11 @@ TEST_F(WaveRecordingTest, ShortDataPassesTheHeaderAndFailsToLoad) {
   EXPECT_FALSE(wave.LoadSamples(buffer) || wave.ok());
   EXPECT_FALSE(wave.LoadSamples(buffer));  // once failed, nothing more is tried or shown
   EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Invalid wave file - " + path});
+  // Mapping: the file is too short to map, and reading it fails the same way.
+  WaveRecording again(path);
+  std::span<const std::uint8_t> mapped;
+  EXPECT_FALSE(again.MapSamples(mapped) || again.ok());
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>(2, "Invalid wave file - " + path));
 }
 
 TEST_F(WaveRecordingTest, ReadsTheDataChunkAndMeasuresMeanLevelAndAmplitude) {
@@ -110,6 +120,54 @@ TEST_F(WaveRecordingTest, ReadsTheDataChunkAndMeasuresMeanLevelAndAmplitude) {
     std::vector<std::uint8_t> buffer(samples.size());
     ASSERT_TRUE(wave.ok() && wave.LoadSamples(buffer));
     EXPECT_EQ(std::tuple(buffer, int{wave.meanLevel()}, int{wave.amplitude()}), std::tuple(samples, mean, amplitude));
+  }
+  EXPECT_TRUE(messages.Texts().empty());
+}
+
+// Recordings longer than the pieces they are read in: every sample arrives, in order, once, and the
+// mean and amplitude are those of all of them, also where every sum of 16-bit lanes runs full.
+// Recordings longer than the pieces they are read in, loaded into a buffer, mapped from their file,
+// and read from a stream where nothing can be mapped: every sample arrives, in order, once, and
+// the mean and amplitude are those of all of them, also where every sum of 16-bit lanes runs full.
+TEST_F(WaveRecordingTest, ReadsLongRecordingsPieceByPieceWithTheirMeanAndAmplitude) {
+  std::mt19937 random(3);
+  std::uniform_int_distribution<int> anyValue(0, 255);
+  std::vector<std::vector<std::uint8_t>> recordings(3, std::vector<std::uint8_t>(600003));
+  for (std::uint8_t& sample : recordings[0]) sample = static_cast<std::uint8_t>(anyValue(random));
+  std::fill(recordings[1].begin(), recordings[1].end(), 255);
+  recordings[1][123457] = 3;
+  recordings[2][599999] = 201;
+  enum class Way { kLoad, kMapFile, kMapStream };
+  for (const std::vector<std::uint8_t>& samples : recordings) {
+    std::uint64_t sum = 0;
+    for (std::uint8_t sample : samples) sum += sample;
+    const auto mean = static_cast<int>(sum / samples.size());
+    const auto [lowest, highest] = std::minmax_element(samples.begin(), samples.end());
+    const std::string bytes = WaveBytes(8000, -1, 1, 8, std::string(samples.begin(), samples.end()));
+    for (const Way way : {Way::kLoad, Way::kMapFile, Way::kMapStream}) {
+      SCOPED_TRACE(static_cast<int>(way));
+      WaveRecording wave = way == Way::kMapStream
+                               ? WaveRecording("stream.wav", std::make_unique<std::istringstream>(bytes))
+                               : Open(bytes);
+      std::vector<std::uint8_t> pieces;
+      std::size_t pieceCount = 0;
+      const auto eachPiece = [&](std::span<const std::uint8_t> piece) {
+        pieces.insert(pieces.end(), piece.begin(), piece.end());
+        ++pieceCount;
+      };
+      std::vector<std::uint8_t> buffer(samples.size());
+      std::span<const std::uint8_t> mapped;
+      if (way == Way::kLoad) {
+        ASSERT_TRUE(wave.LoadSamples(buffer, eachPiece));
+      } else {
+        ASSERT_TRUE(wave.MapSamples(mapped, eachPiece));
+        buffer.assign(mapped.begin(), mapped.end());
+      }
+      EXPECT_TRUE(buffer == samples && pieces == samples);
+      EXPECT_GT(pieceCount, 1u);
+      EXPECT_EQ(wave.meanLevel(), mean);
+      EXPECT_EQ(wave.amplitude(), std::max(*highest - mean, mean - *lowest));
+    }
   }
   EXPECT_TRUE(messages.Texts().empty());
 }

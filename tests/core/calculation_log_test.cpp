@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/text_format.h"
 #include "support/test_support.h"
 
 namespace ruvo {
@@ -22,6 +23,26 @@ TEST(CalculationLog, TruncatesAnOldLogAndAppendsTextsUnchanged) {
 
   EXPECT_FALSE(log.Open(folder.File("missing-folder/ruvo.log")));
   EXPECT_FALSE(log.IsOpen());
+  log.WriteFormatted("%d\n", 1);  // ignored
+}
+
+// A log far longer than the pieces it is gathered in, of plain and formatted texts, keeps their
+// order, and a log that is never closed is complete once it is destroyed.
+TEST(CalculationLog, KeepsTheOrderOfLongLogsAndWritesTheRestWhenDestroyed) {
+  test::TempFolder folder;
+  const std::string path = folder.File("ruvo.log");
+  std::string expected;
+  {
+    CalculationLog log;
+    ASSERT_TRUE(log.Open(path));
+    for (int line = 0; line < 20000; ++line) {
+      log.Write("#");
+      log.WriteFormatted("%5i %7.3f\n", line, line / 7.0);
+      expected += "#" + FormatText("%5i %7.3f\n", line, line / 7.0);
+    }
+  }
+  EXPECT_GT(expected.size(), 256u * 1024u);
+  EXPECT_EQ(test::ReadFileBytes(path), expected);
 }
 
 }  // namespace

@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace ruvo {
 namespace {
@@ -36,6 +41,106 @@ TEST(FormatText, MatchesPrintfForIntegersAndText) {
   EXPECT_EQ(FormatText("# Wave File No. %2i : %s|%5s|%-5s|%.2s|%%|%c", 3, "a.wav", "ab", "ab", "abc", 'z'),
             "# Wave File No.  3 : a.wav|   ab|ab   |ab|%|z");
   EXPECT_EQ(FormatText("%ld %lld %u", 5000000000L, -5000000000LL, 4000000000U), "5000000000 -5000000000 4000000000");
+}
+
+// The first format and value where FormatText differs from the C library, or "" when none does.
+template <typename T>
+std::string FirstMismatch(const std::vector<const char*>& formats, const std::vector<T>& values) {
+  for (const char* format : formats)
+    for (const T value : values) {
+      const std::string ours = FormatText(format, value);
+      const std::string theirs = Printf(format, value);
+      if (ours != theirs)
+        return std::string(format) + " of " + Printf("%.17g", static_cast<double>(value)) + ": \"" + ours +
+               "\" instead of \"" + theirs + "\"";
+    }
+  return "";
+}
+
+// Doubles of every kind: any bit pattern (every exponent, subnormals, infinities, NaN of either
+// sign), decimal fractions of the sizes a log holds, exact ties of the rounding at every precision
+// (odd multiples of 2^-k tie at k - 1 decimals), and the magnitudes around 2^64 / 10^p where the
+// fixed notation leaves its integer route.
+std::vector<double> AssortedDoubles() {
+  std::mt19937_64 random(20240607);
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                std::numeric_limits<double>::denorm_min(),
+                                -std::numeric_limits<double>::denorm_min(),
+                                std::numeric_limits<double>::min(),
+                                std::numeric_limits<double>::max(),
+                                std::numeric_limits<double>::lowest(),
+                                std::numeric_limits<double>::infinity(),
+                                -std::numeric_limits<double>::infinity(),
+                                std::nan(""),
+                                -std::nan(""),
+                                0.5,
+                                1.5,
+                                2.5,
+                                -0.5,
+                                0.0000005,
+                                0.9999995,
+                                9.9999995,
+                                999999.9999995,
+                                18446744073709551615.0,
+                                18446744073709.551615,
+                                4503599627370496.5,
+                                9007199254740993.0};
+  for (int i = 0; i < 3000; ++i) {
+    const std::uint64_t bits = random();
+    double value = 0.0;
+    std::memcpy(&value, &bits, sizeof value);
+    values.push_back(value);
+  }
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  for (int i = 0; i < 3000; ++i) values.push_back(unit(random) * std::pow(10.0, static_cast<int>(random() % 44) - 22));
+  for (int i = 0; i < 3000; ++i) {
+    const auto odd = static_cast<double>(2 * static_cast<std::int64_t>(random() % 2000000) - 1999999);
+    values.push_back(std::ldexp(odd, -static_cast<int>(random() % 24)));
+  }
+  for (int p = 0; p <= 18; ++p)
+    for (int i = 0; i < 40; ++i) values.push_back(std::ldexp(unit(random) + 2.0, 63) / std::pow(10.0, p));
+  return values;
+}
+
+TEST(FormatText, MatchesPrintfOnAssortedValuesForEveryFixedAndIntegerForm) {
+  const std::vector<double> doubles = AssortedDoubles();
+  const std::vector<const char*> fixed = {"%f",     "%.0f",  "%.1f",     "%.2f",    "%.3f",  "%.5f",   "%7.3f",
+                                          "%8.3f",  "%6.0f", "%6.3f",    "%7.1f",   "%8.1f", "%9.3f",  "%10.5f",
+                                          "%15.8f", "%.9f",  "%.17f",    "%.18f",   "%F",    "%-9.2f", "%+7.1f",
+                                          "%08.2f", "% f",   "%-+12.4f", "%012.3f", "%e",    "%.3e",   "%g"};
+  EXPECT_EQ(FirstMismatch(fixed, doubles), "");
+
+  std::mt19937_64 random(7);
+  std::vector<int> ints = {0, 1, -1, 9, 10, -10, 99999, 100000, 999999, 1000000, 2147483647, -2147483647 - 1};
+  std::vector<long long> longs = {0, -1, 9223372036854775807LL, -9223372036854775807LL - 1};
+  std::vector<unsigned> unsigneds = {0U, 1U, 4294967295U};
+  for (int i = 0; i < 3000; ++i) {
+    const std::uint64_t bits = random();
+    ints.push_back(static_cast<std::int32_t>(bits >> 32) >> (bits % 32));  // every length, either sign
+    longs.push_back(static_cast<long long>(bits) >> (bits % 63));
+    unsigneds.push_back(static_cast<unsigned>(bits));
+  }
+  EXPECT_EQ(FirstMismatch({"%i", "%d", "%6i", "%7i", "%5i", "%4i", "%2i", "%-6i", "%06i", "%.3d", "%.0d", "%+d", "% d",
+                           "%-+7d", "%x", "%X"},
+                          ints),
+            "");
+  EXPECT_EQ(FirstMismatch({"%lld", "%20lld", "%-25lld", "%lld|"}, longs), "");
+  EXPECT_EQ(FirstMismatch({"%u", "%10u", "%x", "%08X"}, unsigneds), "");
+}
+
+TEST(AppendText, AppendsWhatFormatTextMakes) {
+  std::string line = "#";
+  AppendText(line, "%5i %7.3f", 12, 0.6604);
+  AppendText(line, " %s\n", "end");
+  EXPECT_EQ(line, "#   12   0.660 end\n");
+
+  // A format rewritten in place (same address, other text) is read anew, not taken for the old one.
+  char format[] = "%5i|%*d|%.*f";
+  EXPECT_EQ(FormatText(format, 1, 3, 2, 2, 0.5), "    1|  2|0.50");
+  format[1] = '2';
+  format[5] = '-';
+  EXPECT_EQ(FormatText(format, 1, 2, 2, 0.5), " 1|2|0.50");  // "%2i|%-d|%.*f"
 }
 
 }  // namespace

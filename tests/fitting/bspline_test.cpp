@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -102,6 +103,43 @@ TEST(DBVALU, ReproducesPowersAndTheirDerivativesOnAnyKnots) {
             std::pair(20.0, 30.0));
   const Vector open = {0, 1, 2, 3, 4, 5, 6, 7}, b = {1, 4, -2, 3};
   EXPECT_TRUE(test::IsClose(Evaluate(open, b, 4, 0, 4.0), Evaluate(open, b, 4, 0, 4.0 - 1e-9), 1e-8));
+}
+
+// On knots with repeated breakpoints, orders 1 to 7 (below 3 and above the stack limit the routine
+// falls back to DBVALU itself), random coefficients, at knots, between them, at both ends and
+// outside: the three results are bitwise DBVALU's, with the same messages and the same final hint.
+TEST(DBVALUUpToSecond, GivesDbvalusThreeResultsBitForBit) {
+  std::mt19937 random(23);
+  std::uniform_real_distribution<double> coefficient(-50.0, 50.0);
+  const auto& t = kMixedKnots;
+  for (int k = 1; k <= 7; ++k) {
+    const int n = static_cast<int>(t.size()) - k;
+    Vector a(static_cast<std::size_t>(n));
+    for (double& value : a) value = coefficient(random);
+    Vector probes = {t[k - 1] - 0.5, t[static_cast<std::size_t>(n)], t[static_cast<std::size_t>(n)] + 0.1,
+                     std::nan("")};
+    for (double x = t[k - 1]; x <= t[static_cast<std::size_t>(n)]; x += 0.125) probes.push_back(x);
+    for (int i = 0; i < 40; ++i) probes.push_back(t[k - 1] + (t[static_cast<std::size_t>(n)] - t[k - 1]) * (i / 39.7));
+    std::int32_t hintOne = 1, hintThree = 1;
+    Vector workOne(static_cast<std::size_t>(3 * k)), workThree(static_cast<std::size_t>(3 * k));
+    for (double x : probes) {
+      ErrorCapture three;
+      std::array<double, 3> expected{};
+      for (int d = 0; d < 3; ++d)
+        expected[static_cast<std::size_t>(d)] = DBVALU(t, a, n, k, d, x, hintThree, workThree);
+      const Texts threeTexts = three.texts;
+      three.texts.clear();
+      std::array<double, 3> values{};
+      DBVALUUpToSecond(t, a, n, k, x, hintOne, workOne, values);
+      for (int d = 0; d < 3; ++d) {
+        const double e = expected[static_cast<std::size_t>(d)], v = values[static_cast<std::size_t>(d)];
+        EXPECT_TRUE(v == e || (std::isnan(v) && std::isnan(e)))
+            << "k=" << k << " x=" << x << " d=" << d << ": " << v << " instead of " << e;
+      }
+      EXPECT_EQ(three.texts, threeTexts) << "k=" << k << " x=" << x;
+      EXPECT_EQ(hintOne, hintThree) << "k=" << k << " x=" << x;
+    }
+  }
 }
 
 TEST(DBVALU, RejectsEachInvalidArgumentWithZeroAndOneMessage) {
