@@ -200,7 +200,8 @@ bool PulseScan::FinalScan() {
     // pulseCount - 1 here), and the last one above it before the new stop ends it.
     j = std::min(sampleCount, stop);
     const std::int64_t crossing = FindFirstAbove(samples, meanLevel, threshold, windowStart, j);
-    if (crossing < j) {
+    const bool crossed = crossing < j;
+    if (crossed) {
       ++k;
       if (k >= maxPulses) return true;
       starts[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(crossing);
@@ -210,8 +211,9 @@ bool PulseScan::FinalScan() {
       ends[static_cast<std::size_t>(k)] =
           static_cast<std::int32_t>(FindLastAbove(samples, meanLevel, threshold, crossing, j));
     }
-    // A window without any deviation places its pulse on its first sample.
-    const DeviationPeak peak = FindLargestDeviation(samples, meanLevel, windowStart, j);
+    // A window without any deviation places its pulse on its first sample. Before a crossing no
+    // sample is above the cutoff, so the window's largest deviation is at the crossing or after it.
+    const DeviationPeak peak = FindLargestDeviation(samples, meanLevel, crossed ? crossing : windowStart, j);
     const std::int32_t windowPeak = peak.level;
     const std::int64_t windowPeakPos = peak.position;
     if (k < pulseCount) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <type_traits>
 #include <vector>
 
 namespace ruvo {
@@ -76,9 +77,24 @@ void RecordingLevelCounter::Add(std::span<const std::uint8_t> piece) {
     waitingBlock = false;
   }
   std::size_t k = skip;
-  while (k < size) {
-    // The rest of the block under way, or of the piece, four measured samples at a time into four
-    // histograms so that a run of equal samples does not wait on one counter.
+  // Whole blocks of the usual sizes (11 and 12 measured samples at 44100 and 48000 samples per
+  // second) unrolled; a block may end exactly at the piece's end, where the next piece decides it.
+  const auto wholeBlock = [&](auto strideCount) {
+    constexpr std::size_t kStrides = decltype(strideCount)::value;
+    while (k + (kStrides - 1) * kStride < size) {
+      std::uint32_t sum = 0;
+      for (std::size_t stride = 0; stride < kStrides; ++stride) {
+        const std::uint8_t sample = p[k + stride * kStride];
+        sum += sample;
+        ++parts[stride % parts.size()][sample];
+      }
+      k += kStrides * kStride;
+      EndBlock(sum, added + k, end);
+    }
+  };
+  // The rest of the block under way, or of the piece, four measured samples at a time into four
+  // histograms so that a run of equal samples does not wait on one counter.
+  const auto partBlock = [&] {
     const std::size_t strides = std::min(stridesPerBlock - blockStrides, (size - k + kStride - 1) / kStride);
     const std::size_t stop = k + strides * kStride;
     std::uint32_t sum = 0;
@@ -96,21 +112,31 @@ void RecordingLevelCounter::Add(std::span<const std::uint8_t> piece) {
     blockSum += sum;
     blockStrides += strides;
     if (blockStrides == stridesPerBlock) {
-      const double mean = static_cast<double>(blockSum) / static_cast<double>(stridesPerBlock);
       // k is now where the block's span ends.
-      if (added + k <= end) {
-        blockMeans.push_back(mean);
-      } else {
-        waitingBlock = true;
-        waitingMean = mean;
-        waitingEnd = added + k;
-      }
+      EndBlock(blockSum, added + k, end);
       blockSum = 0;
       blockStrides = 0;
     }
-  }
+  };
+  if (k < size && blockStrides > 0) partBlock();
+  if (blockStrides == 0 && stridesPerBlock == 11) wholeBlock(std::integral_constant<std::size_t, 11>{});
+  if (blockStrides == 0 && stridesPerBlock == 12) wholeBlock(std::integral_constant<std::size_t, 12>{});
+  while (k < size) partBlock();
   skip = k - size;
   added = end;
+}
+
+// A block's measured samples are all in: its mean counts now when the recording spans the whole
+// block (spanEnd samples, of which `recorded` are in), else when the next piece brings the rest.
+void RecordingLevelCounter::EndBlock(std::uint32_t sum, std::size_t spanEnd, std::size_t recorded) {
+  const double mean = static_cast<double>(sum) / static_cast<double>(stridesPerBlock);
+  if (spanEnd <= recorded) {
+    blockMeans.push_back(mean);
+  } else {
+    waitingBlock = true;
+    waitingMean = mean;
+    waitingEnd = spanEnd;
+  }
 }
 
 RecordingLevels RecordingLevelCounter::Levels(std::uint8_t meanLevel) const {

@@ -30,6 +30,8 @@ class RecordingLevelCounter {
   RecordingLevels Levels(std::uint8_t meanLevel) const;
 
  private:
+  void EndBlock(std::uint32_t sum, std::size_t spanEnd, std::size_t recorded);
+
   std::size_t stridesPerBlock;
   std::array<std::array<std::uint32_t, 256>, 4> parts{};  // histograms counted in turn
   std::vector<double> blockMeans;                         // mean sample of every complete block so far

@@ -311,7 +311,7 @@ __extension__ typedef unsigned __int128 Uint128;  // GCC's 128-bit integer, exac
 // remainder that decides the rounding to nearest, ties to even, as glibc's printf rounds in the
 // default rounding mode. Returns false when the result needs more than 64 bits
 // (0 <= precision <= kFastFixedPrecision).
-bool ScaledMagnitude(double value, int precision, std::uint64_t& scaled) {
+[[gnu::always_inline]] inline bool ScaledMagnitude(double value, int precision, std::uint64_t& scaled) {
   constexpr int kMantissaBits = 52;
   constexpr int kExponentBias = 1075;  // bias 1023 plus the 52 fraction bits
   std::uint64_t bits = 0;

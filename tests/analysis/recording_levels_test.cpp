@@ -57,11 +57,11 @@ double ReferenceWander(const std::vector<std::uint8_t>& samples, std::size_t blo
 }
 
 // Lengths around whole blocks (a last block whose measured samples are all in but whose span is
-// not must not count) at rates with blocks of 8, 16 and 88 samples, cut into pieces of random
+// not must not count) at rates with blocks of 8, 16, 88 and 96 samples, cut into pieces of random
 // lengths: the counter gives exactly what one pass over the whole recording gives.
 TEST(RecordingLevels, ACounterFedInPiecesMeasuresWhatTheWholeRecordingGives) {
   std::mt19937 random(5);
-  const std::pair<std::int32_t, std::size_t> rates[] = {{4000, 8}, {8000, 16}, {44100, 88}};
+  const std::pair<std::int32_t, std::size_t> rates[] = {{4000, 8}, {8000, 16}, {44100, 88}, {48000, 96}};
   for (const auto& [rate, blockLength] : rates) {
     for (const std::size_t length : {std::size_t{1}, blockLength - 1, blockLength, blockLength + 1, 3 * blockLength - 7,
                                      3 * blockLength + 1, 50 * blockLength + 3, std::size_t{100003}}) {
