@@ -82,7 +82,7 @@ bool PulseAnalysis::Run() {
   const std::int32_t maxPulses = PulseCapacity(finalRpm, recording.duration(), revsPerSpark, sampleCount);
   std::span<const std::uint8_t> samples;
   RecordingLevelCounter levelCounter(recording.sampleRate());  // measured as the samples are read
-  if (!recording.MapSamples(samples, [&](std::span<const std::uint8_t> piece) { levelCounter.Add(piece); }))
+  if (!recording.ReadSamples(samples, [&](std::span<const std::uint8_t> piece) { levelCounter.Add(piece); }))
     return false;
   const std::uint8_t amplitude = recording.amplitude();
   const std::uint8_t meanLevel = recording.meanLevel();

@@ -36,10 +36,10 @@ double Polynomial(double at, double* gradient, const double* coefficients, std::
 // by point, solved by GaussJordanSolve, a failed solve leaving the coefficients), so the results are
 // the same to the last bit, without the general minimizer's set-up and indirect calls for every pulse.
 // Reference: Bevington and Robinson, Data Reduction and Error Analysis for the Physical Sciences, 8.
-// Not vectorised: pairing the sums made the compiler assemble vectors through memory at every
-// point, a store-forwarding stall longer than the arithmetic it saved.
+// Built without vectorisation (see CMakeLists.txt): pairing the sums made the compiler assemble
+// vectors through memory at every point, a store-forwarding stall longer than the arithmetic it saved.
 template <std::size_t kCount>
-__attribute__((optimize("no-tree-vectorize"))) double FitPolynomialStepOf(std::span<const double> x, std::span<const double> y, std::array<double, 3>& coefficients) {
+double FitPolynomialStepOf(std::span<const double> x, std::span<const double> y, std::array<double, 3>& coefficients) {
   constexpr auto count = static_cast<std::int32_t>(kCount);
   // The sums in local arrays of fixed size, so they stay in registers rather than going through
   // memory at every point.

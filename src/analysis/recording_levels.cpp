@@ -12,9 +12,7 @@ namespace {
 
 constexpr std::int32_t kBlocksPerSecond = 500;  // 2-ms blocks: short beside a 50 Hz hum's half period
 constexpr std::size_t kStride = 8;  // every 8th sample: enough for the statistics, cheap beside the detection
-constexpr double kClipAboveNoise = 4.0;
-constexpr std::size_t kHistograms = 4;  // counted in turn; at most 9,999,999 / 8 samples each fits 32 bits  // extremes
-                                        // this many noise levels out can be a clipping limit
+constexpr double kClipAboveNoise = 4.0;  // extremes this many noise levels out can be a clipping limit
 
 // Share of the samples sitting on the lowest or highest value present, when that value lies well
 // outside the noise: a recorder's clipping limit holds many samples, a free peak only one or two.

@@ -85,7 +85,6 @@ bool ReadAt(std::istream& file, std::uint64_t offset, unsigned char* bytes, std:
 
 WaveRecording::WaveRecording(std::string name)
     : WaveRecording(name, std::make_unique<std::ifstream>(name, std::ios::binary)) {
-  fromFile = true;
 }
 
 WaveRecording::WaveRecording(std::string name, std::unique_ptr<std::istream> stream)
@@ -164,27 +163,11 @@ bool WaveRecording::LoadSamples(std::span<std::uint8_t> buffer,
   return true;
 }
 
-bool WaveRecording::MapSamples(std::span<const std::uint8_t>& samples,
-                               const std::function<void(std::span<const std::uint8_t>)>& eachPiece) {
+bool WaveRecording::ReadSamples(std::span<const std::uint8_t>& samples,
+                                const std::function<void(std::span<const std::uint8_t>)>& eachPiece) {
   if (!isOk) return false;
-  const auto length = static_cast<std::size_t>(count);
-  if (fromFile) {
-    mapping = std::make_unique<FileMapping>(fileName, dataOffset, length);
-    if (mapping->ok()) {
-      file.reset();
-      samples = mapping->Bytes();
-      SampleTally tally;
-      for (std::size_t done = 0; done < length; done += kPieceBytes) {
-        const std::span<const std::uint8_t> piece = samples.subspan(done, std::min(kPieceBytes, length - done));
-        tally.Add(piece.data(), piece.size());
-        if (eachPiece) eachPiece(piece);
-      }
-      SetLevels(tally.sum, tally.minimum, tally.maximum);
-      return true;
-    }
-    mapping.reset();
-  }
   // Every byte is read from the file, so the buffer is not cleared first.
+  const auto length = static_cast<std::size_t>(count);
   ownSamples = std::make_unique_for_overwrite<std::uint8_t[]>(length);
   const std::span<std::uint8_t> buffer(ownSamples.get(), length);
   if (!LoadSamples(buffer, eachPiece)) return false;

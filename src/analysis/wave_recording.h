@@ -7,14 +7,13 @@
 #include <span>
 #include <string>
 
-#include "core/file_mapping.h"
 
 namespace ruvo {
 
 // One 8-bit mono PCM WAV recording, opened for one analysis. Construction reads and checks the
 // header (the "fmt " and "data" chunks, found by walking the RIFF chunks) and shows a message for
 // the first check that fails; LoadSamples copies the sample bytes into the caller's buffer (or
-// MapSamples maps or reads them into memory the recording keeps), closes the file and measures the
+// ReadSamples into memory the recording keeps), closes the file and measures the
 // mean level and the amplitude. The caller tests ok() after each step.
 class WaveRecording {
  public:
@@ -31,11 +30,9 @@ class WaveRecording {
   bool LoadSamples(std::span<std::uint8_t> buffer,
                    const std::function<void(std::span<const std::uint8_t>)>& eachPiece = nullptr);
 
-  // The same as LoadSamples (bytes, levels, pieces, messages, result), without a buffer from the
-  // caller: a recording opened from a file that holds all its samples has them mapped into memory,
-  // with no copy; any other is read into a buffer of its own. samples stays valid while the
-  // recording lives.
-  bool MapSamples(std::span<const std::uint8_t>& samples,
+  // The same as LoadSamples (bytes, levels, pieces, messages, result) into a buffer the recording
+  // keeps: samples stays valid while the recording lives.
+  bool ReadSamples(std::span<const std::uint8_t>& samples,
                   const std::function<void(std::span<const std::uint8_t>)>& eachPiece = nullptr);
 
   bool ok() const { return isOk; }
@@ -52,10 +49,8 @@ class WaveRecording {
   void SetLevels(std::uint64_t sum, std::uint8_t minimum, std::uint8_t maximum);
 
   std::string fileName;
-  bool fromFile = false;                       // fileName is the path of the recording
   std::unique_ptr<std::istream> file;          // open from construction until loading ends
-  std::unique_ptr<FileMapping> mapping;        // the samples, after MapSamples mapped them
-  std::unique_ptr<std::uint8_t[]> ownSamples;  // the samples, after MapSamples read them
+  std::unique_ptr<std::uint8_t[]> ownSamples;  // the samples, after ReadSamples
   bool isOk = false;
   std::int32_t rate = 0;
   std::int32_t count = 0;

@@ -94,10 +94,10 @@ TEST_F(WaveRecordingTest, ShortDataPassesTheHeaderAndFailsToLoad) {
   EXPECT_FALSE(wave.LoadSamples(buffer) || wave.ok());
   EXPECT_FALSE(wave.LoadSamples(buffer));  // once failed, nothing more is tried or shown
   EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Invalid wave file - " + path});
-  // Mapping: the file is too short to map, and reading it fails the same way.
+  // Reading into the recording's own buffer fails the same way.
   WaveRecording again(path);
-  std::span<const std::uint8_t> mapped;
-  EXPECT_FALSE(again.MapSamples(mapped) || again.ok());
+  std::span<const std::uint8_t> kept;
+  EXPECT_FALSE(again.ReadSamples(kept) || again.ok());
   EXPECT_EQ(messages.Texts(), std::vector<std::string>(2, "Invalid wave file - " + path));
 }
 
@@ -124,10 +124,8 @@ TEST_F(WaveRecordingTest, ReadsTheDataChunkAndMeasuresMeanLevelAndAmplitude) {
   EXPECT_TRUE(messages.Texts().empty());
 }
 
-// Recordings longer than the pieces they are read in: every sample arrives, in order, once, and the
-// mean and amplitude are those of all of them, also where every sum of 16-bit lanes runs full.
-// Recordings longer than the pieces they are read in, loaded into a buffer, mapped from their file,
-// and read from a stream where nothing can be mapped: every sample arrives, in order, once, and
+// Recordings longer than the pieces they are read in, loaded into a buffer and read into the
+// recording's own from a file and from a stream: every sample arrives, in order, once, and
 // the mean and amplitude are those of all of them, also where every sum of 16-bit lanes runs full.
 TEST_F(WaveRecordingTest, ReadsLongRecordingsPieceByPieceWithTheirMeanAndAmplitude) {
   std::mt19937 random(3);
@@ -137,16 +135,16 @@ TEST_F(WaveRecordingTest, ReadsLongRecordingsPieceByPieceWithTheirMeanAndAmplitu
   std::fill(recordings[1].begin(), recordings[1].end(), 255);
   recordings[1][123457] = 3;
   recordings[2][599999] = 201;
-  enum class Way { kLoad, kMapFile, kMapStream };
+  enum class Way { kLoad, kReadFile, kReadStream };
   for (const std::vector<std::uint8_t>& samples : recordings) {
     std::uint64_t sum = 0;
     for (std::uint8_t sample : samples) sum += sample;
     const auto mean = static_cast<int>(sum / samples.size());
     const auto [lowest, highest] = std::minmax_element(samples.begin(), samples.end());
     const std::string bytes = WaveBytes(8000, -1, 1, 8, std::string(samples.begin(), samples.end()));
-    for (const Way way : {Way::kLoad, Way::kMapFile, Way::kMapStream}) {
+    for (const Way way : {Way::kLoad, Way::kReadFile, Way::kReadStream}) {
       SCOPED_TRACE(static_cast<int>(way));
-      WaveRecording wave = way == Way::kMapStream
+      WaveRecording wave = way == Way::kReadStream
                                ? WaveRecording("stream.wav", std::make_unique<std::istringstream>(bytes))
                                : Open(bytes);
       std::vector<std::uint8_t> pieces;
@@ -156,12 +154,12 @@ TEST_F(WaveRecordingTest, ReadsLongRecordingsPieceByPieceWithTheirMeanAndAmplitu
         ++pieceCount;
       };
       std::vector<std::uint8_t> buffer(samples.size());
-      std::span<const std::uint8_t> mapped;
+      std::span<const std::uint8_t> kept;
       if (way == Way::kLoad) {
         ASSERT_TRUE(wave.LoadSamples(buffer, eachPiece));
       } else {
-        ASSERT_TRUE(wave.MapSamples(mapped, eachPiece));
-        buffer.assign(mapped.begin(), mapped.end());
+        ASSERT_TRUE(wave.ReadSamples(kept, eachPiece));
+        buffer.assign(kept.begin(), kept.end());
       }
       EXPECT_TRUE(buffer == samples && pieces == samples);
       EXPECT_GT(pieceCount, 1u);
