@@ -5,15 +5,15 @@
 
 namespace ruvo {
 
-// Sixteen 8-bit samples worked on at once, for the loops that pass over whole recordings. The
-// compilers' vector extension gives every target its own vector instructions from the same code (SSE2 on
-// x86-64, and AVX2 encodings in the functions also built for it with target_clones); every
-// operation is on integers, so no result depends on the target.
+// Thirty-two 8-bit samples worked on at once, for the loops that pass over whole recordings. The
+// compilers' vector extension gives every target its own vector instructions from the same code
+// (two SSE2 registers on x86-64, one AVX2 register in the functions also built for it with
+// target_clones); every operation is on integers, so no result depends on the target.
 typedef std::uint8_t ByteLanes __attribute__((vector_size(32)));
 typedef std::uint16_t WordLanes __attribute__((vector_size(32)));  // the same bytes as 16 pairs
 inline constexpr std::int64_t kByteLanes = 32;
 
-// Sixteen samples from p, which needs no alignment.
+// kByteLanes samples from p, which need no alignment.
 inline ByteLanes LoadLanes(const std::uint8_t* p) {
   ByteLanes lanes;
   std::memcpy(&lanes, p, sizeof lanes);

@@ -17,7 +17,7 @@ std::int32_t Deviation(std::uint8_t sample, std::uint8_t meanLevel) {
   return std::abs(sample - meanLevel);
 }
 
-// |sample - meanLevel| for the 16 samples at p, without leaving the unsigned bytes.
+// |sample - meanLevel| for the kByteLanes samples at p, without leaving the unsigned bytes.
 ByteLanes Deviations(const std::uint8_t* p, ByteLanes meanLevel) {
   const ByteLanes samples = LoadLanes(p);
   return MaxLanes(samples, meanLevel) - MinLanes(samples, meanLevel);
