@@ -1,0 +1,92 @@
+#include "audio/engine_sound_conversion.h"
+
+#include <algorithm>
+
+#include "core/text_format.h"
+#include "core/wave_encoding.h"
+
+namespace ruvo {
+namespace {
+
+constexpr double kBandEdgeShare = 0.02;  // a track this close to an edge of the band may be cut off by it
+
+// Warnings for a pull that rides an edge of the band: the true speed may lie beyond it.
+std::vector<std::string> BandEdgeWarnings(const std::vector<TrackFrame>& frames,
+                                          const PullSpan& pull,
+                                          const EngineOrderSettings& settings) {
+  double lowest = pull.peakRpm;
+  for (std::size_t i = pull.firstFrame; i <= pull.lastFrame; ++i) lowest = std::min(lowest, frames[i].rpm);
+  std::vector<std::string> warnings;
+  if (pull.peakRpm >= settings.highRpm * (1.0 - kBandEdgeShare))
+    warnings.push_back(FormatText("the tracked speed reaches the top of the band (%.0f rpm); the engine may turn "
+                                  "faster there: widen the band",
+                                  settings.highRpm));
+  if (lowest <= settings.lowRpm * (1.0 + kBandEdgeShare))
+    warnings.push_back(FormatText("the tracked speed reaches the bottom of the band (%.0f rpm); the engine may turn "
+                                  "slower there: widen the band",
+                                  settings.lowRpm));
+  return warnings;
+}
+
+}  // namespace
+
+bool ConvertEngineSound(const DecodedAudio& audio,
+                        const ConversionOptions& conversion,
+                        const EngineSoundOptions& options,
+                        std::vector<std::uint8_t>& samples,
+                        ConversionReport& done,
+                        EngineSoundReport& report,
+                        std::string& error) {
+  report = EngineSoundReport{};
+  PreparedSound prepared;
+  if (!PrepareSound(audio, conversion, false, prepared, error)) return false;
+  report.track = TrackEngineOrder(prepared.sound, prepared.rate, options.tracker);
+  EngineTrack& track = report.track;
+  // Frame times from here on count from the start of the recording, not of the trimmed stretch.
+  for (TrackFrame& frame : track.frames) frame.timeSeconds += prepared.fromSeconds;
+  if (!track.ok) {
+    error = track.failure;
+    return false;
+  }
+  if (!FindPull(track.frames, options.startRpm, report.pull, error)) return false;
+  const PullSpan& pull = report.pull;
+  if (pull.lowConfidenceShare > kMostLostShare) {
+    error = FormatText("the engine's speed was lost over %.0f %% of the pull (%.2f to %.2f s); record closer to "
+                       "the engine or with less wind and road noise",
+                       100.0 * pull.lowConfidenceShare, track.frames[pull.firstFrame].timeSeconds,
+                       track.frames[pull.lastFrame].timeSeconds);
+    return false;
+  }
+  PulseTrack pulses;
+  if (!MakePulseTrack(track.frames, pull, options.revsPerPulse, pulses, error)) return false;
+  samples = std::move(pulses.samples);
+  done = {prepared.channel, prepared.fromSeconds, prepared.toSeconds, pulses.sampleRate, "none", 1.0, kClickSteps};
+  report.pulseCount = pulses.pulseCount;
+  report.roundingRevolutions = pulses.roundingRevolutions;
+  report.rateLimited = pulses.rateLimited;
+  report.warnings = BandEdgeWarnings(track.frames, pull, options.tracker);
+  if (pulses.rateLimited)
+    report.warnings.push_back(FormatText("pulse places are rounded by up to %.4f revolutions at %.0f rpm, more than "
+                                         "the %.3f the calculation needs: the wave file's rate cannot go higher",
+                                         pulses.roundingRevolutions, pull.peakRpm, kPulseRounding));
+  if (pull.startsAboveStartRpm)
+    report.warnings.push_back(FormatText("the recording starts above the Initial RPM of %.0f: the pull is taken "
+                                         "from its first moment",
+                                         options.startRpm));
+  return true;
+}
+
+std::string EngineSoundOrigin(const EngineSoundOptions& options, const EngineSoundReport& report, std::int32_t rate) {
+  const EngineOrderSettings& engine = options.tracker;
+  const std::vector<TrackFrame>& frames = report.track.frames;
+  return OriginComment(
+      "Tracked",
+      {"engine sound", FormatText("cylinders %d", engine.cylinders), FormatText("strokes %d", engine.strokes),
+       FormatText("band %.0f-%.0f rpm", engine.lowRpm, engine.highRpm),
+       FormatText("revolutions per pulse %g", options.revsPerPulse),
+       FormatText("pull %.3f-%.3f s", frames[report.pull.firstFrame].timeSeconds,
+                  frames[report.pull.lastFrame].timeSeconds),
+       FormatText("hop %.4f s", report.track.hopSeconds), FormatText("rate %d Hz", rate)});
+}
+
+}  // namespace ruvo

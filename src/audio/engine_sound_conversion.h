@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "audio/recording_conversion.h"
+#include "tracking/engine_order_tracker.h"
+#include "tracking/pulse_track.h"
+
+namespace ruvo {
+
+// How a recording of engine sound becomes a pulse track.
+struct EngineSoundOptions {
+  EngineOrderSettings tracker;
+  double revsPerPulse = 1.0;  // revolutions between the track's pulses: the document's Rev/Spark
+  double startRpm = 0.0;      // the pull starts where the engine rises through this; 0: where it rises
+};
+
+// A pull whose frames are more than this share low-confidence is refused: its speed was guessed.
+inline constexpr double kMostLostShare = 0.2;
+
+// What the tracking found and made, for the report of an import.
+struct EngineSoundReport {
+  EngineTrack track;
+  PullSpan pull;
+  std::int32_t pulseCount = 0;
+  double roundingRevolutions = 0.0;
+  bool rateLimited = false;
+  std::vector<std::string> warnings;  // each a sentence, without "warning: "
+};
+
+// Takes the channel and stretch of audio that conversion names, tracks the engine's firing order in
+// it, and renders the pull as a pulse track (8-bit samples at done.rate; done also says which
+// channel and stretch were taken; the track has no filters and needs no gain). Returns false
+// with a one-line reason in error when the tracker finds no engine speed or fails its octave
+// check, when no pull is found, or when the track is lost over more than kMostLostShare of the pull.
+bool ConvertEngineSound(const DecodedAudio& audio,
+                        const ConversionOptions& conversion,
+                        const EngineSoundOptions& options,
+                        std::vector<std::uint8_t>& samples,
+                        ConversionReport& done,
+                        EngineSoundReport& report,
+                        std::string& error);
+
+// The origin comment of a pulse track: engine, band, revolutions per pulse, the pull's stretch of
+// the source and the rate.
+std::string EngineSoundOrigin(const EngineSoundOptions& options, const EngineSoundReport& report, std::int32_t rate);
+
+}  // namespace ruvo
