@@ -71,6 +71,14 @@ std::optional<std::string> WriteImport(const std::string& outputPath,
   return std::nullopt;
 }
 
+// The first lines of both reports: what was read and which channel was taken.
+std::string SourceLines(const ImportReport& report) {
+  std::string text =
+      FormatText("Read %s: %s, %d channel%s, %d Hz, %.3f s\n", report.inputPath.c_str(), report.formatName.c_str(),
+                 report.channels, report.channels == 1 ? "" : "s", report.sampleRate, report.durationSeconds);
+  return text + "Channel: " + report.conversion.channel + "\n";
+}
+
 }  // namespace
 
 ImportStatus ImportRecording(const std::string& inputPath,
@@ -161,18 +169,6 @@ std::optional<std::string> FindEarlierImport(const std::string& inputPath, const
   }
   return std::nullopt;
 }
-
-namespace {
-
-// The first lines of both reports: what was read and which channel was taken.
-std::string SourceLines(const ImportReport& report) {
-  std::string text =
-      FormatText("Read %s: %s, %d channel%s, %d Hz, %.3f s\n", report.inputPath.c_str(), report.formatName.c_str(),
-                 report.channels, report.channels == 1 ? "" : "s", report.sampleRate, report.durationSeconds);
-  return text + "Channel: " + report.conversion.channel + "\n";
-}
-
-}  // namespace
 
 std::string FormatImportReport(const ImportReport& report) {
   const ConversionReport& done = report.conversion;
