@@ -39,6 +39,9 @@ template <class... Ts>
 struct Overloaded : Ts... {
   using Ts::operator()...;
 };
+// Spelled out: clang 14 deduces no template arguments for aggregates.
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // clang-format off
 const std::vector<OptionEntry>& OptionTable() {
