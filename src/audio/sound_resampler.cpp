@@ -2,24 +2,46 @@
 
 #include <soxr.h>
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
 #include <utility>
 
 namespace ruvo {
+namespace {
+
+// Samples handed to the resampler at once: its own buffers stay small, where one call with the
+// whole recording would have it move growing buffers about.
+constexpr std::size_t kPieceSamples = 1 << 16;
+
+}  // namespace
 
 bool ResampleSound(std::vector<float>& sound, double fromHz, double toHz, std::string& error) {
   // One spare sample against rounding of the output length.
   std::vector<float> out(static_cast<std::size_t>(std::ceil(static_cast<double>(sound.size()) * toHz / fromHz)) + 1);
   const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
   const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-  std::size_t done = 0;
-  const soxr_error_t failure = soxr_oneshot(fromHz, toHz, 1, sound.data(), sound.size(), nullptr, out.data(),
-                                            out.size(), &done, &io, &quality, nullptr);
+  soxr_error_t failure = nullptr;
+  const std::unique_ptr<soxr, decltype(&soxr_delete)> resampler(
+      soxr_create(fromHz, toHz, 1, &failure, &io, &quality, nullptr), &soxr_delete);
+  std::size_t written = 0;
+  // The pieces, then an empty input that drains what the filter still holds.
+  for (std::size_t read = 0; !failure;) {
+    const std::size_t piece = std::min(kPieceSamples, sound.size() - read);
+    std::size_t used = 0;
+    std::size_t done = 0;
+    failure = soxr_process(resampler.get(), piece > 0 ? sound.data() + read : nullptr, piece, &used,
+                           out.data() + written, out.size() - written, &done);
+    read += used;
+    written += done;
+    if (piece == 0 && done == 0) break;
+    if (written == out.size()) break;
+  }
   if (failure) {
     error = std::string("resampling failed: ") + failure;
     return false;
   }
-  out.resize(done);
+  out.resize(written);
   sound = std::move(out);
   return true;
 }
