@@ -29,10 +29,13 @@ std::vector<double> LowPassTaps(std::int32_t factor) {
   return taps;
 }
 
-}  // namespace
-
-std::vector<double> Decimate(std::span<const double> samples, std::int32_t factor) {
-  if (factor <= 1) return {samples.begin(), samples.end()};
+template <typename Sample>
+std::vector<double> DecimateScaled(std::span<const Sample> samples, double scale, std::int32_t factor) {
+  if (factor <= 1) {
+    std::vector<double> copy(samples.size());
+    for (std::size_t n = 0; n < samples.size(); ++n) copy[n] = scale * samples[n];
+    return copy;
+  }
   const std::vector<double> taps = LowPassTaps(factor);
   const auto half = static_cast<std::int64_t>(taps.size() / 2);
   const auto count = static_cast<std::int64_t>(samples.size());
@@ -45,9 +48,19 @@ std::vector<double> Decimate(std::span<const double> samples, std::int32_t facto
     double sum = 0.0;
     for (std::int64_t n = first; n <= last; ++n)
       sum += taps[static_cast<std::size_t>(n - centre + half)] * samples[static_cast<std::size_t>(n)];
-    out[static_cast<std::size_t>(k)] = sum;
+    out[static_cast<std::size_t>(k)] = scale * sum;
   }
   return out;
+}
+
+}  // namespace
+
+std::vector<double> Decimate(std::span<const double> samples, std::int32_t factor) {
+  return DecimateScaled(samples, 1.0, factor);
+}
+
+std::vector<double> Decimate(std::span<const float> samples, double scale, std::int32_t factor) {
+  return DecimateScaled(samples, scale, factor);
 }
 
 }  // namespace ruvo

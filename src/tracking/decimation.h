@@ -12,5 +12,7 @@ namespace ruvo {
 // count as zero. factor >= 1; factor 1 copies. Reference: Oppenheim & Schafer, Discrete-Time
 // Signal Processing, 3rd ed., sections 4.6 and 7.5.
 std::vector<double> Decimate(std::span<const double> samples, std::int32_t factor);
+// The same from single-precision samples, each multiplied by scale first.
+std::vector<double> Decimate(std::span<const float> samples, double scale, std::int32_t factor);
 
 }  // namespace ruvo

@@ -3,11 +3,11 @@
 // against simple ratios of that path (octave_check), and revolutions from the phase of the
 // strongest engine order followed along the path (order_phase).
 //
-// Revolutions come from the order's phase, not from integrating the salience peak: on the test
-// sweeps the integrated peak (parabolic interpolation between candidates) drifts by several
-// revolutions over a pull, its speed error being about 0.1-0.3% and correlated over seconds, while
-// the phase keeps the count within a few hundredths of a revolution of the true integral and its
-// slope gives the speed to well under 0.1%.
+// Revolutions come from the order's phase, not from integrating the salience peak. Measured on the
+// test pulls (8-12 s, 4 kinds of engine, noise 10 dB under the firing order): the salience peak,
+// interpolated between candidates, is off by up to 1.7% in speed (0.6% once averaged over 0.2 s)
+// and its integral by up to 0.22 revolutions; the phase gives the speed within 0.03% and the
+// revolutions within 0.025 of the true integral.
 #include "tracking/engine_order_tracker.h"
 
 #include <algorithm>
@@ -227,9 +227,6 @@ EngineTrack TrackEngineOrder(std::span<const float> samples, double sampleRate, 
   double peak = 0.0;
   for (const float sample : samples) peak = std::max(peak, std::abs(static_cast<double>(sample)));
   if (peak == 0.0) return Failure("the recording is silent");
-  // Any scale in, peak 1 inside, so the analysis's silence threshold means the same everywhere.
-  std::vector<double> scaled(samples.size());
-  for (std::size_t n = 0; n < samples.size(); ++n) scaled[n] = samples[n] / peak;
 
   TrackingContext context;
   context.settings = settings;
@@ -239,8 +236,8 @@ EngineTrack TrackEngineOrder(std::span<const float> samples, double sampleRate, 
   grid.stepRatio = kGridStepRatio;
   grid.count = static_cast<std::int32_t>(std::ceil(std::log(kGridReach * kGridReach * settings.highRpm / settings.lowRpm) /
                                                    std::log(kGridStepRatio))) + 1;
-  context.signal = PrepareAnalysisSignal(scaled, sampleRate, context.comb, grid);
-  scaled = {};
+  // Any scale in, peak 1 inside, so the analysis's silence threshold means the same everywhere.
+  context.signal = PrepareAnalysisSignal(samples, 1.0 / peak, sampleRate, context.comb, grid);
   context.salience = ComputeSalience(context.signal, context.comb, grid);
   const SalienceMap& map = context.salience;
 

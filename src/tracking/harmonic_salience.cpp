@@ -10,21 +10,22 @@
 namespace ruvo {
 namespace {
 
-constexpr double kWindowRevolutions = 4.0;  // revolutions a window spans (two 4-stroke cycles)
-// A 4-revolution Hann window puts the neighbouring half order on the first null of a component.
+// A window spans 4 to 8 revolutions of the candidates that read it: from 4 revolutions (two
+// 4-stroke cycles) a Hann window resolves the half orders, putting each on its neighbours' nulls.
+constexpr double kWindowRevolutions = 4.0;
 constexpr double kUsableOfNyquist = 0.9;  // components read only below 0.45 of a level's rate
 constexpr double kSubOrderWeight = 0.5;   // weight of the orders between firing harmonics
 constexpr std::int32_t kFiringHarmonics = 6;
 constexpr double kMinTopOrder = 4.0;   // at least this many engine orders even for a single
 constexpr double kMaxTopOrder = 16.0;  // and no more, so the window stays short for many cylinders
-constexpr double kHopSeconds = 0.01;   // frame step
+constexpr double kHopSeconds = 0.02;   // frame step: 50 frames a second, far more than a pull changes
 constexpr std::int32_t kSpectrumStride = 10;    // every 10th frame's spectra are kept
 constexpr double kSilentMagnitude = 1e-12;  // added to every magnitude (signal at peak 1): silence reads 0
 
-// The worst case: a candidate at the top of its octave sees sqrt(2) times the nominal revolutions,
-// and its top component must stay below the usable part of the level's band.
+// The worst case: a candidate at the top of its octave sees twice the minimum revolutions, and its
+// top component must stay below the usable part of the level's band.
 std::int32_t WindowSamples(const EngineComb& comb) {
-  const double samples = comb.topOrder * std::numbers::sqrt2 * kWindowRevolutions / (0.5 * kUsableOfNyquist);
+  const double samples = comb.topOrder * 2.0 * kWindowRevolutions / (0.5 * kUsableOfNyquist);
   return 2 * static_cast<std::int32_t>(std::ceil(samples / 2.0)) + 1;
 }
 
@@ -42,10 +43,10 @@ std::vector<double> HannWindow(std::int32_t length) {
   return window;
 }
 
-// The octave level whose window spans the nearest number of revolutions to the nominal one.
+// The fastest octave level whose window spans at least the minimum revolutions.
 std::int32_t LevelFor(double revPerSecond, double topRate, std::int32_t windowSamples) {
   const double ideal = std::log2(kWindowRevolutions * topRate / (windowSamples * revPerSecond));
-  return std::max(0, static_cast<std::int32_t>(std::lround(ideal)));
+  return std::max(0, static_cast<std::int32_t>(std::ceil(ideal - 1e-9)));
 }
 
 // The components each candidate reads: positions in padded bins of its level and weights.
@@ -53,6 +54,7 @@ struct CombTable {
   std::vector<std::int32_t> level;       // per candidate
   std::vector<std::int32_t> firstEntry;  // per candidate, plus one past the end
   std::vector<double> bin;
+  std::vector<double> gapBin;  // half a component spacing below bin
   std::vector<double> weight;
   std::vector<double> weightSum;  // per candidate
 };
@@ -77,6 +79,7 @@ CombTable MakeCombTable(const EngineComb& comb,
       if (hz > 0.5 * kUsableOfNyquist * rate) break;
       const double weight = m % firingStep == 0 ? 1.0 : kSubOrderWeight;
       table.bin.push_back(hz * fftSize / rate);
+      table.gapBin.push_back((hz - 0.5 * comb.baseOrder * rev) * fftSize / rate);
       table.weight.push_back(weight);
       sum += weight;
     }
@@ -97,7 +100,13 @@ void CompressSpectrum(std::span<const std::complex<double>> spectrum, std::vecto
   for (const std::complex<double>& bin : spectrum) power += std::norm(bin);
   const double white = std::sqrt(power / static_cast<double>(spectrum.size()));
   for (std::size_t k = 0; k < spectrum.size(); ++k)
-    compressed[k] = white > kSilentMagnitude ? std::log1p(std::abs(spectrum[k]) / white) : 0.0;
+    compressed[k] = white > kSilentMagnitude ? std::log1p(std::sqrt(std::norm(spectrum[k])) / white) : 0.0;
+}
+
+double Interpolate(const std::vector<double>& spectrum, double position) {
+  const auto below = static_cast<std::size_t>(position);
+  const double fraction = position - static_cast<double>(below);
+  return (1.0 - fraction) * spectrum[below] + fraction * spectrum[below + 1];
 }
 
 }  // namespace
@@ -118,15 +127,16 @@ EngineComb CombForEngine(std::int32_t cylinders, std::int32_t strokes) {
   return comb;
 }
 
-AnalysisSignal PrepareAnalysisSignal(std::span<const double> samples,
+AnalysisSignal PrepareAnalysisSignal(std::span<const float> samples,
+                                     double scale,
                                      double sampleRate,
                                      const EngineComb& comb,
                                      const SpeedGrid& grid) {
   const double fastest = grid.RevPerSecond(grid.count - 1);
-  const double neededRate = fastest * WindowSamples(comb) / (std::numbers::sqrt2 * kWindowRevolutions);
+  const double neededRate = fastest * WindowSamples(comb) / (2.0 * kWindowRevolutions);
   const auto factor = std::max(1, static_cast<std::int32_t>(std::floor(sampleRate / neededRate)));
   AnalysisSignal signal;
-  signal.samples = Decimate(samples, factor);
+  signal.samples = Decimate(samples, scale, factor);
   signal.sampleRate = sampleRate / factor;
   signal.hopSamples = std::max(1, static_cast<std::int32_t>(std::lround(kHopSeconds * signal.sampleRate)));
   return signal;
@@ -220,10 +230,8 @@ SalienceMap ComputeSalience(const AnalysisSignal& signal, const EngineComb& comb
       const std::vector<double>& spectrum = compressed[static_cast<std::size_t>(table.level[static_cast<std::size_t>(i)])];
       double sum = 0.0;
       for (std::int32_t e = table.firstEntry[static_cast<std::size_t>(i)]; e < table.firstEntry[static_cast<std::size_t>(i) + 1]; ++e) {
-        const double position = table.bin[static_cast<std::size_t>(e)];
-        const auto below = static_cast<std::size_t>(position);
-        const double fraction = position - static_cast<double>(below);
-        sum += table.weight[static_cast<std::size_t>(e)] * ((1.0 - fraction) * spectrum[below] + fraction * spectrum[below + 1]);
+        const auto entry = static_cast<std::size_t>(e);
+        sum += table.weight[entry] * (Interpolate(spectrum, table.bin[entry]) - Interpolate(spectrum, table.gapBin[entry]));
       }
       const double weightSum = table.weightSum[static_cast<std::size_t>(i)];
       row[i] = weightSum > 0.0 ? static_cast<float>(sum / weightSum) : 0.0f;

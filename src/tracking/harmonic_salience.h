@@ -35,7 +35,9 @@ struct AnalysisSignal {
   std::int32_t hopSamples = 0;  // frame f is centred on sample f * hopSamples
   double HopSeconds() const { return hopSamples / sampleRate; }
 };
-AnalysisSignal PrepareAnalysisSignal(std::span<const double> samples,
+// samples are multiplied by scale on the way in.
+AnalysisSignal PrepareAnalysisSignal(std::span<const float> samples,
+                                     double scale,
                                      double sampleRate,
                                      const EngineComb& comb,
                                      const SpeedGrid& grid);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstdint>
 #include <numbers>
 
 namespace ruvo {
@@ -50,6 +51,7 @@ std::vector<double> RevolutionsFromPhase(const AnalysisSignal& signal,
   // The order's complex amplitude at each frame, averaged over the angle window. Weighting each
   // sample by its angle step makes the sum an integral over angle, not time.
   std::vector<std::complex<double>> amplitude(At(frames));
+  std::vector<std::uint8_t> whole(At(frames), 0);  // the window lies within the recording
   const double half = 0.5 * kWindowRevolutions;
   for (std::int64_t f = 0; f < frames; ++f) {
     const std::int64_t centre = std::min(f * signal.hopSamples, count - 1);
@@ -65,6 +67,7 @@ std::vector<double> RevolutionsFromPhase(const AnalysisSignal& signal,
       sum += hann * hann * (angle[At(n)] - angle[At(n - 1)]) * shifted[At(n)];
     }
     amplitude[At(f)] = sum;
+    whole[At(f)] = centreAngle - half >= angle[0] && centreAngle + half <= angle[At(count - 1)] ? 1 : 0;
   }
 
   std::vector<double> strength(At(frames));
@@ -77,7 +80,7 @@ std::vector<double> RevolutionsFromPhase(const AnalysisSignal& signal,
   std::vector<double> revolutions(At(frames));
   double residual = 0.0;
   for (std::int64_t f = 1; f < frames; ++f) {
-    if (strength[At(f)] > weak && strength[At(f - 1)] > weak)
+    if (whole[At(f)] != 0 && whole[At(f - 1)] != 0 && strength[At(f)] > weak && strength[At(f - 1)] > weak)
       residual += std::arg(amplitude[At(f)] * std::conj(amplitude[At(f - 1)])) / (2.0 * std::numbers::pi);
     const double referenceRevolutions = angle[At(std::min(f * signal.hopSamples, count - 1))];
     revolutions[At(f)] = referenceRevolutions + residual / order;

@@ -25,7 +25,7 @@ Spectrogram ComputeSpectrogram(std::span<const float> samples, double sampleRate
 
   // Decimated so the window stays short in samples when only low frequencies are drawn.
   const auto factor = std::max(1, static_cast<std::int32_t>(std::floor(sampleRate / (kRateOverMaxHz * maxHz))));
-  const std::vector<double> signal = Decimate(std::vector<double>(samples.begin(), samples.end()), factor);
+  const std::vector<double> signal = Decimate(samples, 1.0, factor);
   const double rate = sampleRate / factor;
   const auto hop = std::max(1, static_cast<std::int32_t>(std::lround(kHopSeconds * rate)));
   const auto window = std::max(2, static_cast<std::int32_t>(std::lround(kWindowSeconds * rate)));
