@@ -43,9 +43,10 @@ AnalysisSignal PrepareAnalysisSignal(std::span<const float> samples,
                                      const SpeedGrid& grid);
 
 // Harmonic-sum salience of every candidate speed in every frame: frameCount x grid.count values,
-// frame after frame. Each value is the weighted mean, over the comb's components, of the spectrum
-// compressed as log(magnitude over a local floor), clipped at 0: about 0 for noise, a few units
-// for a clean comb.
+// frame after frame. Each value is the weighted mean, over the comb's components, of the
+// compressed spectrum at the component less that half a spacing below it (in the gap to the
+// previous one): about 0 for noise or a smooth background, positive where harmonics stand at the
+// comb's places and not between them, which is what tells a speed from its half.
 struct SalienceMap {
   SpeedGrid grid;
   double hopSeconds = 0.0;
