@@ -31,7 +31,7 @@ constexpr std::int32_t kMaxCylinders = 16;
 constexpr double kMinBandRpm = 100.0;
 constexpr double kMaxBandRpm = 20000.0;
 constexpr double kMinSeconds = 1.0;    // shorter recordings hold too few revolutions at idle
-constexpr double kMaxSeconds = 600.0;  // bounds the salience map's memory (about 30 MB a minute)
+constexpr double kMaxSeconds = 600.0;  // bounds the salience map's memory (about 20 MB a minute)
 constexpr double kGridStepRatio = 1.005;  // candidate spacing, 0.5%; the peak is refined between them
 // The grid reaches beyond the band by this factor both ways so every ratio of a path is scored.
 constexpr double kGridReach = 2.1;
