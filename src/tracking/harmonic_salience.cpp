@@ -1,0 +1,243 @@
+#include "tracking/harmonic_salience.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "tracking/decimation.h"
+#include "tracking/real_fft.h"
+
+namespace ruvo {
+namespace {
+
+// A window spans 4 to 8 revolutions of the candidates that read it: from 4 revolutions (two
+// 4-stroke cycles) a Hann window resolves the half orders, putting each on its neighbours' nulls.
+constexpr double kWindowRevolutions = 4.0;
+constexpr double kUsableOfNyquist = 0.9;  // components read only below 0.45 of a level's rate
+constexpr double kSubOrderWeight = 0.5;   // weight of the orders between firing harmonics
+constexpr std::int32_t kFiringHarmonics = 6;
+constexpr double kMinTopOrder = 4.0;   // at least this many engine orders even for a single
+constexpr double kMaxTopOrder = 16.0;  // and no more, so the window stays short for many cylinders
+constexpr double kHopSeconds = 0.02;   // frame step: 50 frames a second, far more than a pull changes
+constexpr std::int32_t kSpectrumStride = 10;    // every 10th frame's spectra are kept
+constexpr double kSilentMagnitude = 1e-12;  // added to every magnitude (signal at peak 1): silence reads 0
+
+// The worst case: a candidate at the top of its octave sees twice the minimum revolutions, and its
+// top component must stay below the usable part of the level's band.
+std::int32_t WindowSamples(const EngineComb& comb) {
+  const double samples = comb.topOrder * 2.0 * kWindowRevolutions / (0.5 * kUsableOfNyquist);
+  return 2 * static_cast<std::int32_t>(std::ceil(samples / 2.0)) + 1;
+}
+
+std::int32_t FftSizeFor(std::int32_t windowSamples) {
+  std::int32_t size = 1;
+  while (size < 2 * windowSamples) size *= 2;  // at least twice zero-padded: little scalloping
+  return size;
+}
+
+// Hann window of odd length, peak 1 at the centre sample.
+std::vector<double> HannWindow(std::int32_t length) {
+  std::vector<double> window(static_cast<std::size_t>(length));
+  for (std::int32_t n = 0; n < length; ++n)
+    window[static_cast<std::size_t>(n)] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * (n + 1) / (length + 1));
+  return window;
+}
+
+// The fastest octave level whose window spans at least the minimum revolutions.
+std::int32_t LevelFor(double revPerSecond, double topRate, std::int32_t windowSamples) {
+  const double ideal = std::log2(kWindowRevolutions * topRate / (windowSamples * revPerSecond));
+  return std::max(0, static_cast<std::int32_t>(std::ceil(ideal - 1e-9)));
+}
+
+// The components each candidate reads: positions in padded bins of its level and weights.
+struct CombTable {
+  std::vector<std::int32_t> level;       // per candidate
+  std::vector<std::int32_t> firstEntry;  // per candidate, plus one past the end
+  std::vector<double> bin;
+  std::vector<double> gapBin;  // half a component spacing below bin
+  std::vector<double> weight;
+  std::vector<double> weightSum;  // per candidate
+};
+
+CombTable MakeCombTable(const EngineComb& comb,
+                        const SpeedGrid& grid,
+                        double topRate,
+                        std::int32_t windowSamples,
+                        std::int32_t fftSize) {
+  CombTable table;
+  const auto components = static_cast<std::int32_t>(std::lround(comb.topOrder / comb.baseOrder));
+  const auto firingStep = static_cast<std::int32_t>(std::lround(comb.firingOrder / comb.baseOrder));
+  for (std::int32_t i = 0; i < grid.count; ++i) {
+    const double rev = grid.RevPerSecond(i);
+    const std::int32_t level = LevelFor(rev, topRate, windowSamples);
+    const double rate = std::ldexp(topRate, -level);
+    table.level.push_back(level);
+    table.firstEntry.push_back(static_cast<std::int32_t>(table.bin.size()));
+    double sum = 0.0;
+    for (std::int32_t m = 1; m <= components; ++m) {
+      const double hz = m * comb.baseOrder * rev;
+      if (hz > 0.5 * kUsableOfNyquist * rate) break;
+      const double weight = m % firingStep == 0 ? 1.0 : kSubOrderWeight;
+      table.bin.push_back(hz * fftSize / rate);
+      table.gapBin.push_back((hz - 0.5 * comb.baseOrder * rev) * fftSize / rate);
+      table.weight.push_back(weight);
+      sum += weight;
+    }
+    table.weightSum.push_back(sum);
+  }
+  table.firstEntry.push_back(static_cast<std::int32_t>(table.bin.size()));
+  return table;
+}
+
+// log(1 + magnitude / white level), written to compressed (fftSize / 2 + 1 values). The white
+// level is the magnitude every bin would have if the frame's power were spread evenly over the
+// band (Parseval), so a tonal peak stands out by how much its power is concentrated, the same way
+// on every octave level; a local floor would not do, since a comb of half orders fills the
+// spectrum at this resolution. The log keeps one strong harmonic from outweighing several present
+// ones.
+void CompressSpectrum(std::span<const std::complex<double>> spectrum, std::vector<double>& compressed) {
+  double power = 0.0;
+  for (const std::complex<double>& bin : spectrum) power += std::norm(bin);
+  const double white = std::sqrt(power / static_cast<double>(spectrum.size()));
+  for (std::size_t k = 0; k < spectrum.size(); ++k)
+    compressed[k] = white > kSilentMagnitude ? std::log1p(std::sqrt(std::norm(spectrum[k])) / white) : 0.0;
+}
+
+double Interpolate(const std::vector<double>& spectrum, double position) {
+  const auto below = static_cast<std::size_t>(position);
+  const double fraction = position - static_cast<double>(below);
+  return (1.0 - fraction) * spectrum[below] + fraction * spectrum[below + 1];
+}
+
+}  // namespace
+
+double SpeedGrid::RevPerSecond(double index) const { return firstRevPerSecond * std::pow(stepRatio, index); }
+
+double SpeedGrid::IndexOf(double revPerSecond) const {
+  return std::log(revPerSecond / firstRevPerSecond) / std::log(stepRatio);
+}
+
+EngineComb CombForEngine(std::int32_t cylinders, std::int32_t strokes) {
+  EngineComb comb;
+  comb.baseOrder = strokes == 4 ? 0.5 : 1.0;
+  comb.firingOrder = strokes == 4 ? 0.5 * cylinders : static_cast<double>(cylinders);
+  const double top = std::clamp(kFiringHarmonics * comb.firingOrder, kMinTopOrder, kMaxTopOrder);
+  // Always at least two firing harmonics, so the comb tells the firing order from its octave.
+  comb.topOrder = std::max(top, 2.0 * comb.firingOrder);
+  return comb;
+}
+
+AnalysisSignal PrepareAnalysisSignal(std::span<const float> samples,
+                                     double scale,
+                                     double sampleRate,
+                                     const EngineComb& comb,
+                                     const SpeedGrid& grid) {
+  const double fastest = grid.RevPerSecond(grid.count - 1);
+  const double neededRate = fastest * WindowSamples(comb) / (2.0 * kWindowRevolutions);
+  const auto factor = std::max(1, static_cast<std::int32_t>(std::floor(sampleRate / neededRate)));
+  AnalysisSignal signal;
+  signal.samples = Decimate(samples, scale, factor);
+  signal.sampleRate = sampleRate / factor;
+  signal.hopSamples = std::max(1, static_cast<std::int32_t>(std::lround(kHopSeconds * signal.sampleRate)));
+  return signal;
+}
+
+std::span<const float> SalienceMap::Frame(std::int32_t frame) const {
+  return std::span<const float>(values).subspan(static_cast<std::size_t>(frame) * static_cast<std::size_t>(grid.count),
+                                                static_cast<std::size_t>(grid.count));
+}
+
+double SalienceMap::At(std::int32_t frame, double index) const {
+  if (!(index >= 0.0) || index > grid.count - 1) return 0.0;
+  const std::span<const float> row = Frame(frame);
+  const auto below = std::min(static_cast<std::int32_t>(index), grid.count - 2);
+  if (below < 0) return row[0];
+  const double fraction = index - below;
+  return (1.0 - fraction) * row[static_cast<std::size_t>(below)] + fraction * row[static_cast<std::size_t>(below + 1)];
+}
+
+double SalienceMap::ComponentLevel(std::int32_t frame, double revPerSecond, double order) const {
+  const std::int32_t level = std::min(LevelFor(revPerSecond, topRate, windowSamples), levelCount - 1);
+  const double rate = std::ldexp(topRate, -level);
+  const double hz = order * revPerSecond;
+  if (frame % spectrumStride != 0 || !(hz > 0.0) || hz > 0.5 * kUsableOfNyquist * rate) return 0.0;
+  const double position = hz * fftSize / rate;
+  const auto below = static_cast<std::size_t>(position);
+  const double fraction = position - static_cast<double>(below);
+  const std::size_t start = (static_cast<std::size_t>(frame / spectrumStride) * static_cast<std::size_t>(levelCount) +
+                             static_cast<std::size_t>(level)) *
+                            static_cast<std::size_t>(binCount);
+  return (1.0 - fraction) * sampledSpectra[start + below] + fraction * sampledSpectra[start + below + 1];
+}
+
+SalienceMap ComputeSalience(const AnalysisSignal& signal, const EngineComb& comb, const SpeedGrid& grid) {
+  const std::int32_t windowSamples = WindowSamples(comb);
+  const std::int32_t fftSize = FftSizeFor(windowSamples);
+  const CombTable table = MakeCombTable(comb, grid, signal.sampleRate, windowSamples, fftSize);
+  const std::int32_t levelCount = *std::max_element(table.level.begin(), table.level.end()) + 1;
+
+  // The octave levels: level j holds the signal at sampleRate / 2^j.
+  std::vector<std::vector<double>> levels{signal.samples};
+  for (std::int32_t j = 1; j < levelCount; ++j) levels.push_back(Decimate(levels.back(), 2));
+
+  SalienceMap map;
+  map.grid = grid;
+  map.hopSeconds = signal.HopSeconds();
+  const auto sampleCount = static_cast<std::int64_t>(signal.samples.size());
+  map.frameCount = static_cast<std::int32_t>((sampleCount - 1) / signal.hopSamples + 1);
+  map.values.assign(static_cast<std::size_t>(map.frameCount) * static_cast<std::size_t>(grid.count), 0.0f);
+
+  map.spectrumStride = kSpectrumStride;
+  map.levelCount = levelCount;
+  map.binCount = fftSize / 2 + 1;
+  map.topRate = signal.sampleRate;
+  map.windowSamples = windowSamples;
+  map.fftSize = fftSize;
+  const std::int32_t sampledFrames = (map.frameCount + kSpectrumStride - 1) / kSpectrumStride;
+  map.sampledSpectra.resize(static_cast<std::size_t>(sampledFrames) * static_cast<std::size_t>(levelCount) *
+                            static_cast<std::size_t>(map.binCount));
+
+  const std::vector<double> window = HannWindow(windowSamples);
+  const std::int32_t halfWindow = windowSamples / 2;
+  const auto bins = static_cast<std::size_t>(fftSize / 2 + 1);
+  RealFft fft(fftSize);
+  std::vector<std::vector<double>> compressed(static_cast<std::size_t>(levelCount), std::vector<double>(bins));
+
+  for (std::int32_t f = 0; f < map.frameCount; ++f) {
+    for (std::int32_t j = 0; j < levelCount; ++j) {
+      const std::vector<double>& level = levels[static_cast<std::size_t>(j)];
+      const auto centre = static_cast<std::int64_t>(
+          std::llround(std::ldexp(static_cast<double>(f) * signal.hopSamples, -j)));
+      const std::span<double> input = fft.Input();
+      std::fill(input.begin(), input.end(), 0.0);
+      for (std::int32_t n = 0; n < windowSamples; ++n) {
+        const std::int64_t at = centre - halfWindow + n;
+        if (at >= 0 && at < static_cast<std::int64_t>(level.size()))
+          input[static_cast<std::size_t>(n)] = window[static_cast<std::size_t>(n)] * level[static_cast<std::size_t>(at)];
+      }
+      fft.Execute();
+      const std::vector<double>& levelSpectrum = compressed[static_cast<std::size_t>(j)];
+      CompressSpectrum(fft.Output(), compressed[static_cast<std::size_t>(j)]);
+      if (f % kSpectrumStride == 0) {
+        const std::size_t start = (static_cast<std::size_t>(f / kSpectrumStride) * static_cast<std::size_t>(levelCount) +
+                                   static_cast<std::size_t>(j)) *
+                                  bins;
+        std::copy(levelSpectrum.begin(), levelSpectrum.end(), map.sampledSpectra.begin() + static_cast<std::ptrdiff_t>(start));
+      }
+    }
+    float* row = map.values.data() + static_cast<std::size_t>(f) * static_cast<std::size_t>(grid.count);
+    for (std::int32_t i = 0; i < grid.count; ++i) {
+      const std::vector<double>& spectrum = compressed[static_cast<std::size_t>(table.level[static_cast<std::size_t>(i)])];
+      double sum = 0.0;
+      for (std::int32_t e = table.firstEntry[static_cast<std::size_t>(i)]; e < table.firstEntry[static_cast<std::size_t>(i) + 1]; ++e) {
+        const auto entry = static_cast<std::size_t>(e);
+        sum += table.weight[entry] * (Interpolate(spectrum, table.bin[entry]) - Interpolate(spectrum, table.gapBin[entry]));
+      }
+      const double weightSum = table.weightSum[static_cast<std::size_t>(i)];
+      row[i] = weightSum > 0.0 ? static_cast<float>(sum / weightSum) : 0.0f;
+    }
+  }
+  return map;
+}
+
+}  // namespace ruvo

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "tracking/harmonic_salience.h"
+
+namespace ruvo {
+
+// How the search may move between frames.
+struct PathLimits {
+  std::int32_t firstIndex = 0;  // candidates searched, grid indices firstIndex..lastIndex
+  std::int32_t lastIndex = 0;
+  double maxRiseRpmPerSecond = 0.0;  // fastest physical change of engine speed upwards
+  double maxFallRpmPerSecond = 0.0;  // and downwards (lift-off, gear change)
+  double stepPenalty = 0.0;          // salience lost per grid step moved between frames
+  // When not empty: frame f may only use candidates within +-corridorSteps of corridor[f] (a
+  // fractional grid index), to follow a given ratio of an earlier path.
+  std::vector<double> corridor;
+  double corridorSteps = 0.0;
+};
+
+// The most likely speed through all frames: the grid indices (one per frame) that maximise the
+// summed salience minus stepPenalty per grid step moved, moving between adjacent frames no faster
+// than the limits allow. Viterbi dynamic programming, O(frames x candidates x reach). Reference:
+// Forney, "The Viterbi algorithm", Proc. IEEE 61 (1973). Ties go to the lower index, so the
+// result is deterministic. Returns an empty path when no candidate is allowed.
+std::vector<std::int32_t> FindSpeedPath(const SalienceMap& salience, const PathLimits& limits);
+
+}  // namespace ruvo
