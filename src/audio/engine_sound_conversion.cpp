@@ -30,6 +30,19 @@ std::vector<std::string> BandEdgeWarnings(const std::vector<TrackFrame>& frames,
 
 }  // namespace
 
+void TakeDocumentEstimates(const RunParameters& params, bool keepBand, bool keepRevsPerPulse, EngineSoundOptions& options) {
+  constexpr double kBandWidening = 0.25;
+  EngineOrderSettings& tracker = options.tracker;
+  options.startRpm = params.initialRpm;
+  tracker.expectedStartRpm = params.initialRpm;
+  tracker.expectedEndRpm = params.finalRpm;
+  if (!keepBand) {
+    tracker.lowRpm = params.initialRpm * (1.0 - kBandWidening);
+    tracker.highRpm = params.finalRpm * (1.0 + kBandWidening);
+  }
+  if (!keepRevsPerPulse) options.revsPerPulse = params.revsPerIgnition;
+}
+
 bool ConvertEngineSound(const DecodedAudio& audio,
                         const ConversionOptions& conversion,
                         const EngineSoundOptions& options,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "audio/recording_conversion.h"
+#include "core/run_parameters.h"
 #include "tracking/engine_order_tracker.h"
 #include "tracking/pulse_track.h"
 
@@ -16,6 +17,11 @@ struct EngineSoundOptions {
   double revsPerPulse = 1.0;  // revolutions between the track's pulses: the document's Rev/Spark
   double startRpm = 0.0;      // the pull starts where the engine rises through this; 0: where it rises
 };
+
+// What a run document's estimates say about its engine sound: the pull starts near the Initial
+// RPM, the speeds are expected from Initial to Final RPM, the band is that span widened by 25 %
+// (unless keepBand) and the revolutions per pulse are its Revs/Ignition (unless keepRevsPerPulse).
+void TakeDocumentEstimates(const RunParameters& params, bool keepBand, bool keepRevsPerPulse, EngineSoundOptions& options);
 
 // A pull whose frames are more than this share low-confidence is refused: its speed was guessed.
 inline constexpr double kMostLostShare = 0.2;

@@ -79,24 +79,16 @@ constexpr const char* kEngineOnly[] = {"--cylinders", "--strokes", "--rpm", "--d
                                        "--track-csv"};
 constexpr const char* kClicksOnly[] = {"--highpass", "--lowpass", "--bandpass", "--no-normalise"};
 
-// The band, the start of the pull and the revolutions per pulse from the run document's estimates:
-// the band is its Initial to Final RPM widened by 25 %, unless given on the command line.
+// The band, the start of the pull and the revolutions per pulse from the run document's estimates,
+// where the command line does not give them.
 bool TakeDocumentEstimates(const ImportRequest& request, EngineSoundOptions& engine) {
-  constexpr double kBandWidening = 0.25;
   std::ifstream in(request.documentPath, std::ios::binary);
   RunParameters params;
   if (!in || !ReadRunDocument(in, params)) {
     ShowMessage("Could not read the run document " + request.documentPath);
     return false;
   }
-  engine.startRpm = params.initialRpm;
-  engine.tracker.expectedStartRpm = params.initialRpm;
-  engine.tracker.expectedEndRpm = params.finalRpm;
-  if (!request.bandGiven) {
-    engine.tracker.lowRpm = params.initialRpm * (1.0 - kBandWidening);
-    engine.tracker.highRpm = params.finalRpm * (1.0 + kBandWidening);
-  }
-  if (!request.revsPerPulseGiven) engine.revsPerPulse = params.revsPerIgnition;
+  TakeDocumentEstimates(params, request.bandGiven, request.revsPerPulseGiven, engine);
   return true;
 }
 
