@@ -42,6 +42,10 @@ constexpr double kMinConfidentShare = 0.5;        // an engine is heard in at le
 constexpr std::int32_t kSpeedHalfSpan = 8;        // frames either side in the speed's slope fit
 constexpr std::int32_t kReferenceHalfSpan = 5;    // frames either side smoothing the salience peak
 constexpr double kCorridorRatio = 1.04;           // a re-track stays within 4% of the asked ratio
+constexpr double kStartTolerance = 0.25;          // the first frame within 25% of the expected start
+// A path salience this many median deviations of the frame's salience above its median counts as
+// clear even where a ratio of it or the background is nearly as strong; twice this is certain.
+constexpr double kClearSpreads = 6.0;
 
 EngineTrack Failure(std::string reason) {
   EngineTrack track;
@@ -98,6 +102,7 @@ struct TrackingContext {
   SalienceMap salience;
   PathLimits limits;
   std::vector<double> baseline;  // per frame, the median salience of the band
+  std::vector<double> spread;    // per frame, the median distance from it
 };
 
 // The peak between the path's candidate and its neighbours (parabolic interpolation).
@@ -139,7 +144,11 @@ double FrameConfidence(const TrackingContext& context, std::int32_t frame, std::
     if (related[static_cast<std::size_t>(i - first)] == 0) alternative = std::max<double>(alternative, value(i));
   const double excess = value(index) - baseline;
   if (!(excess > 0.0)) return 0.0;
-  return std::clamp(1.0 - (alternative - baseline) / excess, 0.0, 1.0);
+  const double dominance = std::clamp(1.0 - (alternative - baseline) / excess, 0.0, 1.0);
+  const double spread = context.spread[static_cast<std::size_t>(frame)];
+  if (!(spread > 0.0)) return dominance;
+  const double standing = std::clamp((excess / spread - kClearSpreads) / kClearSpreads, 0.0, 1.0);
+  return std::max(dominance, standing);
 }
 
 // The engine order with the highest mean compressed level along the speeds.
@@ -246,10 +255,21 @@ EngineTrack TrackEngineOrder(std::span<const float> samples, double sampleRate, 
   context.limits.maxRiseRpmPerSecond = kMaxRiseRpmPerSecond;
   context.limits.maxFallRpmPerSecond = kMaxFallRpmPerSecond;
   context.limits.stepPenalty = kStepPenalty;
+  if (settings.expectedStartRpm > 0.0) {
+    // A recording starts at or near the expected start speed: a harmonic of the idle may be
+    // louder there than the idle itself, and the path could ride it into the pull.
+    context.limits.startFirstIndex = static_cast<std::int32_t>(
+        std::ceil(grid.IndexOf(settings.expectedStartRpm * (1.0 - kStartTolerance) / kSecondsPerMinute)));
+    context.limits.startLastIndex = static_cast<std::int32_t>(
+        std::floor(grid.IndexOf(settings.expectedStartRpm * (1.0 + kStartTolerance) / kSecondsPerMinute)));
+  }
   for (std::int32_t f = 0; f < map.frameCount; ++f) {
     const std::span<const float> row = map.Frame(f);
-    context.baseline.push_back(Median(std::vector<double>(row.begin() + context.limits.firstIndex,
-                                                          row.begin() + context.limits.lastIndex + 1)));
+    std::vector<double> band(row.begin() + context.limits.firstIndex, row.begin() + context.limits.lastIndex + 1);
+    const double median = Median(band);
+    for (double& value : band) value = std::abs(value - median);
+    context.baseline.push_back(median);
+    context.spread.push_back(Median(std::move(band)));
   }
 
   std::vector<std::int32_t> path = FindSpeedPath(map, context.limits);

@@ -1,6 +1,8 @@
 #include "tracking/harmonic_salience.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <numbers>
 
@@ -14,7 +16,11 @@ namespace {
 // 4-stroke cycles) a Hann window resolves the half orders, putting each on its neighbours' nulls.
 constexpr double kWindowRevolutions = 4.0;
 constexpr double kUsableOfNyquist = 0.9;  // components read only below 0.45 of a level's rate
-constexpr double kSubOrderWeight = 0.5;   // weight of the orders between firing harmonics
+constexpr double kSubOrderWeight = 0.25;  // weight of the orders between firing harmonics
+// Salience lost per unit of log level by which the candidate's own firing order falls short of
+// its strongest component: a subharmonic reads the true firing order as one of its higher
+// harmonics, and its own firing order lands on a weak half order of the truth.
+constexpr double kWeakFiringPenalty = 1.0;
 constexpr std::int32_t kFiringHarmonics = 6;
 constexpr double kMinTopOrder = 4.0;   // at least this many engine orders even for a single
 constexpr double kMaxTopOrder = 16.0;  // and no more, so the window stays short for many cylinders
@@ -57,6 +63,7 @@ struct CombTable {
   std::vector<double> gapBin;  // half a component spacing below bin
   std::vector<double> weight;
   std::vector<double> weightSum;  // per candidate
+  std::vector<std::int32_t> firingEntry;  // per candidate: its firing order's entry, -1 when beyond the level
 };
 
 CombTable MakeCombTable(const EngineComb& comb,
@@ -77,13 +84,16 @@ CombTable MakeCombTable(const EngineComb& comb,
     for (std::int32_t m = 1; m <= components; ++m) {
       const double hz = m * comb.baseOrder * rev;
       if (hz > 0.5 * kUsableOfNyquist * rate) break;
-      const double weight = m % firingStep == 0 ? 1.0 : kSubOrderWeight;
+      // The expected structure: the firing order strongest, its harmonics falling as 1/h.
+      const double weight = m % firingStep == 0 ? 1.0 / static_cast<double>(m / firingStep) : kSubOrderWeight;
       table.bin.push_back(hz * fftSize / rate);
       table.gapBin.push_back((hz - 0.5 * comb.baseOrder * rev) * fftSize / rate);
       table.weight.push_back(weight);
       sum += weight;
     }
     table.weightSum.push_back(sum);
+    const std::int32_t firing = table.firstEntry.back() + firingStep - 1;
+    table.firingEntry.push_back(firing < static_cast<std::int32_t>(table.bin.size()) ? firing : -1);
   }
   table.firstEntry.push_back(static_cast<std::int32_t>(table.bin.size()));
   return table;
@@ -95,12 +105,40 @@ CombTable MakeCombTable(const EngineComb& comb,
 // on every octave level; a local floor would not do, since a comb of half orders fills the
 // spectrum at this resolution. The log keeps one strong harmonic from outweighing several present
 // ones.
-void CompressSpectrum(std::span<const std::complex<double>> spectrum, std::vector<double>& compressed) {
+void CompressSpectrum(std::span<const std::complex<double>> spectrum,
+                      std::vector<double>& relative,
+                      std::vector<double>& compressed) {
   double power = 0.0;
   for (const std::complex<double>& bin : spectrum) power += std::norm(bin);
   const double white = std::sqrt(power / static_cast<double>(spectrum.size()));
-  for (std::size_t k = 0; k < spectrum.size(); ++k)
-    compressed[k] = white > kSilentMagnitude ? std::log1p(std::sqrt(std::norm(spectrum[k])) / white) : 0.0;
+  for (std::size_t k = 0; k < spectrum.size(); ++k) {
+    relative[k] = white > kSilentMagnitude ? std::sqrt(std::norm(spectrum[k])) / white : 0.0;
+    compressed[k] = std::log1p(relative[k]);
+  }
+}
+
+// log(1 + x) for x >= 0 within 2e-6: the exponent of 1 + x from its bits and a polynomial for
+// the mantissa. The comb takes one per component and candidate, and std::log1p made the salience
+// five times slower.
+double FastLog1p(double x) {
+  const double y = 1.0 + x;
+  const auto bits = std::bit_cast<std::uint64_t>(y);
+  const auto exponent = static_cast<std::int64_t>((bits >> 52) & 0x7ff) - 1023;
+  const double mantissa = std::bit_cast<double>((bits & 0x000fffffffffffffULL) | 0x3ff0000000000000ULL);
+  // log(m) for m in [1, 2) as 2 atanh(t), t = (m - 1) / (m + 1) <= 1/3.
+  const double t = (mantissa - 1.0) / (mantissa + 1.0);
+  const double t2 = t * t;
+  const double series = t * (2.0 + t2 * (2.0 / 3.0 + t2 * (2.0 / 5.0 + t2 * (2.0 / 7.0 + t2 * (2.0 / 9.0)))));
+  return static_cast<double>(exponent) * std::numbers::ln2 + series;
+}
+
+// A component's contrast over its gap: the magnitudes are subtracted before the log, so a line
+// counts by its strength whatever the window. Subtracting logs would cap a line at log 2 where the
+// window spans only 4 revolutions (its gap then lies on the line's own main lobe, 6 dB down), and
+// favour slow candidates, whose windows span more of the signal.
+double Contrast(double component, double gap) {
+  const double difference = component - gap;
+  return difference >= 0.0 ? FastLog1p(difference) : -FastLog1p(-difference);
 }
 
 double Interpolate(const std::vector<double>& spectrum, double position) {
@@ -201,6 +239,7 @@ SalienceMap ComputeSalience(const AnalysisSignal& signal, const EngineComb& comb
   const std::int32_t halfWindow = windowSamples / 2;
   const auto bins = static_cast<std::size_t>(fftSize / 2 + 1);
   RealFft fft(fftSize);
+  std::vector<std::vector<double>> relative(static_cast<std::size_t>(levelCount), std::vector<double>(bins));
   std::vector<std::vector<double>> compressed(static_cast<std::size_t>(levelCount), std::vector<double>(bins));
 
   for (std::int32_t f = 0; f < map.frameCount; ++f) {
@@ -217,7 +256,7 @@ SalienceMap ComputeSalience(const AnalysisSignal& signal, const EngineComb& comb
       }
       fft.Execute();
       const std::vector<double>& levelSpectrum = compressed[static_cast<std::size_t>(j)];
-      CompressSpectrum(fft.Output(), compressed[static_cast<std::size_t>(j)]);
+      CompressSpectrum(fft.Output(), relative[static_cast<std::size_t>(j)], compressed[static_cast<std::size_t>(j)]);
       if (f % kSpectrumStride == 0) {
         const std::size_t start = (static_cast<std::size_t>(f / kSpectrumStride) * static_cast<std::size_t>(levelCount) +
                                    static_cast<std::size_t>(j)) *
@@ -227,11 +266,19 @@ SalienceMap ComputeSalience(const AnalysisSignal& signal, const EngineComb& comb
     }
     float* row = map.values.data() + static_cast<std::size_t>(f) * static_cast<std::size_t>(grid.count);
     for (std::int32_t i = 0; i < grid.count; ++i) {
-      const std::vector<double>& spectrum = compressed[static_cast<std::size_t>(table.level[static_cast<std::size_t>(i)])];
+      const std::vector<double>& spectrum = relative[static_cast<std::size_t>(table.level[static_cast<std::size_t>(i)])];
       double sum = 0.0;
+      double strongest = 0.0;
       for (std::int32_t e = table.firstEntry[static_cast<std::size_t>(i)]; e < table.firstEntry[static_cast<std::size_t>(i) + 1]; ++e) {
         const auto entry = static_cast<std::size_t>(e);
-        sum += table.weight[entry] * (Interpolate(spectrum, table.bin[entry]) - Interpolate(spectrum, table.gapBin[entry]));
+        const double component = Interpolate(spectrum, table.bin[entry]);
+        strongest = std::max(strongest, component);
+        sum += table.weight[entry] * Contrast(component, Interpolate(spectrum, table.gapBin[entry]));
+      }
+      const std::int32_t firing = table.firingEntry[static_cast<std::size_t>(i)];
+      if (firing >= 0) {
+        const double own = Interpolate(spectrum, table.bin[static_cast<std::size_t>(firing)]);
+        sum -= kWeakFiringPenalty * (FastLog1p(strongest) - FastLog1p(own));
       }
       const double weightSum = table.weightSum[static_cast<std::size_t>(i)];
       row[i] = weightSum > 0.0 ? static_cast<float>(sum / weightSum) : 0.0f;

@@ -16,10 +16,14 @@ constexpr double kAmbiguousScore = 0.9;     // an alternative this close makes t
 constexpr double kExpectedTolerance = 0.25;  // the pull passes within 25% of each expected speed
 
 const char* RatioName(double ratio) {
+  if (ratio < 0.3) return "a quarter";
+  if (ratio < 0.4) return "a third";
   if (ratio < 0.6) return "half speed";
   if (ratio < 1.0) return "two thirds";
   if (ratio < 1.75) return "three halves";
-  return "double speed";
+  if (ratio < 2.5) return "double speed";
+  if (ratio < 3.5) return "triple speed";
+  return "four times";
 }
 
 struct Span {

@@ -23,9 +23,11 @@ struct OctaveEvidence {
   double expectedEndRpm = 0.0;
 };
 
-// The ratios of the chosen speed scored: half and double (an octave, or a wrong cylinder count)
-// and two thirds and three halves (a 2- or 3-cylinder pattern read as the other).
-inline constexpr double kOctaveRatios[] = {0.5, 2.0 / 3.0, 1.5, 2.0};
+// The ratios of the chosen speed scored: half and double (an octave, or a wrong cylinder count),
+// two thirds and three halves (a 2- or 3-cylinder pattern read as the other), a third and triple
+// (a 6-cylinder's firing order landing on the orders of a slower 6, a 3-cylinder's firing order
+// on the half orders of a faster 3) and a quarter and four times (the same for 8 cylinders).
+inline constexpr double kOctaveRatios[] = {0.25, 1.0 / 3.0, 0.5, 2.0 / 3.0, 1.5, 2.0, 3.0, 4.0};
 
 struct OctaveDecision {
   OctaveCheck check;

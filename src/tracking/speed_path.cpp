@@ -38,6 +38,10 @@ bool InCorridor(const PathLimits& limits, std::int32_t frame, std::int32_t index
   return std::abs(index - limits.corridor[static_cast<std::size_t>(frame)]) <= limits.corridorSteps;
 }
 
+bool InStart(const PathLimits& limits, std::int32_t index) {
+  return limits.startLastIndex < limits.startFirstIndex || (index >= limits.startFirstIndex && index <= limits.startLastIndex);
+}
+
 }  // namespace
 
 std::vector<std::int32_t> FindSpeedPath(const SalienceMap& salience, const PathLimits& limits) {
@@ -50,7 +54,7 @@ std::vector<std::int32_t> FindSpeedPath(const SalienceMap& salience, const PathL
 
   for (std::int32_t c = 0; c < width; ++c)
     score[static_cast<std::size_t>(c)] =
-        InCorridor(limits, 0, limits.firstIndex + c) ? salience.Frame(0)[static_cast<std::size_t>(limits.firstIndex + c)]
+        InCorridor(limits, 0, limits.firstIndex + c) && InStart(limits, limits.firstIndex + c) ? salience.Frame(0)[static_cast<std::size_t>(limits.firstIndex + c)]
                                                      : kExcluded;
   for (std::int32_t f = 1; f < salience.frameCount; ++f) {
     const std::span<const float> row = salience.Frame(f);

@@ -18,6 +18,9 @@ struct PathLimits {
   // fractional grid index), to follow a given ratio of an earlier path.
   std::vector<double> corridor;
   double corridorSteps = 0.0;
+  // When startLastIndex >= startFirstIndex: the first frame may only use candidates in that range.
+  std::int32_t startFirstIndex = 0;
+  std::int32_t startLastIndex = -1;
 };
 
 // The most likely speed through all frames: the grid indices (one per frame) that maximise the
