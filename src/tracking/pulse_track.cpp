@@ -11,6 +11,7 @@ namespace {
 
 constexpr double kSecondsPerMinute = 60.0;
 constexpr double kRiseStartShare = 0.03;  // of the rise from the lowest speed: still idling below it
+constexpr double kStartSpeedMargin = 0.02;  // above the start speed: an idle held at it wobbles this much
 constexpr double kLeadSeconds = 0.2;      // of track kept before the pull, for the scan to settle
 constexpr double kTailSeconds = 0.3;      // and after its peak
 constexpr double kClickLobeSeconds = 0.05e-3;  // each of a click's two lobes
@@ -94,7 +95,8 @@ bool FindPull(const std::vector<TrackFrame>& frames, double startRpm, PullSpan& 
     return false;
   }
   // Back from the peak to the last frame still at or below the start speed.
-  const double floor = startRpm > 0.0 ? startRpm : lowest + kRiseStartShare * (frames[peak].rpm - lowest);
+  const double floor =
+      startRpm > 0.0 ? startRpm * (1.0 + kStartSpeedMargin) : lowest + kRiseStartShare * (frames[peak].rpm - lowest);
   std::size_t first = peak;
   while (first > 0 && frames[first - 1].rpm > floor) --first;
   pull.startsAboveStartRpm = startRpm > 0.0 && first == 0 && frames[0].rpm > startRpm;
