@@ -1,12 +1,16 @@
 #include "audio/engine_sound_conversion.h"
 
 #include <algorithm>
+#include <string_view>
 
+#include "core/number_text.h"
 #include "core/text_format.h"
 #include "core/wave_encoding.h"
 
 namespace ruvo {
 namespace {
+
+constexpr std::string_view kOriginStart = "Tracked by Ruvo: engine sound";
 
 constexpr double kBandEdgeShare = 0.02;  // a track this close to an edge of the band may be cut off by it
 
@@ -28,7 +32,37 @@ std::vector<std::string> BandEdgeWarnings(const std::vector<TrackFrame>& frames,
   return warnings;
 }
 
+// The text between prefix and suffix when field is exactly prefix, text, suffix.
+std::optional<std::string_view> Between(std::string_view field, std::string_view prefix, std::string_view suffix) {
+  if (field.size() < prefix.size() + suffix.size() || !field.starts_with(prefix) || !field.ends_with(suffix))
+    return std::nullopt;
+  return field.substr(prefix.size(), field.size() - prefix.size() - suffix.size());
+}
+
+// "LOW-HIGH" between prefix and suffix.
+bool ReadRange(std::string_view field, std::string_view prefix, std::string_view suffix, double& low, double& high) {
+  const std::optional<std::string_view> range = Between(field, prefix, suffix);
+  if (!range) return false;
+  const std::size_t dash = range->find('-');
+  return dash != std::string_view::npos && ParseReal(range->substr(0, dash), low) &&
+         ParseReal(range->substr(dash + 1), high);
+}
+
+bool ReadReal(std::string_view field, std::string_view prefix, std::string_view suffix, double& value) {
+  const std::optional<std::string_view> text = Between(field, prefix, suffix);
+  return text && ParseReal(*text, value);
+}
+
+bool ReadInteger(std::string_view field, std::string_view prefix, std::string_view suffix, std::int32_t& value) {
+  const std::optional<std::string_view> text = Between(field, prefix, suffix);
+  return text && ParseInteger(*text, value);
+}
+
 }  // namespace
+
+double FiringsPerRevolution(std::int32_t cylinders, std::int32_t strokes) {
+  return strokes == 2 ? cylinders : cylinders / 2.0;
+}
 
 void TakeDocumentEstimates(const RunParameters& params, bool keepBand, bool keepRevsPerPulse, EngineSoundOptions& options) {
   constexpr double kBandWidening = 0.25;
@@ -100,6 +134,30 @@ std::string EngineSoundOrigin(const EngineSoundOptions& options, const EngineSou
        FormatText("pull %.3f-%.3f s", frames[report.pull.firstFrame].timeSeconds,
                   frames[report.pull.lastFrame].timeSeconds),
        FormatText("hop %.4f s", report.track.hopSeconds), FormatText("rate %d Hz", rate)});
+}
+
+std::optional<EngineSoundOriginFields> ReadEngineSoundOrigin(const std::string& comment) {
+  std::string_view rest(comment);
+  if (!rest.starts_with(kOriginStart)) return std::nullopt;
+  rest.remove_prefix(kOriginStart.size());
+  std::vector<std::string_view> fields;
+  while (rest.starts_with("; ")) {
+    rest.remove_prefix(2);
+    const std::size_t end = std::min(rest.find("; "), rest.size());
+    fields.push_back(rest.substr(0, end));
+    rest.remove_prefix(end);
+  }
+  EngineSoundOriginFields origin;
+  EngineOrderSettings& engine = origin.tracker;
+  engine.expectedStartRpm = engine.expectedEndRpm = 0.0;
+  if (!rest.empty() || fields.size() != 7 || !ReadInteger(fields[0], "cylinders ", "", engine.cylinders) ||
+      !ReadInteger(fields[1], "strokes ", "", engine.strokes) ||
+      !ReadRange(fields[2], "band ", " rpm", engine.lowRpm, engine.highRpm) ||
+      !ReadReal(fields[3], "revolutions per pulse ", "", origin.revsPerPulse) ||
+      !ReadRange(fields[4], "pull ", " s", origin.pullFromSeconds, origin.pullToSeconds) ||
+      !ReadReal(fields[5], "hop ", " s", origin.hopSeconds) || !ReadInteger(fields[6], "rate ", " Hz", origin.rate))
+    return std::nullopt;
+  return origin;
 }
 
 }  // namespace ruvo

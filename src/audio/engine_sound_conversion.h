@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ struct EngineSoundOptions {
 // RPM, the speeds are expected from Initial to Final RPM, the band is that span widened by 25 %
 // (unless keepBand) and the revolutions per pulse are its Revs/Ignition (unless keepRevsPerPulse).
 void TakeDocumentEstimates(const RunParameters& params, bool keepBand, bool keepRevsPerPulse, EngineSoundOptions& options);
+
+// The engine's firings per revolution: one per cylinder every two revolutions for a 4-stroke, every
+// revolution for a 2-stroke.
+double FiringsPerRevolution(std::int32_t cylinders, std::int32_t strokes);
 
 // A pull whose frames are more than this share low-confidence is refused: its speed was guessed.
 inline constexpr double kMostLostShare = 0.2;
@@ -52,5 +57,20 @@ bool ConvertEngineSound(const DecodedAudio& audio,
 // The origin comment of a pulse track: engine, band, revolutions per pulse, the pull's stretch of
 // the source and the rate.
 std::string EngineSoundOrigin(const EngineSoundOptions& options, const EngineSoundReport& report, std::int32_t rate);
+
+// What an origin comment of EngineSoundOrigin says. The expected speeds and the start speed are not
+// recorded: tracker holds 0 for them.
+struct EngineSoundOriginFields {
+  EngineOrderSettings tracker;
+  double revsPerPulse = 0.0;
+  double pullFromSeconds = 0.0;  // of the source
+  double pullToSeconds = 0.0;
+  double hopSeconds = 0.0;
+  std::int32_t rate = 0;  // of the pulse track, samples per second
+};
+
+// Reads a comment that EngineSoundOrigin wrote; nothing for any other comment, or one whose
+// fields are missing or do not read as numbers.
+std::optional<EngineSoundOriginFields> ReadEngineSoundOrigin(const std::string& comment);
 
 }  // namespace ruvo
