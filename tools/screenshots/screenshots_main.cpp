@@ -1,10 +1,14 @@
-// ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart]]: opens DOCUMENT in the desktop
-// application, calculates it and saves PNG pictures of the main window and of each dialog into
-// OUTPUT_FOLDER, SUFFIX added to every name (for pictures at another QT_SCALE_FACTOR). When the
-// window shows the form only in part (it scrolls), the whole form is saved as well. With
+// ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound]]: opens DOCUMENT
+// in the desktop application, calculates it and saves PNG pictures of the main window and of each
+// dialog into OUTPUT_FOLDER, SUFFIX added to every name (for pictures at another QT_SCALE_FACTOR).
+// When the window shows the form only in part (it scrolls), the whole form is saved as well. With
 // --results-apart the main window is saved as it opens, before Calculate, and after it as
-// main-window SUFFIX -results.png (the Results dock shown). Uses a settings file of its own, so the
-// user's settings stay untouched. Needs a display (Xvfb will do).
+// main-window SUFFIX -results.png (the Results dock shown). With --engine-sound the run's recording
+// is replaced by the engine sound a phone would have heard (made from DOCUMENT's NAME.sparks.csv
+// that ruvo-synth wrote beside it, with a gust of wind in the pull), tracked through "Track engine
+// sound..." (engine-sound-dialog SUFFIX .png) and calculated, and the Recording tab is saved as
+// recording-engine-sound SUFFIX .png. Uses a settings file of its own, so the user's settings stay
+// untouched. Needs a display (Xvfb will do).
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -12,12 +16,23 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QListWidget>
 #include <clocale>
+#include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <numbers>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/file_output.h"
+#include "core/wave_encoding.h"
 
 #include "plot/results_panel.h"
 #include "ui/desktop_messages.h"
 #include "ui/desktop_settings.h"
+#include "ui/engine_sound_source.h"
 #include "ui/main_frame.h"
 #include "ui/results_dock.h"
 #include "ui/ruvo_app.h"
@@ -53,16 +68,85 @@ class PhotographingPrompts : public ruvo::UserPrompts {
   int RunModal(QDialog& dialog) override {
     dialog.show();
     ok = SaveWindow(dialog, outputFolder + '/' + nextName) && ok;
-    dialog.reject();
-    return QDialog::Rejected;
+    if (acceptDialogs)
+      dialog.accept();
+    else
+      dialog.reject();
+    return dialog.result();
   }
 
   QString nextName;
+  bool acceptDialogs = false;  // OK rather than Cancel once photographed
   bool ok = true;
 
  private:
   QString outputFolder;
 };
+
+// A 4-cylinder engine as a phone beside it hears it, turning as the sparks of a synthesized run say
+// (NAME.sparks.csv: index,time_s,revolutions,rpm), at rate samples per second: the firing frequency
+// and three harmonics over road noise, with a gust of wind from gustFrom for gustSeconds.
+std::vector<std::uint8_t> EngineSoundOfSparks(const std::string& sparksCsv, int rate, double gustFrom, double gustSeconds) {
+  std::ifstream in(sparksCsv);
+  std::string line;
+  std::vector<double> times, revolutions;
+  std::getline(in, line);
+  for (double index, t, revs, rpm; std::getline(in, line);) {
+    std::istringstream fields(line);
+    char comma;
+    if (fields >> index >> comma >> t >> comma >> revs >> comma >> rpm) times.push_back(t), revolutions.push_back(revs);
+  }
+  std::vector<std::uint8_t> samples;
+  if (times.size() < 2) return samples;
+  std::uint32_t noise = 2026;
+  const auto hiss = [&noise] {
+    noise = noise * 1664525u + 1013904223u;
+    return static_cast<double>(noise >> 8) / 16777216.0 - 0.5;
+  };
+  std::size_t k = 0;
+  for (double t = 0.0; t < times.back(); t += 1.0 / rate) {
+    while (k + 2 < times.size() && times[k + 1] < t) ++k;
+    const double share = (t - times[k]) / (times[k + 1] - times[k]);
+    const double firings = 2.0 * (revolutions[k] + share * (revolutions[k + 1] - revolutions[k]));
+    double sound = 0.0;
+    for (const auto& [order, level] : {std::pair{1.0, 0.25}, {2.0, 0.12}, {3.0, 0.06}, {0.5, 0.04}})
+      sound += level * std::sin(2.0 * std::numbers::pi * order * firings);
+    const bool gust = t >= gustFrom && t < gustFrom + gustSeconds;
+    sound += hiss() * (gust ? 1.6 : 0.08);
+    samples.push_back(static_cast<std::uint8_t>(std::clamp(std::lround(128.0 + 120.0 * sound), 0L, 255L)));
+  }
+  return samples;
+}
+
+// Replaces the run's recording with engine sound, tracks it from the wave list and photographs the
+// engine dialog, then calculates and photographs the Recording tab with the source's spectrogram.
+bool PhotographEngineSound(ruvo::CRuvoApp& app, PhotographingPrompts& prompts, const QString& document,
+                           const QString& output, const QString& suffix) {
+  constexpr int kRate = 22050;  // samples per second, as a phone's voice recorder may keep
+  const std::string base = (QFileInfo(document).absolutePath() + '/' + QFileInfo(document).completeBaseName()).toStdString();
+  const std::string phone = base + "-phone.wav";
+  std::string error;
+  const std::vector<std::uint8_t> sound = EngineSoundOfSparks(base + ".sparks.csv", kRate, 2.6, 0.4);
+  if (sound.empty() || !ruvo::WriteFileAtomically(phone, ruvo::EncodeEightBitWave(sound, kRate), error)) return false;
+  std::remove((base + "-phone-8bit.wav").c_str());  // a pulse track of an earlier picture
+  app.View().HeldValues().waveFiles = {phone};
+  app.View().ShowWaveList();
+  auto* list = app.View().findChild<QListWidget*>(QStringLiteral("waveList"));
+  list->item(0)->setSelected(true);
+  prompts.nextName = "engine-sound-dialog" + suffix;
+  prompts.acceptDialogs = true;
+  app.View().findChild<QAction*>(QStringLiteral("trackEngineSound"))->trigger();
+  prompts.acceptDialogs = false;
+  app.View().OnCalculate();
+  ruvo::ResultsPanel* panel = app.Results().Panel();
+  if (!panel) return false;
+  panel->setCurrentWidget(panel->Recording());
+  if (!QTest::qWaitFor([&app] { return app.Results().Sources().Pending() == 0; }, 120000)) return false;
+  // The panel on its own, large enough to read the spectrogram.
+  app.Results().setFloating(true);
+  app.Results().resize(960, 720);
+  return SaveWindow(app.Results(), output + "/recording-engine-sound" + suffix);
+}
 
 }  // namespace
 
@@ -71,8 +155,9 @@ int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
   const QStringList arguments = QApplication::arguments();
   const bool resultsApart = arguments.size() == 5 && arguments[4] == QStringLiteral("--results-apart");
-  if (arguments.size() != 3 && arguments.size() != 4 && !resultsApart) {
-    std::fprintf(stderr, "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart]]\n");
+  const bool engineSound = arguments.size() == 5 && arguments[4] == QStringLiteral("--engine-sound");
+  if (arguments.size() != 3 && arguments.size() != 4 && !resultsApart && !engineSound) {
+    std::fprintf(stderr, "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound]]\n");
     return 2;
   }
   const QString suffix = arguments.value(3) + QStringLiteral(".png");
@@ -88,6 +173,11 @@ int main(int argc, char** argv) {
 
   ruvo::CRuvoApp app(settings, QString(), QApplication::applicationFilePath());
   if (!app.InitInstance({document})) return 1;
+  if (engineSound) {
+    const bool photographed = PhotographEngineSound(app, prompts, document, output, suffix);
+    ruvo::SetPrompts(nullptr);
+    return photographed && prompts.ok ? 0 : 1;
+  }
   bool ok = !resultsApart || SaveWindow(app.Frame(), output + "/main-window" + suffix);
   app.View().OnCalculate();
   ok =
