@@ -11,7 +11,7 @@ namespace {
 
 // Layout of the plot in pixels.
 constexpr int kLeft = 56, kRight = 10, kTop = 8, kBottom = 24;
-constexpr int kUnsureBand = 5;     // height of the red band under low-confidence stretches
+constexpr int kUnsureBand = 5;      // height of the red band under low-confidence stretches
 constexpr float kFloorDb = -70.0f;  // levels this far below the loudest are drawn black
 constexpr double kSecondsPerMinute = 60.0;
 
@@ -25,8 +25,8 @@ QRgb LevelColor(double share) {
     double at;
     int r, g, b;
   };
-  static constexpr Stop kStops[] = {{0.0, 0, 0, 4},       {0.3, 60, 15, 110},  {0.55, 160, 40, 120},
-                                    {0.8, 245, 110, 60},  {1.0, 252, 250, 190}};
+  static constexpr Stop kStops[] = {
+      {0.0, 0, 0, 4}, {0.3, 60, 15, 110}, {0.55, 160, 40, 120}, {0.8, 245, 110, 60}, {1.0, 252, 250, 190}};
   share = std::clamp(share, 0.0, 1.0);
   std::size_t k = 1;
   while (k + 1 < std::size(kStops) && share > kStops[k].at) ++k;
@@ -122,8 +122,9 @@ void SpectrogramPlot::Render(QPainter& painter, QSize size) const {
     painter.drawPolyline(line);
   }
   for (const auto& [from, to] : UnsureStretches())
-    painter.fillRect(QRectF(xOf(from), pane.bottom() + 1 - kUnsureBand, std::max(2.0, xOf(to) - xOf(from)), kUnsureBand),
-                     kUnsureColor);
+    painter.fillRect(
+        QRectF(xOf(from), pane.bottom() + 1 - kUnsureBand, std::max(2.0, xOf(to) - xOf(from)), kUnsureBand),
+        kUnsureColor);
   painter.restore();
 
   painter.setPen(palette().color(QPalette::WindowText));
@@ -133,15 +134,16 @@ void SpectrogramPlot::Render(QPainter& painter, QSize size) const {
   painter.drawText(4, kTop + metrics.ascent(), QStringLiteral("Hz"));
   painter.drawText(pane.right() - metrics.horizontalAdvance(QStringLiteral("s")) - 2, size.height() - 4,
                    QStringLiteral("s"));
-  const QString key = frames.empty() ? QStringLiteral("- - pull")
-                                    : QStringLiteral("\u2014 firing    \u2014 unsure    - - pull");
+  const QString key =
+      frames.empty() ? QStringLiteral("- - pull") : QStringLiteral("\u2014 firing    \u2014 unsure    - - pull");
   const QRect keyBox(pane.left() + 6, pane.top() + 4, metrics.horizontalAdvance(key) + 10, metrics.height() + 4);
   painter.fillRect(keyBox, QColor(0, 0, 0, 160));
   painter.setPen(Qt::white);
   painter.drawText(keyBox, Qt::AlignCenter, key);
   if (!frames.empty()) {
     // The second dash of the key in the low-confidence colour.
-    const int dashAt = keyBox.left() + 5 + metrics.horizontalAdvance(key.left(key.indexOf(QStringLiteral("\u2014 unsure"))));
+    const int dashAt =
+        keyBox.left() + 5 + metrics.horizontalAdvance(key.left(key.indexOf(QStringLiteral("\u2014 unsure"))));
     painter.fillRect(QRect(dashAt, keyBox.center().y() - 1, metrics.horizontalAdvance(QStringLiteral("\u2014")), 3),
                      kUnsureColor);
   }

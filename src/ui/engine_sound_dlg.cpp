@@ -15,8 +15,8 @@
 namespace ruvo {
 namespace {
 
-constexpr int kLowestRpm = 100;      // below any idle
-constexpr int kHighestRpm = 30000;   // above any engine a car runs on
+constexpr int kLowestRpm = 100;     // below any idle
+constexpr int kHighestRpm = 30000;  // above any engine a car runs on
 constexpr int kRpmStep = 100;
 constexpr double kFewestRevsPerPulse = 0.01;
 constexpr double kMostRevsPerPulse = 100.0;

@@ -29,14 +29,17 @@ struct SourceResult {
 
 // Decodes the source as the import did (its default channel and whole length), then makes its
 // spectrogram and tracks it again. Runs on a worker thread: no messages, only the result.
-SourceResult ReadSource(const std::string& sourcePath, const EngineSoundOriginFields& origin, const RunParameters& params) {
+SourceResult ReadSource(const std::string& sourcePath,
+                        const EngineSoundOriginFields& origin,
+                        const RunParameters& params) {
   const QString name = QFileInfo(QString::fromStdString(sourcePath)).fileName();
   DecodedAudio audio;
   PreparedSound prepared;
   std::string error;
   if (DecodeAudioFile(sourcePath, audio, error, {}) != DecodeStatus::kDecoded ||
       !PrepareSound(audio, ConversionOptions{}, false, prepared, error))
-    return {nullptr, QStringLiteral("The engine sound %1 could not be read again: %2").arg(name, QString::fromStdString(error))};
+    return {nullptr,
+            QStringLiteral("The engine sound %1 could not be read again: %2").arg(name, QString::fromStdString(error))};
   auto picture = std::make_shared<EngineSoundPicture>();
   picture->firingsPerRevolution = FiringsPerRevolution(origin.tracker.cylinders, origin.tracker.strokes);
   picture->pullFromSeconds = origin.pullFromSeconds;

@@ -121,7 +121,8 @@ namespace {
 // The form's box of that object name; every name asked for is one of FormFields().
 const FormField& FieldNamed(std::string_view name) {
   const std::span<const FormField> fields = FormFields();
-  return *std::find_if(fields.begin(), fields.end(), [name](const FormField& field) { return name == field.objectName; });
+  return *std::find_if(fields.begin(), fields.end(),
+                       [name](const FormField& field) { return name == field.objectName; });
 }
 
 // A converted file is listed by its name relative to the working folder when it lies below it.

@@ -47,11 +47,11 @@ TEST(EngineSoundOrigin, RefusesEveryOtherComment) {
       "",
       "Converted by Ruvo: channel 1 of 2; filters: none",
       "Tracked by Ruvo: engine speed log; cylinders 6",
-      good.substr(0, good.size() - 1),                     // "rate 75000 H"
-      good + "; extra 1",                                  // a field more
-      good.substr(0, good.find("; hop")),                  // fields missing
-      std::string(good).replace(good.find("6;"), 1, "six"),    // not a number
-      std::string(good).replace(good.find("1500-"), 5, "1500 "),  // no range
+      good.substr(0, good.size() - 1),                                               // "rate 75000 H"
+      good + "; extra 1",                                                            // a field more
+      good.substr(0, good.find("; hop")),                                            // fields missing
+      std::string(good).replace(good.find("6;"), 1, "six"),                          // not a number
+      std::string(good).replace(good.find("1500-"), 5, "1500 "),                     // no range
       std::string(good).replace(good.find("rate 75000 Hz"), 13, "rate 75000.5 Hz"),  // not whole
   };
   for (const std::string& comment : others) EXPECT_FALSE(ReadEngineSoundOrigin(comment).has_value()) << comment;

@@ -1,8 +1,8 @@
 // The run chart and ruvo-plot's window on calculated runs, the peaks they label, the tables in
 // either unit system, and the waveform decimation.
 #include <QImage>
-#include <QPainter>
 #include <QLineSeries>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QTest>
 #include <filesystem>

@@ -211,7 +211,8 @@ class ResultsTest : public QObject {
                qPrintable(QString("%1 rpm at %2 s").arg(frame.rpm).arg(frame.timeSeconds)));
       // The loudest bin of the spectrogram's frame at that time is the drawn firing frequency.
       const auto f = static_cast<std::size_t>(frame.timeSeconds / levels.hopSeconds);
-      const auto row = levels.levelsDb.begin() + static_cast<std::ptrdiff_t>(f * static_cast<std::size_t>(levels.binCount));
+      const auto row =
+          levels.levelsDb.begin() + static_cast<std::ptrdiff_t>(f * static_cast<std::size_t>(levels.binCount));
       const double loudestHz = static_cast<double>(std::max_element(row, row + levels.binCount) - row) * levels.binHz;
       QVERIFY2(std::abs(loudestHz - frame.rpm / 60.0 * 2.0) <= 2.0 * levels.binHz + 0.03 * loudestHz,
                qPrintable(QString("%1 Hz loudest at %2 s").arg(loudestHz).arg(frame.timeSeconds)));

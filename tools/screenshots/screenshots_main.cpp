@@ -13,10 +13,10 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QListWidget>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -28,7 +28,6 @@
 
 #include "core/file_output.h"
 #include "core/wave_encoding.h"
-
 #include "plot/results_panel.h"
 #include "ui/desktop_messages.h"
 #include "ui/desktop_settings.h"
@@ -86,7 +85,10 @@ class PhotographingPrompts : public ruvo::UserPrompts {
 // A 4-cylinder engine as a phone beside it hears it, turning as the sparks of a synthesized run say
 // (NAME.sparks.csv: index,time_s,revolutions,rpm), at rate samples per second: the firing frequency
 // and three harmonics over road noise, with a gust of wind from gustFrom for gustSeconds.
-std::vector<std::uint8_t> EngineSoundOfSparks(const std::string& sparksCsv, int rate, double gustFrom, double gustSeconds) {
+std::vector<std::uint8_t> EngineSoundOfSparks(const std::string& sparksCsv,
+                                              int rate,
+                                              double gustFrom,
+                                              double gustSeconds) {
   std::ifstream in(sparksCsv);
   std::string line;
   std::vector<double> times, revolutions;
@@ -120,10 +122,14 @@ std::vector<std::uint8_t> EngineSoundOfSparks(const std::string& sparksCsv, int 
 
 // Replaces the run's recording with engine sound, tracks it from the wave list and photographs the
 // engine dialog, then calculates and photographs the Recording tab with the source's spectrogram.
-bool PhotographEngineSound(ruvo::CRuvoApp& app, PhotographingPrompts& prompts, const QString& document,
-                           const QString& output, const QString& suffix) {
+bool PhotographEngineSound(ruvo::CRuvoApp& app,
+                           PhotographingPrompts& prompts,
+                           const QString& document,
+                           const QString& output,
+                           const QString& suffix) {
   constexpr int kRate = 22050;  // samples per second, as a phone's voice recorder may keep
-  const std::string base = (QFileInfo(document).absolutePath() + '/' + QFileInfo(document).completeBaseName()).toStdString();
+  const std::string base =
+      (QFileInfo(document).absolutePath() + '/' + QFileInfo(document).completeBaseName()).toStdString();
   const std::string phone = base + "-phone.wav";
   std::string error;
   const std::vector<std::uint8_t> sound = EngineSoundOfSparks(base + ".sparks.csv", kRate, 2.6, 0.4);
@@ -157,7 +163,8 @@ int main(int argc, char** argv) {
   const bool resultsApart = arguments.size() == 5 && arguments[4] == QStringLiteral("--results-apart");
   const bool engineSound = arguments.size() == 5 && arguments[4] == QStringLiteral("--engine-sound");
   if (arguments.size() != 3 && arguments.size() != 4 && !resultsApart && !engineSound) {
-    std::fprintf(stderr, "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound]]\n");
+    std::fprintf(stderr,
+                 "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound]]\n");
     return 2;
   }
   const QString suffix = arguments.value(3) + QStringLiteral(".png");
