@@ -131,7 +131,7 @@ void SpectrogramPlot::Render(QPainter& painter, QSize size) const {
   DrawTicks(painter, pane, 0.0, seconds, true, std::max(3, pane.width() / 70));
   DrawTicks(painter, pane, 0.0, topHz, false, std::max(3, pane.height() / 30));
   const QFontMetrics metrics(painter.font());
-  painter.drawText(4, kTop + metrics.ascent(), QStringLiteral("Hz"));
+  painter.drawText(4, size.height() - 4, QStringLiteral("Hz"));  // under the frequencies, clear of their ticks
   painter.drawText(pane.right() - metrics.horizontalAdvance(QStringLiteral("s")) - 2, size.height() - 4,
                    QStringLiteral("s"));
   const QString key =

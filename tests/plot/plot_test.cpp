@@ -392,7 +392,8 @@ class PlotTest : public QObject {
     for (int f = 0; f < kFrames; ++f) {
       picture->spectrogram.levelsDb[static_cast<std::size_t>(f * kBins + kLineBin)] = 0.0f;
       const bool unsure = (f >= 30 && f < 40) || f == 90;
-      picture->frames.push_back({(f + 0.5) * kHop, kLineBin * kBinHz / 2.0 * 60.0, 0.0, unsure ? 0.2 : 1.0});
+      const double confidence = unsure ? kLowConfidence / 2 : 1.0;
+      picture->frames.push_back({(f + 0.5) * kHop, kLineBin * kBinHz / 2.0 * 60.0, 0.0, confidence});
     }
     SpectrogramPlot plot;
     plot.SetPicture(picture);
