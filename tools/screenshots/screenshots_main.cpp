@@ -3,9 +3,8 @@
 // dialog into OUTPUT_FOLDER, SUFFIX added to every name (for pictures at another QT_SCALE_FACTOR).
 // When the window shows the form only in part (it scrolls), the whole form is saved as well. With
 // --results-apart the main window is saved as it opens, before Calculate, and after it as
-// main-window SUFFIX -results.png (the Results dock shown). With --engine-sound the run's recording
-// is replaced by the engine sound a phone would have heard (made from DOCUMENT's NAME.sparks.csv
-// that ruvo-synth wrote beside it, with a gust of wind in the pull), tracked through "Track engine
+// main-window SUFFIX -results.png (the Results dock shown). With --engine-sound DOCUMENT's one
+// recording holds the engine sound of a 6-cylinder (ruvo-synth --sound engine): it is tracked through "Track engine
 // sound..." (engine-sound-dialog SUFFIX .png) and calculated, and the Recording tab is saved as
 // recording-engine-sound SUFFIX .png. Uses a settings file of its own, so the user's settings stay
 // untouched. Needs a display (Xvfb will do).
@@ -15,19 +14,12 @@
 #include <QDir>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <clocale>
-#include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <numbers>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include "core/file_output.h"
-#include "core/wave_encoding.h"
 #include "plot/results_panel.h"
 #include "ui/desktop_messages.h"
 #include "ui/desktop_settings.h"
@@ -65,6 +57,8 @@ class PhotographingPrompts : public ruvo::UserPrompts {
   bool AskYesNo(QWidget*, const QString&) override { return false; }
   int AskChoice(QWidget*, const QString&, const QStringList& buttons) override { return int(buttons.size()) - 1; }
   int RunModal(QDialog& dialog) override {
+    if (auto* box = dialog.findChild<QSpinBox*>(QStringLiteral("cylinders")); box && cylinders > 0)
+      box->setValue(cylinders);
     dialog.show();
     ok = SaveWindow(dialog, outputFolder + '/' + nextName) && ok;
     if (acceptDialogs)
@@ -76,71 +70,26 @@ class PhotographingPrompts : public ruvo::UserPrompts {
 
   QString nextName;
   bool acceptDialogs = false;  // OK rather than Cancel once photographed
+  int cylinders = 0;           // given to the engine-sound dialog when above 0
   bool ok = true;
 
  private:
   QString outputFolder;
 };
 
-// A 4-cylinder engine as a phone beside it hears it, turning as the sparks of a synthesized run say
-// (NAME.sparks.csv: index,time_s,revolutions,rpm), at rate samples per second: the firing frequency
-// and three harmonics over road noise, with a gust of wind from gustFrom for gustSeconds.
-std::vector<std::uint8_t> EngineSoundOfSparks(const std::string& sparksCsv,
-                                              int rate,
-                                              double gustFrom,
-                                              double gustSeconds) {
-  std::ifstream in(sparksCsv);
-  std::string line;
-  std::vector<double> times, revolutions;
-  std::getline(in, line);
-  for (double index, t, revs, rpm; std::getline(in, line);) {
-    std::istringstream fields(line);
-    char comma;
-    if (fields >> index >> comma >> t >> comma >> revs >> comma >> rpm) times.push_back(t), revolutions.push_back(revs);
-  }
-  std::vector<std::uint8_t> samples;
-  if (times.size() < 2) return samples;
-  std::uint32_t noise = 2026;
-  const auto hiss = [&noise] {
-    noise = noise * 1664525u + 1013904223u;
-    return static_cast<double>(noise >> 8) / 16777216.0 - 0.5;
-  };
-  std::size_t k = 0;
-  for (double t = 0.0; t < times.back(); t += 1.0 / rate) {
-    while (k + 2 < times.size() && times[k + 1] < t) ++k;
-    const double share = (t - times[k]) / (times[k + 1] - times[k]);
-    const double firings = 2.0 * (revolutions[k] + share * (revolutions[k + 1] - revolutions[k]));
-    double sound = 0.0;
-    for (const auto& [order, level] : {std::pair{1.0, 0.25}, {2.0, 0.12}, {3.0, 0.06}, {0.5, 0.04}})
-      sound += level * std::sin(2.0 * std::numbers::pi * order * firings);
-    const bool gust = t >= gustFrom && t < gustFrom + gustSeconds;
-    sound += hiss() * (gust ? 1.6 : 0.08);
-    samples.push_back(static_cast<std::uint8_t>(std::clamp(std::lround(128.0 + 120.0 * sound), 0L, 255L)));
-  }
-  return samples;
-}
+// The engine scripts/screenshots synthesizes (ruvo-synth --sound engine --cylinders 6 --mic exhaust).
+constexpr int kSynthCylinders = 6;
 
-// Replaces the run's recording with engine sound, tracks it from the wave list and photographs the
-// engine dialog, then calculates and photographs the Recording tab with the source's spectrogram.
-bool PhotographEngineSound(ruvo::CRuvoApp& app,
-                           PhotographingPrompts& prompts,
-                           const QString& document,
-                           const QString& output,
+// Tracks the run's recording of engine sound from the wave list and photographs the engine dialog,
+// then calculates and photographs the Recording tab with the source's spectrogram.
+bool PhotographEngineSound(ruvo::CRuvoApp& app, PhotographingPrompts& prompts, const QString& output,
                            const QString& suffix) {
-  constexpr int kRate = 22050;  // samples per second, as a phone's voice recorder may keep
-  const std::string base =
-      (QFileInfo(document).absolutePath() + '/' + QFileInfo(document).completeBaseName()).toStdString();
-  const std::string phone = base + "-phone.wav";
-  std::string error;
-  const std::vector<std::uint8_t> sound = EngineSoundOfSparks(base + ".sparks.csv", kRate, 2.6, 0.4);
-  if (sound.empty() || !ruvo::WriteFileAtomically(phone, ruvo::EncodeEightBitWave(sound, kRate), error)) return false;
-  std::remove((base + "-phone-8bit.wav").c_str());  // a pulse track of an earlier picture
-  app.View().HeldValues().waveFiles = {phone};
-  app.View().ShowWaveList();
   auto* list = app.View().findChild<QListWidget*>(QStringLiteral("waveList"));
+  if (list->count() != 1) return false;
   list->item(0)->setSelected(true);
   prompts.nextName = "engine-sound-dialog" + suffix;
   prompts.acceptDialogs = true;
+  prompts.cylinders = kSynthCylinders;
   app.View().findChild<QAction*>(QStringLiteral("trackEngineSound"))->trigger();
   prompts.acceptDialogs = false;
   app.View().OnCalculate();
@@ -181,7 +130,7 @@ int main(int argc, char** argv) {
   ruvo::CRuvoApp app(settings, QString(), QApplication::applicationFilePath());
   if (!app.InitInstance({document})) return 1;
   if (engineSound) {
-    const bool photographed = PhotographEngineSound(app, prompts, document, output, suffix);
+    const bool photographed = PhotographEngineSound(app, prompts, output, suffix);
     ruvo::SetPrompts(nullptr);
     return photographed && prompts.ok ? 0 : 1;
   }
