@@ -15,6 +15,7 @@ constexpr double kStartSpeedMargin = 0.02;  // above the start speed: an idle he
 constexpr double kLeadSeconds = 0.2;      // of track kept before the pull, for the scan to settle
 constexpr double kTailSeconds = 0.3;      // and after its peak
 constexpr double kClickLobeSeconds = 0.05e-3;  // each of a click's two lobes
+constexpr int kClickHeights = 8;  // heights kClickSteps down to kClickSteps - 7, in turn
 constexpr std::uint8_t kMeanLevel = 128;
 constexpr std::int32_t kRateStep = 100;  // rates are chosen in whole hundreds
 
@@ -159,8 +160,9 @@ bool MakePulseTrack(const std::vector<TrackFrame>& frames,
     const std::int64_t at = std::llround((time - track.fromSeconds) * rate);
     if (at + 2 * lobe > count) break;
     // Two lobes of equal and opposite steps: the mean level stays where it was.
+    const int height = kClickSteps - track.pulseCount % kClickHeights;
     for (std::int64_t k = 0; k < lobe; ++k) {
-      const auto step = static_cast<int>(std::lround(kClickSteps * static_cast<double>(lobe - k) / static_cast<double>(lobe)));
+      const auto step = static_cast<int>(std::lround(height * static_cast<double>(lobe - k) / static_cast<double>(lobe)));
       track.samples[static_cast<std::size_t>(at + k)] = static_cast<std::uint8_t>(kMeanLevel + step);
       track.samples[static_cast<std::size_t>(at + lobe + k)] = static_cast<std::uint8_t>(kMeanLevel - step);
     }

@@ -47,7 +47,7 @@ struct PulseTrack {
   bool rateLimited = false;  // the rate could not keep the rounding below kPulseRounding
 };
 
-// A click's first sample, in steps from the mean level of 128.
+// The tallest click's first sample, in steps from the mean level of 128.
 inline constexpr int kClickSteps = 100;
 
 // Pulse places are rounded to samples; the rate is chosen to keep the error below this share of
@@ -57,7 +57,8 @@ inline constexpr double kPulseRounding = 0.001;
 // Renders the pull (with a little of the track before and after it) as a pulse track: the rate
 // keeps the rounding below kPulseRounding within the reader's 1001 to 99,999 samples per second
 // and 9,999,999 samples, and every pulse is a short two-lobed click that leaves the mean level at
-// 128. Fails with a reason for revsPerPulse not above 0 or pulses too close for their clicks.
+// 128; their heights cycle over a few steps, as recorded clicks vary, so the extremes are rare and
+// never look like a recorder's clipping limit. Fails with a reason for revsPerPulse not above 0 or pulses too close for their clicks.
 bool MakePulseTrack(const std::vector<TrackFrame>& frames,
                     const PullSpan& pull,
                     double revsPerPulse,

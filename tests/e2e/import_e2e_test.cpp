@@ -82,6 +82,10 @@ TEST_F(ImportE2e, EngineSoundPullsCalculateWithinTwoPercentOfTheTruth) {
     }
     EXPECT_TRUE(test::IsClose(horsepower, trueHorsepower, 0.02)) << horsepower << " hp against " << trueHorsepower;
     EXPECT_TRUE(test::IsClose(torque, trueTorque, 0.02)) << torque << " ft-lb against " << trueTorque;
+    for (const RunFinding& finding : calculation.Findings())  // a clean track looks clean to the checks
+      EXPECT_EQ(finding.severity, FindingSeverity::kNote) << finding.text;
+    for (const RunFinding& finding : calculation.Findings())
+      EXPECT_EQ(finding.text.find("clipped"), std::string::npos) << finding.text;
   }
 }
 
