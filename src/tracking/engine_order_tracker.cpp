@@ -127,17 +127,30 @@ double FrameConfidence(const TrackingContext& context, std::int32_t frame, std::
   const std::int32_t last = context.limits.lastIndex;
   auto value = [&](std::int32_t i) { return row[static_cast<std::size_t>(i)]; };
   std::vector<std::uint8_t> related(static_cast<std::size_t>(last - first + 1), 0);
-  auto markHill = [&](std::int32_t top) {
-    if (top < first || top > last) return;
+  // Small ripples on a hill's slopes (noise, the step between octave levels) do not end it: it
+  // ends where the salience rises more than a spread above the lowest point passed.
+  const double ripple = context.spread[static_cast<std::size_t>(frame)];
+  auto markHill = [&](std::int32_t centre, std::int32_t reach) {
+    const std::int32_t from = std::max(first, centre - reach);
+    const std::int32_t to = std::min(last, centre + reach);
+    if (from > to) return;
+    std::int32_t top = from;
+    for (std::int32_t i = from; i <= to; ++i)
+      if (value(i) > value(top)) top = i;
     std::int32_t left = top;
-    while (left > first && value(left - 1) <= value(left)) --left;
+    for (double lowest = value(top); left > first && value(left - 1) <= lowest + ripple; --left)
+      lowest = std::min<double>(lowest, value(left - 1));
     std::int32_t right = top;
-    while (right < last && value(right + 1) <= value(right)) ++right;
+    for (double lowest = value(top); right < last && value(right + 1) <= lowest + ripple; ++right)
+      lowest = std::min<double>(lowest, value(right + 1));
     std::fill(related.begin() + (left - first), related.begin() + (right - first + 1), 1);
   };
-  markHill(index);
+  markHill(index, 0);
+  // A ratio's peak lies within a few percent of the exact ratio: its windows differ from the
+  // chosen speed's, and the harmonics it reads are not all where the ratio puts them.
+  const auto ratioReach = static_cast<std::int32_t>(std::lround(std::log(kCorridorRatio) / std::log(kGridStepRatio)));
   for (const double ratio : kOctaveRatios)
-    markHill(index + static_cast<std::int32_t>(std::lround(std::log(ratio) / std::log(kGridStepRatio))));
+    markHill(index + static_cast<std::int32_t>(std::lround(std::log(ratio) / std::log(kGridStepRatio))), ratioReach);
   const double baseline = context.baseline[static_cast<std::size_t>(frame)];
   double alternative = baseline;
   for (std::int32_t i = first; i <= last; ++i)
@@ -282,12 +295,26 @@ EngineTrack TrackEngineOrder(std::span<const float> samples, double sampleRate, 
                               settings.lowRpm, settings.highRpm, 100.0 * confidentShare));
 
   OctaveDecision decision = CheckPath(context, track);
+  const bool startWindow = context.limits.startLastIndex >= context.limits.startFirstIndex;
+  if (!decision.check.passed && startWindow) {
+    // Held at the expected start, the path may climb onto a multiple of the engine's speed and
+    // follow it for the rest of the pull, and no single ratio of it is right. The unheld path
+    // keeps to one ratio of the speed, which the expected speeds can then put right.
+    PathLimits unheld = context.limits;
+    unheld.startFirstIndex = 0;
+    unheld.startLastIndex = -1;
+    track = TrackAlongPath(context, FindSpeedPath(map, unheld));
+    decision = CheckPath(context, track);
+  }
   if (decision.retrackRatio != 1.0 && decision.retrackRatio != 0.0) {
     // The expected speeds point to a multiple of the strongest path: follow that one instead.
     const double shift = std::log(decision.retrackRatio) / std::log(kGridStepRatio);
     PathLimits corridor = context.limits;
     for (const double index : track.pathIndex) corridor.corridor.push_back(index + shift);
     corridor.corridorSteps = std::log(kCorridorRatio) / std::log(kGridStepRatio);
+    // The corridor holds the start already.
+    corridor.startFirstIndex = 0;
+    corridor.startLastIndex = -1;
     path = FindSpeedPath(map, corridor);
     if (path.empty())
       return Failure(decision.check.verdict + FormatText(", but that speed leaves the band %.0f-%.0f rpm",

@@ -55,6 +55,15 @@ std::int32_t LevelFor(double revPerSecond, double topRate, std::int32_t windowSa
   return std::max(0, static_cast<std::int32_t>(std::ceil(ideal - 1e-9)));
 }
 
+// The magnitude a Hann window passes from a line delta bins away (of the unpadded window), as a
+// share of the line's own: |sinc(delta) / (1 - delta^2)|, 1/2 at one bin, 0 from two bins on.
+double HannLeakage(double delta) {
+  if (std::abs(delta) < 1e-6) return 1.0;
+  if (std::abs(std::abs(delta) - 1.0) < 1e-6) return 0.5;
+  const double x = std::numbers::pi * delta;
+  return std::abs(std::sin(x) / x / (1.0 - delta * delta));
+}
+
 // The components each candidate reads: positions in padded bins of its level and weights.
 struct CombTable {
   std::vector<std::int32_t> level;       // per candidate
@@ -63,6 +72,7 @@ struct CombTable {
   std::vector<double> gapBin;  // half a component spacing below bin
   std::vector<double> weight;
   std::vector<double> weightSum;  // per candidate
+  std::vector<double> lineGain;   // per candidate: a line's contrast over its gap, back to its height
   std::vector<std::int32_t> firingEntry;  // per candidate: its firing order's entry, -1 when beyond the level
 };
 
@@ -92,6 +102,12 @@ CombTable MakeCombTable(const EngineComb& comb,
       sum += weight;
     }
     table.weightSum.push_back(sum);
+    // The gap lies delta bins of the unpadded window from the component, where the Hann window
+    // still passes a share of the line: 1/2 for a window of 4 revolutions, nothing for 8. Undoing
+    // that keeps the salience of a line the same whatever the candidate's place in its octave,
+    // so the candidates at the foot of an octave level do not read weaker than their neighbours.
+    const double delta = 0.5 * comb.baseOrder * rev * windowSamples / rate;
+    table.lineGain.push_back(1.0 / (1.0 - HannLeakage(delta)));
     const std::int32_t firing = table.firstEntry.back() + firingStep - 1;
     table.firingEntry.push_back(firing < static_cast<std::int32_t>(table.bin.size()) ? firing : -1);
   }
@@ -136,8 +152,7 @@ double FastLog1p(double x) {
 // counts by its strength whatever the window. Subtracting logs would cap a line at log 2 where the
 // window spans only 4 revolutions (its gap then lies on the line's own main lobe, 6 dB down), and
 // favour slow candidates, whose windows span more of the signal.
-double Contrast(double component, double gap) {
-  const double difference = component - gap;
+double Contrast(double difference) {
   return difference >= 0.0 ? FastLog1p(difference) : -FastLog1p(-difference);
 }
 
@@ -269,11 +284,12 @@ SalienceMap ComputeSalience(const AnalysisSignal& signal, const EngineComb& comb
       const std::vector<double>& spectrum = relative[static_cast<std::size_t>(table.level[static_cast<std::size_t>(i)])];
       double sum = 0.0;
       double strongest = 0.0;
+      const double gain = table.lineGain[static_cast<std::size_t>(i)];
       for (std::int32_t e = table.firstEntry[static_cast<std::size_t>(i)]; e < table.firstEntry[static_cast<std::size_t>(i) + 1]; ++e) {
         const auto entry = static_cast<std::size_t>(e);
         const double component = Interpolate(spectrum, table.bin[entry]);
         strongest = std::max(strongest, component);
-        sum += table.weight[entry] * Contrast(component, Interpolate(spectrum, table.gapBin[entry]));
+        sum += table.weight[entry] * Contrast(gain * (component - Interpolate(spectrum, table.gapBin[entry])));
       }
       const std::int32_t firing = table.firingEntry[static_cast<std::size_t>(i)];
       if (firing >= 0) {

@@ -53,8 +53,11 @@ bool Reaches(const Span& span, double ratio, double expectedRpm) {
          ratio * span.lowRpm <= (1.0 + kExpectedTolerance) * expectedRpm;
 }
 
+// A ratio fits when its speeds stay in the band (beyond it they cannot be tracked) and reach both
+// expected speeds.
 bool Fits(const OctaveEvidence& evidence, const Span& span, double ratio) {
-  return Reaches(span, ratio, evidence.expectedStartRpm) && Reaches(span, ratio, evidence.expectedEndRpm);
+  return ratio * span.lowRpm >= evidence.lowRpm && ratio * span.highRpm <= evidence.highRpm &&
+         Reaches(span, ratio, evidence.expectedStartRpm) && Reaches(span, ratio, evidence.expectedEndRpm);
 }
 
 std::string ExpectedText(const OctaveEvidence& evidence) {

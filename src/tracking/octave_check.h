@@ -27,7 +27,8 @@ struct OctaveEvidence {
 // two thirds and three halves (a 2- or 3-cylinder pattern read as the other), a third and triple
 // (a 6-cylinder's firing order landing on the orders of a slower 6, a 3-cylinder's firing order
 // on the half orders of a faster 3) and a quarter and four times (the same for 8 cylinders).
-inline constexpr double kOctaveRatios[] = {0.25, 1.0 / 3.0, 0.5, 2.0 / 3.0, 1.5, 2.0, 3.0, 4.0};
+// The commonest mistakes come first.
+inline constexpr double kOctaveRatios[] = {0.5, 2.0, 2.0 / 3.0, 1.5, 1.0 / 3.0, 3.0, 0.25, 4.0};
 
 struct OctaveDecision {
   OctaveCheck check;
