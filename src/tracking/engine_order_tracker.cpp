@@ -103,6 +103,7 @@ struct TrackingContext {
   PathLimits limits;
   std::vector<double> baseline;  // per frame, the median salience of the band
   std::vector<double> spread;    // per frame, the median distance from it
+  std::vector<double> ratios;    // of the path weighed by the octave check, not by the confidence
 };
 
 // The peak between the path's candidate and its neighbours (parabolic interpolation).
@@ -149,7 +150,7 @@ double FrameConfidence(const TrackingContext& context, std::int32_t frame, std::
   // A ratio's peak lies within a few percent of the exact ratio: its windows differ from the
   // chosen speed's, and the harmonics it reads are not all where the ratio puts them.
   const auto ratioReach = static_cast<std::int32_t>(std::lround(std::log(kCorridorRatio) / std::log(kGridStepRatio)));
-  for (const double ratio : kOctaveRatios)
+  for (const double ratio : context.ratios)
     markHill(index + static_cast<std::int32_t>(std::lround(std::log(ratio) / std::log(kGridStepRatio))), ratioReach);
   const double baseline = context.baseline[static_cast<std::size_t>(frame)];
   double alternative = baseline;
@@ -234,6 +235,7 @@ OctaveDecision CheckPath(const TrackingContext& context, const PathTrack& track)
   evidence.pathIndex = track.pathIndex;
   evidence.baseline = context.baseline;
   evidence.confident = track.confident;
+  evidence.ratios = context.ratios;
   evidence.lowRpm = context.settings.lowRpm;
   evidence.highRpm = context.settings.highRpm;
   evidence.expectedStartRpm = context.settings.expectedStartRpm;
@@ -253,6 +255,7 @@ EngineTrack TrackEngineOrder(std::span<const float> samples, double sampleRate, 
   TrackingContext context;
   context.settings = settings;
   context.comb = CombForEngine(settings.cylinders, settings.strokes);
+  context.ratios = RatiosFor(context.comb);
   SpeedGrid grid;
   grid.firstRevPerSecond = settings.lowRpm / kSecondsPerMinute / kGridReach;
   grid.stepRatio = kGridStepRatio;

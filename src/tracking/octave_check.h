@@ -17,6 +17,7 @@ struct OctaveEvidence {
   std::span<const double> pathIndex;
   std::span<const double> baseline;
   std::span<const std::uint8_t> confident;
+  std::span<const double> ratios;  // of RatiosFor, at least one
   double lowRpm = 0.0;  // the band, for the verdict
   double highRpm = 0.0;
   double expectedStartRpm = 0.0;  // 0 when unknown
@@ -30,10 +31,15 @@ struct OctaveEvidence {
 // The commonest mistakes come first.
 inline constexpr double kOctaveRatios[] = {0.5, 2.0, 2.0 / 3.0, 1.5, 1.0 / 3.0, 3.0, 0.25, 4.0};
 
+// kOctaveRatios and, when it is not among them, the engine's own pair: the speed whose firing
+// order lands on the engine's lowest order (1/6 for a 6-cylinder 4-stroke, whose half orders a
+// slower 6-cylinder reads as its firing harmonics) and its inverse.
+std::vector<double> RatiosFor(const EngineComb& comb);
+
 struct OctaveDecision {
   OctaveCheck check;
   // The ratio of the chosen path the expected speeds point to: 1 to keep it, another of
-  // kOctaveRatios to track that multiple of it instead (then check again), 0 when nothing fits.
+  // ratios to track that multiple of it instead (then check again), 0 when nothing fits.
   double retrackRatio = 1.0;
 };
 
