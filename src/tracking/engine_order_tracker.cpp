@@ -41,6 +41,7 @@ constexpr double kStepPenalty = 0.01;             // salience per grid step move
 constexpr double kMinConfidentShare = 0.5;        // an engine is heard in at least half the frames
 constexpr std::int32_t kSpeedHalfSpan = 8;        // frames either side in the speed's slope fit
 constexpr std::int32_t kReferenceHalfSpan = 5;    // frames either side smoothing the salience peak
+constexpr std::size_t kPhaseOrders = 3;           // orders whose phases give the revolutions
 constexpr double kCorridorRatio = 1.04;           // a re-track stays within 4% of the asked ratio
 constexpr double kStartTolerance = 0.25;          // the first frame within 25% of the expected start
 // A path salience this many median deviations of the frame's salience above its median counts as
@@ -165,23 +166,45 @@ double FrameConfidence(const TrackingContext& context, std::int32_t frame, std::
   return std::max(dominance, standing);
 }
 
-// The engine order with the highest mean compressed level along the speeds.
-double StrongestOrder(const TrackingContext& context, std::span<const double> revPerSecond) {
+struct OrderLevel {
+  double order = 0.0;
+  double level = 0.0;  // summed compressed level along the speeds
+};
+
+// The kPhaseOrders engine orders with the highest mean compressed level along the speeds,
+// strongest first (the firing order alone when none is heard).
+std::vector<OrderLevel> StrongestOrders(const TrackingContext& context, std::span<const double> revPerSecond) {
   const SalienceMap& map = context.salience;
-  double bestOrder = context.comb.firingOrder;
-  double bestLevel = 0.0;
+  std::vector<OrderLevel> orders;
   const auto components = static_cast<std::int32_t>(std::lround(context.comb.topOrder / context.comb.baseOrder));
   for (std::int32_t m = 1; m <= components; ++m) {
-    const double order = m * context.comb.baseOrder;
-    double level = 0.0;
+    OrderLevel candidate{m * context.comb.baseOrder, 0.0};
     for (std::int32_t f = 0; f < map.frameCount; f += map.spectrumStride)
-      level += map.ComponentLevel(f, revPerSecond[static_cast<std::size_t>(f)], order);
-    if (level > bestLevel) {
-      bestLevel = level;
-      bestOrder = order;
-    }
+      candidate.level += map.ComponentLevel(f, revPerSecond[static_cast<std::size_t>(f)], candidate.order);
+    if (candidate.level > 0.0) orders.push_back(candidate);
   }
-  return bestOrder;
+  // Stable, so equal levels keep the lower order first.
+  std::stable_sort(orders.begin(), orders.end(), [](const OrderLevel& a, const OrderLevel& b) { return a.level > b.level; });
+  if (orders.size() > kPhaseOrders) orders.resize(kPhaseOrders);
+  if (orders.empty()) orders.push_back({context.comb.firingOrder, 1.0});
+  return orders;
+}
+
+// Revolutions from the phases of several orders, weighted by their levels. A resonance of the
+// sound's path (a cabin's boom) delays the order crossing it by its group delay, which reads as a
+// speed lagging by that delay times the engine's acceleration: up to 1 % for one order through a
+// pull; the orders cross it at different speeds, so their mean lags far less.
+std::vector<double> RevolutionsFromOrders(const AnalysisSignal& signal,
+                                          std::span<const double> referenceRevPerSecond,
+                                          const std::vector<OrderLevel>& orders) {
+  std::vector<double> revolutions(referenceRevPerSecond.size(), 0.0);
+  double total = 0.0;
+  for (const OrderLevel& order : orders) total += order.level;
+  for (const OrderLevel& order : orders) {
+    const std::vector<double> own = RevolutionsFromPhase(signal, referenceRevPerSecond, order.order);
+    for (std::size_t f = 0; f < revolutions.size(); ++f) revolutions[f] += order.level / total * own[f];
+  }
+  return revolutions;
 }
 
 struct PathTrack {
@@ -208,13 +231,13 @@ PathTrack TrackAlongPath(const TrackingContext& context, const std::vector<std::
     for (std::size_t g = first; g <= last; ++g) sum += peakSpeed[g];
     reference[f] = sum / static_cast<double>(last - first + 1);
   }
-  const double order = StrongestOrder(context, reference);
+  const std::vector<OrderLevel> orders = StrongestOrders(context, reference);
   // Twice: the second pass follows the phase's own speed, so its window nulls neighbours better.
-  std::vector<double> revolutions = RevolutionsFromPhase(context.signal, reference, order);
+  std::vector<double> revolutions = RevolutionsFromPhase(context.signal, reference, orders.front().order);
   std::vector<double> speed = SpeedFromRevolutions(revolutions, map.hopSeconds, kSpeedHalfSpan);
   for (std::size_t f = 0; f < frameCount; ++f)
     if (!(speed[f] > 0.0)) speed[f] = reference[f];
-  revolutions = RevolutionsFromPhase(context.signal, speed, order);
+  revolutions = RevolutionsFromOrders(context.signal, speed, orders);
   speed = SpeedFromRevolutions(revolutions, map.hopSeconds, kSpeedHalfSpan);
 
   for (std::size_t f = 0; f < frameCount; ++f) {
