@@ -37,9 +37,10 @@ constexpr double kGridStepRatio = 1.005;  // candidate spacing, 0.5%; the peak i
 constexpr double kGridReach = 2.1;
 constexpr double kMaxRiseRpmPerSecond = 5000.0;   // a light engine in a low gear
 constexpr double kMaxFallRpmPerSecond = 10000.0;  // lift-off or a gear change
-constexpr double kStepPenalty = 0.01;             // salience per grid step moved between frames
+constexpr double kStepPenalty = 0.01;             // salience per grid step moved up between frames
+constexpr double kFallPenalty = 0.1;              // and down: see PathLimits::fallPenalty
 constexpr double kMinConfidentShare = 0.5;        // an engine is heard in at least half the frames
-constexpr std::int32_t kSpeedHalfSpan = 8;        // frames either side in the speed's slope fit
+constexpr std::int32_t kSpeedHalfSpan = 5;        // frames either side in the speed's slope fit
 constexpr std::int32_t kReferenceHalfSpan = 5;    // frames either side smoothing the salience peak
 constexpr std::size_t kPhaseOrders = 3;           // orders whose phases give the revolutions
 constexpr double kCorridorRatio = 1.04;           // a re-track stays within 4% of the asked ratio
@@ -294,6 +295,7 @@ EngineTrack TrackEngineOrder(std::span<const float> samples, double sampleRate, 
   context.limits.maxRiseRpmPerSecond = kMaxRiseRpmPerSecond;
   context.limits.maxFallRpmPerSecond = kMaxFallRpmPerSecond;
   context.limits.stepPenalty = kStepPenalty;
+  context.limits.fallPenalty = kFallPenalty;
   if (settings.expectedStartRpm > 0.0) {
     // A recording starts at or near the expected start speed: a harmonic of the idle may be
     // louder there than the idle itself, and the path could ride it into the pull.
