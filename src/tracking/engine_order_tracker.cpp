@@ -1,7 +1,7 @@
 // Engine speed from engine sound: a harmonic-sum salience over log-spaced candidate speeds
 // (harmonic_salience), the most likely speed path through it (speed_path), the octave check
-// against simple ratios of that path (octave_check), and revolutions from the phase of the
-// strongest engine order followed along the path (order_phase).
+// against simple ratios of that path (octave_check), and revolutions from the phases of the
+// strongest engine orders followed along the path (order_phase).
 //
 // Revolutions come from the order's phase, not from integrating the salience peak. Measured on the
 // test pulls (8-12 s, 4 kinds of engine, noise 10 dB under the firing order): the salience peak,
@@ -42,7 +42,8 @@ constexpr double kFallPenalty = 0.1;              // and down: see PathLimits::f
 constexpr double kMinConfidentShare = 0.5;        // an engine is heard in at least half the frames
 constexpr std::int32_t kSpeedHalfSpan = 5;        // frames either side in the speed's slope fit
 constexpr std::int32_t kReferenceHalfSpan = 5;    // frames either side smoothing the salience peak
-constexpr std::size_t kPhaseOrders = 3;           // orders whose phases give the revolutions
+constexpr std::size_t kPhaseOrders = 5;           // orders whose phases give the revolutions
+constexpr double kOrderAgreement = 0.002;         // an order this far off the orders' median speed weighs half
 constexpr double kCorridorRatio = 1.04;           // a re-track stays within 4% of the asked ratio
 constexpr double kStartTolerance = 0.25;          // the first frame within 25% of the expected start
 // A path salience this many median deviations of the frame's salience above its median counts as
@@ -191,21 +192,38 @@ std::vector<OrderLevel> StrongestOrders(const TrackingContext& context, std::spa
   return orders;
 }
 
-// Revolutions from the phases of several orders, weighted by their levels. A resonance of the
-// sound's path (a cabin's boom) delays the order crossing it by its group delay, which reads as a
-// speed lagging by that delay times the engine's acceleration: up to 1 % for one order through a
-// pull; the orders cross it at different speeds, so their mean lags far less.
+// Revolutions from the phases of several orders. A resonance of the sound's path (a cabin's boom)
+// delays the order crossing it by its group delay, which reads as a speed lagging by that delay
+// times the engine's acceleration: up to 1 % through a pull. The orders cross it at different
+// speeds, so each frame's step is the orders' steps weighted by level and by how close the order's
+// speed comes to the median of the orders' speeds there: the lagging one drops out.
 std::vector<double> RevolutionsFromOrders(const AnalysisSignal& signal,
                                           std::span<const double> referenceRevPerSecond,
-                                          const std::vector<OrderLevel>& orders) {
-  std::vector<double> revolutions(referenceRevPerSecond.size(), 0.0);
-  double total = 0.0;
-  for (const OrderLevel& order : orders) total += order.level;
+                                          const std::vector<OrderLevel>& orders,
+                                          double hopSeconds) {
+  const std::size_t frameCount = referenceRevPerSecond.size();
+  std::vector<std::vector<double>> revolutions;
+  std::vector<std::vector<double>> speeds;
   for (const OrderLevel& order : orders) {
-    const std::vector<double> own = RevolutionsFromPhase(signal, referenceRevPerSecond, order.order);
-    for (std::size_t f = 0; f < revolutions.size(); ++f) revolutions[f] += order.level / total * own[f];
+    revolutions.push_back(RevolutionsFromPhase(signal, referenceRevPerSecond, order.order));
+    speeds.push_back(SpeedFromRevolutions(revolutions.back(), hopSeconds, kSpeedHalfSpan));
   }
-  return revolutions;
+  std::vector<double> combined(frameCount, 0.0);
+  std::vector<double> frameSpeeds(orders.size());
+  for (std::size_t f = 1; f < frameCount; ++f) {
+    for (std::size_t k = 0; k < orders.size(); ++k) frameSpeeds[k] = speeds[k][f];
+    const double median = Median(frameSpeeds);
+    double step = 0.0;
+    double weights = 0.0;
+    for (std::size_t k = 0; k < orders.size(); ++k) {
+      const double deviation = median > 0.0 ? (speeds[k][f] - median) / (kOrderAgreement * median) : 0.0;
+      const double weight = orders[k].level / (1.0 + deviation * deviation);
+      step += weight * (revolutions[k][f] - revolutions[k][f - 1]);
+      weights += weight;
+    }
+    combined[f] = combined[f - 1] + step / weights;
+  }
+  return combined;
 }
 
 struct PathTrack {
@@ -238,7 +256,7 @@ PathTrack TrackAlongPath(const TrackingContext& context, const std::vector<std::
   std::vector<double> speed = SpeedFromRevolutions(revolutions, map.hopSeconds, kSpeedHalfSpan);
   for (std::size_t f = 0; f < frameCount; ++f)
     if (!(speed[f] > 0.0)) speed[f] = reference[f];
-  revolutions = RevolutionsFromOrders(context.signal, speed, orders);
+  revolutions = RevolutionsFromOrders(context.signal, speed, orders, map.hopSeconds);
   speed = SpeedFromRevolutions(revolutions, map.hopSeconds, kSpeedHalfSpan);
 
   for (std::size_t f = 0; f < frameCount; ++f) {
