@@ -1,7 +1,7 @@
 // Engine speed from engine sound: a harmonic-sum salience over log-spaced candidate speeds
 // (harmonic_salience), the most likely speed path through it (speed_path), the octave check
-// against simple ratios of that path (octave_check), and revolutions from the phase of the
-// strongest engine order followed along the path (order_phase).
+// against simple ratios of that path (octave_check), and revolutions from the phases of the
+// strongest engine orders followed along the path (order_phase).
 //
 // Revolutions come from the order's phase, not from integrating the salience peak. Measured on the
 // test pulls (8-12 s, 4 kinds of engine, noise 10 dB under the firing order): the salience peak,
@@ -37,10 +37,13 @@ constexpr double kGridStepRatio = 1.005;  // candidate spacing, 0.5%; the peak i
 constexpr double kGridReach = 2.1;
 constexpr double kMaxRiseRpmPerSecond = 5000.0;   // a light engine in a low gear
 constexpr double kMaxFallRpmPerSecond = 10000.0;  // lift-off or a gear change
-constexpr double kStepPenalty = 0.01;             // salience per grid step moved between frames
+constexpr double kStepPenalty = 0.01;             // salience per grid step moved up between frames
+constexpr double kFallPenalty = 0.1;              // and down: see PathLimits::fallPenalty
 constexpr double kMinConfidentShare = 0.5;        // an engine is heard in at least half the frames
-constexpr std::int32_t kSpeedHalfSpan = 8;        // frames either side in the speed's slope fit
+constexpr std::int32_t kSpeedHalfSpan = 5;        // frames either side in the speed's slope fit
 constexpr std::int32_t kReferenceHalfSpan = 5;    // frames either side smoothing the salience peak
+constexpr std::size_t kPhaseOrders = 5;           // orders whose phases give the revolutions
+constexpr double kOrderAgreement = 0.002;         // an order this far off the orders' median speed weighs half
 constexpr double kCorridorRatio = 1.04;           // a re-track stays within 4% of the asked ratio
 constexpr double kStartTolerance = 0.25;          // the first frame within 25% of the expected start
 // A path salience this many median deviations of the frame's salience above its median counts as
@@ -103,6 +106,7 @@ struct TrackingContext {
   PathLimits limits;
   std::vector<double> baseline;  // per frame, the median salience of the band
   std::vector<double> spread;    // per frame, the median distance from it
+  std::vector<double> ratios;    // of the path weighed by the octave check, not by the confidence
 };
 
 // The peak between the path's candidate and its neighbours (parabolic interpolation).
@@ -127,17 +131,30 @@ double FrameConfidence(const TrackingContext& context, std::int32_t frame, std::
   const std::int32_t last = context.limits.lastIndex;
   auto value = [&](std::int32_t i) { return row[static_cast<std::size_t>(i)]; };
   std::vector<std::uint8_t> related(static_cast<std::size_t>(last - first + 1), 0);
-  auto markHill = [&](std::int32_t top) {
-    if (top < first || top > last) return;
+  // Small ripples on a hill's slopes (noise, the step between octave levels) do not end it: it
+  // ends where the salience rises more than a spread above the lowest point passed.
+  const double ripple = context.spread[static_cast<std::size_t>(frame)];
+  auto markHill = [&](std::int32_t centre, std::int32_t reach) {
+    const std::int32_t from = std::max(first, centre - reach);
+    const std::int32_t to = std::min(last, centre + reach);
+    if (from > to) return;
+    std::int32_t top = from;
+    for (std::int32_t i = from; i <= to; ++i)
+      if (value(i) > value(top)) top = i;
     std::int32_t left = top;
-    while (left > first && value(left - 1) <= value(left)) --left;
+    for (double lowest = value(top); left > first && value(left - 1) <= lowest + ripple; --left)
+      lowest = std::min<double>(lowest, value(left - 1));
     std::int32_t right = top;
-    while (right < last && value(right + 1) <= value(right)) ++right;
+    for (double lowest = value(top); right < last && value(right + 1) <= lowest + ripple; ++right)
+      lowest = std::min<double>(lowest, value(right + 1));
     std::fill(related.begin() + (left - first), related.begin() + (right - first + 1), 1);
   };
-  markHill(index);
-  for (const double ratio : kOctaveRatios)
-    markHill(index + static_cast<std::int32_t>(std::lround(std::log(ratio) / std::log(kGridStepRatio))));
+  markHill(index, 0);
+  // A ratio's peak lies within a few percent of the exact ratio: its windows differ from the
+  // chosen speed's, and the harmonics it reads are not all where the ratio puts them.
+  const auto ratioReach = static_cast<std::int32_t>(std::lround(std::log(kCorridorRatio) / std::log(kGridStepRatio)));
+  for (const double ratio : context.ratios)
+    markHill(index + static_cast<std::int32_t>(std::lround(std::log(ratio) / std::log(kGridStepRatio))), ratioReach);
   const double baseline = context.baseline[static_cast<std::size_t>(frame)];
   double alternative = baseline;
   for (std::int32_t i = first; i <= last; ++i)
@@ -151,23 +168,62 @@ double FrameConfidence(const TrackingContext& context, std::int32_t frame, std::
   return std::max(dominance, standing);
 }
 
-// The engine order with the highest mean compressed level along the speeds.
-double StrongestOrder(const TrackingContext& context, std::span<const double> revPerSecond) {
+struct OrderLevel {
+  double order = 0.0;
+  double level = 0.0;  // summed compressed level along the speeds
+};
+
+// The kPhaseOrders engine orders with the highest mean compressed level along the speeds,
+// strongest first (the firing order alone when none is heard).
+std::vector<OrderLevel> StrongestOrders(const TrackingContext& context, std::span<const double> revPerSecond) {
   const SalienceMap& map = context.salience;
-  double bestOrder = context.comb.firingOrder;
-  double bestLevel = 0.0;
+  std::vector<OrderLevel> orders;
   const auto components = static_cast<std::int32_t>(std::lround(context.comb.topOrder / context.comb.baseOrder));
   for (std::int32_t m = 1; m <= components; ++m) {
-    const double order = m * context.comb.baseOrder;
-    double level = 0.0;
+    OrderLevel candidate{m * context.comb.baseOrder, 0.0};
     for (std::int32_t f = 0; f < map.frameCount; f += map.spectrumStride)
-      level += map.ComponentLevel(f, revPerSecond[static_cast<std::size_t>(f)], order);
-    if (level > bestLevel) {
-      bestLevel = level;
-      bestOrder = order;
-    }
+      candidate.level += map.ComponentLevel(f, revPerSecond[static_cast<std::size_t>(f)], candidate.order);
+    if (candidate.level > 0.0) orders.push_back(candidate);
   }
-  return bestOrder;
+  // Stable, so equal levels keep the lower order first.
+  std::stable_sort(orders.begin(), orders.end(), [](const OrderLevel& a, const OrderLevel& b) { return a.level > b.level; });
+  if (orders.size() > kPhaseOrders) orders.resize(kPhaseOrders);
+  if (orders.empty()) orders.push_back({context.comb.firingOrder, 1.0});
+  return orders;
+}
+
+// Revolutions from the phases of several orders. A resonance of the sound's path (a cabin's boom)
+// delays the order crossing it by its group delay, which reads as a speed lagging by that delay
+// times the engine's acceleration: up to 1 % through a pull. The orders cross it at different
+// speeds, so each frame's step is the orders' steps weighted by level and by how close the order's
+// speed comes to the median of the orders' speeds there: the lagging one drops out.
+std::vector<double> RevolutionsFromOrders(const AnalysisSignal& signal,
+                                          std::span<const double> referenceRevPerSecond,
+                                          const std::vector<OrderLevel>& orders,
+                                          double hopSeconds) {
+  const std::size_t frameCount = referenceRevPerSecond.size();
+  std::vector<std::vector<double>> revolutions;
+  std::vector<std::vector<double>> speeds;
+  for (const OrderLevel& order : orders) {
+    revolutions.push_back(RevolutionsFromPhase(signal, referenceRevPerSecond, order.order));
+    speeds.push_back(SpeedFromRevolutions(revolutions.back(), hopSeconds, kSpeedHalfSpan));
+  }
+  std::vector<double> combined(frameCount, 0.0);
+  std::vector<double> frameSpeeds(orders.size());
+  for (std::size_t f = 1; f < frameCount; ++f) {
+    for (std::size_t k = 0; k < orders.size(); ++k) frameSpeeds[k] = speeds[k][f];
+    const double median = Median(frameSpeeds);
+    double step = 0.0;
+    double weights = 0.0;
+    for (std::size_t k = 0; k < orders.size(); ++k) {
+      const double deviation = median > 0.0 ? (speeds[k][f] - median) / (kOrderAgreement * median) : 0.0;
+      const double weight = orders[k].level / (1.0 + deviation * deviation);
+      step += weight * (revolutions[k][f] - revolutions[k][f - 1]);
+      weights += weight;
+    }
+    combined[f] = combined[f - 1] + step / weights;
+  }
+  return combined;
 }
 
 struct PathTrack {
@@ -194,13 +250,13 @@ PathTrack TrackAlongPath(const TrackingContext& context, const std::vector<std::
     for (std::size_t g = first; g <= last; ++g) sum += peakSpeed[g];
     reference[f] = sum / static_cast<double>(last - first + 1);
   }
-  const double order = StrongestOrder(context, reference);
+  const std::vector<OrderLevel> orders = StrongestOrders(context, reference);
   // Twice: the second pass follows the phase's own speed, so its window nulls neighbours better.
-  std::vector<double> revolutions = RevolutionsFromPhase(context.signal, reference, order);
+  std::vector<double> revolutions = RevolutionsFromPhase(context.signal, reference, orders.front().order);
   std::vector<double> speed = SpeedFromRevolutions(revolutions, map.hopSeconds, kSpeedHalfSpan);
   for (std::size_t f = 0; f < frameCount; ++f)
     if (!(speed[f] > 0.0)) speed[f] = reference[f];
-  revolutions = RevolutionsFromPhase(context.signal, speed, order);
+  revolutions = RevolutionsFromOrders(context.signal, speed, orders, map.hopSeconds);
   speed = SpeedFromRevolutions(revolutions, map.hopSeconds, kSpeedHalfSpan);
 
   for (std::size_t f = 0; f < frameCount; ++f) {
@@ -221,6 +277,7 @@ OctaveDecision CheckPath(const TrackingContext& context, const PathTrack& track)
   evidence.pathIndex = track.pathIndex;
   evidence.baseline = context.baseline;
   evidence.confident = track.confident;
+  evidence.ratios = context.ratios;
   evidence.lowRpm = context.settings.lowRpm;
   evidence.highRpm = context.settings.highRpm;
   evidence.expectedStartRpm = context.settings.expectedStartRpm;
@@ -240,6 +297,7 @@ EngineTrack TrackEngineOrder(std::span<const float> samples, double sampleRate, 
   TrackingContext context;
   context.settings = settings;
   context.comb = CombForEngine(settings.cylinders, settings.strokes);
+  context.ratios = RatiosFor(context.comb);
   SpeedGrid grid;
   grid.firstRevPerSecond = settings.lowRpm / kSecondsPerMinute / kGridReach;
   grid.stepRatio = kGridStepRatio;
@@ -255,6 +313,7 @@ EngineTrack TrackEngineOrder(std::span<const float> samples, double sampleRate, 
   context.limits.maxRiseRpmPerSecond = kMaxRiseRpmPerSecond;
   context.limits.maxFallRpmPerSecond = kMaxFallRpmPerSecond;
   context.limits.stepPenalty = kStepPenalty;
+  context.limits.fallPenalty = kFallPenalty;
   if (settings.expectedStartRpm > 0.0) {
     // A recording starts at or near the expected start speed: a harmonic of the idle may be
     // louder there than the idle itself, and the path could ride it into the pull.
@@ -282,12 +341,26 @@ EngineTrack TrackEngineOrder(std::span<const float> samples, double sampleRate, 
                               settings.lowRpm, settings.highRpm, 100.0 * confidentShare));
 
   OctaveDecision decision = CheckPath(context, track);
+  const bool startWindow = context.limits.startLastIndex >= context.limits.startFirstIndex;
+  if (!decision.check.passed && startWindow) {
+    // Held at the expected start, the path may climb onto a multiple of the engine's speed and
+    // follow it for the rest of the pull, and no single ratio of it is right. The unheld path
+    // keeps to one ratio of the speed, which the expected speeds can then put right.
+    PathLimits unheld = context.limits;
+    unheld.startFirstIndex = 0;
+    unheld.startLastIndex = -1;
+    track = TrackAlongPath(context, FindSpeedPath(map, unheld));
+    decision = CheckPath(context, track);
+  }
   if (decision.retrackRatio != 1.0 && decision.retrackRatio != 0.0) {
     // The expected speeds point to a multiple of the strongest path: follow that one instead.
     const double shift = std::log(decision.retrackRatio) / std::log(kGridStepRatio);
     PathLimits corridor = context.limits;
     for (const double index : track.pathIndex) corridor.corridor.push_back(index + shift);
     corridor.corridorSteps = std::log(kCorridorRatio) / std::log(kGridStepRatio);
+    // The corridor holds the start already.
+    corridor.startFirstIndex = 0;
+    corridor.startLastIndex = -1;
     path = FindSpeedPath(map, corridor);
     if (path.empty())
       return Failure(decision.check.verdict + FormatText(", but that speed leaves the band %.0f-%.0f rpm",

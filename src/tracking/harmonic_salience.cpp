@@ -1,6 +1,7 @@
 #include "tracking/harmonic_salience.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cmath>
@@ -55,14 +56,28 @@ std::int32_t LevelFor(double revPerSecond, double topRate, std::int32_t windowSa
   return std::max(0, static_cast<std::int32_t>(std::ceil(ideal - 1e-9)));
 }
 
+// The magnitude a Hann window passes from a line delta bins away (of the unpadded window), as a
+// share of the line's own: |sinc(delta) / (1 - delta^2)|, 1/2 at one bin, 0 from two bins on.
+double HannLeakage(double delta) {
+  if (std::abs(delta) < 1e-6) return 1.0;
+  if (std::abs(std::abs(delta) - 1.0) < 1e-6) return 0.5;
+  const double x = std::numbers::pi * delta;
+  return std::abs(std::sin(x) / x / (1.0 - delta * delta));
+}
+
 // The components each candidate reads: positions in padded bins of its level and weights.
 struct CombTable {
   std::vector<std::int32_t> level;       // per candidate
   std::vector<std::int32_t> firstEntry;  // per candidate, plus one past the end
-  std::vector<double> bin;
-  std::vector<double> gapBin;  // half a component spacing below bin
+  // Component and gap positions, split into the bin below and the fraction towards the next so
+  // the comb's inner loop does no conversions.
+  std::vector<std::int32_t> bin;
+  std::vector<double> binFraction;
+  std::vector<std::int32_t> gapBin;  // half a component spacing below bin
+  std::vector<double> gapFraction;
   std::vector<double> weight;
   std::vector<double> weightSum;  // per candidate
+  std::vector<double> lineGain;   // per candidate: a line's contrast over its gap, back to its height
   std::vector<std::int32_t> firingEntry;  // per candidate: its firing order's entry, -1 when beyond the level
 };
 
@@ -86,12 +101,22 @@ CombTable MakeCombTable(const EngineComb& comb,
       if (hz > 0.5 * kUsableOfNyquist * rate) break;
       // The expected structure: the firing order strongest, its harmonics falling as 1/h.
       const double weight = m % firingStep == 0 ? 1.0 / static_cast<double>(m / firingStep) : kSubOrderWeight;
-      table.bin.push_back(hz * fftSize / rate);
-      table.gapBin.push_back((hz - 0.5 * comb.baseOrder * rev) * fftSize / rate);
+      const double position = hz * fftSize / rate;
+      const double gapPosition = (hz - 0.5 * comb.baseOrder * rev) * fftSize / rate;
+      table.bin.push_back(static_cast<std::int32_t>(position));
+      table.binFraction.push_back(position - std::floor(position));
+      table.gapBin.push_back(static_cast<std::int32_t>(gapPosition));
+      table.gapFraction.push_back(gapPosition - std::floor(gapPosition));
       table.weight.push_back(weight);
       sum += weight;
     }
     table.weightSum.push_back(sum);
+    // The gap lies delta bins of the unpadded window from the component, where the Hann window
+    // still passes a share of the line: 1/2 for a window of 4 revolutions, nothing for 8. Undoing
+    // that keeps the salience of a line the same whatever the candidate's place in its octave,
+    // so the candidates at the foot of an octave level do not read weaker than their neighbours.
+    const double delta = 0.5 * comb.baseOrder * rev * windowSamples / rate;
+    table.lineGain.push_back(1.0 / (1.0 - HannLeakage(delta)));
     const std::int32_t firing = table.firstEntry.back() + firingStep - 1;
     table.firingEntry.push_back(firing < static_cast<std::int32_t>(table.bin.size()) ? firing : -1);
   }
@@ -99,7 +124,8 @@ CombTable MakeCombTable(const EngineComb& comb,
   return table;
 }
 
-// log(1 + magnitude / white level), written to compressed (fftSize / 2 + 1 values). The white
+// magnitude / white level, written to relative, and its log(1 + x) to compressed when that is
+// not null (it is kept only for every spectrumStride-th frame). fftSize / 2 + 1 values. The white
 // level is the magnitude every bin would have if the frame's power were spread evenly over the
 // band (Parseval), so a tonal peak stands out by how much its power is concentrated, the same way
 // on every octave level; a local floor would not do, since a comb of half orders fills the
@@ -107,44 +133,55 @@ CombTable MakeCombTable(const EngineComb& comb,
 // ones.
 void CompressSpectrum(std::span<const std::complex<double>> spectrum,
                       std::vector<double>& relative,
-                      std::vector<double>& compressed) {
+                      std::vector<double>* compressed) {
   double power = 0.0;
   for (const std::complex<double>& bin : spectrum) power += std::norm(bin);
   const double white = std::sqrt(power / static_cast<double>(spectrum.size()));
-  for (std::size_t k = 0; k < spectrum.size(); ++k) {
+  for (std::size_t k = 0; k < spectrum.size(); ++k)
     relative[k] = white > kSilentMagnitude ? std::sqrt(std::norm(spectrum[k])) / white : 0.0;
-    compressed[k] = std::log1p(relative[k]);
-  }
+  if (compressed != nullptr)
+    for (std::size_t k = 0; k < spectrum.size(); ++k) (*compressed)[k] = std::log1p(relative[k]);
 }
 
-// log(1 + x) for x >= 0 within 2e-6: the exponent of 1 + x from its bits and a polynomial for
-// the mantissa. The comb takes one per component and candidate, and std::log1p made the salience
-// five times slower.
-double FastLog1p(double x) {
-  const double y = 1.0 + x;
-  const auto bits = std::bit_cast<std::uint64_t>(y);
+constexpr int kLogTableBits = 8;
+constexpr int kLogTableSize = 1 << kLogTableBits;
+
+// log(m) at m = 1 + k / kLogTableSize, k = 0..kLogTableSize.
+const std::array<double, kLogTableSize + 1>& LogTable() {
+  static const std::array<double, kLogTableSize + 1> table = [] {
+    std::array<double, kLogTableSize + 1> values{};
+    for (int k = 0; k <= kLogTableSize; ++k) values[static_cast<std::size_t>(k)] = std::log1p(static_cast<double>(k) / kLogTableSize);
+    return values;
+  }();
+  return table;
+}
+
+// log(1 + x) for x >= 0 within 2e-6: the exponent of 1 + x from its bits and the mantissa's log
+// interpolated in a table of 256 steps (error at most step^2 / 8). The comb takes one per
+// component and candidate; std::log1p made the salience five times slower, and a division-based
+// series twice as slow as this.
+double FastLog1p(double x, const std::array<double, kLogTableSize + 1>& table) {
+  const auto bits = std::bit_cast<std::uint64_t>(1.0 + x);
   const auto exponent = static_cast<std::int64_t>((bits >> 52) & 0x7ff) - 1023;
-  const double mantissa = std::bit_cast<double>((bits & 0x000fffffffffffffULL) | 0x3ff0000000000000ULL);
-  // log(m) for m in [1, 2) as 2 atanh(t), t = (m - 1) / (m + 1) <= 1/3.
-  const double t = (mantissa - 1.0) / (mantissa + 1.0);
-  const double t2 = t * t;
-  const double series = t * (2.0 + t2 * (2.0 / 3.0 + t2 * (2.0 / 5.0 + t2 * (2.0 / 7.0 + t2 * (2.0 / 9.0)))));
-  return static_cast<double>(exponent) * std::numbers::ln2 + series;
+  constexpr int kRestBits = 52 - kLogTableBits;  // mantissa bits below the table's step
+  const auto step = static_cast<std::size_t>((bits >> kRestBits) & (kLogTableSize - 1));
+  constexpr double kRestScale = 1.0 / static_cast<double>(std::uint64_t{1} << kRestBits);  // exact, a power of 2
+  const double fraction = static_cast<double>(bits & ((std::uint64_t{1} << kRestBits) - 1)) * kRestScale;
+  return static_cast<double>(exponent) * std::numbers::ln2 + table[step] + fraction * (table[step + 1] - table[step]);
 }
 
 // A component's contrast over its gap: the magnitudes are subtracted before the log, so a line
 // counts by its strength whatever the window. Subtracting logs would cap a line at log 2 where the
 // window spans only 4 revolutions (its gap then lies on the line's own main lobe, 6 dB down), and
 // favour slow candidates, whose windows span more of the signal.
-double Contrast(double component, double gap) {
-  const double difference = component - gap;
-  return difference >= 0.0 ? FastLog1p(difference) : -FastLog1p(-difference);
+// Without a branch on the sign, which noise makes unpredictable.
+double Contrast(double difference, const std::array<double, kLogTableSize + 1>& table) {
+  return std::copysign(FastLog1p(std::abs(difference), table), difference);
 }
 
-double Interpolate(const std::vector<double>& spectrum, double position) {
-  const auto below = static_cast<std::size_t>(position);
-  const double fraction = position - static_cast<double>(below);
-  return (1.0 - fraction) * spectrum[below] + fraction * spectrum[below + 1];
+double Interpolate(const std::vector<double>& spectrum, std::int32_t below, double fraction) {
+  const auto at = static_cast<std::size_t>(below);
+  return (1.0 - fraction) * spectrum[at] + fraction * spectrum[at + 1];
 }
 
 }  // namespace
@@ -212,6 +249,7 @@ SalienceMap ComputeSalience(const AnalysisSignal& signal, const EngineComb& comb
   const std::int32_t windowSamples = WindowSamples(comb);
   const std::int32_t fftSize = FftSizeFor(windowSamples);
   const CombTable table = MakeCombTable(comb, grid, signal.sampleRate, windowSamples, fftSize);
+  const std::array<double, kLogTableSize + 1>& logs = LogTable();
   const std::int32_t levelCount = *std::max_element(table.level.begin(), table.level.end()) + 1;
 
   // The octave levels: level j holds the signal at sampleRate / 2^j.
@@ -256,7 +294,8 @@ SalienceMap ComputeSalience(const AnalysisSignal& signal, const EngineComb& comb
       }
       fft.Execute();
       const std::vector<double>& levelSpectrum = compressed[static_cast<std::size_t>(j)];
-      CompressSpectrum(fft.Output(), relative[static_cast<std::size_t>(j)], compressed[static_cast<std::size_t>(j)]);
+      CompressSpectrum(fft.Output(), relative[static_cast<std::size_t>(j)],
+                       f % kSpectrumStride == 0 ? &compressed[static_cast<std::size_t>(j)] : nullptr);
       if (f % kSpectrumStride == 0) {
         const std::size_t start = (static_cast<std::size_t>(f / kSpectrumStride) * static_cast<std::size_t>(levelCount) +
                                    static_cast<std::size_t>(j)) *
@@ -269,16 +308,18 @@ SalienceMap ComputeSalience(const AnalysisSignal& signal, const EngineComb& comb
       const std::vector<double>& spectrum = relative[static_cast<std::size_t>(table.level[static_cast<std::size_t>(i)])];
       double sum = 0.0;
       double strongest = 0.0;
+      const double gain = table.lineGain[static_cast<std::size_t>(i)];
       for (std::int32_t e = table.firstEntry[static_cast<std::size_t>(i)]; e < table.firstEntry[static_cast<std::size_t>(i) + 1]; ++e) {
         const auto entry = static_cast<std::size_t>(e);
-        const double component = Interpolate(spectrum, table.bin[entry]);
+        const double component = Interpolate(spectrum, table.bin[entry], table.binFraction[entry]);
         strongest = std::max(strongest, component);
-        sum += table.weight[entry] * Contrast(component, Interpolate(spectrum, table.gapBin[entry]));
+        sum += table.weight[entry] * Contrast(gain * (component - Interpolate(spectrum, table.gapBin[entry], table.gapFraction[entry])), logs);
       }
       const std::int32_t firing = table.firingEntry[static_cast<std::size_t>(i)];
       if (firing >= 0) {
-        const double own = Interpolate(spectrum, table.bin[static_cast<std::size_t>(firing)]);
-        sum -= kWeakFiringPenalty * (FastLog1p(strongest) - FastLog1p(own));
+        const auto entry = static_cast<std::size_t>(firing);
+        const double own = Interpolate(spectrum, table.bin[entry], table.binFraction[entry]);
+        sum -= kWeakFiringPenalty * (FastLog1p(strongest, logs) - FastLog1p(own, logs));
       }
       const double weightSum = table.weightSum[static_cast<std::size_t>(i)];
       row[i] = weightSum > 0.0 ? static_cast<float>(sum / weightSum) : 0.0f;

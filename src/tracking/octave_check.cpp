@@ -15,7 +15,10 @@ namespace {
 constexpr double kAmbiguousScore = 0.9;     // an alternative this close makes the speed ambiguous
 constexpr double kExpectedTolerance = 0.25;  // the pull passes within 25% of each expected speed
 
-const char* RatioName(double ratio) {
+std::string RatioName(double ratio) {
+  // The engine's own ratio (see RatiosFor) where it is none of the common ones.
+  if (ratio < 0.2) return FormatText("1/%.0f speed", 1.0 / ratio);
+  if (ratio > 5.0) return FormatText("%.0f times", ratio);
   if (ratio < 0.3) return "a quarter";
   if (ratio < 0.4) return "a third";
   if (ratio < 0.6) return "half speed";
@@ -53,8 +56,11 @@ bool Reaches(const Span& span, double ratio, double expectedRpm) {
          ratio * span.lowRpm <= (1.0 + kExpectedTolerance) * expectedRpm;
 }
 
+// A ratio fits when its speeds stay in the band (beyond it they cannot be tracked) and reach both
+// expected speeds.
 bool Fits(const OctaveEvidence& evidence, const Span& span, double ratio) {
-  return Reaches(span, ratio, evidence.expectedStartRpm) && Reaches(span, ratio, evidence.expectedEndRpm);
+  return ratio * span.lowRpm >= evidence.lowRpm && ratio * span.highRpm <= evidence.highRpm &&
+         Reaches(span, ratio, evidence.expectedStartRpm) && Reaches(span, ratio, evidence.expectedEndRpm);
 }
 
 std::string ExpectedText(const OctaveEvidence& evidence) {
@@ -65,6 +71,17 @@ std::string ExpectedText(const OctaveEvidence& evidence) {
 }
 
 }  // namespace
+
+std::vector<double> RatiosFor(const EngineComb& comb) {
+  std::vector<double> ratios(std::begin(kOctaveRatios), std::end(kOctaveRatios));
+  const double own = comb.firingOrder / comb.baseOrder;
+  const bool listed = std::any_of(ratios.begin(), ratios.end(), [own](double ratio) { return std::abs(ratio * own - 1.0) < 1e-9; });
+  if (own > 1.5 && !listed) {
+    ratios.push_back(1.0 / own);
+    ratios.push_back(own);
+  }
+  return ratios;
+}
 
 OctaveDecision CheckOctaves(const OctaveEvidence& evidence) {
   const SalienceMap& map = *evidence.salience;
@@ -78,7 +95,7 @@ OctaveDecision CheckOctaves(const OctaveEvidence& evidence) {
   std::string scores;
   double strongest = 0.0;
   double strongestRatio = 1.0;
-  for (const double ratio : kOctaveRatios) {
+  for (const double ratio : evidence.ratios) {
     const double shift = std::log(ratio) * shiftPerRatio;
     double sum = 0.0;
     for (std::size_t f = 0; f < evidence.pathIndex.size(); ++f)
@@ -89,9 +106,9 @@ OctaveDecision CheckOctaves(const OctaveEvidence& evidence) {
       strongest = score;
       strongestRatio = ratio;
     }
-    const bool lastRatio = ratio == kOctaveRatios[std::size(kOctaveRatios) - 1];
+    const bool lastRatio = ratio == evidence.ratios.back();
     const char* separator = scores.empty() ? "" : (lastRatio ? " and " : ", ");
-    AppendText(scores, "%s%s%s %.2f", separator, RatioName(ratio), scores.empty() ? " scores" : "", score);
+    AppendText(scores, "%s%s%s %.2f", separator, RatioName(ratio).c_str(), scores.empty() ? " scores" : "", score);
   }
   scores[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(scores[0])));
   const Span span = TrackSpan(evidence);
@@ -102,7 +119,7 @@ OctaveDecision CheckOctaves(const OctaveEvidence& evidence) {
     check.passed = strongest < kAmbiguousScore;
     if (!check.passed)
       AppendText(verdict, ", but %s scores nearly as high, so the speed is ambiguous: give the expected speeds",
-                 RatioName(strongestRatio));
+                 RatioName(strongestRatio).c_str());
   } else if (Fits(evidence, span, 1.0)) {
     check.passed = true;
     verdict += ", as expected from " + ExpectedText(evidence);

@@ -17,6 +17,7 @@ struct OctaveEvidence {
   std::span<const double> pathIndex;
   std::span<const double> baseline;
   std::span<const std::uint8_t> confident;
+  std::span<const double> ratios;  // of RatiosFor, at least one
   double lowRpm = 0.0;  // the band, for the verdict
   double highRpm = 0.0;
   double expectedStartRpm = 0.0;  // 0 when unknown
@@ -27,12 +28,18 @@ struct OctaveEvidence {
 // two thirds and three halves (a 2- or 3-cylinder pattern read as the other), a third and triple
 // (a 6-cylinder's firing order landing on the orders of a slower 6, a 3-cylinder's firing order
 // on the half orders of a faster 3) and a quarter and four times (the same for 8 cylinders).
-inline constexpr double kOctaveRatios[] = {0.25, 1.0 / 3.0, 0.5, 2.0 / 3.0, 1.5, 2.0, 3.0, 4.0};
+// The commonest mistakes come first.
+inline constexpr double kOctaveRatios[] = {0.5, 2.0, 2.0 / 3.0, 1.5, 1.0 / 3.0, 3.0, 0.25, 4.0};
+
+// kOctaveRatios and, when it is not among them, the engine's own pair: the speed whose firing
+// order lands on the engine's lowest order (1/6 for a 6-cylinder 4-stroke, whose half orders a
+// slower 6-cylinder reads as its firing harmonics) and its inverse.
+std::vector<double> RatiosFor(const EngineComb& comb);
 
 struct OctaveDecision {
   OctaveCheck check;
   // The ratio of the chosen path the expected speeds point to: 1 to keep it, another of
-  // kOctaveRatios to track that multiple of it instead (then check again), 0 when nothing fits.
+  // ratios to track that multiple of it instead (then check again), 0 when nothing fits.
   double retrackRatio = 1.0;
 };
 

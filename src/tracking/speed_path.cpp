@@ -65,7 +65,9 @@ std::vector<std::int32_t> FindSpeedPath(const SalienceMap& salience, const PathL
       std::int32_t bestFrom = -1;
       if (InCorridor(limits, f, i)) {
         for (std::int32_t j = reach.lowest[static_cast<std::size_t>(c)]; j <= reach.highest[static_cast<std::size_t>(c)]; ++j) {
-          const double candidate = score[static_cast<std::size_t>(j - limits.firstIndex)] - limits.stepPenalty * std::abs(i - j);
+          // j is the previous frame's candidate: i above it is a rise, below it a fall.
+          const double cost = i >= j ? limits.stepPenalty * (i - j) : limits.fallPenalty * (j - i);
+          const double candidate = score[static_cast<std::size_t>(j - limits.firstIndex)] - cost;
           if (candidate > best) {
             best = candidate;
             bestFrom = j;
