@@ -175,9 +175,7 @@ void Sweep() {
 int main() {
   using namespace ruvo;
   ScratchFolder scratch("ruvo-engine-sound-sweep");
-  std::error_code error;
-  fs::current_path(scratch.Path(), error);  // the calculation writes ruvo.log into the working directory
-  if (!scratch.ok() || error) {
+  if (!scratch.Enter()) {
     std::cerr << "ruvo-engine-sound-sweep: could not enter a scratch folder\n";
     return 1;
   }
