@@ -332,6 +332,14 @@ EngineTrack TrackEngineOrder(std::span<const float> samples, double sampleRate, 
   }
 
   std::vector<std::int32_t> path = FindSpeedPath(map, context.limits);
+  if (path.empty() && context.limits.startLastIndex >= context.limits.startFirstIndex) {
+    // No path can begin near the expected start (it lies outside the band): start anywhere.
+    context.limits.startFirstIndex = 0;
+    context.limits.startLastIndex = -1;
+    path = FindSpeedPath(map, context.limits);
+  }
+  if (path.empty())
+    return Failure(FormatText("no engine speed can be followed in %.0f-%.0f rpm", settings.lowRpm, settings.highRpm));
   PathTrack track = TrackAlongPath(context, path);
   const auto confidentFrames = std::count(track.confident.begin(), track.confident.end(), 1);
   const double confidentShare = static_cast<double>(confidentFrames) / static_cast<double>(track.confident.size());

@@ -216,6 +216,20 @@ TEST(TrackEngineOrder, RefusesSoundsWithoutAnEngine) {
   }
 }
 
+// An expected start that no path can begin near (below the band) holds nothing: the speed is
+// followed from wherever the sound puts it, and only the octave verdict weighs the expectation.
+TEST(TrackEngineOrder, FollowsTheSoundWhereTheExpectedStartLiesOutsideTheBand) {
+  const SpeedLaw law{{0.0, 2.0}, {3000.0, 3000.0}, false};
+  const std::vector<float> sound = EngineSound(law, TypicalVoice(4, 4), kRate, 2.0);
+  EngineOrderSettings settings;
+  settings.lowRpm = 2000.0;
+  settings.highRpm = 4000.0;
+  settings.expectedStartRpm = 400.0;
+  const EngineTrack track = TrackEngineOrder(sound, kRate, settings);
+  ASSERT_FALSE(track.frames.empty()) << track.failure;
+  EXPECT_NEAR(track.frames[track.frames.size() / 2].rpm, 3000.0, 6.0);
+}
+
 TEST(TrackEngineOrder, RefusesBadInputWithItsReason) {
   const SpeedLaw law{{0.0, 2.0}, {3000.0, 3000.0}, false};
   const std::vector<float> sound = EngineSound(law, TypicalVoice(4, 4), kRate, 2.0);
