@@ -29,4 +29,10 @@ std::string ScratchFolder::WriteRun(const SynthResult& run, const std::string& n
   return (path / (name + ".dat")).string();
 }
 
+bool ScratchFolder::Enter() const {
+  std::error_code error;
+  if (created) std::filesystem::current_path(path, error);
+  return created && !error;
+}
+
 }  // namespace ruvo

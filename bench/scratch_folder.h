@@ -23,6 +23,10 @@ class ScratchFolder {
   bool ok() const { return created; }
   const std::filesystem::path& Path() const { return path; }
 
+  // Makes the folder the working directory (where a calculation writes ruvo.log); false when it
+  // was not created or cannot be entered.
+  bool Enter() const;
+
   // Writes run as name.wav, name.dat, name.truth.csv and name.sparks.csv into the folder and
   // returns the document's path; empty after a message through ShowMessage when that fails.
   std::string WriteRun(const SynthResult& run, const std::string& name) const;

@@ -81,6 +81,15 @@ SEEDS = {
         "stereo_s16_96k": bytes([1, 0x88, 0x73, 1, 1, 0, 3, 8]) + sparks() * 2,
         "float_5.1_192k": bytes([5, 0xe8, 0xec, 2, 2, 6, 0, 128]) + struct.pack("<48f", *[(-1.0) ** k * k for k in range(48)]),
     },
+    "fuzz_engine_tracker": {
+        # mode, cylinders, strokes, low (2 bytes), high (2 bytes), expected start and end, rate;
+        # then 16-bit samples (even mode) or noise bytes under a synthetic sweep (odd mode)
+        "sweep_4cyl_8k": bytes([3, 4, 1, 0x26, 0x02, 0x40, 0x1f, 50, 130, 2]) + bytes(range(256)),
+        "sweep_anchored_4k": bytes([1, 4, 1, 0x26, 0x02, 0x40, 0x1f, 25, 100, 1]) + bytes(64),
+        "raw_tone_2k": bytes([0, 2, 2, 0x90, 0x01, 0x10, 0x27, 0, 0, 0])
+        + struct.pack("<2400h", *[int(8000 * math.sin(0.3 * k)) for k in range(2400)]),
+        "bad_rate": bytes([1, 4, 1, 0x26, 0x02, 0x40, 0x1f, 0, 0, 4]) + bytes(16),
+    },
     "fuzz_calculation": {
         "sparks": struct.pack("<HHHHddd", 3000, 3000, 2, 2, 2.0, 20.0, 0.01) + sparks(seconds=0.5),
     },

@@ -161,9 +161,7 @@ void CleanRuns(const Variant& plain, const std::vector<Variant>& conditioned) {
 int main() {
   using namespace ruvo;
   ScratchFolder scratch("ruvo-import-sweep");
-  std::error_code error;
-  fs::current_path(scratch.Path(), error);  // the calculation writes ruvo.log into the working directory
-  if (!scratch.ok() || error) {
+  if (!scratch.Enter()) {
     std::cerr << "ruvo-import-sweep: could not enter a scratch folder\n";
     return 1;
   }

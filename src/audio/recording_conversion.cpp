@@ -18,18 +18,20 @@ std::size_t SamplesAt(std::size_t frames, double fromHz, double toHz) {
   return static_cast<std::size_t>(std::ceil(static_cast<double>(frames) * toHz / fromHz));
 }
 
-// The rate of the result, or 0 after a reason in error.
-std::int32_t ResultRate(const ConversionOptions& options, std::int32_t rate, std::size_t frames, std::string& error) {
+// The rate of the result, or 0 after a reason in error; within the reader's limits with fitWaveFile.
+std::int32_t ResultRate(
+    const ConversionOptions& options, std::int32_t rate, std::size_t frames, bool fitWaveFile, std::string& error) {
   if (options.rate != 0) {
     if (options.rate < kSmallestWaveRate || options.rate > kLargestWaveRate) {
       error = FormatText("the rate %d Hz is outside %d to %d Hz", options.rate, kSmallestWaveRate, kLargestWaveRate);
       return 0;
     }
-    if (SamplesAt(frames, rate, options.rate) <= kLargestWaveSamples) return options.rate;
+    if (!fitWaveFile || SamplesAt(frames, rate, options.rate) <= kLargestWaveSamples) return options.rate;
     error = FormatText("at %d Hz the recording would have more than 9999999 samples; trim it", options.rate);
     return 0;
   }
-  if (rate >= kSmallestWaveRate && rate <= kLargestWaveRate && frames <= kLargestWaveSamples) return rate;
+  if (!fitWaveFile || (rate >= kSmallestWaveRate && rate <= kLargestWaveRate && frames <= kLargestWaveSamples))
+    return rate;
   for (std::int32_t usual : kUsualRates)
     if (usual <= std::max(rate, kUsualRates.back()) && SamplesAt(frames, rate, usual) <= kLargestWaveSamples)
       return usual;
@@ -40,11 +42,11 @@ std::int32_t ResultRate(const ConversionOptions& options, std::int32_t rate, std
 
 }  // namespace
 
-bool ConvertRecording(const DecodedAudio& audio,
-                      const ConversionOptions& options,
-                      std::vector<std::uint8_t>& samples,
-                      ConversionReport& report,
-                      std::string& error) {
+bool PrepareSound(const DecodedAudio& audio,
+                  const ConversionOptions& options,
+                  bool fitWaveFile,
+                  PreparedSound& prepared,
+                  std::string& error) {
   const std::size_t frames = audio.FrameCount();
   if (frames == 0 || audio.sampleRate <= 0) {
     error = "no audio frames";
@@ -64,27 +66,37 @@ bool ConvertRecording(const DecodedAudio& audio,
   }
   const auto first = std::min(frames - 1, static_cast<std::size_t>(std::floor(options.fromSeconds * audio.sampleRate)));
   const auto last = std::min(frames, static_cast<std::size_t>(std::ceil(to * audio.sampleRate)));
-  const std::int32_t rate = ResultRate(options, audio.sampleRate, last - first, error);
+  const std::int32_t rate = ResultRate(options, audio.sampleRate, last - first, fitWaveFile, error);
   if (rate == 0) return false;
-
   ChosenChannel chosen = TakeChannel(audio, options.channel, first, last - first);
   for (float& sample : chosen.sound)
     sample = std::isfinite(sample) ? std::clamp(sample, -kLargestSound, kLargestSound) : 0.0f;
   if (rate != audio.sampleRate && !ResampleSound(chosen.sound, audio.sampleRate, rate, error)) return false;
-  if (chosen.sound.size() > kLargestWaveSamples) chosen.sound.resize(kLargestWaveSamples);
+  if (fitWaveFile && chosen.sound.size() > kLargestWaveSamples) chosen.sound.resize(kLargestWaveSamples);
   if (chosen.sound.empty()) {
     error = "no audio frames after resampling";
     return false;
   }
-  ApplyConditioning(chosen.sound, rate, options.filters);
-  ScaleResult scaled = ScaleToEightBits(chosen.sound, options.normalise);
+  prepared = {std::move(chosen.sound), rate, std::move(chosen.description),
+              static_cast<double>(first) / audio.sampleRate, static_cast<double>(last) / audio.sampleRate};
+  return true;
+}
 
+bool ConvertRecording(const DecodedAudio& audio,
+                      const ConversionOptions& options,
+                      std::vector<std::uint8_t>& samples,
+                      ConversionReport& report,
+                      std::string& error) {
+  PreparedSound prepared;
+  if (!PrepareSound(audio, options, true, prepared, error)) return false;
+  ApplyConditioning(prepared.sound, prepared.rate, options.filters);
+  ScaleResult scaled = ScaleToEightBits(prepared.sound, options.normalise);
   samples = std::move(scaled.samples);
-  report = {chosen.description,
-            static_cast<double>(first) / audio.sampleRate,
-            static_cast<double>(last) / audio.sampleRate,
-            rate,
-            DescribeConditioning(options.filters, rate),
+  report = {prepared.channel,
+            prepared.fromSeconds,
+            prepared.toSeconds,
+            prepared.rate,
+            DescribeConditioning(options.filters, prepared.rate),
             scaled.gain,
             scaled.peakSteps};
   return true;

@@ -7,13 +7,9 @@
 #include "audio/channel_choice.h"
 #include "audio/conditioning_filter.h"
 #include "audio/decoded_audio.h"
+#include "core/wave_encoding.h"
 
 namespace ruvo {
-
-// What the calculation's wave reader accepts.
-inline constexpr std::int32_t kSmallestWaveRate = 1001;        // samples per second
-inline constexpr std::int32_t kLargestWaveRate = 99999;        // samples per second
-inline constexpr std::size_t kLargestWaveSamples = 9'999'999;  // samples in one file
 
 // How a decoded recording becomes the 8-bit mono sound.
 struct ConversionOptions {
@@ -35,6 +31,24 @@ struct ConversionReport {
   double gain = 1.0;      // ScaleResult::gain
   int peakSteps = 0;
 };
+
+// One channel of a stretch of a recording, before it is filtered and scaled.
+struct PreparedSound {
+  std::vector<float> sound;  // finite, magnitudes at most 1e6 full scales
+  std::int32_t rate = 0;     // samples per second
+  std::string channel;       // ChosenChannel::description
+  double fromSeconds = 0.0;  // the stretch of the recording taken
+  double toSeconds = 0.0;
+};
+
+// The first steps of ConvertRecording: trim, channel, and resampling to options.rate when it is
+// given. With fitWaveFile the rate and length are also brought within the reader's limits, as
+// ConvertRecording describes; without it the recording's rate is kept when none is asked for.
+bool PrepareSound(const DecodedAudio& audio,
+                  const ConversionOptions& options,
+                  bool fitWaveFile,
+                  PreparedSound& prepared,
+                  std::string& error);
 
 // Trims audio to [fromSeconds, toSeconds), takes the channel, resamples when asked or when the
 // rate is outside the reader's range or the stretch would have more than kLargestWaveSamples

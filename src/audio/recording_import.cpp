@@ -71,6 +71,14 @@ std::optional<std::string> WriteImport(const std::string& outputPath,
   return std::nullopt;
 }
 
+// The first lines of both reports: what was read and which channel was taken.
+std::string SourceLines(const ImportReport& report) {
+  std::string text =
+      FormatText("Read %s: %s, %d channel%s, %d Hz, %.3f s\n", report.inputPath.c_str(), report.formatName.c_str(),
+                 report.channels, report.channels == 1 ? "" : "s", report.sampleRate, report.durationSeconds);
+  return text + "Channel: " + report.conversion.channel + "\n";
+}
+
 }  // namespace
 
 ImportStatus ImportRecording(const std::string& inputPath,
@@ -116,12 +124,21 @@ ImportStatus ImportRecording(const std::string& inputPath,
   report.durationSeconds = audio.DurationSeconds();
 
   std::vector<std::uint8_t> samples;
-  if (!ConvertRecording(audio, options.conversion, samples, report.conversion, reason)) return failed(reason);
+  WaveOrigin origin{AbsolutePath(inputPath), ""};
+  if (options.engineSound) {
+    EngineSoundReport sound;
+    if (!ConvertEngineSound(audio, options.conversion, *options.engineSound, samples, report.conversion, sound, reason))
+      return failed(reason);
+    origin.comment = EngineSoundOrigin(*options.engineSound, sound, report.conversion.rate);
+    report.engineSound = std::move(sound);
+  } else {
+    if (!ConvertRecording(audio, options.conversion, samples, report.conversion, reason)) return failed(reason);
+    origin.comment = OriginComment(
+        "Converted", {"channel " + report.conversion.channel, "filters: " + report.conversion.filters});
+  }
   audio = DecodedAudio{};  // the frames are no longer needed
   if (options.progress && !options.progress(kDecodedShare + (1.0 - kDecodedShare) / 2.0))
     return ImportStatus::kCancelled;
-  const WaveOrigin origin{AbsolutePath(inputPath), "Converted by Ruvo: channel " + report.conversion.channel +
-                                                      "; filters: " + report.conversion.filters};
   const std::optional<std::string> written =
       WriteImport(outputPath, EncodeEightBitWave(samples, report.conversion.rate, origin), options, inputPath);
   if (!written) return ImportStatus::kFailed;
@@ -155,10 +172,7 @@ std::optional<std::string> FindEarlierImport(const std::string& inputPath, const
 
 std::string FormatImportReport(const ImportReport& report) {
   const ConversionReport& done = report.conversion;
-  std::string text =
-      FormatText("Read %s: %s, %d channel%s, %d Hz, %.3f s\n", report.inputPath.c_str(), report.formatName.c_str(),
-                 report.channels, report.channels == 1 ? "" : "s", report.sampleRate, report.durationSeconds);
-  text += "Channel: " + done.channel + "\n";
+  std::string text = SourceLines(report);
   if (done.fromSeconds > 0.0 || done.toSeconds < report.durationSeconds)
     text += FormatText("Trimmed to: %.3f to %.3f s\n", done.fromSeconds, done.toSeconds);
   if (done.rate != report.sampleRate) text += FormatText("Resampled: %d Hz to %d Hz\n", report.sampleRate, done.rate);
@@ -166,6 +180,28 @@ std::string FormatImportReport(const ImportReport& report) {
   text += FormatText("Peak: %d steps from 128 (gain %.4g)\n", done.peakSteps, done.gain);
   text += FormatText("Wrote %s: 8-bit mono PCM, %d Hz, %zu samples\n", report.outputPath.c_str(), done.rate,
                      report.sampleCount);
+  return text;
+}
+
+std::string FormatEngineSoundImport(const ImportReport& report, const EngineSoundOptions& options) {
+  const EngineSoundReport& sound = *report.engineSound;
+  const EngineOrderSettings& engine = options.tracker;
+  const std::vector<TrackFrame>& frames = sound.track.frames;
+  const PullSpan& pull = sound.pull;
+  std::string text = SourceLines(report);
+  text += FormatText("Engine: %d cylinders, %d-stroke, searched %.0f to %.0f rpm\n", engine.cylinders, engine.strokes,
+                     engine.lowRpm, engine.highRpm);
+  text += FormatText("Pull: %.3f to %.3f s, %.0f to %.0f rpm\n", frames[pull.firstFrame].timeSeconds,
+                     frames[pull.lastFrame].timeSeconds, pull.startRpm, pull.peakRpm);
+  text += FormatText("Low-confidence frames: %.1f %% of the pull\n", 100.0 * pull.lowConfidenceShare);
+  for (const LostStretch& lost : pull.lostStretches)
+    text += FormatText("Track lost: %.3f to %.3f s\n", lost.fromSeconds, lost.toSeconds);
+  text += "Octave check: " + sound.track.octave.verdict + "\n";
+  for (const std::string& warning : sound.warnings) text += "warning: " + warning + "\n";
+  text += FormatText("Wrote %s: 8-bit mono PCM, %d Hz, %zu samples, %d pulses, one every %g revolutions\n",
+                     report.outputPath.c_str(), report.conversion.rate, report.sampleCount, sound.pulseCount,
+                     options.revsPerPulse);
+  text += FormatText("Set Rev/Spark to %g in the run document that lists it\n", options.revsPerPulse);
   return text;
 }
 

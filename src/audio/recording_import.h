@@ -5,6 +5,7 @@
 #include <string>
 
 #include "audio/decoded_audio.h"
+#include "audio/engine_sound_conversion.h"
 #include "audio/recording_conversion.h"
 #include "core/file_output.h"
 
@@ -22,6 +23,7 @@ struct ImportOptions {
   ConversionOptions conversion;
   ImportProgress progress;  // may be empty
   ExistingOutput existing = ExistingOutput::kRefuse;
+  std::optional<EngineSoundOptions> engineSound;  // given: the recording holds engine sound, to be tracked
 };
 
 // What an import found and did, for the user.
@@ -34,11 +36,13 @@ struct ImportReport {
   ConversionReport conversion;
   std::size_t sampleCount = 0;  // in the written file
   std::string outputPath;
+  std::optional<EngineSoundReport> engineSound;  // when the recording was tracked as engine sound
 };
 
 enum class ImportStatus { kDone, kFailed, kCancelled };
 
-// Converts the recording at inputPath into the canonical 8-bit mono WAV at outputPath, or under the
+// Converts the recording at inputPath into the canonical 8-bit mono WAV at outputPath (with
+// options.engineSound, the pulse track of its engine sound: see ConvertEngineSound), or under the
 // first free name of ImportNaming(inputPath, folder of outputPath) with ExistingOutput::kFreeName.
 // The file appears only when complete, and never in place of another unless kReplace says so; it
 // records the recording's absolute path as its origin. Refuses an output that is the input itself.
@@ -60,5 +64,11 @@ std::optional<std::string> FindEarlierImport(const std::string& inputPath, const
 // The lines ruvo-cli prints after an import: format, channels, rate, duration, chosen channel,
 // trim, resampling, filters, peak level and output path, each line ending in "\n".
 std::string FormatImportReport(const ImportReport& report);
+
+// The lines ruvo-cli prints after an import of engine sound: the recording, the channel, the
+// tracked engine and speed range, the share of low-confidence frames, the stretches where the
+// track was lost, the octave check, any warnings ("warning: ..."), the file written, and the
+// Rev/Spark the run document needs.
+std::string FormatEngineSoundImport(const ImportReport& report, const EngineSoundOptions& options);
 
 }  // namespace ruvo

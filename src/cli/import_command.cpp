@@ -2,16 +2,41 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 
 #include "cli/cli_app.h"
+#include "core/file_output.h"
+#include "core/message.h"
 #include "core/number_text.h"
+#include "core/run_document.h"
+#include "core/text_format.h"
 
 namespace ruvo {
 namespace {
 
 bool ParseHz(const std::string& text, double& hz) {
   return ParseReal(text, hz) && hz > 0.0;
+}
+
+// "LO-HI" with 0 < LO < HI.
+bool ParseRange(const std::string& text, double& low, double& high) {
+  const std::size_t dash = text.find('-');
+  return dash != std::string::npos && ParseHz(text.substr(0, dash), low) && ParseHz(text.substr(dash + 1), high) &&
+         low < high;
+}
+
+// Sets one engine-sound option from its value; false when the value does not fit the option.
+bool SetEngineOption(const std::string& name, const std::string& value, ImportRequest& request) {
+  EngineOrderSettings& engine = request.engine.tracker;
+  if (name == "--cylinders") return ParseInteger(value, engine.cylinders) && engine.cylinders >= 1 && engine.cylinders <= 16;
+  if (name == "--strokes") return (value == "4" || value == "2") && ParseInteger(value, engine.strokes);
+  if (name == "--rpm") return request.bandGiven = ParseRange(value, engine.lowRpm, engine.highRpm);
+  if (name == "--revs-per-pulse")
+    return request.revsPerPulseGiven = ParseReal(value, request.engine.revsPerPulse) && request.engine.revsPerPulse > 0.0;
+  if (name == "--document") request.documentPath = value;
+  if (name == "--track-csv") request.trackCsvPath = value;
+  return !value.empty();
 }
 
 // Sets one option from its value; false when the value does not fit the option.
@@ -34,27 +59,64 @@ bool SetOption(const std::string& name, const std::string& value, ImportRequest&
     return true;
   }
   if (name == "--lowpass") return ParseHz(value, options.filters.lowPassHz);
-  const std::size_t dash = value.find('-');  // --bandpass LO-HI
-  return dash != std::string::npos && ParseHz(value.substr(0, dash), options.filters.highPassHz) &&
-         ParseHz(value.substr(dash + 1), options.filters.lowPassHz) &&
-         options.filters.highPassHz < options.filters.lowPassHz;
+  if (name == "--bandpass") return ParseRange(value, options.filters.highPassHz, options.filters.lowPassHz);
+  return SetEngineOption(name, value, request);
+}
+
+const char* NeedsWhat(const std::string& option) {
+  if (option == "--channel") return "a channel number from 1, mix or auto";
+  if (option == "--bandpass") return "two frequencies LO-HI in Hz, LO below HI";
+  if (option == "--rpm") return "two speeds LO-HI in rpm, LO below HI";
+  if (option == "--highpass") return "a frequency in Hz above 0, or off";
+  if (option == "--cylinders") return "a number of cylinders from 1 to 16";
+  if (option == "--strokes") return "4 or 2";
+  if (option == "--document" || option == "--track-csv") return "a file name";
+  return "a number above 0";
+}
+
+// The options that only engine sound takes, and those it does not.
+constexpr const char* kEngineOnly[] = {"--cylinders", "--strokes", "--rpm", "--document", "--revs-per-pulse",
+                                       "--track-csv"};
+constexpr const char* kClicksOnly[] = {"--highpass", "--lowpass", "--bandpass", "--no-normalise"};
+
+// The band, the start of the pull and the revolutions per pulse from the run document's estimates,
+// where the command line does not give them.
+bool TakeDocumentEstimates(const ImportRequest& request, EngineSoundOptions& engine) {
+  std::ifstream in(request.documentPath, std::ios::binary);
+  RunParameters params;
+  if (!in || !ReadRunDocument(in, params)) {
+    ShowMessage("Could not read the run document " + request.documentPath);
+    return false;
+  }
+  TakeDocumentEstimates(params, request.bandGiven, request.revsPerPulseGiven, engine);
+  return true;
+}
+
+// Time, speed and confidence of every tracked frame.
+std::string TrackCsv(const std::vector<TrackFrame>& frames) {
+  std::string text = "time_s,rpm,confidence\n";
+  for (const TrackFrame& frame : frames)
+    AppendText(text, "%.4f,%.1f,%.3f\n", frame.timeSeconds, frame.rpm, frame.confidence);
+  return text;
 }
 
 }  // namespace
 
 std::optional<ImportRequest> ParseImport(const std::vector<std::string>& args, std::ostream& err) {
-  static const char* const kValued[] = {"--channel",  "--from",    "--to",      "--rate",
-                                        "--highpass", "--lowpass", "--bandpass"};
+  static const char* const kValued[] = {"--channel", "--from",     "--to",       "--rate",           "--highpass",
+                                        "--lowpass", "--bandpass", "--cylinders", "--strokes",        "--rpm",
+                                        "--document", "--revs-per-pulse", "--track-csv"};
   ImportRequest request;
   std::vector<std::string> paths;
+  std::vector<std::string> given;
+  bool engineSound = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--no-normalise") {
-      request.conversion.normalise = false;
-      continue;
-    }
-    if (arg == "--overwrite") {
-      request.overwrite = true;
+    if (arg == "--no-normalise" || arg == "--overwrite" || arg == "--engine-sound") {
+      request.conversion.normalise = request.conversion.normalise && arg != "--no-normalise";
+      request.overwrite = request.overwrite || arg == "--overwrite";
+      engineSound = engineSound || arg == "--engine-sound";
+      given.push_back(arg);
       continue;
     }
     if (arg.empty() || arg[0] != '-') {
@@ -66,20 +128,33 @@ std::optional<ImportRequest> ParseImport(const std::vector<std::string>& args, s
       return std::nullopt;
     }
     if (i + 1 >= args.size() || !SetOption(arg, args[i + 1], request)) {
-      err << "ruvo-cli: " << arg << " needs "
-          << (arg == "--channel"    ? "a channel number from 1, mix or auto"
-              : arg == "--bandpass" ? "two frequencies LO-HI in Hz, LO below HI"
-              : arg == "--highpass" ? "a frequency in Hz above 0, or off"
-                                    : "a number above 0")
-          << "\n";
+      err << "ruvo-cli: " << arg << " needs " << NeedsWhat(arg) << "\n";
       return std::nullopt;
     }
+    given.push_back(arg);
     ++i;
   }
   if (paths.empty() || paths.size() > 2) {
     err << "ruvo-cli: import needs a recording and at most one output file\n";
     return std::nullopt;
   }
+  for (const std::string& option : given) {
+    const bool engineOnly = std::find(std::begin(kEngineOnly), std::end(kEngineOnly), option) != std::end(kEngineOnly);
+    const bool clicksOnly = std::find(std::begin(kClicksOnly), std::end(kClicksOnly), option) != std::end(kClicksOnly);
+    if (engineOnly && !engineSound) {
+      err << "ruvo-cli: " << option << " needs --engine-sound\n";
+      return std::nullopt;
+    }
+    if (clicksOnly && engineSound) {
+      err << "ruvo-cli: " << option << " does not apply to --engine-sound\n";
+      return std::nullopt;
+    }
+  }
+  if (engineSound && std::find(given.begin(), given.end(), "--cylinders") == given.end()) {
+    err << "ruvo-cli: --engine-sound needs --cylinders N\n";
+    return std::nullopt;
+  }
+  request.engineSound = engineSound;
   request.inputPath = paths[0];
   if (paths.size() == 2) request.outputPath = paths[1];
   return request;
@@ -88,6 +163,14 @@ std::optional<ImportRequest> ParseImport(const std::vector<std::string>& args, s
 int RunImport(const ImportRequest& request, std::ostream& out) {
   ImportOptions options;
   options.conversion = request.conversion;
+  if (request.engineSound) {
+    options.engineSound = request.engine;
+    if (!request.documentPath.empty() && !TakeDocumentEstimates(request, *options.engineSound)) return kExitFailure;
+    if (!request.trackCsvPath.empty() && !request.overwrite && std::filesystem::exists(request.trackCsvPath)) {
+      ShowMessage("Could not write " + request.trackCsvPath + ": a file of that name exists");
+      return kExitFailure;
+    }
+  }
   std::string output = request.outputPath;
   if (output.empty()) {
     output = std::filesystem::path(request.inputPath).parent_path().string();
@@ -98,8 +181,21 @@ int RunImport(const ImportRequest& request, std::ostream& out) {
   ImportReport report;
   if (ImportRecording(request.inputPath, output, options, report) != ImportStatus::kDone)
     return kExitFailure;
-  out << FormatImportReport(report);
-  return kExitSuccess;
+  if (!report.engineSound) {
+    out << FormatImportReport(report);
+    return kExitSuccess;
+  }
+  out << FormatEngineSoundImport(report, *options.engineSound);
+  if (request.trackCsvPath.empty()) return kExitSuccess;
+  const std::string csv = TrackCsv(report.engineSound->track.frames);
+  const std::vector<std::uint8_t> bytes(csv.begin(), csv.end());
+  std::string reason;
+  const bool written = request.overwrite ? WriteFileAtomically(request.trackCsvPath, bytes, reason)
+                                         : WriteNewFile(request.trackCsvPath, bytes, reason) == NewFileStatus::kWritten;
+  if (written) return kExitSuccess;
+  ShowMessage("Could not write " + request.trackCsvPath + ": " +
+              (reason.empty() ? std::string("a file of that name exists") : reason));
+  return kExitFailure;
 }
 
 }  // namespace ruvo

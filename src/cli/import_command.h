@@ -15,11 +15,18 @@ struct ImportRequest {
   std::string outputPath;  // empty: the first free of ImportNaming beside the input
   bool overwrite = false;  // an existing outputPath may be replaced
   ConversionOptions conversion;
+  bool engineSound = false;   // --engine-sound: tracked into a pulse track rather than converted
+  EngineSoundOptions engine;  // its settings as given on the command line
+  bool bandGiven = false;        // --rpm was given; otherwise the document's or the default band
+  bool revsPerPulseGiven = false;
+  std::string documentPath;      // --document: estimates and Rev/Spark from this run document
+  std::string trackCsvPath;      // --track-csv: time, rpm and confidence per frame
 };
 
 // Parses the arguments after "import": IN [OUT.wav] [--channel N|mix|auto] [--from S] [--to S]
-// [--rate HZ] [--highpass HZ|off] [--lowpass HZ] [--bandpass LO-HI] [--no-normalise] [--overwrite]. An empty
-// result after a one-line message on err.
+// [--rate HZ] [--highpass HZ|off] [--lowpass HZ] [--bandpass LO-HI] [--no-normalise] [--overwrite]
+// [--engine-sound --cylinders N [--strokes 4|2] [--rpm LO-HI] [--document RUN.dat] [--revs-per-pulse R]
+// [--track-csv FILE]]. An empty result after a one-line message on err.
 std::optional<ImportRequest> ParseImport(const std::vector<std::string>& args, std::ostream& err);
 
 // Imports as asked, printing what was done to out; failures are shown through ShowMessage.

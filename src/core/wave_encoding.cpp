@@ -65,6 +65,12 @@ std::vector<std::uint8_t> CanonicalMonoWave(std::size_t sampleCount,
   return bytes;
 }
 
+std::string OriginComment(std::string_view action, const std::vector<std::string>& fields) {
+  std::string comment = std::string(action) + " by Ruvo: ";
+  for (std::size_t i = 0; i < fields.size(); ++i) comment += (i > 0 ? "; " : "") + fields[i];
+  return comment;
+}
+
 std::vector<std::uint8_t> EncodeEightBitWave(const std::vector<std::uint8_t>& samples,
                                              std::int32_t sampleRate,
                                              const std::optional<WaveOrigin>& origin) {

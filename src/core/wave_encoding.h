@@ -4,9 +4,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ruvo {
+
+// What the calculation's wave reader accepts.
+inline constexpr std::int32_t kSmallestWaveRate = 1001;        // samples per second
+inline constexpr std::int32_t kLargestWaveRate = 99999;        // samples per second
+inline constexpr std::size_t kLargestWaveSamples = 9'999'999;  // samples in one file
 
 // Bytes in the canonical WAV header: RIFF, a 16-byte "fmt " chunk and the "data" chunk's header.
 inline constexpr std::size_t kCanonicalWaveHeaderBytes = 44;
@@ -25,6 +31,10 @@ struct WaveOrigin {
   std::string source;
   std::string comment;
 };
+
+// A WaveOrigin comment: what Ruvo did and how, as fields joined by "; " after "ACTION by Ruvo: "
+// ("Converted by Ruvo: channel 1 of 2; filters: none"). Every import writes its record this way.
+std::string OriginComment(std::string_view action, const std::vector<std::string>& fields);
 
 // The complete 8-bit mono WAV file of samples, the form the calculation reads, with its origin
 // after the samples when one is given.

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "plot/pane_ticks.h"
+
 namespace ruvo {
 namespace {
 
@@ -28,34 +30,6 @@ const QColor kPulseColor(255, 170, 60, 120);
 const QColor kCutoffColor(0xd6, 0x27, 0x28);
 const QColor kMeasuredColor(0x2c, 0xa0, 0x2c);
 const QColor kFittedColor(0x30, 0x30, 0x30);
-
-// A round step (1, 2 or 5 times a power of ten) giving about count ticks over span.
-double TickStep(double span, int count) {
-  if (!(span > 0.0)) return 1.0;
-  const double raw = span / std::max(1, count);
-  const double power = std::pow(10.0, std::floor(std::log10(raw)));
-  for (const double m : {1.0, 2.0, 5.0})
-    if (raw <= m * power) return m * power;
-  return 10.0 * power;
-}
-
-void DrawTicks(QPainter& painter, const QRect& pane, double low, double high, bool horizontal, int count) {
-  const double step = TickStep(high - low, count);
-  const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step))));
-  const QFontMetrics metrics(painter.font());
-  for (double v = std::ceil(low / step) * step; v <= high + step * 1e-9; v += step) {
-    const QString text = QString::number(v, 'f', decimals);
-    if (horizontal) {
-      const int x = pane.left() + static_cast<int>((v - low) / (high - low) * pane.width());
-      painter.drawLine(x, pane.bottom(), x, pane.bottom() + 4);
-      painter.drawText(x - metrics.horizontalAdvance(text) / 2, pane.bottom() + 5 + metrics.ascent(), text);
-    } else {
-      const int y = pane.bottom() - static_cast<int>((v - low) / (high - low) * pane.height());
-      painter.drawLine(pane.left() - 4, y, pane.left(), y);
-      painter.drawText(pane.left() - 6 - metrics.horizontalAdvance(text), y + metrics.ascent() / 2 - 1, text);
-    }
-  }
-}
 
 }  // namespace
 
@@ -298,6 +272,10 @@ RecordingView::RecordingView(QWidget* parent) : QWidget(parent) {
   choice->setObjectName(QStringLiteral("recordingChoice"));
   about = new QLabel(this);
   about->setObjectName(QStringLiteral("recordingAbout"));
+  note = new QLabel(this);
+  note->setObjectName(QStringLiteral("sourceNote"));
+  note->setWordWrap(true);
+  source = new SpectrogramPlot(this);
   plot = new RecordingPlot(this);
   findingList = new QListWidget(this);
   findingList->setObjectName(QStringLiteral("findingList"));
@@ -308,14 +286,17 @@ RecordingView::RecordingView(QWidget* parent) : QWidget(parent) {
   top->addWidget(about, 1);
   // The findings under the plot, where a narrow dock still leaves their sentences readable.
   auto* split = new QSplitter(Qt::Vertical, this);
+  split->addWidget(source);
   split->addWidget(plot);
   split->addWidget(findingList);
   split->setStretchFactor(0, 4);
-  split->setStretchFactor(1, 1);
-  split->setSizes({400, 90});
+  split->setStretchFactor(1, 4);
+  split->setStretchFactor(2, 1);
+  split->setSizes({300, 400, 90});
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addLayout(top);
+  layout->addWidget(note);
   layout->addWidget(split, 1);
 
   connect(choice, &QComboBox::currentIndexChanged, this, &RecordingView::ShowRecording);
@@ -326,6 +307,7 @@ RecordingView::RecordingView(QWidget* parent) : QWidget(parent) {
 
 void RecordingView::SetRecordings(std::vector<RecordingTrace> recordings, std::vector<RunFinding> runFindings) {
   traces = std::move(recordings);
+  engineSounds.assign(traces.size(), {});
   findings = std::move(runFindings);
   shown = -1;
   {
@@ -350,6 +332,7 @@ void RecordingView::ShowRecording(int index) {
     shown = -1;
     about->setText(QString());
     plot->SetTrace(nullptr, {}, QStringLiteral("Calculate to see the recordings, their pulses and engine speeds."));
+    ShowEngineSound();
     return;
   }
   if (index != shown) {
@@ -367,8 +350,30 @@ void RecordingView::ShowRecording(int index) {
                              .arg(static_cast<double>(trace.samples.size()) / std::max(1, d.sampleRate), 0, 'f', 2)
                              .arg(d.pulses.pulseCount));
     plot->SetTrace(&trace, std::move(times), about->text());
+    ShowEngineSound();
   }
   if (choice->currentIndex() != index) choice->setCurrentIndex(index);
+}
+
+void RecordingView::SetEngineSound(int index,
+                                   std::shared_ptr<const EngineSoundPicture> picture,
+                                   const QString& noteText) {
+  if (index < 0 || static_cast<std::size_t>(index) >= engineSounds.size()) return;
+  engineSounds[static_cast<std::size_t>(index)] = {std::move(picture), noteText};
+  if (index == shown) ShowEngineSound();
+}
+
+QString RecordingView::SourceNote() const {
+  return note->isHidden() ? QString() : note->text();
+}
+
+void RecordingView::ShowEngineSound() {
+  const EngineSound none;
+  const EngineSound& shownSound = shown >= 0 ? engineSounds[static_cast<std::size_t>(shown)] : none;
+  note->setText(shownSound.note);
+  note->setVisible(!shownSound.note.isEmpty());
+  source->SetPicture(shownSound.picture);
+  source->setVisible(shownSound.picture != nullptr);
 }
 
 void RecordingView::GoToFinding(int index) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "calc/run_checks.h"
+#include "plot/engine_sound_plot.h"
 #include "plot/waveform_decimation.h"
 
 class QComboBox;
@@ -73,7 +74,9 @@ class RecordingPlot : public QWidget {
 
 // The Recording tab: a choice of the calculation's recordings, a line about the chosen one, its
 // RecordingPlot and the run checks' findings under it; clicking a finding shows its recording and
-// zooms to its place. Owns the traces it is given.
+// zooms to its place. For a pulse track made from engine sound, the spectrogram of its source
+// with the tracked firing order above the plot, and a one-line note where the source cannot be
+// shown. Owns the traces it is given.
 class RecordingView : public QWidget {
   Q_OBJECT
 
@@ -85,15 +88,31 @@ class RecordingView : public QWidget {
   // What clicking finding index does.
   void GoToFinding(int index);
 
+  // What recording index came from: the picture of its engine sound (nullptr: none, or not yet),
+  // and a note (empty: none). Until set for a recording, it shows neither.
+  void SetEngineSound(int index, std::shared_ptr<const EngineSoundPicture> picture, const QString& note);
+
   RecordingPlot& Plot() { return *plot; }
+  SpectrogramPlot& Source() { return *source; }
+  QString SourceNote() const;
   int RecordingShown() const { return shown; }
 
  private:
+  struct EngineSound {
+    std::shared_ptr<const EngineSoundPicture> picture;
+    QString note;
+  };
+
+  void ShowEngineSound();
+
   std::vector<RecordingTrace> traces;
+  std::vector<EngineSound> engineSounds;  // by recording
   std::vector<RunFinding> findings;
   int shown = -1;
   QComboBox* choice = nullptr;
   QLabel* about = nullptr;
+  QLabel* note = nullptr;
+  SpectrogramPlot* source = nullptr;
   RecordingPlot* plot = nullptr;
   QListWidget* findingList = nullptr;
 };

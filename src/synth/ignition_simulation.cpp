@@ -4,6 +4,7 @@
 
 #include "core/text_format.h"
 #include "core/vehicle_model.h"
+#include "synth/hermite_step.h"
 #include "synth/vehicle_motion.h"
 
 namespace ruvo {
@@ -14,57 +15,12 @@ constexpr double kLongestRunSeconds = 120.0;
 constexpr double kCheckRpmStep = 1.0;           // speeds at which the run's feasibility is checked
 constexpr double kLiftOffFloor = 0.5;           // lift-off ends at this fraction of the start speed
 constexpr double kShortestStepSeconds = 1e-12;  // a remainder below this ends a stretch
-constexpr int kSolverIterations = 100;
 
 enum class Phase { kSteady, kFullThrottle, kLiftOff };
 
 struct State {
   double revolutions;
   double revsPerSecond;
-};
-
-// Cubic Hermite interpolant on [0, h] through values p0, p1 with slopes m0, m1.
-struct Hermite {
-  double p0, p1, m0, m1, h;
-
-  double Value(double tau) const {
-    const double s = tau / h;
-    const double s2 = s * s;
-    const double s3 = s2 * s;
-    return (2.0 * s3 - 3.0 * s2 + 1.0) * p0 + (s3 - 2.0 * s2 + s) * h * m0 + (-2.0 * s3 + 3.0 * s2) * p1 +
-           (s3 - s2) * h * m1;
-  }
-
-  double Slope(double tau) const {
-    const double s = tau / h;
-    const double s2 = s * s;
-    return ((6.0 * s2 - 6.0 * s) * p0 + (6.0 * s - 6.0 * s2) * p1) / h + (3.0 * s2 - 4.0 * s + 1.0) * m0 +
-           (3.0 * s2 - 2.0 * s) * m1;
-  }
-
-  // tau in [0, h] where Value(tau) = target, for a target between p0 and p1 and a monotone
-  // interpolant: Newton steps kept inside a shrinking bracket, bisecting when one leaves it.
-  double Solve(double target) const {
-    const bool rising = p1 >= p0;
-    double low = 0.0;
-    double high = h;
-    double tau = p1 != p0 ? h * (target - p0) / (p1 - p0) : 0.5 * h;
-    for (int iteration = 0; iteration < kSolverIterations; ++iteration) {
-      const double residual = Value(tau) - target;
-      if (residual == 0.0) break;
-      if ((residual < 0.0) == rising)
-        low = tau;
-      else
-        high = tau;
-      const double slope = Slope(tau);
-      double next = slope != 0.0 ? tau - residual / slope : low;
-      if (!(next > low && next < high)) next = 0.5 * (low + high);
-      const bool converged = std::fabs(next - tau) <= 1e-15 * h;
-      tau = next;
-      if (converged) break;
-    }
-    return tau;
-  }
 };
 
 class Simulation {
@@ -148,7 +104,7 @@ class Simulation {
       double nextAcceleration = Acceleration(phase, next);
       const bool stops = rising ? next.revsPerSecond >= stopRevsPerSecond : next.revsPerSecond <= stopRevsPerSecond;
       if (stops) {
-        const Hermite speed{state.revsPerSecond, next.revsPerSecond, acceleration, nextAcceleration, h};
+        const HermiteStep speed{state.revsPerSecond, next.revsPerSecond, acceleration, nextAcceleration, h};
         h = speed.Solve(stopRevsPerSecond);
         next = Rk4(phase, state, h);
         nextAcceleration = Acceleration(phase, next);
@@ -165,8 +121,8 @@ class Simulation {
   }
 
   void PlaceSparks(const State& next, double nextAcceleration, double h) {
-    const Hermite revolutions{state.revolutions, next.revolutions, state.revsPerSecond, next.revsPerSecond, h};
-    const Hermite speed{state.revsPerSecond, next.revsPerSecond, acceleration, nextAcceleration, h};
+    const HermiteStep revolutions{state.revolutions, next.revolutions, state.revsPerSecond, next.revsPerSecond, h};
+    const HermiteStep speed{state.revsPerSecond, next.revsPerSecond, acceleration, nextAcceleration, h};
     while (nextSparkRevolutions <= next.revolutions) {
       const double tau = revolutions.Solve(nextSparkRevolutions);
       motion.sparks.push_back({time + tau, nextSparkRevolutions, speed.Value(tau) * kSecondsPerMinute, 0.0});

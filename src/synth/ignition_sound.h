@@ -12,28 +12,19 @@ namespace ruvo {
 inline constexpr double kSparkBurstSeconds = 0.00075;
 
 // Renders the levels of a recording of sampleCount samples at options.sampleRate, on the 8-bit
-// scale but not rounded. Every level is the silence level, plus the baseline drift (growing
-// linearly from 0 at the first sample to options.dcOffset at the last), plus the sound: Gaussian
-// noise of standard deviation options.noise, the mains hum humLevel sin(2 pi humHz t), static
-// (Gaussian noise through a one-pole low-pass at staticHz, scaled to standard deviation
-// staticLevel), and the bursts of the sparks that have begun: a decaying oscillation
+// scale but not rounded: the bursts of the sparks that have begun, as the recorder hears them
+// (ApplyRecorder: silence, drift, noise, hum, static, gain step, clipping). Each burst is a
+// decaying oscillation
 //   peak exp(-d / 0.15 ms) cos(2 pi f d),   d = sample time - spark time, 0 <= d < 0.75 ms,
 // with f = min(5 kHz, sample rate / 6), so the first sample at or after a spark carries at
 // least a fifth of the peak, with the peak's sign. Each burst repeats echoRatio x its peak after
-// echoDelayMs. From gainStepSeconds on (when above 0) the sound is multiplied by gainStepFactor.
-// A spark's peak is options.sparkPeak times (1 - peakVariation x u), or 0 for a missing spark, or
-// that times weakLevel for a weak one, chosen at random; the chosen peak is written to each spark.
-// The sum is clipped to silence +- clipLevel when clipLevel is not 0 and limited to 0..255. The
-// noise, the static and the spark choices come from separate streams of options.seed, so one does
-// not shift the others.
+// echoDelayMs. A spark's peak is options.sparkPeak times (1 - peakVariation x u), or 0 for a
+// missing spark, or that times weakLevel for a weak one, chosen at random; the chosen peak is
+// written to each spark. The spark choices come from their own stream of options.seed, so the
+// recorder's noise does not shift them.
 std::vector<double> RenderIgnitionLevels(const SynthOptions& options,
                                          std::vector<SparkEvent>& sparks,
                                          std::int32_t sampleCount);
-
-// The levels of RenderIgnitionLevels rounded to the nearest integer: the 8-bit samples.
-std::vector<std::uint8_t> RenderIgnitionSound(const SynthOptions& options,
-                                              std::vector<SparkEvent>& sparks,
-                                              std::int32_t sampleCount);
 
 // A complete 16-bit signed mono PCM WAV file (canonical 44-byte header) of levels on the 8-bit
 // scale: each sample is (level - 128) x 256 rounded to the nearest integer, kept in -32768..32767.

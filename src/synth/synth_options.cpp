@@ -19,6 +19,9 @@ using Field = std::variant<RealField, IntegerField, SeedField, TextField>;
 constexpr double kAny = std::numeric_limits<double>::infinity();
 constexpr std::size_t kLongestDescription = 105;  // what one run-document line leaves for it
 
+// The sound an option means something for; with the other sound it must keep its default.
+enum class Applies { kAlways, kClicks, kEngine };
+
 struct OptionEntry {
   const char* name;
   const char* unit;
@@ -26,12 +29,19 @@ struct OptionEntry {
   Field field;
   double minimum = -kAny;  // inclusive range of numeric options
   double maximum = kAny;
+  Applies applies = Applies::kAlways;
 };
+
+constexpr const char* kClicks = "clicks";
+constexpr const char* kEngine = "engine";
 
 template <class... Ts>
 struct Overloaded : Ts... {
   using Ts::operator()...;
 };
+// Spelled out: clang 14 deduces no template arguments for aggregates.
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // clang-format off
 const std::vector<OptionEntry>& OptionTable() {
@@ -88,20 +98,28 @@ const std::vector<OptionEntry>& OptionTable() {
        IntegerField([](SynthOptions& o) -> std::int32_t& { return o.sampleRate; }), 8000.0, 48000.0},
       {"seed", "", "fixes every random choice: the same seed gives the same files",
        SeedField([](SynthOptions& o) -> std::uint64_t& { return o.seed; })},
+      {"sound", "", "what the recording holds: clicks (the sparks) or engine (the engine firing)",
+       TextField([](SynthOptions& o) -> std::string& { return o.sound; })},
+      {"cylinders", "", "cylinders of the engine, fired evenly (--sound engine)",
+       IntegerField([](SynthOptions& o) -> std::int32_t& { return o.cylinders; }), 1.0, 16.0, Applies::kEngine},
+      {"strokes", "", "strokes of the engine's cycle, 4 or 2 (--sound engine)",
+       IntegerField([](SynthOptions& o) -> std::int32_t& { return o.strokes; }), -kAny, kAny, Applies::kEngine},
+      {"mic", "", "phone in the cabin (muffled, booming) or at the exhaust (bright) (--sound engine)",
+       TextField([](SynthOptions& o) -> std::string& { return o.mic; }), -kAny, kAny, Applies::kEngine},
       {"silence-level", "", "sample value of silence",
        IntegerField([](SynthOptions& o) -> std::int32_t& { return o.silenceLevel; }), 0.0, 255.0},
       {"noise", "", "standard deviation of the background noise, in sample steps",
        RealField([](SynthOptions& o) -> double& { return o.noise; }), 0.0, 100.0},
-      {"spark-peak", "", "largest height of a spark's burst above silence, in sample steps",
-       RealField([](SynthOptions& o) -> double& { return o.sparkPeak; }), 0.0, 255.0},
-      {"peak-variation", "", "bursts vary at random between (1 - this) x peak and the peak",
-       RealField([](SynthOptions& o) -> double& { return o.peakVariation; }), 0.0, 1.0},
-      {"missing-sparks", "", "fraction of sparks the recording misses",
-       RealField([](SynthOptions& o) -> double& { return o.missingSparks; }), 0.0, 1.0},
-      {"weak-sparks", "", "fraction of sparks heard weakly",
-       RealField([](SynthOptions& o) -> double& { return o.weakSparks; }), 0.0, 1.0},
-      {"weak-level", "", "a weak spark's peak as a fraction of its normal peak",
-       RealField([](SynthOptions& o) -> double& { return o.weakLevel; }), 0.0, 1.0},
+      {"spark-peak", "", "largest height of a spark's burst above silence, in sample steps (--sound clicks)",
+       RealField([](SynthOptions& o) -> double& { return o.sparkPeak; }), 0.0, 255.0, Applies::kClicks},
+      {"peak-variation", "", "bursts vary at random between (1 - this) x peak and the peak (--sound clicks)",
+       RealField([](SynthOptions& o) -> double& { return o.peakVariation; }), 0.0, 1.0, Applies::kClicks},
+      {"missing-sparks", "", "fraction of sparks the recording misses (--sound clicks)",
+       RealField([](SynthOptions& o) -> double& { return o.missingSparks; }), 0.0, 1.0, Applies::kClicks},
+      {"weak-sparks", "", "fraction of sparks heard weakly (--sound clicks)",
+       RealField([](SynthOptions& o) -> double& { return o.weakSparks; }), 0.0, 1.0, Applies::kClicks},
+      {"weak-level", "", "a weak spark's peak as a fraction of its normal peak (--sound clicks)",
+       RealField([](SynthOptions& o) -> double& { return o.weakLevel; }), 0.0, 1.0, Applies::kClicks},
       {"clip-level", "", "largest deviation from silence the recorder keeps; 0: no clipping",
        IntegerField([](SynthOptions& o) -> std::int32_t& { return o.clipLevel; }), 0.0, 255.0},
       {"dc-offset", "", "baseline drift reached at the end of the recording, growing from 0",
@@ -120,15 +138,15 @@ const std::vector<OptionEntry>& OptionTable() {
        RealField([](SynthOptions& o) -> double& { return o.staticLevel; }), 0.0, 100.0},
       {"static-hz", "Hz", "cut-off of the one-pole low-pass that shapes the static",
        RealField([](SynthOptions& o) -> double& { return o.staticHz; }), 10.0, 100000.0},
-      {"echo-delay-ms", "ms", "delay of the echo that follows each burst",
-       RealField([](SynthOptions& o) -> double& { return o.echoDelayMs; }), 0.1, 1000.0},
-      {"echo-ratio", "", "peak of each burst's echo as a fraction of the burst's peak; 0: no echo",
-       RealField([](SynthOptions& o) -> double& { return o.echoRatio; }), 0.0, 1.0},
+      {"echo-delay-ms", "ms", "delay of the echo that follows each burst (--sound clicks)",
+       RealField([](SynthOptions& o) -> double& { return o.echoDelayMs; }), 0.1, 1000.0, Applies::kClicks},
+      {"echo-ratio", "", "peak of each burst's echo as a fraction of the burst's peak; 0: no echo (--sound clicks)",
+       RealField([](SynthOptions& o) -> double& { return o.echoRatio; }), 0.0, 1.0, Applies::kClicks},
       {"gain-step-seconds", "s", "time from the first sample at which the recorder's gain steps; 0: never",
        RealField([](SynthOptions& o) -> double& { return o.gainStepSeconds; }), 0.0, 600.0},
       {"gain-step-factor", "", "factor on the sound (not silence or drift) from the gain step on",
        RealField([](SynthOptions& o) -> double& { return o.gainStepFactor; }), 0.0, 100.0},
-      {"bits", "", "bits per sample of the recording: 8 unsigned, or 16 signed at 256 x finer scale",
+      {"bits", "", "bits per sample: 8 unsigned, or 16 signed at 256 x finer scale; 0: 8 for clicks, 16 for engine",
        IntegerField([](SynthOptions& o) -> std::int32_t& { return o.bits; })},
   };
   return kTable;
@@ -166,7 +184,25 @@ bool InRange(const OptionEntry& entry, SynthOptions& options) {
                     entry.field);
 }
 
+// The first option that the chosen sound does not use but that was changed from its default.
+const OptionEntry* OptionOfTheOtherSound(SynthOptions& values) {
+  SynthOptions defaults;
+  const Applies unused = IsEngineSound(values) ? Applies::kClicks : Applies::kEngine;
+  for (const OptionEntry& entry : OptionTable())
+    if (entry.applies == unused && ValueText(entry, values) != ValueText(entry, defaults)) return &entry;
+  return nullptr;
+}
+
 }  // namespace
+
+bool IsEngineSound(const SynthOptions& options) {
+  return options.sound == kEngine;
+}
+
+std::int32_t SampleBits(const SynthOptions& options) {
+  if (options.bits != 0) return options.bits;
+  return IsEngineSound(options) ? 16 : 8;
+}
 
 std::vector<SynthOptionInfo> ListSynthOptions() {
   SynthOptions defaults;
@@ -206,7 +242,17 @@ std::string ValidateSynthOptions(const SynthOptions& options) {
            (entry.unit[0] && !range.empty() ? std::string(" ") + entry.unit : std::string()) + ", not " +
            ValueText(entry, values);
   }
-  if (options.bits != 8 && options.bits != 16) return FormatText("Option --bits must be 8 or 16, not %d", options.bits);
+  if (options.bits != 0 && options.bits != 8 && options.bits != 16)
+    return FormatText("Option --bits must be 8 or 16, not %d", options.bits);
+  if (options.sound != kClicks && options.sound != kEngine)
+    return "Option --sound must be clicks or engine, not \"" + options.sound + "\"";
+  if (options.mic != "cabin" && options.mic != "exhaust")
+    return "Option --mic must be cabin or exhaust, not \"" + options.mic + "\"";
+  if (options.strokes != 2 && options.strokes != 4)
+    return FormatText("Option --strokes must be 4 or 2, not %d", options.strokes);
+  if (const OptionEntry* entry = OptionOfTheOtherSound(values))
+    return FormatText("Option --%s applies to --sound %s only", entry->name,
+                      entry->applies == Applies::kEngine ? kEngine : kClicks);
   if (options.vehicle.description.size() > kLongestDescription)
     return FormatText("Option --description may hold at most %d characters", static_cast<int>(kLongestDescription));
   if (!(options.endRpm > options.startRpm))

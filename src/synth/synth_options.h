@@ -26,6 +26,13 @@ struct SynthOptions {
   std::int32_t sampleRate = 44100;  // --sample-rate, samples per second (8000 to 48000)
   std::uint64_t seed = 1;           // --seed: fixes every random choice
 
+  // What the recording holds: the ignition's clicks, or the sound of the engine firing (its
+  // cylinders, strokes and the microphone's place apply to that alone).
+  std::string sound = "clicks";  // --sound: clicks or engine
+  std::int32_t cylinders = 4;    // --cylinders
+  std::int32_t strokes = 4;      // --strokes: 4 or 2
+  std::string mic = "cabin";     // --mic: cabin or exhaust
+
   // Sound, in sample units (one step of the 8-bit scale).
   std::int32_t silenceLevel = 128;  // --silence-level: sample value without sound
   double noise = 2.0;               // --noise: standard deviation of the background noise
@@ -51,7 +58,7 @@ struct SynthOptions {
   double echoRatio = 0.0;        // --echo-ratio: echo peak as a fraction of its burst's peak
   double gainStepSeconds = 0.0;  // --gain-step-seconds: recorder gain changes here; 0: never
   double gainStepFactor = 1.0;   // --gain-step-factor: sound multiplied by this from the step on
-  std::int32_t bits = 8;         // --bits: 8 (unsigned) or 16 (signed) bits per sample
+  std::int32_t bits = 0;         // --bits: 8 (unsigned) or 16 (signed); 0: the sound's own
 
   // Pulse-detection estimates for the run document; 0 means "estimate from the run".
   std::int32_t initialRpm = 0;  // --initial-rpm
@@ -77,8 +84,17 @@ std::vector<SynthOptionInfo> ListSynthOptions();
 // checked later by ValidateSynthOptions.
 bool SetSynthOption(SynthOptions& options, std::string_view name, std::string_view value, std::string& error);
 
-// Checks every range and the relations between options. Returns an empty text when the options
-// can be simulated, otherwise a message naming the first offending option.
+// Whether options ask for the engine's sound rather than the ignition's clicks.
+bool IsEngineSound(const SynthOptions& options);
+
+// Bits per sample of the recording: options.bits, or when that is 0 the sound's own (8 for
+// clicks, as the calculation reads them; 16 for engine sound, as a phone records it).
+std::int32_t SampleBits(const SynthOptions& options);
+
+// Checks every range and the relations between options, among them that an option of one sound
+// alone (the clicks' spark and echo options, the engine's cylinders, strokes and microphone) keeps
+// its default with the other sound. Returns an empty text when the options can be simulated,
+// otherwise a message naming the first offending option.
 std::string ValidateSynthOptions(const SynthOptions& options);
 
 }  // namespace ruvo

@@ -7,7 +7,9 @@
 #include "core/text_format.h"
 #include "core/vehicle_model.h"
 #include "core/wave_encoding.h"
+#include "synth/engine_sound.h"
 #include "synth/ignition_sound.h"
+#include "synth/recorder_effects.h"
 
 namespace ruvo {
 namespace {
@@ -69,9 +71,10 @@ SynthResult SynthesizeRun(const SynthOptions& options) {
   }
 
   const auto count = static_cast<std::int32_t>(samples);
-  result.wave = options.bits == 16
-                    ? EncodeWave16(RenderIgnitionLevels(options, motion.sparks, count), options.sampleRate)
-                    : EncodeEightBitWave(RenderIgnitionSound(options, motion.sparks, count), options.sampleRate);
+  const std::vector<double> levels = IsEngineSound(options) ? RenderEngineLevels(options, motion.steps, count)
+                                                            : RenderIgnitionLevels(options, motion.sparks, count);
+  result.wave = SampleBits(options) == 16 ? EncodeWave16(levels, options.sampleRate)
+                                          : EncodeEightBitWave(RoundToEightBit(levels), options.sampleRate);
   result.sampleCount = count;
   result.sparks = std::move(motion.sparks);
   result.motion = std::move(motion.steps);

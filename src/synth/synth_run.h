@@ -21,9 +21,9 @@ struct TruthRow {
 struct SynthResult {
   bool ok = false;
   std::string error;               // why not, when ok is false
-  std::vector<std::uint8_t> wave;  // the complete WAV file, of options.bits bits a sample
+  std::vector<std::uint8_t> wave;  // the complete WAV file, of SampleBits(options) bits a sample
   std::int32_t sampleCount = 0;    // samples in it
-  std::vector<SparkEvent> sparks;  // every spark, heard or missed, in time order
+  std::vector<SparkEvent> sparks;  // every spark, heard or missed, in time order (peaks 0 with engine sound)
   std::vector<TruthRow> truth;     // the multiples of 50 rpm from the start to the end rpm
   std::vector<MotionStep> motion;  // the integrated states
   double runStartSeconds = 0.0;    // full throttle begins, seconds from the first sample
@@ -33,10 +33,11 @@ struct SynthResult {
   RunParameters document;
 };
 
-// Simulates, renders and describes one recording; the typical run takes a few tens of
-// milliseconds. On invalid options (ValidateSynthOptions), a torque that cannot reach the end
-// rpm, or a recording longer than a WAV reader accepts (9,999,999 samples), ok is false and
-// error says why. Deterministic: equal options give equal results, byte for byte.
+// Simulates, renders (the sparks' clicks, or the engine's sound) and describes one recording;
+// the typical run takes a few tens of milliseconds. On invalid options (ValidateSynthOptions), a
+// torque that cannot reach the end rpm, or a recording longer than a WAV reader accepts
+// (9,999,999 samples), ok is false and error says why. Deterministic: equal options give equal
+// results, byte for byte.
 //
 // Example, in a test:
 //   SynthOptions options;

@@ -13,6 +13,7 @@
 #include "core/result_table.h"
 #include "core/run_document.h"
 #include "plot/results_panel.h"
+#include "ui/engine_sound_source.h"
 
 namespace ruvo {
 namespace {
@@ -45,7 +46,7 @@ std::vector<RecordingTrace> ReadTraces(const std::vector<RecordingEvidence>& evi
 }  // namespace
 
 ResultsDock::ResultsDock(SettingsStore& settings, QWidget* parent)
-    : QDockWidget(QStringLiteral("Results"), parent), options(settings, this) {
+    : QDockWidget(QStringLiteral("Results"), parent), options(settings, this), sources(new EngineSoundSources(this)) {
   setObjectName(QStringLiteral("resultsDock"));
   auto* waiting = new QLabel(QStringLiteral("Calculate to see the power and torque curves."), this);
   waiting->setAlignment(Qt::AlignCenter);
@@ -113,6 +114,7 @@ void ResultsDock::ShowCalculation(RunCalculation& calculation,
   }
   shown.ShowRuns(std::move(runs), notice);
   shown.Recording()->SetRecordings(ReadTraces(calculation.Evidence()), calculation.Findings());
+  sources->Show(*shown.Recording(), calculation.Evidence(), params);
   if (!notice.isEmpty() && !calculation.Evidence().empty()) shown.setCurrentWidget(shown.Recording());
   if (notice.isEmpty() || !calculation.Evidence().empty()) Reveal();
 }
@@ -135,6 +137,7 @@ void ResultsDock::ShowDocument(const std::string& path) {
   }
   shown.ShowRuns(std::move(runs), notice);
   shown.Recording()->SetRecordings({}, {});
+  sources->Show(*shown.Recording(), {}, {});
   if (read.status == TableReadStatus::kRead) {
     shown.setCurrentIndex(0);
     Reveal();

@@ -9,6 +9,7 @@
 
 namespace ruvo {
 
+class EngineSoundSources;
 class ResultsPanel;
 
 // The main window's "Results" dock: the chart and table of the last calculation, or of the table
@@ -35,6 +36,8 @@ class ResultsDock : public QDockWidget {
   // The panel; nullptr until there was something to show.
   ResultsPanel* Panel() { return panel; }
   ChartOptions& Options() { return options; }
+  // The engine sound behind the pulse tracks of the last calculation, read in the background.
+  EngineSoundSources& Sources() { return *sources; }
 
  protected:
   bool event(QEvent* event) override;
@@ -45,6 +48,7 @@ class ResultsDock : public QDockWidget {
 
   ChartOptions options;
   ResultsPanel* panel = nullptr;
+  EngineSoundSources* sources = nullptr;
   bool revealed = false;
 };
 

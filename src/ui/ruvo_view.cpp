@@ -1,5 +1,6 @@
 #include "ui/ruvo_view.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCursor>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "core/run_document.h"
+#include "desktop/form_fields.h"
 #include "ui/findings_button.h"
 #include "ui/form_exchange.h"
 #include "ui/ruvo_doc.h"
@@ -65,6 +67,12 @@ CRuvoView::CRuvoView(SettingsStore& store, QWidget* parent)
   });
   auto* remove = new QShortcut(QKeySequence::Delete, controls.waveList, nullptr, nullptr, Qt::WidgetShortcut);
   connect(remove, &QShortcut::activated, this, &CRuvoView::OnRemoveWaveFiles);
+  trackEngineSound = new QAction(QStringLiteral("Track &engine sound..."), controls.waveList);
+  trackEngineSound->setObjectName(QStringLiteral("trackEngineSound"));
+  trackEngineSound->setStatusTip(QStringLiteral("Make a pulse track of the engine sound in the selected recording"));
+  controls.waveList->addAction(trackEngineSound);
+  controls.waveList->setContextMenuPolicy(Qt::ActionsContextMenu);
+  connect(trackEngineSound, &QAction::triggered, this, &CRuvoView::OnTrackEngineSound);
   for (const auto& entry : controls.fieldBoxes) connect(entry.second, &QLineEdit::textChanged, this, &CRuvoView::edited);
   connect(controls.modeGroup, &QButtonGroup::idClicked, this, &CRuvoView::edited);
   // A description longer than its box can be read whole in the tooltip.
@@ -109,6 +117,13 @@ std::string CRuvoView::FormSnapshot() const {
 }
 
 namespace {
+
+// The form's box of that object name; every name asked for is one of FormFields().
+const FormField& FieldNamed(std::string_view name) {
+  const std::span<const FormField> fields = FormFields();
+  return *std::find_if(fields.begin(), fields.end(),
+                       [name](const FormField& field) { return name == field.objectName; });
+}
 
 // A converted file is listed by its name relative to the working folder when it lies below it.
 std::string ListedName(const std::string& path) {
@@ -204,13 +219,51 @@ void CRuvoView::OnBrowseWaveFiles() {
 }
 
 void CRuvoView::AppendWaveFile(const std::string& name) {
-  std::optional<std::string> ready = ReadyForCalculation(window(), name, CurrentConversionPlace());
-  if (!ready) return;
-  if (*ready != name) ready = ListedName(*ready);
-  params.waveFiles.push_back(*ready);
-  AddWaveItem(*controls.waveList, QString::fromStdString(*ready));
-  UpdateCalculateButton();
+  if (const std::optional<ReadyRecording> ready =
+          ReadyForCalculation(window(), name, CurrentConversionPlace(), TypedEstimates()))
+    ListReady(*ready, name, -1);
+}
+
+void CRuvoView::OnTrackEngineSound() {
+  const QList<QListWidgetItem*> selected = controls.waveList->selectedItems();
+  if (selected.size() != 1) return;
+  const int row = controls.waveList->row(selected.front());
+  if (row < 0 || static_cast<std::size_t>(row) >= params.waveFiles.size()) return;
+  const std::string name = params.waveFiles[static_cast<std::size_t>(row)];
+  if (const std::optional<ReadyRecording> ready =
+          TrackEngineSound(window(), name, CurrentConversionPlace(), TypedEstimates()))
+    ListReady(*ready, name, row);
+}
+
+RunParameters CRuvoView::TypedEstimates() const {
+  RunParameters typed = params;
+  for (const char* name : {"initialRpm", "finalRpm", "revsPerIgnition"}) {
+    RunParameters taken = typed;
+    if (TakeField(FieldNamed(name), controls.fieldBoxes.at(name)->text().toStdString(), taken).empty())
+      typed = taken;
+  }
+  return typed;
+}
+
+void CRuvoView::ListReady(const ReadyRecording& ready, const std::string& added, int row) {
+  const std::string listed = ready.path == added ? added : ListedName(ready.path);
+  if (row < 0) {
+    params.waveFiles.push_back(listed);
+    AddWaveItem(*controls.waveList, QString::fromStdString(listed));
+    UpdateCalculateButton();
+  } else {
+    params.waveFiles[static_cast<std::size_t>(row)] = listed;
+    ShowWaveList();
+  }
   emit edited();
+  if (!ready.revsPerPulse || TypedEstimates().revsPerIgnition == *ready.revsPerPulse) return;
+  RunParameters shown;
+  shown.revsPerIgnition = *ready.revsPerPulse;
+  const QString text = QString::fromStdString(ShowField(FieldNamed("revsPerIgnition"), shown));
+  if (Prompts().AskYesNo(window(), QStringLiteral("The pulse track has one pulse every %1 revolutions. Set Rev/Spark "
+                                                  "to %1?")
+                                       .arg(text)))
+    controls.fieldBoxes.at("revsPerIgnition")->setText(text);
 }
 
 ConversionPlace CRuvoView::CurrentConversionPlace() const {
@@ -284,6 +337,7 @@ void CRuvoView::UpdateAddButton() {
 
 void CRuvoView::UpdateRemoveButton() {
   controls.removeButton->setEnabled(!controls.waveList->selectedItems().isEmpty());
+  trackEngineSound->setEnabled(controls.waveList->selectedItems().size() == 1);
 }
 
 }  // namespace ruvo

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QWidget>
+
+class QAction;
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -75,6 +77,8 @@ class CRuvoView : public QWidget {
   void OnEditSound();
   void OnRecordSound();
   void OnSoundMixer();
+  // Tracks the engine sound of the selected recording (one) and lists its pulse track in its place.
+  void OnTrackEngineSound();
 
  signals:
   // Calculate ended (after the save that follows a success), whether it succeeded or not.
@@ -88,6 +92,11 @@ class CRuvoView : public QWidget {
   void OnBrowseWaveFiles();
   void AppendWaveFile(const std::string& name);
   void ShowSummary(bool loadedFromFile);
+  // The held values with Initial RPM, Final RPM and Rev/Spark as typed where their boxes read.
+  RunParameters TypedEstimates() const;
+  // Lists a recording made ready in place of row (or at the end for -1), and offers to set Rev/Spark
+  // to the revolutions per pulse of a pulse track when the box differs.
+  void ListReady(const ReadyRecording& ready, const std::string& added, int row);
   // Where recordings added now are converted: the document's folder once it has one.
   ConversionPlace CurrentConversionPlace() const;
   // Before Calculate: offers to convert listed files the calculation cannot read. False when the
@@ -97,6 +106,8 @@ class CRuvoView : public QWidget {
   void UpdateResultButtons();
   void UpdateAddButton();
   void UpdateRemoveButton();
+
+  QAction* trackEngineSound = nullptr;  // in the wave list's context menu
 
   SettingsStore& settings;
   RunParameters params;

@@ -32,7 +32,10 @@ std::vector<std::string> WaveBrowse::ChooseWaveFiles(QWidget* parent) {
 
   const FileChoice choice = Prompts().OpenFiles(
       parent, QStringLiteral("Open"), QString::fromStdString(lastWaveFolder),
-      QStringLiteral("Recordings (*.wav *.flac *.ogg *.opus *.mp3 *.m4a *.aac *.aiff);;All files (*)"), true);
+      // A phone's video is read for its sound; phones name some of them in capitals.
+      QStringLiteral("Recordings (*.wav *.flac *.ogg *.opus *.mp3 *.m4a *.aac *.aiff *.mp4 *.MP4 *.mov *.MOV *.3gp "
+                     "*.3GP);;All files (*)"),
+      true);
   std::vector<std::string> entries;
   if (choice.accepted) {
     for (const QString& file : choice.files) {

@@ -6,6 +6,8 @@
 
 #include "audio/audio_decoder.h"
 #include "audio/recording_import.h"
+#include "core/message.h"
+#include "ui/engine_sound_dlg.h"
 #include "ui/user_prompts.h"
 
 namespace ruvo {
@@ -20,23 +22,30 @@ QString FileNameOf(const std::string& path) {
   return QString::fromStdString(fs::path(path).filename().string());
 }
 
-// Converts path into folder under a free name behind the progress dialog.
-std::optional<std::string> Convert(QWidget* parent, const std::string& path, const fs::path& folder) {
-  QProgressDialog progress(QStringLiteral("Converting %1...").arg(FileNameOf(path)), QStringLiteral("Cancel"), 0,
-                           kProgressSteps, parent);
+// Imports path into folder under a free name behind the progress dialog, labelled with what it does.
+std::optional<std::string> Import(QWidget* parent,
+                                  const std::string& path,
+                                  const fs::path& folder,
+                                  const QString& doing,
+                                  ImportOptions options,
+                                  ImportReport& report) {
+  QProgressDialog progress(doing.arg(FileNameOf(path)), QStringLiteral("Cancel"), 0, kProgressSteps, parent);
   progress.setWindowTitle(QStringLiteral("Ruvo"));
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(kProgressDelayMs);
-  ImportOptions options;
   options.existing = ExistingOutput::kFreeName;
   options.progress = [&progress](double fraction) {
     progress.setValue(static_cast<int>(fraction * kProgressSteps));
     QApplication::processEvents();
     return !progress.wasCanceled();
   };
-  ImportReport report;
   if (ImportRecording(path, folder.string(), options, report) != ImportStatus::kDone) return std::nullopt;
   return report.outputPath;
+}
+
+std::optional<std::string> Convert(QWidget* parent, const std::string& path, const fs::path& folder) {
+  ImportReport report;
+  return Import(parent, path, folder, QStringLiteral("Converting %1..."), {}, report);
 }
 
 }  // namespace
@@ -59,15 +68,48 @@ std::optional<std::string> ConvertForCalculation(QWidget* parent, const std::str
   return Convert(parent, path, folder);
 }
 
-std::optional<std::string> ReadyForCalculation(QWidget* parent, const std::string& path, const ConversionPlace& place) {
-  if (!NeedsConversion(path)) return path;
+std::optional<ReadyRecording> TrackEngineSound(QWidget* parent,
+                                               const std::string& path,
+                                               const ConversionPlace& place,
+                                               const RunParameters& estimates) {
+  ImportOptions options;
+  options.engineSound.emplace();
+  TakeDocumentEstimates(estimates, false, false, *options.engineSound);
+  CEngineSoundDlg dialog(FileNameOf(path), *options.engineSound, parent);
+  if (!dialog.Ask(*options.engineSound)) return std::nullopt;
+  ImportReport report;
+  const std::optional<std::string> written =
+      Import(parent, path, place.FolderFor(path), QStringLiteral("Tracking the engine in %1..."), options, report);
+  if (!written) return std::nullopt;
+  if (report.engineSound && !report.engineSound->warnings.empty()) {
+    std::string text = FileNameOf(path).toStdString() + " was tracked, but ";
+    for (std::size_t k = 0; k < report.engineSound->warnings.size(); ++k)
+      text += (k > 0 ? "; and " : "") + report.engineSound->warnings[k];
+    ShowMessage(text + ".");
+  }
+  return ReadyRecording{*written, options.engineSound->revsPerPulse};
+}
+
+std::optional<ReadyRecording> ReadyForCalculation(QWidget* parent,
+                                                  const std::string& path,
+                                                  const ConversionPlace& place,
+                                                  const RunParameters& estimates) {
+  if (!NeedsConversion(path)) return ReadyRecording{path, {}};
   const fs::path folder = place.FolderFor(path);
-  if (std::optional<std::string> earlier = FindEarlierImport(path, folder)) return earlier;
+  if (std::optional<std::string> earlier = FindEarlierImport(path, folder)) return ReadyRecording{*earlier, {}};
+  enum Answer { kClicks, kEngineSound, kKeep };
+  const int answer = Prompts().AskChoice(
+      parent, QStringLiteral("%1 is not an 8-bit mono WAV. What does it hold?").arg(FileNameOf(path)),
+      {QStringLiteral("Ignition clicks"), QStringLiteral("Engine sound"), QStringLiteral("Keep it as it is")});
+  if (answer == kEngineSound) return TrackEngineSound(parent, path, place, estimates);
+  if (answer != kClicks) return ReadyRecording{path, {}};
   const QString question = QStringLiteral("Convert %1 to the 8-bit mono WAV %2 next to the %3?")
                                .arg(FileNameOf(path), FileNameOf(ImportNaming(path, folder).FirstFree()),
                                     place.besideDocument ? QStringLiteral("run document") : QStringLiteral("recording"));
-  if (!Prompts().AskYesNo(parent, question)) return path;
-  return Convert(parent, path, folder);
+  if (!Prompts().AskYesNo(parent, question)) return ReadyRecording{path, {}};
+  const std::optional<std::string> converted = Convert(parent, path, folder);
+  if (!converted) return std::nullopt;
+  return ReadyRecording{*converted, {}};
 }
 
 }  // namespace ruvo

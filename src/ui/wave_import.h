@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "core/run_parameters.h"
+
 class QWidget;
 
 namespace ruvo {
@@ -27,11 +29,31 @@ bool NeedsConversion(const std::string& path);
 // shown) or was cancelled.
 std::optional<std::string> ConvertForCalculation(QWidget* parent, const std::string& path, const ConversionPlace& place);
 
-// Makes a recording the user adds ready for the calculation: a file that needs converting is,
-// after one question naming the file it will become, converted (or its earlier conversion reused
-// without asking). Returns the path to list: the converted file's, or path itself when nothing
-// needed converting or the user kept the file as it is; nothing when the conversion failed or was
-// cancelled.
-std::optional<std::string> ReadyForCalculation(QWidget* parent, const std::string& path, const ConversionPlace& place);
+// A recording made ready for the calculation: the path to list, and for a pulse track made from
+// engine sound the revolutions between its pulses (what Rev/Spark must be).
+struct ReadyRecording {
+  std::string path;
+  std::optional<double> revsPerPulse;
+};
+
+// Tracks the engine sound of the recording at path: asks about the engine (band and revolutions per
+// pulse first taken from estimates, the run document's Initial and Final RPM and Rev/Spark) and
+// writes the pulse track under the first free name of NAME.wav, NAME-8bit.wav, ... in place's
+// folder, behind the progress dialog. Warnings of the tracking are shown in one message. Nothing
+// when the user cancelled or the import failed (its message shown, nothing written).
+std::optional<ReadyRecording> TrackEngineSound(QWidget* parent,
+                                               const std::string& path,
+                                               const ConversionPlace& place,
+                                               const RunParameters& estimates);
+
+// Makes a recording the user adds ready for the calculation. For a file that needs converting, an
+// earlier conversion is reused without asking; otherwise the user says what it holds: ignition
+// clicks (converted after one question naming the file it will become), engine sound (see
+// TrackEngineSound), or neither (kept as it is). Returns path itself when nothing needed converting
+// or the user kept the file as it is; nothing when a conversion failed or was cancelled.
+std::optional<ReadyRecording> ReadyForCalculation(QWidget* parent,
+                                                  const std::string& path,
+                                                  const ConversionPlace& place,
+                                                  const RunParameters& estimates);
 
 }  // namespace ruvo

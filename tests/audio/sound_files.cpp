@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -26,6 +27,25 @@ std::vector<float> ClickTrack(
       samples[n * static_cast<std::size_t>(channels) + static_cast<std::size_t>(c)] =
           static_cast<float>(offset + hiss + (clickChannel < 0 || c == clickChannel ? click : 0.0));
     }
+  }
+  return samples;
+}
+
+std::vector<float> EngineSweep(int rate, int cylinders, double fromRpm, double toRpm, double pullSeconds) {
+  constexpr double kIdleSeconds = 1.0, kHoldSeconds = 0.5;
+  const auto frames = static_cast<std::size_t>((kIdleSeconds + pullSeconds + kHoldSeconds) * rate);
+  std::vector<float> samples(frames);
+  std::uint32_t noise = 4321;
+  double firingPhase = 0.0;  // in firings
+  for (std::size_t n = 0; n < frames; ++n) {
+    const double t = static_cast<double>(n) / rate;
+    const double rise = std::clamp((t - kIdleSeconds) / pullSeconds, 0.0, 1.0);
+    const double rpm = fromRpm + rise * (toRpm - fromRpm);
+    firingPhase += rpm / 60.0 * cylinders / 2.0 / rate;
+    double sound = 0.0;
+    for (int h = 1; h <= 4; ++h) sound += 0.3 / h * std::sin(2.0 * std::numbers::pi * h * firingPhase);
+    noise = noise * 1664525u + 1013904223u;  // a fixed pseudo-random sequence, +-0.01
+    samples[n] = static_cast<float>(sound + (static_cast<double>(noise >> 8) / 16777216.0 - 0.5) * 0.02);
   }
   return samples;
 }

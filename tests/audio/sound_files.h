@@ -12,6 +12,11 @@ namespace ruvo::test {
 std::vector<float> ClickTrack(
     int rate, int channels, double seconds, int clickChannel, double amplitude, double offset);
 
+// Mono engine sound of a 4-stroke with cylinders cylinders at rate Hz: idle at fromRpm for one
+// second, a steady pull to toRpm over pullSeconds, then half a second at toRpm. The firing
+// frequency (rpm / 60 * cylinders / 2) and three of its harmonics, over a little noise.
+std::vector<float> EngineSweep(int rate, int cylinders, double fromRpm, double toRpm, double pullSeconds);
+
 // Writes frames with libsndfile as format (SF_FORMAT_* container | encoding); false when this
 // libsndfile cannot write that format.
 bool WriteSoundFile(const std::string& path, int format, int rate, int channels, const std::vector<float>& frames);

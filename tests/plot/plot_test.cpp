@@ -2,6 +2,7 @@
 // either unit system, and the waveform decimation.
 #include <QImage>
 #include <QLineSeries>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QTest>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "calc/tachometer.h"
 #include "core/vehicle_model.h"
 #include "desktop/saved_summary.h"
+#include "plot/engine_sound_plot.h"
 #include "plot/plot_window.h"
 #include "plot/waveform_decimation.h"
 #include "support/test_support.h"
@@ -377,6 +379,49 @@ class PlotTest : public QObject {
     const auto count = static_cast<double>(samples.size());
     decimation.Decimate(count + 10.0, count + 20.0, beyond);
     QVERIFY(beyond[0].low > beyond[0].high);
+  }
+
+  // The tracked firing frequency is drawn where the spectrogram has it, white where the tracker was
+  // sure and red where not, with the unsure stretches marked along the bottom.
+  void SpectrogramMarksUnsureStretches() {
+    constexpr double kHop = 0.1, kBinHz = 10.0;
+    constexpr int kFrames = 100, kBins = 50, kLineBin = 20;  // the engine at 200 Hz throughout
+    auto picture = std::make_shared<EngineSoundPicture>();
+    picture->spectrogram = {kHop, kBinHz, kFrames, kBins, std::vector<float>(kFrames * kBins, -60.0f)};
+    picture->firingsPerRevolution = 2.0;
+    for (int f = 0; f < kFrames; ++f) {
+      picture->spectrogram.levelsDb[static_cast<std::size_t>(f * kBins + kLineBin)] = 0.0f;
+      const bool unsure = (f >= 30 && f < 40) || f == 90;
+      const double confidence = unsure ? kLowConfidence / 2 : 1.0;
+      picture->frames.push_back({(f + 0.5) * kHop, kLineBin * kBinHz / 2.0 * 60.0, 0.0, confidence});
+    }
+    SpectrogramPlot plot;
+    plot.SetPicture(picture);
+    const std::vector<std::pair<double, double>> stretches = plot.UnsureStretches();
+    QCOMPARE(stretches.size(), 2u);
+    QVERIFY(test::IsClose(stretches[0].first, 3.05, 1e-12) && test::IsClose(stretches[0].second, 3.95, 1e-12));
+    QVERIFY(test::IsClose(stretches[1].first, 9.05, 1e-12) && test::IsClose(stretches[1].second, 9.05, 1e-12));
+
+    // Margins of the plot: 56 left, 10 right, 8 top, 24 bottom.
+    const QSize size(656, 300);
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    plot.Render(painter, size);
+    painter.end();
+    const auto xAt = [](double seconds) { return 56 + static_cast<int>(seconds / (kFrames * kHop) * 590); };
+    const int lineY = 8 + 268 - static_cast<int>(kLineBin * kBinHz / (kBins * kBinHz) * 268);
+    // The pixel nearest lineY whose colour passes test, at x.
+    const auto lineHas = [&](int x, auto test) {
+      for (int y = lineY - 2; y <= lineY + 2; ++y)
+        if (test(QColor(image.pixel(x, y)))) return true;
+      return false;
+    };
+    const auto white = [](QColor c) { return c.red() > 220 && c.green() > 220 && c.blue() > 220; };
+    const auto red = [](QColor c) { return c.red() > 180 && c.green() < 90 && c.blue() < 90; };
+    QVERIFY(lineHas(xAt(6.0), white) && !lineHas(xAt(6.0), red));
+    QVERIFY(lineHas(xAt(3.5), red) && !lineHas(xAt(3.5), white));
+    QVERIFY(red(QColor(image.pixel(xAt(3.5), 8 + 268 - 2))));
+    QVERIFY(!red(QColor(image.pixel(xAt(6.0), 8 + 268 - 2))));
   }
 };
 

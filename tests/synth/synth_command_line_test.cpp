@@ -36,7 +36,7 @@ TEST(SynthCommandLine, ParsesEveryFormOfOption) {
       "--out", "runs", "--name=" + std::string(101, 'n'), "--vehicle-weight", "3100.5", "--gear-ratio=1.8",
       "--revs-per-ignition", " 0.5 ", "--friction-loss-rpm", "+4500", "--end-rpm", "6.5e3", "--seed",
       "18446744073709551615", "--lift-off-torque", "-22", "--sample-rate=8000", "--description", "Test car, 3rd gear",
-      "--torque-csv", "t.csv"};
+      "--torque-csv", "t.csv", "--sound", "engine", "--cylinders=6", "--strokes", "2", "--mic", "exhaust"};
   // clang-format on
   ASSERT_TRUE(ParseSynthCommandLine(args, command, error)) << error;
   const SynthOptions& o = command.options;
@@ -48,6 +48,8 @@ TEST(SynthCommandLine, ParsesEveryFormOfOption) {
                                  static_cast<double>(o.sampleRate)}),
             (std::vector<double>{3100.5, 1.8, 0.5, 6500.0, -22.0, 4.0, 4500.0, 8000.0}));
   EXPECT_EQ(o.seed, 18446744073709551615ULL);
+  EXPECT_EQ(o.sound + "|" + o.mic + "|" + std::to_string(o.cylinders) + "|" + std::to_string(o.strokes),
+            "engine|exhaust|6|2");
 }
 
 TEST(SynthCommandLine, WritesTheFourFilesThatDescribeOneRunAlike) {

@@ -212,6 +212,18 @@ TEST(SynthRun, RejectsOptionsItCannotSimulate) {
   const std::pair<void (*)(SynthOptions&), const char*> cases[] = {
       {[](SynthOptions& o) { o.sampleRate = 7999; }, "Option --sample-rate must be 8000 to 48000 Hz, not 7999"},
       {[](SynthOptions& o) { o.bits = 12; }, "Option --bits must be 8 or 16, not 12"},
+      {[](SynthOptions& o) { o.sound = "piano"; }, "Option --sound must be clicks or engine, not \"piano\""},
+      {[](SynthOptions& o) { o.sound = "engine", o.cylinders = 17; }, "Option --cylinders must be 1 to 16, not 17"},
+      {[](SynthOptions& o) { o.sound = "engine", o.strokes = 3; }, "Option --strokes must be 4 or 2, not 3"},
+      {[](SynthOptions& o) { o.sound = "engine", o.mic = "roof"; },
+       "Option --mic must be cabin or exhaust, not \"roof\""},
+      // An option of the other sound only, changed from its default.
+      {[](SynthOptions& o) { o.mic = "exhaust"; }, "Option --mic applies to --sound engine only"},
+      {[](SynthOptions& o) { o.cylinders = 6; }, "Option --cylinders applies to --sound engine only"},
+      {[](SynthOptions& o) { o.sound = "engine", o.missingSparks = 0.1; },
+       "Option --missing-sparks applies to --sound clicks only"},
+      {[](SynthOptions& o) { o.sound = "engine", o.echoDelayMs = 3.0; },
+       "Option --echo-delay-ms applies to --sound clicks only"},
       {[](SynthOptions& o) { o.vehicle.vehicleWeight = std::nan(""); },
        "Option --vehicle-weight must be 100 to 50000 lb, not nan"},
       {[](SynthOptions& o) { o.maxPulseLength = INFINITY; }, "Option --max-pulse-length must be a finite number"},

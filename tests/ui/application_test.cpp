@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <QAction>
+#include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -21,6 +22,7 @@
 
 #include "audio/sound_files.h"
 #include "core/run_document.h"
+#include "core/wave_encoding.h"
 #include "support/test_support.h"
 #include "ui/app_icons.h"
 #include "ui/desktop_settings.h"
@@ -337,11 +339,12 @@ class ApplicationTest : public QObject {
     QCOMPARE(f.Recent(), (Paths{dropped, c + ".dat", "", ""}));
   }
 
-  // A dropped recording that is not an 8-bit mono WAV is converted beside the run document after one
-  // question naming the free name it gets (a 16-bit original of that name stays), and the converted
-  // file joins the list; dropped again, that conversion is reused without a question; declined, the
-  // recording joins as it is and Calculate offers its conversion again. An untitled document
-  // converts beside the recording and proposes to be saved there.
+  // A dropped recording that is not an 8-bit mono WAV is, once the user says it holds ignition
+  // clicks, converted beside the run document after one question naming the free name it gets (a
+  // 16-bit original of that name stays), and the converted file joins the list; dropped again, that
+  // conversion is reused without a question; declined, the recording joins as it is and Calculate
+  // offers its conversion again. An untitled document converts beside the recording and proposes to
+  // be saved there.
   void droppedRecordingIsConvertedBesideTheDocument() {
     AppFixture f;
     CRuvoApp& app = f.Start();
@@ -355,7 +358,9 @@ class ApplicationTest : public QObject {
     f.Drop({flac});
     f.Drop({flac});
     QCOMPARE(prompts.questions,
-             QStringList{"Convert Voice 002.flac to the 8-bit mono WAV Voice 002-8bit.wav next to the run document?"});
+             QStringList({"Voice 002.flac is not an 8-bit mono WAV. What does it hold?|Ignition clicks|Engine "
+                          "sound|Keep it as it is",
+                          "Convert Voice 002.flac to the 8-bit mono WAV Voice 002-8bit.wav next to the run document?"}));
     QCOMPARE(f.Form().Items("waveList"), QStringList({"take1.wav", "Voice 002-8bit.wav", "Voice 002-8bit.wav"}));
     QCOMPARE(test::ReadEightBitWave(f.folder.File("runs/Voice 002-8bit.wav"), 48000).size(), std::size_t{48000});
     QCOMPARE(test::ReadFileBytes(f.folder.File("runs/Voice 002.wav")), std::string("the 16-bit original"));
@@ -375,7 +380,7 @@ class ApplicationTest : public QObject {
     app.Frame().Commands().calculate->trigger();
     prompts.choiceAnswer = 1;
     app.Frame().Commands().calculate->trigger();
-    QCOMPARE(prompts.questions.mid(1), QStringList({offer, offer}));
+    QCOMPARE(prompts.questions.mid(2), QStringList({offer, offer}));
     QCOMPARE(messages.Texts().size(), std::size_t{1});  // the calculation's own message, as without the offer
     prompts.choiceAnswer = 0;
     app.Frame().Commands().calculate->trigger();
@@ -393,6 +398,94 @@ class ApplicationTest : public QObject {
     QCOMPARE(prompts.questions.last(), QString("Convert Take 4.flac to the 8-bit mono WAV Take 4.wav next to the recording?"));
     app.Frame().Commands().saveAs->trigger();  // cancelled: no answer given
     QCOMPARE(prompts.fileRequests.back().first, QString::fromStdString(f.folder.File("phone/ruvo.dat")));
+  }
+
+  // A recording of engine sound becomes a pulse track: the dialog starts from the typed Initial and
+  // Final RPM widened by a quarter and Rev/Spark, and setting Rev/Spark to the pulse spacing is
+  // offered when they differ. A recording the tracker cannot follow is reported and nothing is
+  // written. "Track engine sound..." does the same for a listed recording, in its place.
+  void engineSoundBecomesAPulseTrack() {
+    AppFixture f;
+    CRuvoApp& app = f.Start();
+    test::ScriptedPrompts prompts;
+    QVERIFY(app.Commands().OpenDocumentFile(f.WriteDocument("runs/a.dat", "A run", 2500)));
+    f.Form().Fill({"initialRpm=2000", "finalRpm=6500", "revsPerIgnition=1"});
+    fs::create_directory(f.folder.Path() / "phone");
+    const std::string engine = f.folder.File("phone/engine.flac");
+    QVERIFY(test::WriteSoundFile(engine, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 1,
+                                 test::EngineSweep(22050, 4, 1000.0, 7000.0, 6.0)));
+    QStringList band;
+    prompts.onModal = [&band](QDialog& dialog) {
+      test::FormProbe probe(dialog);
+      for (const char* name : {"lowRpm", "highRpm", "revsPerPulse"})
+        band << probe.Find<QAbstractSpinBox>(name)->text();
+      probe.Find<QSpinBox>("cylinders")->setValue(4);
+      probe.Find<QDoubleSpinBox>("revsPerPulse")->setValue(2.0);
+      probe.Click("okButton");
+    };
+    prompts.choiceAnswer = 1;  // engine sound
+    f.Drop({engine});
+    QCOMPARE(band, QStringList({"1500 rpm", "8125 rpm", "1.00"}));
+    QCOMPARE(prompts.questions,
+             QStringList({"engine.flac is not an 8-bit mono WAV. What does it hold?|Ignition clicks|Engine sound|Keep "
+                          "it as it is",
+                          "The pulse track has one pulse every 2 revolutions. Set Rev/Spark to 2?"}));
+    QCOMPARE(f.Form().Text("revsPerIgnition"), QString("2"));
+    QCOMPARE(f.Form().Items("waveList").last(), QString("engine.wav"));
+    const std::optional<WaveOrigin> origin = ReadWaveOrigin(f.folder.File("runs/engine.wav"));
+    QVERIFY(origin && origin->comment.starts_with("Tracked by Ruvo: engine sound; cylinders 4; strokes 4; band "
+                                                  "1500-8125 rpm; revolutions per pulse 2;"));
+
+    // Silence holds no engine: the import's message, no file, the list as it was.
+    const std::string quiet = f.folder.File("phone/quiet.flac");
+    QVERIFY(test::WriteSoundFile(quiet, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 1, std::vector<float>(44100)));
+    const QStringList listed = f.Form().Items("waveList");
+    {
+      test::MessageCapture messages;
+      f.Drop({quiet});
+      QCOMPARE(messages.Texts().size(), std::size_t{1});
+      QVERIFY2(messages.Texts().front().find("quiet.flac") != std::string::npos, messages.Texts().front().c_str());
+    }
+    QCOMPARE(f.Form().Items("waveList"), listed);
+    QVERIFY(!fs::exists(f.folder.Path() / "runs/quiet.wav"));
+
+    // A band that runs downwards is refused and the dialog stays open.
+    prompts.onModal = [](QDialog& dialog) {
+      test::FormProbe probe(dialog);
+      probe.Find<QSpinBox>("lowRpm")->setValue(5000);
+      probe.Find<QSpinBox>("highRpm")->setValue(4000);
+      probe.Click("okButton");
+    };
+    const std::string again = f.folder.File("phone/again.flac");
+    fs::copy_file(engine, again);
+    {
+      test::MessageCapture messages;
+      f.Drop({again});
+      QCOMPARE(messages.Texts(), std::vector<std::string>{"The speed band must run from a lower to a higher speed."});
+    }
+    QCOMPARE(f.Form().Items("waveList"), listed);
+
+    // A 16-bit WAV kept as it is, then tracked from the list: its pulse track takes its place, and
+    // Rev/Spark already agrees.
+    const std::string wave = f.folder.File("phone/take.wav");
+    QVERIFY(test::WriteSoundFile(wave, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050, 1,
+                                 test::EngineSweep(22050, 4, 1000.0, 7000.0, 6.0)));
+    prompts.choiceAnswer = 2;  // keep it as it is
+    f.Drop({wave});
+    QListWidget* list = f.Form().List("waveList");
+    list->clearSelection();
+    list->item(list->count() - 1)->setSelected(true);
+    auto* track = app.View().findChild<QAction*>("trackEngineSound");
+    QVERIFY(track && track->isEnabled());
+    prompts.onModal = [](QDialog& dialog) {
+      test::FormProbe(dialog).Find<QDoubleSpinBox>("revsPerPulse")->setValue(2.0);
+      test::FormProbe(dialog).Click("okButton");
+    };
+    prompts.questions.clear();
+    track->trigger();
+    QCOMPARE(f.Form().Items("waveList"), listed + QStringList{"take.wav"});
+    QVERIFY(prompts.questions.isEmpty());
+    QCOMPARE(ReadWaveOrigin(f.folder.File("runs/take.wav"))->source, wave);
   }
 
   // The window fits the screen and scrolls the form; it keeps the size the user gives it through

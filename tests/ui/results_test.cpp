@@ -1,11 +1,17 @@
 // The Results dock: the chart and recordings after Calculate, a finding's place, the table of an
 // opened document, their peaks beside the summary lines, the units another window chose, and a
 // failed calculation.
+#include <sndfile.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QRegularExpression>
+#include <algorithm>
 #include <filesystem>
+#include <tuple>
 
+#include "audio/recording_import.h"
+#include "audio/sound_files.h"
 #include "plot/chart_options.h"
 #include "plot/results_panel.h"
 #include "support/test_support.h"
@@ -14,6 +20,7 @@
 #include "synth/synth_run.h"
 #include "ui/desktop_settings.h"
 #include "ui/document_commands.h"
+#include "ui/engine_sound_source.h"
 #include "ui/main_frame.h"
 #include "ui/results_dock.h"
 #include "ui/ruvo_app.h"
@@ -154,6 +161,69 @@ class ResultsTest : public QObject {
     QCOMPARE(app.Results().Panel()->currentWidget(), app.Results().Panel()->Recording());
     QCOMPARE(app.Results().minimumSizeHint().width(), least);
     QCOMPARE(app.Results().width(), width);
+  }
+
+  // A pulse track made from engine sound shows its source in the Recording tab: the spectrogram,
+  // read in the background, with the firing order tracked again along the loudest line of it, at
+  // the engine's true speed; with the source gone, a note names it instead.
+  void PulseTrackOfEngineSoundShowsItsSource() {
+    test::TempFolder folder;
+    std::filesystem::current_path(folder.Path());
+    SynthOptions options;
+    options.sampleRate = 11025;  // samples per second; keeps the test quick
+    QVERIFY(WriteSynthFiles(SynthesizeRun(options), folder.Path().string(), "run"));
+    // A 4-cylinder pull from 1000 to 7000 rpm over 6 s after a second of idle.
+    constexpr int kRate = 22050;
+    const std::string engine = folder.File("engine.flac");
+    QVERIFY(test::WriteSoundFile(engine, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, kRate, 1,
+                                 test::EngineSweep(kRate, 4, 1000.0, 7000.0, 6.0)));
+    RunParameters estimates;
+    std::tie(estimates.initialRpm, estimates.finalRpm, estimates.revsPerIgnition) = std::tuple(2000, 6500, 2.0);
+    ImportOptions import;
+    import.engineSound.emplace();
+    TakeDocumentEstimates(estimates, false, false, *import.engineSound);
+    ImportReport report;
+    QCOMPARE(ImportRecording(engine, folder.File("engine.wav"), import, report), ImportStatus::kDone);
+
+    test::ScriptedPrompts prompts;
+    DesktopSettings settings(QString::fromStdString(folder.File("settings.ini")));
+    CRuvoApp app(settings, QString(), QStringLiteral("/opt/ruvo/bin/ruvo"));
+    QVERIFY(app.InitInstance({QString::fromStdString(folder.File("run.dat"))}));
+    test::FormProbe(app.View()).Fill({"initialRpm=2000", "finalRpm=6500", "revsPerIgnition=2"});
+    app.View().HeldValues().waveFiles = {"engine.wav"};
+    app.View().ShowWaveList();
+    app.View().OnCalculate();
+    RecordingView& recording = *app.Results().Panel()->Recording();
+    QCOMPARE(recording.SourceNote(), QString("Reading the engine sound engine.flac..."));
+    QTRY_COMPARE_WITH_TIMEOUT(app.Results().Sources().Pending(), 0, 120000);
+    QCOMPARE(recording.SourceNote(), QString());
+    QVERIFY(!recording.Source().isHidden());
+    const EngineSoundPicture* picture = recording.Source().Picture();
+    QVERIFY(picture && !picture->frames.empty());
+    QCOMPARE(picture->firingsPerRevolution, 2.0);
+    QVERIFY2(picture->pullFromSeconds > 1.0 && picture->pullFromSeconds < picture->pullToSeconds,
+             qPrintable(QString("%1 %2").arg(picture->pullFromSeconds).arg(picture->pullToSeconds)));
+    const Spectrogram& levels = picture->spectrogram;
+    for (const TrackFrame& frame : picture->frames) {
+      if (frame.timeSeconds < 2.0 || frame.timeSeconds > 6.5) continue;
+      const double trueRpm = 1000.0 + (frame.timeSeconds - 1.0) / 6.0 * 6000.0;
+      QVERIFY2(test::IsClose(frame.rpm, trueRpm, 0.03),  // within 3 %: the bins of a short frame
+               qPrintable(QString("%1 rpm at %2 s").arg(frame.rpm).arg(frame.timeSeconds)));
+      // The loudest bin of the spectrogram's frame at that time is the drawn firing frequency.
+      const auto f = static_cast<std::size_t>(frame.timeSeconds / levels.hopSeconds);
+      const auto row =
+          levels.levelsDb.begin() + static_cast<std::ptrdiff_t>(f * static_cast<std::size_t>(levels.binCount));
+      const double loudestHz = static_cast<double>(std::max_element(row, row + levels.binCount) - row) * levels.binHz;
+      QVERIFY2(std::abs(loudestHz - frame.rpm / 60.0 * 2.0) <= 2.0 * levels.binHz + 0.03 * loudestHz,
+               qPrintable(QString("%1 Hz loudest at %2 s").arg(loudestHz).arg(frame.timeSeconds)));
+    }
+
+    std::filesystem::rename(engine, folder.File("moved.flac"));
+    app.View().OnCalculate();
+    QCOMPARE(recording.SourceNote(), QString("The engine sound this pulse track was made from, %1, is missing.")
+                                         .arg(QString::fromStdString(engine)));
+    QVERIFY(recording.Source().isHidden());
+    QCOMPARE(app.Results().Sources().Pending(), 0);
   }
 };
 

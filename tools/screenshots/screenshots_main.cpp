@@ -1,15 +1,20 @@
-// ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart]]: opens DOCUMENT in the desktop
-// application, calculates it and saves PNG pictures of the main window and of each dialog into
-// OUTPUT_FOLDER, SUFFIX added to every name (for pictures at another QT_SCALE_FACTOR). When the
-// window shows the form only in part (it scrolls), the whole form is saved as well. With
+// ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound]]: opens DOCUMENT
+// in the desktop application, calculates it and saves PNG pictures of the main window and of each
+// dialog into OUTPUT_FOLDER, SUFFIX added to every name (for pictures at another QT_SCALE_FACTOR).
+// When the window shows the form only in part (it scrolls), the whole form is saved as well. With
 // --results-apart the main window is saved as it opens, before Calculate, and after it as
-// main-window SUFFIX -results.png (the Results dock shown). Uses a settings file of its own, so the
-// user's settings stay untouched. Needs a display (Xvfb will do).
+// main-window SUFFIX -results.png (the Results dock shown). With --engine-sound DOCUMENT's one
+// recording holds the engine sound of a 6-cylinder (ruvo-synth --sound engine): it is tracked through "Track engine
+// sound..." (engine-sound-dialog SUFFIX .png) and calculated, and the Recording tab is saved as
+// recording-engine-sound SUFFIX .png. Uses a settings file of its own, so the user's settings stay
+// untouched. Needs a display (Xvfb will do).
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <clocale>
@@ -18,6 +23,7 @@
 #include "plot/results_panel.h"
 #include "ui/desktop_messages.h"
 #include "ui/desktop_settings.h"
+#include "ui/engine_sound_source.h"
 #include "ui/main_frame.h"
 #include "ui/results_dock.h"
 #include "ui/ruvo_app.h"
@@ -51,18 +57,51 @@ class PhotographingPrompts : public ruvo::UserPrompts {
   bool AskYesNo(QWidget*, const QString&) override { return false; }
   int AskChoice(QWidget*, const QString&, const QStringList& buttons) override { return int(buttons.size()) - 1; }
   int RunModal(QDialog& dialog) override {
+    if (auto* box = dialog.findChild<QSpinBox*>(QStringLiteral("cylinders")); box && cylinders > 0)
+      box->setValue(cylinders);
     dialog.show();
     ok = SaveWindow(dialog, outputFolder + '/' + nextName) && ok;
-    dialog.reject();
-    return QDialog::Rejected;
+    if (acceptDialogs)
+      dialog.accept();
+    else
+      dialog.reject();
+    return dialog.result();
   }
 
   QString nextName;
+  bool acceptDialogs = false;  // OK rather than Cancel once photographed
+  int cylinders = 0;           // given to the engine-sound dialog when above 0
   bool ok = true;
 
  private:
   QString outputFolder;
 };
+
+// The engine scripts/screenshots synthesizes (ruvo-synth --sound engine --cylinders 6 --mic exhaust).
+constexpr int kSynthCylinders = 6;
+
+// Tracks the run's recording of engine sound from the wave list and photographs the engine dialog,
+// then calculates and photographs the Recording tab with the source's spectrogram.
+bool PhotographEngineSound(ruvo::CRuvoApp& app, PhotographingPrompts& prompts, const QString& output,
+                           const QString& suffix) {
+  auto* list = app.View().findChild<QListWidget*>(QStringLiteral("waveList"));
+  if (list->count() != 1) return false;
+  list->item(0)->setSelected(true);
+  prompts.nextName = "engine-sound-dialog" + suffix;
+  prompts.acceptDialogs = true;
+  prompts.cylinders = kSynthCylinders;
+  app.View().findChild<QAction*>(QStringLiteral("trackEngineSound"))->trigger();
+  prompts.acceptDialogs = false;
+  app.View().OnCalculate();
+  ruvo::ResultsPanel* panel = app.Results().Panel();
+  if (!panel) return false;
+  panel->setCurrentWidget(panel->Recording());
+  if (!QTest::qWaitFor([&app] { return app.Results().Sources().Pending() == 0; }, 120000)) return false;
+  // The panel on its own, large enough to read the spectrogram.
+  app.Results().setFloating(true);
+  app.Results().resize(960, 720);
+  return SaveWindow(app.Results(), output + "/recording-engine-sound" + suffix);
+}
 
 }  // namespace
 
@@ -71,8 +110,10 @@ int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
   const QStringList arguments = QApplication::arguments();
   const bool resultsApart = arguments.size() == 5 && arguments[4] == QStringLiteral("--results-apart");
-  if (arguments.size() != 3 && arguments.size() != 4 && !resultsApart) {
-    std::fprintf(stderr, "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart]]\n");
+  const bool engineSound = arguments.size() == 5 && arguments[4] == QStringLiteral("--engine-sound");
+  if (arguments.size() != 3 && arguments.size() != 4 && !resultsApart && !engineSound) {
+    std::fprintf(stderr,
+                 "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound]]\n");
     return 2;
   }
   const QString suffix = arguments.value(3) + QStringLiteral(".png");
@@ -88,6 +129,11 @@ int main(int argc, char** argv) {
 
   ruvo::CRuvoApp app(settings, QString(), QApplication::applicationFilePath());
   if (!app.InitInstance({document})) return 1;
+  if (engineSound) {
+    const bool photographed = PhotographEngineSound(app, prompts, output, suffix);
+    ruvo::SetPrompts(nullptr);
+    return photographed && prompts.ok ? 0 : 1;
+  }
   bool ok = !resultsApart || SaveWindow(app.Frame(), output + "/main-window" + suffix);
   app.View().OnCalculate();
   ok =
