@@ -43,7 +43,6 @@ struct FfmpegLibrary {
 
 // FFmpeg's functions, loaded on the first call and kept for the life of the process; nullptr when
 // a library or function is missing, with the library's short name ("libavformat") in missing.
-// Not thread-safe on the first call.
 const FfmpegLibrary* LoadFfmpeg(std::string& missing);
 
 }  // namespace ruvo

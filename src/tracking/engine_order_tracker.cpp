@@ -20,6 +20,7 @@
 #include "tracking/harmonic_salience.h"
 #include "tracking/octave_check.h"
 #include "tracking/order_phase.h"
+#include "tracking/real_fft.h"
 #include "tracking/speed_path.h"
 
 namespace ruvo {
@@ -290,6 +291,8 @@ OctaveDecision CheckPath(const TrackingContext& context, const PathTrack& track)
 EngineTrack TrackEngineOrder(std::span<const float> samples, double sampleRate, const EngineOrderSettings& settings) {
   const std::string problem = InputProblem(samples, sampleRate, settings);
   if (!problem.empty()) return Failure(problem);
+  std::string missingFft;
+  if (!FftAvailable(missingFft)) return Failure("tracking engine sound needs FFTW (" + missingFft + "); install it");
   double peak = 0.0;
   for (const float sample : samples) peak = std::max(peak, std::abs(static_cast<double>(sample)));
   if (peak == 0.0) return Failure("the recording is silent");

@@ -4,8 +4,13 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 namespace ruvo {
+
+// Whether FFTW's library (opened at the first call) is there; false with its short name
+// ("libfftw3") in missing. RealFft may be made only after it said true.
+bool FftAvailable(std::string& missing);
 
 // One real-to-complex FFTW transform of a fixed size with its own aligned buffers. Plans are made
 // with FFTW_ESTIMATE only, so the algorithm (and every output bit) does not depend on timing, and

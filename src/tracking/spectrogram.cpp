@@ -21,6 +21,8 @@ Spectrogram ComputeSpectrogram(std::span<const float> samples, double sampleRate
   Spectrogram result;
   if (samples.empty() || !(sampleRate > 0.0) || !std::isfinite(sampleRate) || !(maxHz > 0.0)) return result;
   if (!std::all_of(samples.begin(), samples.end(), [](float sample) { return std::isfinite(sample); })) return result;
+  std::string missingFft;
+  if (!FftAvailable(missingFft)) return result;
   maxHz = std::min(maxHz, 0.5 * sampleRate);
 
   // Decimated so the window stays short in samples when only low frequencies are drawn.

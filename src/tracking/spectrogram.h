@@ -15,7 +15,7 @@ struct Spectrogram {
   std::vector<float> levelsDb;     // frameCount x binCount, frame after frame; dB, 0 at the loudest
 };
 
-// The spectrogram of mono samples up to maxHz (at most half the rate).
+// The spectrogram of mono samples up to maxHz (at most half the rate); empty without FFTW's library.
 Spectrogram ComputeSpectrogram(std::span<const float> samples, double sampleRate, double maxHz);
 
 }  // namespace ruvo
