@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ruvo_version.h"
+#include "ui/deferred_icon_style.h"
 #include "ui/desktop_messages.h"
 #include "ui/desktop_settings.h"
 #include "ui/ruvo_app.h"
@@ -42,6 +43,7 @@ int AnswerInformationOption(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (const int status = AnswerInformationOption(argc, argv); status >= 0) return status;
   QApplication application(argc, argv);
+  QApplication::setStyle(new ruvo::DeferredIconStyle(QApplication::style()->name()));
   // Qt adopts the user's locale; numbers in files and boxes must keep their decimal point.
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setOrganizationName(QStringLiteral("Tammel Ruvo"));
