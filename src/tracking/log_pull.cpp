@@ -12,6 +12,7 @@ namespace {
 constexpr double kSmoothingSeconds = 0.5;  // the pull is judged on speeds averaged over this
 constexpr double kDipRpm = 5.0;            // a dip of the averaged speed this small does not end a rise
 constexpr double kJitterShare = 0.95;      // of the rows within the jitter
+constexpr double kSteadySeconds = 0.5;     // a value repeated longer is a steady speed, not a logger's hold
 
 // Mean of the speeds within kSmoothingSeconds / 2 of each update.
 std::vector<double> SmoothedRpm(const SpeedUpdates& updates) {
@@ -80,6 +81,8 @@ bool ReadSpeedUpdates(const LogTable& table,
   updates = SpeedUpdates{};
   double sum = 0.0;  // of the rows at the last update's time
   int merged = 0;
+  double heldSeconds = 0.0;  // the last row repeating the last update
+  int heldLine = 0;
   for (std::size_t r = 0; r < table.rows.size(); ++r) {
     const LogRow& row = table.rows[r];
     const double t = times.seconds[r];
@@ -105,7 +108,19 @@ bool ReadSpeedUpdates(const LogTable& table,
       updates.rpm.back() = sum / ++merged;
       continue;
     }
-    if (!updates.rpm.empty() && rpm == updates.rpm.back()) continue;  // held between updates
+    if (!updates.rpm.empty() && rpm == updates.rpm.back()) {  // held between updates, or steady
+      heldSeconds = t;
+      heldLine = row.line;
+      continue;
+    }
+    // A value repeated for longer than a logger holds one was the engine's steady speed: it stays
+    // until its last row, so that the interpolant does not ramp across the whole steady stretch.
+    if (!updates.seconds.empty() && heldSeconds - updates.seconds.back() >= kSteadySeconds) {
+      updates.seconds.push_back(heldSeconds);
+      updates.rpm.push_back(updates.rpm.back());
+      updates.lines.push_back(heldLine);
+    }
+    heldSeconds = t;
     updates.seconds.push_back(t);
     updates.rpm.push_back(rpm);
     updates.lines.push_back(row.line);
@@ -132,7 +147,10 @@ bool ChooseLogPull(const SpeedUpdates& updates,
     pull.last = static_cast<std::size_t>(std::upper_bound(t.begin(), t.end(), toSeconds.value_or(t.back())) - t.begin());
     pull.last = pull.last > 0 ? pull.last - 1 : 0;
   } else {
-    LargestRise(SmoothedRpm(updates), pull.first, pull.last);
+    const std::vector<double> smoothed = SmoothedRpm(updates);
+    LargestRise(smoothed, pull.first, pull.last);
+    // A steady stretch before the rise (an idle) is not part of it.
+    while (pull.first < pull.last && smoothed[pull.first + 1] <= smoothed[pull.first] + kDipRpm) ++pull.first;
   }
   const double from = t[std::min(pull.first, t.size() - 1)], to = t[pull.last];
   if (pull.last < pull.first || pull.last - pull.first + 1 < kFewestPullUpdates) {
@@ -146,7 +164,7 @@ bool ChooseLogPull(const SpeedUpdates& updates,
     return false;
   }
   for (std::size_t i = pull.first + 1; i <= pull.last; ++i)
-    if (t[i] - t[i - 1] > kLongestLogGapSeconds) {
+    if (t[i] - t[i - 1] > kLongestLogGapSeconds && updates.rpm[i] != updates.rpm[i - 1]) {  // not a steady speed
       error = FormatText("line %d: no engine-speed update for %.2f s before %.3f s, inside the pull; at most %.1f s "
                          "can be bridged",
                          updates.lines[i], t[i] - t[i - 1], t[i], kLongestLogGapSeconds);
