@@ -86,7 +86,7 @@ bool SpanOfPull(const EngineSpeedLog& log, const EngineSpeedLogOptions& options,
 std::vector<std::string> LogWarnings(const EngineSpeedLog& log, const EngineSpeedLogOptions& options) {
   std::vector<std::string> warnings;
   if (log.pull.updateRateHz < kSteadyLogRateHz)
-    warnings.push_back(FormatText("the log updates the engine speed %.1f times a second in the pull; below %.0f the "
+    warnings.push_back(FormatText("the log updates the engine speed %.1f times a second in the pull; below %.1f the "
                                   "peaks may be more than 2 %% off",
                                   log.pull.updateRateHz, kSteadyLogRateHz));
   if (log.pull.jitterMs > kSteadyLogJitterMs)
@@ -117,6 +117,8 @@ bool ReadEngineSpeedLog(std::string_view text, const EngineSpeedLogOptions& opti
     return false;
   log.frames = InterpolatedFrames(log.updates, log.pull);
   if (!SpanOfPull(log, options, log.span, error)) return false;
+  MeasureLogPull(log.updates, log.frames[log.span.firstFrame].timeSeconds, log.frames[log.span.lastFrame].timeSeconds,
+                 log.pull);
   log.warnings = LogWarnings(log, options);
   return true;
 }

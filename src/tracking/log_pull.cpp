@@ -150,7 +150,8 @@ bool ChooseLogPull(const SpeedUpdates& updates,
     const std::vector<double> smoothed = SmoothedRpm(updates);
     LargestRise(smoothed, pull.first, pull.last);
     // A steady stretch before the rise (an idle) is not part of it.
-    while (pull.first < pull.last && smoothed[pull.first + 1] <= smoothed[pull.first] + kDipRpm) ++pull.first;
+    const double idle = smoothed[pull.first];
+    while (pull.first < pull.last && smoothed[pull.first + 1] <= idle + kDipRpm) ++pull.first;
   }
   const double from = t[std::min(pull.first, t.size() - 1)], to = t[pull.last];
   if (pull.last < pull.first || pull.last - pull.first + 1 < kFewestPullUpdates) {
@@ -170,11 +171,18 @@ bool ChooseLogPull(const SpeedUpdates& updates,
                          updates.lines[i], t[i] - t[i - 1], t[i], kLongestLogGapSeconds);
       return false;
     }
-  pull.updateRateHz = static_cast<double>(pull.last - pull.first) / (to - from);
-  const auto rowsFrom = std::lower_bound(updates.rowSeconds.begin(), updates.rowSeconds.end(), from);
-  const auto rowsTo = std::upper_bound(rowsFrom, updates.rowSeconds.end(), to);
-  pull.jitterMs = 1000.0 * JitterSeconds(std::vector<double>(rowsFrom, rowsTo));
+  MeasureLogPull(updates, from, to, pull);
   return true;
+}
+
+void MeasureLogPull(const SpeedUpdates& updates, double fromSeconds, double toSeconds, LogPull& pull) {
+  const std::vector<double>& t = updates.seconds;
+  const auto first = std::lower_bound(t.begin(), t.end(), fromSeconds);
+  const auto last = std::upper_bound(first, t.end(), toSeconds);
+  pull.updateRateHz = last - first < 2 ? 0.0 : static_cast<double>(last - first - 1) / (*(last - 1) - *first);
+  const auto rowsFrom = std::lower_bound(updates.rowSeconds.begin(), updates.rowSeconds.end(), fromSeconds);
+  const auto rowsTo = std::upper_bound(rowsFrom, updates.rowSeconds.end(), toSeconds);
+  pull.jitterMs = 1000.0 * JitterSeconds(std::vector<double>(rowsFrom, rowsTo));
 }
 
 }  // namespace ruvo

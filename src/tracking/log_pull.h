@@ -63,4 +63,7 @@ bool ChooseLogPull(const SpeedUpdates& updates,
                    LogPull& pull,
                    std::string& error);
 
+// Measures pull's update rate and jitter over the updates and rows from fromSeconds to toSeconds.
+void MeasureLogPull(const SpeedUpdates& updates, double fromSeconds, double toSeconds, LogPull& pull);
+
 }  // namespace ruvo
