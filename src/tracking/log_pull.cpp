@@ -152,6 +152,11 @@ bool ChooseLogPull(const SpeedUpdates& updates,
     // A steady stretch before the rise (an idle) is not part of it.
     const double idle = smoothed[pull.first];
     while (pull.first < pull.last && smoothed[pull.first + 1] <= idle + kDipRpm) ++pull.first;
+    // The average peaks before the speed does where the speed falls fast after it: the pull ends
+    // at the highest update near the average's peak.
+    const double peakSeconds = t[pull.last];
+    for (std::size_t i = pull.last + 1; i < t.size() && t[i] <= peakSeconds + kSmoothingSeconds; ++i)
+      if (updates.rpm[i] > updates.rpm[pull.last]) pull.last = i;
   }
   const double from = t[std::min(pull.first, t.size() - 1)], to = t[pull.last];
   if (pull.last < pull.first || pull.last - pull.first + 1 < kFewestPullUpdates) {

@@ -66,16 +66,18 @@ bool LooksLikeValue(const std::string& cell) {
                            cell[0] == '.');
 }
 
-// A row of values: at least two fields, every filled one a value.
+// A row of values: at least two fields, the first filled one and at least half of them values
+// (a logger may add a column of text, such as a GPS fix's state).
 bool IsDataRow(const std::vector<std::string>& fields) {
   if (fields.size() < 2) return false;
-  bool any = false;
+  std::size_t filled = 0, values = 0;
   for (const std::string& field : fields) {
     if (field.empty()) continue;
-    if (!LooksLikeValue(field)) return false;
-    any = true;
+    if (filled == 0 && !LooksLikeValue(field)) return false;
+    ++filled;
+    values += LooksLikeValue(field) ? 1 : 0;
   }
-  return any;
+  return filled > 0 && 2 * values >= filled;
 }
 
 // How well delimiter splits the lines: the number of data rows of the most common field count.
