@@ -9,7 +9,7 @@
 namespace ruvo {
 namespace {
 
-constexpr std::size_t kSniffedBytes = 4096;
+constexpr std::size_t kSniffedBytes = 64 * 1024;  // read at a time: audio files fail in the first
 
 const char* DelimiterName(char delimiter) {
   return delimiter == '\t' ? "tab" : delimiter == ';' ? "semicolon" : "comma";
@@ -19,10 +19,15 @@ const char* DelimiterName(char delimiter) {
 
 bool IsTextFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::string head(kSniffedBytes, '\0');
-  in.read(head.data(), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<std::size_t>(in.gcount()));
-  return !head.empty() && LooksLikeText(head);
+  std::string piece(kSniffedBytes, '\0');
+  std::size_t total = 0;
+  while (in) {
+    in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+    const auto count = static_cast<std::size_t>(in.gcount());
+    if (!LooksLikeText(std::string_view(piece).substr(0, count))) return false;
+    total += count;
+  }
+  return total > 0;
 }
 
 bool ConvertLogFile(const std::string& path,

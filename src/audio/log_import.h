@@ -16,8 +16,8 @@ struct EngineSpeedLogImport {
   std::int32_t pulseCount = 0;
 };
 
-// Whether the file at path is to be read as an engine-speed log: its first bytes are text
-// (LooksLikeText), which no audio format's are. False when it cannot be read.
+// Whether the file at path is to be read as an engine-speed log: all of it is text
+// (LooksLikeText), which no audio file is. False when it cannot be read or is empty.
 bool IsTextFile(const std::string& path);
 
 // Reads the log at path (at most kLargestLogBytes) and makes its pulse track: samples at
