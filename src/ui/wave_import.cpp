@@ -5,8 +5,10 @@
 #include <system_error>
 
 #include "audio/audio_decoder.h"
+#include "audio/log_import.h"
 #include "audio/recording_import.h"
 #include "core/message.h"
+#include "ui/engine_log_dlg.h"
 #include "ui/engine_sound_dlg.h"
 #include "ui/user_prompts.h"
 
@@ -41,6 +43,14 @@ std::optional<std::string> Import(QWidget* parent,
   };
   if (ImportRecording(path, folder.string(), options, report) != ImportStatus::kDone) return std::nullopt;
   return report.outputPath;
+}
+
+// Shows the warnings of an import in one message: "NAME was DONE, but WARNING; and WARNING."
+void ShowWarnings(const std::string& path, const char* done, const std::vector<std::string>& warnings) {
+  if (warnings.empty()) return;
+  std::string text = FileNameOf(path).toStdString() + " was " + done + ", but ";
+  for (std::size_t k = 0; k < warnings.size(); ++k) text += (k > 0 ? "; and " : "") + warnings[k];
+  ShowMessage(text + ".");
 }
 
 std::optional<std::string> Convert(QWidget* parent, const std::string& path, const fs::path& folder) {
@@ -81,13 +91,35 @@ std::optional<ReadyRecording> TrackEngineSound(QWidget* parent,
   const std::optional<std::string> written =
       Import(parent, path, place.FolderFor(path), QStringLiteral("Tracking the engine in %1..."), options, report);
   if (!written) return std::nullopt;
-  if (report.engineSound && !report.engineSound->warnings.empty()) {
-    std::string text = FileNameOf(path).toStdString() + " was tracked, but ";
-    for (std::size_t k = 0; k < report.engineSound->warnings.size(); ++k)
-      text += (k > 0 ? "; and " : "") + report.engineSound->warnings[k];
-    ShowMessage(text + ".");
-  }
+  if (report.engineSound) ShowWarnings(path, "tracked", report.engineSound->warnings);
   return ReadyRecording{*written, options.engineSound->revsPerPulse};
+}
+
+std::optional<ReadyRecording> ImportEngineSpeedLog(QWidget* parent,
+                                                   const std::string& path,
+                                                   const ConversionPlace& place,
+                                                   const RunParameters& estimates) {
+  std::string text;
+  std::string error;
+  LogTable table;
+  if (!ReadLogFile(path, text, error) || !ReadLogTable(text, table, error)) {
+    ShowMessage(FileNameOf(path).toStdString() + ": " + error);
+    return std::nullopt;
+  }
+  ImportOptions options;
+  options.expectLog = true;
+  EngineSpeedLogOptions& log = options.engineSpeedLog;
+  log.vehicle = estimates;
+  log.startRpm = estimates.initialRpm;
+  log.revsPerPulse = estimates.revsPerIgnition;
+  CEngineLogDlg dialog(FileNameOf(path), std::move(text), table, log, parent);
+  if (!dialog.Ask(log)) return std::nullopt;
+  ImportReport report;
+  const std::optional<std::string> written =
+      Import(parent, path, place.FolderFor(path), QStringLiteral("Reading the log %1..."), options, report);
+  if (!written) return std::nullopt;
+  if (report.engineSpeedLog) ShowWarnings(path, "read", report.engineSpeedLog->log.warnings);
+  return ReadyRecording{*written, log.revsPerPulse};
 }
 
 std::optional<ReadyRecording> ReadyForCalculation(QWidget* parent,
@@ -97,6 +129,7 @@ std::optional<ReadyRecording> ReadyForCalculation(QWidget* parent,
   if (!NeedsConversion(path)) return ReadyRecording{path, {}};
   const fs::path folder = place.FolderFor(path);
   if (std::optional<std::string> earlier = FindEarlierImport(path, folder)) return ReadyRecording{*earlier, {}};
+  if (IsTextFile(path)) return ImportEngineSpeedLog(parent, path, place, estimates);
   enum Answer { kClicks, kEngineSound, kKeep };
   const int answer = Prompts().AskChoice(
       parent, QStringLiteral("%1 is not an 8-bit mono WAV. What does it hold?").arg(FileNameOf(path)),
