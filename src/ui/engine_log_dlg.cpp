@@ -47,6 +47,7 @@ QTableWidget* FirstRows(QWidget& parent, const LogTable& table) {
       shown->setItem(row, c, new QTableWidgetItem(QString::fromStdString(table.rows[static_cast<std::size_t>(row)].cells[column])));
   }
   shown->resizeColumnsToContents();
+  shown->horizontalHeader()->setStretchLastSection(true);
   // Tall enough for every shown row: the preview never scrolls up and down.
   const int height = shown->horizontalHeader()->sizeHint().height() + rows * shown->verticalHeader()->defaultSectionSize() +
                      2 * shown->frameWidth() + shown->horizontalScrollBar()->sizeHint().height();
@@ -154,19 +155,19 @@ void CEngineLogDlg::Refresh() {
   const bool read = ReadEngineSpeedLog(logText, Chosen(), log, error);
   okButton->setEnabled(read);
   if (!read) {
-    pullView->ShowNothing(QString::fromStdString(error));
+    pullView->ShowNothing(QStringLiteral("No pull"));
     pullText->setText(QStringLiteral("No pull: %1.").arg(QString::fromStdString(error)));
     return;
   }
-  pullView->ShowPull(log.updates, log.pull);
-  const SpeedUpdates& updates = log.updates;
+  pullView->ShowPull(log.updates, log.frames, log.span);
+  // As ruvo-cli reports the pull: from where the engine passes Initial RPM to its peak.
   pullText->setText(QStringLiteral("Pull: %1 to %2 s, %3 to %4 rpm; %5 updates a second, timestamp jitter %6 ms.")
-                        .arg(updates.seconds[log.pull.first], 0, 'f', 2)
-                        .arg(updates.seconds[log.pull.last], 0, 'f', 2)
-                        .arg(updates.rpm[log.pull.first], 0, 'f', 0)
-                        .arg(updates.rpm[log.pull.last], 0, 'f', 0)
+                        .arg(log.frames[log.span.firstFrame].timeSeconds, 0, 'f', 3)
+                        .arg(log.frames[log.span.lastFrame].timeSeconds, 0, 'f', 3)
+                        .arg(log.span.startRpm, 0, 'f', 0)
+                        .arg(log.span.peakRpm, 0, 'f', 0)
                         .arg(log.pull.updateRateHz, 0, 'f', 1)
-                        .arg(log.pull.jitterMs, 0, 'f', 0));
+                        .arg(log.pull.jitterMs, 0, 'f', 1));
 }
 
 bool CEngineLogDlg::Ask(EngineSpeedLogOptions& options) {

@@ -18,18 +18,19 @@ LogPullView::LogPullView(QWidget* parent) : QWidget(parent) {
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 }
 
-void LogPullView::ShowPull(const SpeedUpdates& updates, const LogPull& pull) {
-  seconds = updates.seconds;
-  rpm = updates.rpm;
-  pullFirst = pull.first;
-  pullLast = std::min(pull.last, rpm.empty() ? 0 : rpm.size() - 1);
+void LogPullView::ShowPull(const SpeedUpdates& updates, const std::vector<TrackFrame>& frames, const PullSpan& span) {
+  updatePoints.clear();
+  for (std::size_t k = 0; k < updates.seconds.size(); ++k) updatePoints.emplace_back(updates.seconds[k], updates.rpm[k]);
+  pullPoints.clear();
+  for (std::size_t k = span.firstFrame; k <= span.lastFrame && k < frames.size(); ++k)
+    pullPoints.emplace_back(frames[k].timeSeconds, frames[k].rpm);
   note.clear();
   update();
 }
 
 void LogPullView::ShowNothing(const QString& why) {
-  seconds.clear();
-  rpm.clear();
+  updatePoints.clear();
+  pullPoints.clear();
   note = why;
   update();
 }
@@ -42,22 +43,25 @@ QSize LogPullView::sizeHint() const {
 void LogPullView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().base());
-  if (rpm.size() < 2) {
+  if (updatePoints.size() < 2) {
     painter.drawText(rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, note);
     return;
   }
-  const double top = *std::max_element(rpm.begin(), rpm.end()) * kHeadroom;
-  const double start = seconds.front();
-  const double span = std::max(seconds.back() - start, 1e-9);
-  const QString topText = QStringLiteral("%1 rpm").arg(top / kHeadroom, 0, 'f', 0);
+  const auto byRpm = [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); };
+  const double highest = std::max_element(updatePoints.begin(), updatePoints.end(), byRpm)->y();
+  const double top = highest * kHeadroom;
+  const double start = updatePoints.front().x();
+  const double span = std::max(updatePoints.back().x() - start, 1e-9);
+  const QString topText = QStringLiteral("%1 rpm").arg(highest, 0, 'f', 0);
   const QFontMetrics metrics = fontMetrics();
   const QRectF plot = QRectF(rect()).adjusted(metrics.horizontalAdvance(topText) + 8, 4, -8, -metrics.height() - 4);
-  const auto at = [&](std::size_t k) {
-    return QPointF(plot.left() + (seconds[k] - start) / span * plot.width(), plot.bottom() - rpm[k] / top * plot.height());
+  const auto at = [&](const QPointF& point) {
+    return QPointF(plot.left() + (point.x() - start) / span * plot.width(), plot.bottom() - point.y() / top * plot.height());
   };
-  const auto line = [&](std::size_t first, std::size_t last, const QColor& colour, double width) {
-    QPainterPath path(at(first));
-    for (std::size_t k = first + 1; k <= last; ++k) path.lineTo(at(k));
+  const auto line = [&](const std::vector<QPointF>& points, const QColor& colour, double width) {
+    if (points.empty()) return;
+    QPainterPath path(at(points.front()));
+    for (const QPointF& point : points) path.lineTo(at(point));
     painter.setPen(QPen(colour, width));
     painter.drawPath(path);
   };
@@ -66,15 +70,14 @@ void LogPullView::paintEvent(QPaintEvent*) {
   painter.setPen(palette().color(QPalette::Text));
   painter.drawLine(plot.bottomLeft(), plot.bottomRight());
   painter.drawLine(plot.bottomLeft(), plot.topLeft());
-  const double topY = plot.bottom() - (top / kHeadroom) / top * plot.height();
-  painter.drawText(QRectF(0, topY - metrics.height() / 2.0, plot.left() - 4, metrics.height()),
+  const double highestY = at(QPointF(start, highest)).y();
+  painter.drawText(QRectF(0, highestY - metrics.height() / 2.0, plot.left() - 4, metrics.height()),
                    Qt::AlignRight | Qt::AlignVCenter, topText);
-  painter.drawText(QRectF(plot.left(), plot.bottom() + 2, plot.width(), metrics.height()), Qt::AlignLeft,
-                   QStringLiteral("%1 s").arg(0));
-  painter.drawText(QRectF(plot.left(), plot.bottom() + 2, plot.width(), metrics.height()), Qt::AlignRight,
-                   QStringLiteral("%1 s").arg(span, 0, 'f', 1));
-  line(0, rpm.size() - 1, kUpdates, 1.0);
-  if (pullFirst < pullLast) line(pullFirst, pullLast, kPull, 2.0);
+  const QRectF timeRow(plot.left(), plot.bottom() + 2, plot.width(), metrics.height());
+  painter.drawText(timeRow, Qt::AlignLeft, QStringLiteral("0 s"));
+  painter.drawText(timeRow, Qt::AlignRight, QStringLiteral("%1 s").arg(span, 0, 'f', 1));
+  line(updatePoints, kUpdates, 1.0);
+  line(pullPoints, kPull, 2.0);
 }
 
 }  // namespace ruvo

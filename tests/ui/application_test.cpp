@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <QAction>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QGroupBox>
@@ -14,6 +15,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSet>
+#include <QTableWidget>
 #include <QToolBar>
 #include <QUrl>
 #include <QWindow>
@@ -24,6 +26,8 @@
 #include "core/run_document.h"
 #include "core/wave_encoding.h"
 #include "support/test_support.h"
+#include "synth/synth_files.h"
+#include "synth/synth_run.h"
 #include "ui/app_icons.h"
 #include "ui/desktop_settings.h"
 #include "ui/document_commands.h"
@@ -486,6 +490,47 @@ class ApplicationTest : public QObject {
     QCOMPARE(f.Form().Items("waveList"), listed + QStringList{"take.wav"});
     QVERIFY(prompts.questions.isEmpty());
     QCOMPARE(ReadWaveOrigin(f.folder.File("runs/take.wav"))->source, wave);
+  }
+
+  // An engine-speed log becomes a pulse track without the question of what the file holds: the
+  // dialog shows its first rows, finds its columns by their names and draws the pull; a column
+  // that gives no pull says why and keeps OK disabled; setting Rev/Spark to the pulse spacing is
+  // offered.
+  void engineSpeedLogBecomesAPulseTrack() {
+    AppFixture f;
+    CRuvoApp& app = f.Start();
+    test::ScriptedPrompts prompts;
+    QVERIFY(app.Commands().OpenDocumentFile(f.WriteDocument("runs/a.dat", "A run", 2500)));
+    f.Form().Fill({"revsPerIgnition=1"});
+    SynthOptions options;
+    options.logRateHz = 10.0;
+    options.logJitterMs = 3.0;
+    QVERIFY(WriteSynthFiles(SynthesizeRun(options), f.folder.File("logger"), "pull"));
+    QStringList seen;
+    prompts.onModal = [&seen](QDialog& dialog) {
+      test::FormProbe probe(dialog);
+      const auto* rows = probe.Find<QTableWidget>("logRows");
+      auto* speed = probe.Find<QComboBox>("speedColumn");
+      const auto* ok = probe.Find<QPushButton>("okButton");
+      const auto* pull = probe.Find<QLabel>("pullText");
+      seen << QString::number(rows->rowCount()) << rows->item(0, 1)->text() << speed->currentText()
+           << QString::number(ok->isEnabled()) << pull->text().section(';', 0, 0);
+      speed->setCurrentIndex(0);  // the time as engine speed
+      seen << QString::number(ok->isEnabled()) << pull->text();
+      speed->setCurrentIndex(1);
+      probe.Find<QDoubleSpinBox>("revsPerPulse")->setValue(2.0);
+      probe.Click("okButton");
+    };
+    f.Drop({f.folder.File("logger/pull.log.csv")});
+    QCOMPARE(seen.mid(0, 6), QStringList({"6", "1000", "2: Engine RPM (rpm)", "1",
+                                          "Pull: 0.315 to 5.795 s, 1020 to 5954 rpm", "0"}));
+    QVERIFY2(seen[6].startsWith("No pull: "), qPrintable(seen[6]));
+    QCOMPARE(prompts.questions,
+             QStringList({"The pulse track has one pulse every 2 revolutions. Set Rev/Spark to 2?"}));
+    QCOMPARE(f.Form().Text("revsPerIgnition"), QString("2"));
+    QCOMPARE(f.Form().Items("waveList").last(), QString("pull.log.wav"));
+    const std::optional<WaveOrigin> origin = ReadWaveOrigin(f.folder.File("runs/pull.log.wav"));
+    QVERIFY(origin && origin->source == f.folder.File("logger/pull.log.csv"));
   }
 
   // The window fits the screen and scrolls the form; it keeps the size the user gives it through
