@@ -158,13 +158,14 @@ bool ChooseLogPull(const SpeedUpdates& updates,
     for (std::size_t i = pull.last + 1; i < t.size() && t[i] <= peakSeconds + kSmoothingSeconds; ++i)
       if (updates.rpm[i] > updates.rpm[pull.last]) pull.last = i;
   }
-  const double from = t[std::min(pull.first, t.size() - 1)], to = t[pull.last];
   if (pull.last < pull.first || pull.last - pull.first + 1 < kFewestPullUpdates) {
+    const double from = fromSeconds.value_or(t[std::min(pull.first, t.size() - 1)]);
     error = FormatText("only %zu engine-speed updates in the pull (%.3f to %.3f s); it needs at least %zu",
-                       pull.last < pull.first ? std::size_t{0} : pull.last - pull.first + 1, from, to,
-                       kFewestPullUpdates);
+                       pull.last < pull.first ? std::size_t{0} : pull.last - pull.first + 1, from,
+                       toSeconds.value_or(t[pull.last]), kFewestPullUpdates);
     return false;
   }
+  const double from = t[pull.first], to = t[pull.last];
   if (to - from > kLongestPullSeconds) {
     error = FormatText("the pull (%.3f to %.3f s) lasts longer than %.0f s", from, to, kLongestPullSeconds);
     return false;
