@@ -47,8 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       "the pull lies within the frames");
   for (std::size_t i = 1; i < log.frames.size(); ++i) {
     ruvo::fuzz::Require(log.frames[i].timeSeconds > log.frames[i - 1].timeSeconds, "frames advance in time");
-    ruvo::fuzz::Require(log.frames[i].revolutions >= log.frames[i - 1].revolutions - 1e-9,
-                        "revolutions never go back");
+    ruvo::fuzz::Require(log.frames[i].revolutions >= log.frames[i - 1].revolutions - 1e-9, "revolutions never go back");
   }
   ruvo::fuzz::Require(track.sampleRate >= 1001 && track.sampleRate <= 99999, "a rate the wave reader takes");
   ruvo::fuzz::Require(!track.samples.empty() && track.samples.size() <= 9'999'999, "a length the wave reader takes");

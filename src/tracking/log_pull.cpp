@@ -143,8 +143,10 @@ bool ChooseLogPull(const SpeedUpdates& updates,
     return false;
   }
   if (fromSeconds || toSeconds) {
-    pull.first = static_cast<std::size_t>(std::lower_bound(t.begin(), t.end(), fromSeconds.value_or(t.front())) - t.begin());
-    pull.last = static_cast<std::size_t>(std::upper_bound(t.begin(), t.end(), toSeconds.value_or(t.back())) - t.begin());
+    pull.first =
+        static_cast<std::size_t>(std::lower_bound(t.begin(), t.end(), fromSeconds.value_or(t.front())) - t.begin());
+    pull.last =
+        static_cast<std::size_t>(std::upper_bound(t.begin(), t.end(), toSeconds.value_or(t.back())) - t.begin());
     pull.last = pull.last > 0 ? pull.last - 1 : 0;
   } else {
     const std::vector<double> smoothed = SmoothedRpm(updates);
@@ -172,9 +174,10 @@ bool ChooseLogPull(const SpeedUpdates& updates,
   }
   for (std::size_t i = pull.first + 1; i <= pull.last; ++i)
     if (t[i] - t[i - 1] > kLongestLogGapSeconds && updates.rpm[i] != updates.rpm[i - 1]) {  // not a steady speed
-      error = FormatText("line %d: no engine-speed update for %.2f s before %.3f s, inside the pull; at most %.1f s "
-                         "can be bridged",
-                         updates.lines[i], t[i] - t[i - 1], t[i], kLongestLogGapSeconds);
+      error = FormatText(
+          "line %d: no engine-speed update for %.2f s before %.3f s, inside the pull; at most %.1f s "
+          "can be bridged",
+          updates.lines[i], t[i] - t[i - 1], t[i], kLongestLogGapSeconds);
       return false;
     }
   MeasureLogPull(updates, from, to, pull);
