@@ -139,7 +139,14 @@ bool ReadLogTimes(const LogTable& table, std::size_t column, LogTimeUnit unit, L
     times.form = form == TimeForm::kClock ? "clock time" : "date and time";
   }
   const double origin = values.front();
-  for (double& value : values) value -= origin;
+  for (std::size_t r = 0; r < values.size(); ++r) {
+    values[r] -= origin;
+    if (!std::isfinite(values[r])) {
+      error = FormatText("line %d: \"%s\" lies beyond any time from the first row", table.rows[r].line,
+                         table.rows[r].cells[column].c_str());
+      return false;
+    }
+  }
   return true;
 }
 
