@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "accuracy_metrics.h"
-#include "sweep_calculation.h"
 #include "audio/recording_import.h"
 #include "core/message.h"
 #include "scratch_folder.h"
+#include "sweep_calculation.h"
 #include "synth/synth_run.h"
 
 namespace ruvo {

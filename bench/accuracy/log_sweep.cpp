@@ -44,8 +44,8 @@ struct Cell {
       ++failed;
       return;
     }
-    const double peak = std::max(std::abs(outcome->figures.torque.peakPercent),
-                                 std::abs(outcome->figures.horsepower.peakPercent));
+    const double peak =
+        std::max(std::abs(outcome->figures.torque.peakPercent), std::abs(outcome->figures.horsepower.peakPercent));
     off += peak > kGoalPercent ? 1 : 0;
     worstPeakPercent = std::max(worstPeakPercent, peak);
     worstTorqueRms = std::max(worstTorqueRms, outcome->figures.torque.rmsPercent);
@@ -89,9 +89,10 @@ void Sweep() {
   const LogShape shapes[] = {{"±3 ms", 3.0, 0}, {"±30 ms", 30.0, 0}, {"±3 ms, held 1 row", 3.0, 1}};
   const std::vector<SmoothingChoice> smoothings = SmoothingChoices();
   const std::vector<AccuracyCase> vehicles = Vehicles();
-  std::printf("Each cell: largest peak power or torque error %% / largest torque RMS error %%, over %zu vehicles and "
-              "%d seeds.\n\n| log | refused | warned |",
-              vehicles.size(), kSeeds);
+  std::printf(
+      "Each cell: largest peak power or torque error %% / largest torque RMS error %%, over %zu vehicles and "
+      "%d seeds.\n\n| log | refused | warned |",
+      vehicles.size(), kSeeds);
   for (const SmoothingChoice& smoothing : smoothings) std::printf(" %s |", smoothing.name.c_str());
   std::printf("\n|---|---|---|");
   for (std::size_t k = 0; k < smoothings.size(); ++k) std::printf("---|");

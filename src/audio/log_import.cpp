@@ -80,10 +80,11 @@ std::string FormatLogImport(const std::string& inputPath,
   if (columns.rpm)
     text += FormatText("Engine speed: column %zu \"%s\"\n", *columns.rpm + 1, table.names[*columns.rpm].c_str());
   else
-    text += FormatText("Road speed: column %zu \"%s\" in %s, turned into engine speed by the run document's gearing "
-                       "and tyre\n",
-                       *columns.speed + 1, table.names[*columns.speed].c_str(),
-                       columns.speedUnit == RoadSpeedUnit::kMph ? "mph" : "km/h");
+    text += FormatText(
+        "Road speed: column %zu \"%s\" in %s, turned into engine speed by the run document's gearing "
+        "and tyre\n",
+        *columns.speed + 1, table.names[*columns.speed].c_str(),
+        columns.speedUnit == RoadSpeedUnit::kMph ? "mph" : "km/h");
   const std::vector<TrackFrame>& frames = log.frames;
   text += FormatText("Pull: %.3f to %.3f s, %.0f to %.0f rpm\n", frames[log.span.firstFrame].timeSeconds,
                      frames[log.span.lastFrame].timeSeconds, log.span.startRpm, log.span.peakRpm);

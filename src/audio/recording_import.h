@@ -25,8 +25,8 @@ struct ImportOptions {
   ImportProgress progress;  // may be empty
   ExistingOutput existing = ExistingOutput::kRefuse;
   std::optional<EngineSoundOptions> engineSound;  // given: the recording holds engine sound, to be tracked
-  EngineSpeedLogOptions engineSpeedLog;  // how a file of text is read as an engine-speed log
-  bool expectLog = false;                // the file must be a log: one that is not text is refused as such
+  EngineSpeedLogOptions engineSpeedLog;           // how a file of text is read as an engine-speed log
+  bool expectLog = false;                         // the file must be a log: one that is not text is refused as such
 };
 
 // What an import found and did, for the user.

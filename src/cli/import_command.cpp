@@ -154,10 +154,10 @@ std::string TrackCsv(const std::vector<TrackFrame>& frames) {
 }  // namespace
 
 std::optional<ImportRequest> ParseImport(const std::vector<std::string>& args, std::ostream& err) {
-  static const char* const kValued[] = {"--channel", "--from",     "--to",       "--rate",           "--highpass",
-                                        "--lowpass", "--bandpass", "--cylinders", "--strokes",        "--rpm",
-                                        "--document", "--revs-per-pulse", "--track-csv", "--time-column",
-                                        "--rpm-column", "--speed-column", "--speed-unit", "--time-unit"};
+  static const char* const kValued[] = {
+      "--channel",   "--from",        "--to",         "--rate",         "--highpass",   "--lowpass",
+      "--bandpass",  "--cylinders",   "--strokes",    "--rpm",          "--document",   "--revs-per-pulse",
+      "--track-csv", "--time-column", "--rpm-column", "--speed-column", "--speed-unit", "--time-unit"};
   ImportRequest request;
   std::vector<std::string> paths;
   std::vector<std::string> given;

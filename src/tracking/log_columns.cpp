@@ -14,12 +14,13 @@ namespace {
 using Names = std::span<const std::string_view>;
 
 // Header words and units of each quantity, as common exports write them.
-constexpr std::string_view kTimeWords[] = {"time", "timestamp", "time stamp", "zeit", "zeitstempel", "elapsed time", "seconds"};
+constexpr std::string_view kTimeWords[] = {"time",        "timestamp",    "time stamp", "zeit",
+                                           "zeitstempel", "elapsed time", "seconds"};
 constexpr std::string_view kTimeUnits[] = {"s", "ms", "us"};
 constexpr std::string_view kRpmWords[] = {"rpm", "engine speed", "engine rpm", "drehzahl", "motordrehzahl"};
 constexpr std::string_view kRpmUnits[] = {"rpm", "1/min", "u/min", "min-1"};
 constexpr std::string_view kSpeedWords[] = {"speed",        "vehicle speed",   "gps speed",
-                               "ground speed", "geschwindigkeit", "fahrzeuggeschwindigkeit"};
+                                            "ground speed", "geschwindigkeit", "fahrzeuggeschwindigkeit"};
 constexpr std::string_view kKmhUnits[] = {"km/h", "kmh", "kph"};
 constexpr std::string_view kMphUnits[] = {"mph", "mi/h"};
 
@@ -113,10 +114,10 @@ bool ChooseLogColumns(const LogTable& table,
   }
   if (columns.rpm) return true;
   const std::string headerUnit = SplitHeaderName(table.names[*columns.speed]).unit;
-  columns.speedUnit = unit != RoadSpeedUnit::kAuto      ? unit
-                      : OneOf(headerUnit, kKmhUnits)   ? RoadSpeedUnit::kKmh
-                      : OneOf(headerUnit, kMphUnits)   ? RoadSpeedUnit::kMph
-                                                       : RoadSpeedUnit::kAuto;
+  columns.speedUnit = unit != RoadSpeedUnit::kAuto   ? unit
+                      : OneOf(headerUnit, kKmhUnits) ? RoadSpeedUnit::kKmh
+                      : OneOf(headerUnit, kMphUnits) ? RoadSpeedUnit::kMph
+                                                     : RoadSpeedUnit::kAuto;
   if (columns.speedUnit == RoadSpeedUnit::kAuto) {
     error = "the road speed \"" + table.names[*columns.speed] + "\" has no unit of km/h or mph in its header";
     return false;

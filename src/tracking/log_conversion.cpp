@@ -86,13 +86,15 @@ bool SpanOfPull(const EngineSpeedLog& log, const EngineSpeedLogOptions& options,
 std::vector<std::string> LogWarnings(const EngineSpeedLog& log, const EngineSpeedLogOptions& options) {
   std::vector<std::string> warnings;
   if (log.pull.updateRateHz < kSteadyLogRateHz)
-    warnings.push_back(FormatText("the log updates the engine speed %.1f times a second in the pull; below %.1f the "
-                                  "peaks may be more than 2 %% off",
-                                  log.pull.updateRateHz, kSteadyLogRateHz));
+    warnings.push_back(
+        FormatText("the log updates the engine speed %.1f times a second in the pull; below %.1f the "
+                   "peaks may be more than 2 %% off",
+                   log.pull.updateRateHz, kSteadyLogRateHz));
   if (log.pull.jitterMs > kSteadyLogJitterMs)
-    warnings.push_back(FormatText("the log's timestamps jitter by %.0f ms in the pull; above %.0f ms the peaks may be "
-                                  "more than 2 %% off",
-                                  log.pull.jitterMs, kSteadyLogJitterMs));
+    warnings.push_back(
+        FormatText("the log's timestamps jitter by %.0f ms in the pull; above %.0f ms the peaks may be "
+                   "more than 2 %% off",
+                   log.pull.jitterMs, kSteadyLogJitterMs));
   if (log.span.startsAboveStartRpm)
     warnings.push_back(FormatText("the pull starts above the Initial RPM of %.0f: it is taken from its first update",
                                   options.startRpm));
@@ -101,7 +103,10 @@ std::vector<std::string> LogWarnings(const EngineSpeedLog& log, const EngineSpee
 
 }  // namespace
 
-bool ReadEngineSpeedLog(std::string_view text, const EngineSpeedLogOptions& options, EngineSpeedLog& log, std::string& error) {
+bool ReadEngineSpeedLog(std::string_view text,
+                        const EngineSpeedLogOptions& options,
+                        EngineSpeedLog& log,
+                        std::string& error) {
   log = EngineSpeedLog{};
   LogTimes times;
   if (!ReadLogTable(text, log.table, error) ||
@@ -137,17 +142,15 @@ bool ConvertEngineSpeedLog(std::string_view text,
 
 std::string EngineSpeedLogOrigin(const EngineSpeedLogOptions& options, const EngineSpeedLog& log, std::int32_t rate) {
   const LogColumns& columns = log.columns;
-  const std::string speed =
-      columns.rpm ? "engine speed \"" + log.table.names[*columns.rpm] + "\""
-                  : "road speed \"" + log.table.names[*columns.speed] + "\" " +
-                        (columns.speedUnit == RoadSpeedUnit::kMph ? "mph" : "km/h");
-  return OriginComment(
-      "Tracked", {"engine-speed log", "time \"" + log.table.names[columns.time] + "\" " + log.timeForm, speed,
-                  FormatText("revolutions per pulse %g", options.revsPerPulse),
-                  FormatText("pull %.3f-%.3f s", log.frames[log.span.firstFrame].timeSeconds,
-                             log.frames[log.span.lastFrame].timeSeconds),
-                  FormatText("updates %.1f Hz", log.pull.updateRateHz), FormatText("jitter %.0f ms", log.pull.jitterMs),
-                  FormatText("rate %d Hz", rate)});
+  const std::string speed = columns.rpm ? "engine speed \"" + log.table.names[*columns.rpm] + "\""
+                                        : "road speed \"" + log.table.names[*columns.speed] + "\" " +
+                                              (columns.speedUnit == RoadSpeedUnit::kMph ? "mph" : "km/h");
+  return OriginComment("Tracked", {"engine-speed log", "time \"" + log.table.names[columns.time] + "\" " + log.timeForm,
+                                   speed, FormatText("revolutions per pulse %g", options.revsPerPulse),
+                                   FormatText("pull %.3f-%.3f s", log.frames[log.span.firstFrame].timeSeconds,
+                                              log.frames[log.span.lastFrame].timeSeconds),
+                                   FormatText("updates %.1f Hz", log.pull.updateRateHz),
+                                   FormatText("jitter %.0f ms", log.pull.jitterMs), FormatText("rate %d Hz", rate)});
 }
 
 }  // namespace ruvo

@@ -38,8 +38,8 @@ struct EngineSpeedLog {
   std::string timeForm;  // LogTimes::form
   SpeedUpdates updates;  // engine speed, road speed already converted
   LogPull pull;
-  std::vector<TrackFrame> frames;  // the interpolated speed and revolutions around the pull
-  PullSpan span;                   // the pull within frames
+  std::vector<TrackFrame> frames;     // the interpolated speed and revolutions around the pull
+  PullSpan span;                      // the pull within frames
   std::vector<std::string> warnings;  // each a sentence, without "warning: "
 };
 
@@ -58,7 +58,10 @@ inline constexpr double kSteadyLogJitterMs = 60.0;
 // kLogFrameSeconds from shortly before the pull to shortly after it. Returns false with one line
 // in error (from ReadLogTable, ReadLogTimes, ChooseLogColumns, ReadSpeedUpdates, ChooseLogPull,
 // FindPull, or a road speed without the vehicle).
-bool ReadEngineSpeedLog(std::string_view text, const EngineSpeedLogOptions& options, EngineSpeedLog& log, std::string& error);
+bool ReadEngineSpeedLog(std::string_view text,
+                        const EngineSpeedLogOptions& options,
+                        EngineSpeedLog& log,
+                        std::string& error);
 
 // ReadEngineSpeedLog, then MakePulseTrack of its pull: the track and its report in log.
 bool ConvertEngineSpeedLog(std::string_view text,

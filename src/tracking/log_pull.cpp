@@ -143,8 +143,10 @@ bool ChooseLogPull(const SpeedUpdates& updates,
     return false;
   }
   if (fromSeconds || toSeconds) {
-    pull.first = static_cast<std::size_t>(std::lower_bound(t.begin(), t.end(), fromSeconds.value_or(t.front())) - t.begin());
-    pull.last = static_cast<std::size_t>(std::upper_bound(t.begin(), t.end(), toSeconds.value_or(t.back())) - t.begin());
+    pull.first =
+        static_cast<std::size_t>(std::lower_bound(t.begin(), t.end(), fromSeconds.value_or(t.front())) - t.begin());
+    pull.last =
+        static_cast<std::size_t>(std::upper_bound(t.begin(), t.end(), toSeconds.value_or(t.back())) - t.begin());
     pull.last = pull.last > 0 ? pull.last - 1 : 0;
   } else {
     const std::vector<double> smoothed = SmoothedRpm(updates);
@@ -158,22 +160,24 @@ bool ChooseLogPull(const SpeedUpdates& updates,
     for (std::size_t i = pull.last + 1; i < t.size() && t[i] <= peakSeconds + kSmoothingSeconds; ++i)
       if (updates.rpm[i] > updates.rpm[pull.last]) pull.last = i;
   }
-  const double from = t[std::min(pull.first, t.size() - 1)], to = t[pull.last];
   if (pull.last < pull.first || pull.last - pull.first + 1 < kFewestPullUpdates) {
+    const double from = fromSeconds.value_or(t[std::min(pull.first, t.size() - 1)]);
     error = FormatText("only %zu engine-speed updates in the pull (%.3f to %.3f s); it needs at least %zu",
-                       pull.last < pull.first ? std::size_t{0} : pull.last - pull.first + 1, from, to,
-                       kFewestPullUpdates);
+                       pull.last < pull.first ? std::size_t{0} : pull.last - pull.first + 1, from,
+                       toSeconds.value_or(t[pull.last]), kFewestPullUpdates);
     return false;
   }
+  const double from = t[pull.first], to = t[pull.last];
   if (to - from > kLongestPullSeconds) {
     error = FormatText("the pull (%.3f to %.3f s) lasts longer than %.0f s", from, to, kLongestPullSeconds);
     return false;
   }
   for (std::size_t i = pull.first + 1; i <= pull.last; ++i)
     if (t[i] - t[i - 1] > kLongestLogGapSeconds && updates.rpm[i] != updates.rpm[i - 1]) {  // not a steady speed
-      error = FormatText("line %d: no engine-speed update for %.2f s before %.3f s, inside the pull; at most %.1f s "
-                         "can be bridged",
-                         updates.lines[i], t[i] - t[i - 1], t[i], kLongestLogGapSeconds);
+      error = FormatText(
+          "line %d: no engine-speed update for %.2f s before %.3f s, inside the pull; at most %.1f s "
+          "can be bridged",
+          updates.lines[i], t[i] - t[i - 1], t[i], kLongestLogGapSeconds);
       return false;
     }
   MeasureLogPull(updates, from, to, pull);

@@ -15,8 +15,8 @@ namespace ruvo {
 struct SpeedUpdates {
   std::vector<double> seconds;  // from the log's first row
   std::vector<double> rpm;
-  std::vector<int> lines;            // file line of each update
-  std::vector<double> rowSeconds;    // every row with a speed, repeats included: the logger's rhythm
+  std::vector<int> lines;          // file line of each update
+  std::vector<double> rowSeconds;  // every row with a speed, repeats included: the logger's rhythm
 };
 
 // Engine speeds a log may hold, in rpm; a value outside is a wrong column or a broken line.

@@ -62,8 +62,8 @@ std::vector<std::string> SplitFields(std::string_view line, char delimiter) {
 
 // A cell a logger writes as a value: a number, a clock time or a date, which all start so.
 bool LooksLikeValue(const std::string& cell) {
-  return !cell.empty() && (std::isdigit(static_cast<unsigned char>(cell[0])) || cell[0] == '-' || cell[0] == '+' ||
-                           cell[0] == '.');
+  return !cell.empty() &&
+         (std::isdigit(static_cast<unsigned char>(cell[0])) || cell[0] == '-' || cell[0] == '+' || cell[0] == '.');
 }
 
 // A row of values: at least two fields, the first filled one and at least half of them values
@@ -131,7 +131,8 @@ std::string JoinWords(std::string_view text) {
 HeaderName SplitHeaderName(std::string_view name) {
   const std::string lower = Lower(Trim(name));
   const std::size_t close = lower.find_last_of(")]");
-  const std::size_t open = close == std::string::npos ? close : lower.find_last_of(lower[close] == ')' ? '(' : '[', close);
+  const std::size_t open =
+      close == std::string::npos ? close : lower.find_last_of(lower[close] == ')' ? '(' : '[', close);
   if (open != std::string::npos)
     return {JoinWords(lower.substr(0, open)), std::string(Trim(lower.substr(open + 1, close - open - 1)))};
   const std::size_t underscore = lower.rfind('_');

@@ -26,9 +26,9 @@ struct LogTable {
 // (whichever splits most lines alike), a decimal comma where the delimiter is not a comma,
 // quoted fields ("" inside quotes is one quote), a UTF-8 byte-order mark, "\n", "\r\n" or "\r"
 // line ends, and any preamble before the header (the last line with the table's column count
-// above the first row of values, where a row of values begins with one and holds at least half). Rows hold text, not numbers; blank lines are skipped.
-// Returns false with one line in error ("line N: ...", or what the text is instead) for binary
-// data, Ruvo's own calculation log, text without a table of at least two columns, or no header.
+// above the first row of values, where a row of values begins with one and holds at least half). Rows hold text, not
+// numbers; blank lines are skipped. Returns false with one line in error ("line N: ...", or what the text is instead)
+// for binary data, Ruvo's own calculation log, text without a table of at least two columns, or no header.
 bool ReadLogTable(std::string_view text, LogTable& table, std::string& error);
 
 // A header name split into its words and its unit: "Engine RPM (rpm)" is "engine rpm" and "rpm",

@@ -12,7 +12,7 @@ namespace ruvo {
 namespace {
 
 constexpr double kSecondsPerDay = 86400.0;
-constexpr double kEpochMilliseconds = 1e11;  // 1973 in milliseconds, 5138 in seconds
+constexpr double kEpochMilliseconds = 1e11;   // 1973 in milliseconds, 5138 in seconds
 constexpr double kMillisecondSteps = 2.0;     // a median row step above this is not in seconds
 constexpr double kMicrosecondSteps = 5000.0;  // nor, above this, in milliseconds
 
@@ -60,9 +60,9 @@ double DaysFromCivil(int year, int month, int day) {
 // keeps the same throughout, into seconds since 1970.
 bool ReadDate(std::string text, double& seconds) {
   int year = 0, month = 0, day = 0;
-  if (text.size() < 19 || !Digits(text, 0, 4, year) || text[4] != '-' || !Digits(text, 5, 2, month) ||
-      text[7] != '-' || !Digits(text, 8, 2, day) || (text[10] != 'T' && text[10] != ' ') || month < 1 ||
-      month > 12 || day < 1 || day > 31)
+  if (text.size() < 19 || !Digits(text, 0, 4, year) || text[4] != '-' || !Digits(text, 5, 2, month) || text[7] != '-' ||
+      !Digits(text, 8, 2, day) || (text[10] != 'T' && text[10] != ' ') || month < 1 || month > 12 || day < 1 ||
+      day > 31)
     return false;
   std::string clock = text.substr(11);
   if (!clock.empty() && (clock.back() == 'Z' || clock.back() == 'z')) clock.pop_back();
@@ -113,7 +113,7 @@ bool ReadLogTimes(const LogTable& table, std::size_t column, LogTimeUnit unit, L
   for (const LogRow& row : table.rows) {
     const std::string& cell = row.cells[column];
     double value = 0.0;
-    const bool read = form == TimeForm::kNumber ? ParseReal(cell, value)
+    const bool read = form == TimeForm::kNumber  ? ParseReal(cell, value)
                       : form == TimeForm::kClock ? ReadClock(cell, value)
                                                  : ReadDate(cell, value);
     if (!read) {
@@ -122,7 +122,8 @@ bool ReadLogTimes(const LogTable& table, std::size_t column, LogTimeUnit unit, L
       return false;
     }
     // A clock that passes midnight starts again from 0.
-    if (form == TimeForm::kClock && !values.empty() && value < values.back() - kSecondsPerDay / 2) value += kSecondsPerDay;
+    if (form == TimeForm::kClock && !values.empty() && value < values.back() - kSecondsPerDay / 2)
+      value += kSecondsPerDay;
     values.push_back(value);
   }
   if (form == TimeForm::kNumber) {
@@ -130,16 +131,22 @@ bool ReadLogTimes(const LogTable& table, std::size_t column, LogTimeUnit unit, L
     if (unit == LogTimeUnit::kAuto) unit = GuessUnit(values);
     const double scale = unit == LogTimeUnit::kMicroseconds ? 1e-6 : unit == LogTimeUnit::kMilliseconds ? 1e-3 : 1.0;
     for (double& value : values) value *= scale;
-    times.form = unit == LogTimeUnit::kMicroseconds    ? "microseconds"
-                 : unit == LogTimeUnit::kMilliseconds ? (values.front() >= kEpochMilliseconds * 1e-3
-                                                              ? "epoch milliseconds"
-                                                              : "milliseconds")
-                                                       : "seconds";
+    times.form = unit == LogTimeUnit::kMicroseconds ? "microseconds"
+                 : unit == LogTimeUnit::kMilliseconds
+                     ? (values.front() >= kEpochMilliseconds * 1e-3 ? "epoch milliseconds" : "milliseconds")
+                     : "seconds";
   } else {
     times.form = form == TimeForm::kClock ? "clock time" : "date and time";
   }
   const double origin = values.front();
-  for (double& value : values) value -= origin;
+  for (std::size_t r = 0; r < values.size(); ++r) {
+    values[r] -= origin;
+    if (!std::isfinite(values[r])) {
+      error = FormatText("line %d: \"%s\" lies beyond any time from the first row", table.rows[r].line,
+                         table.rows[r].cells[column].c_str());
+      return false;
+    }
+  }
   return true;
 }
 

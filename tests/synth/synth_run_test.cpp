@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <numbers>
 #include <string>
 #include <tuple>
@@ -236,8 +236,8 @@ TEST(SynthRun, TheLogSamplesTheMotionAsALoggerWould) {
     EXPECT_NEAR(time, 0.05 * static_cast<double>(k), 0.0055) << k;  // jitter and the millisecond
     EXPECT_EQ(std::fmod(rpm, 10.0), 0.0) << k;
     EXPECT_NEAR(kmh, rpm * kmhPerRpm, 5.0 * kmhPerRpm + 0.005) << k;  // rounded apart
-    EXPECT_TRUE(k >= 5 || rpm == 1000.0) << k;                         // idle rows at the start speed
-    EXPECT_TRUE(k % 3 == 0 || rows[k - k % 3][1] == rpm) << k;         // held
+    EXPECT_TRUE(k >= 5 || rpm == 1000.0) << k;                        // idle rows at the start speed
+    EXPECT_TRUE(k % 3 == 0 || rows[k - k % 3][1] == rpm) << k;        // held
     if (k < 5 || k % 3 != 0) continue;
     // An update is the true speed at its row's nominal time (the nearest 0.5 ms step), rounded.
     const double t = 0.05 * static_cast<double>(k - 5);
@@ -268,7 +268,8 @@ TEST(SynthRun, RejectsOptionsItCannotSimulate) {
        "Option --vehicle-weight must be 100 to 50000 lb, not nan"},
       {[](SynthOptions& o) { o.maxPulseLength = INFINITY; }, "Option --max-pulse-length must be a finite number"},
       {[](SynthOptions& o) { o.vehicle.frictionLossHp = 5.0; }, "Option --friction-loss-rpm must be above 0"},
-      {[](SynthOptions& o) { o.logHold = 2; }, "Options --log-rpm-step, --log-jitter-ms and --log-hold need --log-rate"},
+      {[](SynthOptions& o) { o.logHold = 2; },
+       "Options --log-rpm-step, --log-jitter-ms and --log-hold need --log-rate"},
       {[](SynthOptions& o) { o.vehicle.description.assign(106, 'x'); }, "at most 105 characters"},
       {[](SynthOptions& o) { o.torque = TorqueCurve::Constant(2.0); },
        "At 1000 rpm the engine's torque of 2.0 ft-lb no longer accelerates the vehicle, short of the end rpm 6000"},

@@ -56,8 +56,7 @@ TEST(EngineSpeedLog, EveryShapeOfLogReadsToTheSameUpdates) {
        [](int k) { return FormatText("%d\t", 100 * k) + Rpm(k); }, "", "\r\n"},
       {"milliseconds from the values", "Timestamp,Engine speed",
        [](int k) { return FormatText("%d,", 100 * k + 5000) + Rpm(k); }},
-      {"microseconds", "Time [us],Engine RPM",
-       [](int k) { return FormatText("%d,", 100000 * k) + Rpm(k); }},
+      {"microseconds", "Time [us],Engine RPM", [](int k) { return FormatText("%d,", 100000 * k) + Rpm(k); }},
       {"clock time over midnight", "Time,RPM",
        [](int k) {
          const double ofDay = std::fmod(86399.5 + ReferenceSeconds(k), 86400.0);  // from half a second to midnight
@@ -121,7 +120,8 @@ TEST(EngineSpeedLog, BadInputIsRefusedWithOneLineNamingWhereAndWhy) {
   } cases[] = {
       {"", {}, "no rows of numbers in columns separated by commas, semicolons or tabs"},
       {std::string("RIFF\0\0\0\0WAVEfmt ", 16), {}, "binary data, not the text of an engine-speed log"},
-      {"#Ruvo Log file\n#Ruvo RPM Calculate: run.wav\n#Initial RPM: 1000\n", {},
+      {"#Ruvo Log file\n#Ruvo RPM Calculate: run.wav\n#Initial RPM: 1000\n",
+       {},
        "this is Ruvo's own calculation log (ruvo.log), not an engine-speed log"},
       {"0.0,1000\n0.1,1100\n", {}, "line 1: no header row naming the columns above it"},
       {rising({{7, "0.5,fast"}}), {}, "line 7: \"fast\" is not a number"},
@@ -130,14 +130,19 @@ TEST(EngineSpeedLog, BadInputIsRefusedWithOneLineNamingWhereAndWhy) {
       {rising({{9, ",1900"}}), {}, "line 9: no time"},
       {rising({{9, "0.7,45000"}}), {}, "line 9: 45000 is 45000 rpm, outside 0 to 30000 rpm"},
       {rising({{9, "0.7,-5"}}), {}, "line 9: -5 is -5 rpm, outside 0 to 30000 rpm"},
-      {rising({{12, ""}, {13, ""}, {14, ""}, {15, ""}, {16, ""}, {17, ""}, {18, ""}, {19, ""}, {20, ""}, {21, ""}}), {},
+      {rising({{12, ""}, {13, ""}, {14, ""}, {15, ""}, {16, ""}, {17, ""}, {18, ""}, {19, ""}, {20, ""}, {21, ""}}),
+       {},
        "line 22: no engine-speed update for 1.10 s before 2.000 s, inside the pull; at most 1.0 s can be bridged"},
-      {"Time (s),RPM\n0,1000\n0.1,1100\n0.2,1200\n", {},
+      {"Time (s),RPM\n0,1000\n0.1,1100\n0.2,1200\n",
+       {},
        "only 3 engine-speed updates in the whole log; a pull needs at least 10"},
-      {rising({}, "Time (s),Oil temp (C)"), {}, "no column of engine speed (rpm, engine speed, drehzahl) or road "
-                                                 "speed among \"Time (s)\", \"Oil temp (C)\""},
+      {rising({}, "Time (s),Oil temp (C)"),
+       {},
+       "no column of engine speed (rpm, engine speed, drehzahl) or road "
+       "speed among \"Time (s)\", \"Oil temp (C)\""},
       {rising({}, "Clock,RPM"), {}, "no time column (time, timestamp, zeit) among \"Clock\", \"RPM\""},
-      {rising({}, "Time (s),Speed (km/h)"), {},
+      {rising({}, "Time (s),Speed (km/h)"),
+       {},
        "the log holds road speed (\"Speed (km/h)\"), which needs a run document's gearing and tyre to become engine "
        "speed"},
       {rising({}, "Time (s),GPS Speed"), {}, "the road speed \"GPS Speed\" has no unit of km/h or mph in its header"},
@@ -155,7 +160,9 @@ TEST(EngineSpeedLog, BadInputIsRefusedWithOneLineNamingWhereAndWhy) {
 // A pull logged at 10 Hz as OBD adapters do: idle at 800 rpm, a rise at 1000 rpm/s to 6000 rpm with
 // one 1-rpm dip, a lift-off, every update held on one more row, timestamps jittered by up to 20 ms.
 TEST(EngineSpeedLog, FindsTheWholePullThroughADipAndMeasuresRateAndJitter) {
-  const auto rpmAt = [](double t) { return t < 2.0 ? 800.0 : t < 7.2 ? 800.0 + 1000.0 * (t - 2.0) : 6000.0 - 3000.0 * (t - 7.2); };
+  const auto rpmAt = [](double t) {
+    return t < 2.0 ? 800.0 : t < 7.2 ? 800.0 + 1000.0 * (t - 2.0) : 6000.0 - 3000.0 * (t - 7.2);
+  };
   std::string text = "Time (s),Engine RPM (rpm)\n";
   double held = 0.0;
   for (int row = 0; row < 90; ++row) {
