@@ -31,8 +31,8 @@ constexpr double kMaxSampleRate = 768000.0;
 constexpr std::int32_t kMaxCylinders = 16;
 constexpr double kMinBandRpm = 100.0;
 constexpr double kMaxBandRpm = 20000.0;
-constexpr double kMinSeconds = 1.0;       // shorter recordings hold too few revolutions at idle
-constexpr double kMaxSeconds = 600.0;     // bounds the salience map's memory (about 20 MB a minute)
+constexpr double kMinSeconds = 1.0;    // shorter recordings hold too few revolutions at idle
+constexpr double kMaxSeconds = 600.0;  // bounds the salience map's memory (about 20 MB a minute)
 constexpr double kGridStepRatio = 1.005;  // candidate spacing, 0.5%; the peak is refined between them
 // The grid reaches beyond the band by this factor both ways so every ratio of a path is scored.
 constexpr double kGridReach = 2.1;
@@ -57,9 +57,7 @@ EngineTrack Failure(std::string reason) {
   return track;
 }
 
-bool IsFiniteSample(float sample) {
-  return std::isfinite(sample);
-}
+bool IsFiniteSample(float sample) { return std::isfinite(sample); }
 
 // The reason the input cannot be tracked, or an empty text.
 std::string InputProblem(std::span<const float> samples, double sampleRate, const EngineOrderSettings& settings) {
@@ -87,8 +85,7 @@ std::string InputProblem(std::span<const float> samples, double sampleRate, cons
     return FormatText("sample %lld of the recording is not a finite number",
                       static_cast<long long>(bad - samples.begin()));
   const double seconds = static_cast<double>(samples.size()) / sampleRate;
-  if (seconds < kMinSeconds)
-    return FormatText("the recording lasts %.2f s; at least %.0f s is needed", seconds, kMinSeconds);
+  if (seconds < kMinSeconds) return FormatText("the recording lasts %.2f s; at least %.0f s is needed", seconds, kMinSeconds);
   if (seconds > kMaxSeconds)
     return FormatText("the recording lasts %.0f s; cut it to the pull (at most %.0f s)", seconds, kMaxSeconds);
   return {};
@@ -190,8 +187,7 @@ std::vector<OrderLevel> StrongestOrders(const TrackingContext& context, std::spa
     if (candidate.level > 0.0) orders.push_back(candidate);
   }
   // Stable, so equal levels keep the lower order first.
-  std::stable_sort(orders.begin(), orders.end(),
-                   [](const OrderLevel& a, const OrderLevel& b) { return a.level > b.level; });
+  std::stable_sort(orders.begin(), orders.end(), [](const OrderLevel& a, const OrderLevel& b) { return a.level > b.level; });
   if (orders.size() > kPhaseOrders) orders.resize(kPhaseOrders);
   if (orders.empty()) orders.push_back({context.comb.firingOrder, 1.0});
   return orders;
@@ -308,9 +304,8 @@ EngineTrack TrackEngineOrder(std::span<const float> samples, double sampleRate, 
   SpeedGrid grid;
   grid.firstRevPerSecond = settings.lowRpm / kSecondsPerMinute / kGridReach;
   grid.stepRatio = kGridStepRatio;
-  grid.count = static_cast<std::int32_t>(std::ceil(
-                   std::log(kGridReach * kGridReach * settings.highRpm / settings.lowRpm) / std::log(kGridStepRatio))) +
-               1;
+  grid.count = static_cast<std::int32_t>(std::ceil(std::log(kGridReach * kGridReach * settings.highRpm / settings.lowRpm) /
+                                                   std::log(kGridStepRatio))) + 1;
   // Any scale in, peak 1 inside, so the analysis's silence threshold means the same everywhere.
   context.signal = PrepareAnalysisSignal(samples, 1.0 / peak, sampleRate, context.comb, grid);
   context.salience = ComputeSalience(context.signal, context.comb, grid);
@@ -352,10 +347,9 @@ EngineTrack TrackEngineOrder(std::span<const float> samples, double sampleRate, 
   const auto confidentFrames = std::count(track.confident.begin(), track.confident.end(), 1);
   const double confidentShare = static_cast<double>(confidentFrames) / static_cast<double>(track.confident.size());
   if (confidentShare < kMinConfidentShare)
-    return Failure(
-        FormatText("no engine speed stands out in %.0f-%.0f rpm: the firing order is clear in only %.0f%% "
-                   "of the recording (silence, noise, speech, music or wind?)",
-                   settings.lowRpm, settings.highRpm, 100.0 * confidentShare));
+    return Failure(FormatText("no engine speed stands out in %.0f-%.0f rpm: the firing order is clear in only %.0f%% "
+                              "of the recording (silence, noise, speech, music or wind?)",
+                              settings.lowRpm, settings.highRpm, 100.0 * confidentShare));
 
   OctaveDecision decision = CheckPath(context, track);
   const bool startWindow = context.limits.startLastIndex >= context.limits.startFirstIndex;
@@ -380,8 +374,8 @@ EngineTrack TrackEngineOrder(std::span<const float> samples, double sampleRate, 
     corridor.startLastIndex = -1;
     path = FindSpeedPath(map, corridor);
     if (path.empty())
-      return Failure(decision.check.verdict +
-                     FormatText(", but that speed leaves the band %.0f-%.0f rpm", settings.lowRpm, settings.highRpm));
+      return Failure(decision.check.verdict + FormatText(", but that speed leaves the band %.0f-%.0f rpm",
+                                                         settings.lowRpm, settings.highRpm));
     track = TrackAlongPath(context, path);
     decision = CheckPath(context, track);
   }

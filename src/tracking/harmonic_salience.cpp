@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cmath>
 #include <cstdint>
+#include <cmath>
 #include <numbers>
 
 #include "tracking/decimation.h"
@@ -23,11 +23,11 @@ constexpr double kSubOrderWeight = 0.25;  // weight of the orders between firing
 // harmonics, and its own firing order lands on a weak half order of the truth.
 constexpr double kWeakFiringPenalty = 1.0;
 constexpr std::int32_t kFiringHarmonics = 6;
-constexpr double kMinTopOrder = 4.0;          // at least this many engine orders even for a single
-constexpr double kMaxTopOrder = 16.0;         // and no more, so the window stays short for many cylinders
-constexpr double kHopSeconds = 0.02;          // frame step: 50 frames a second, far more than a pull changes
-constexpr std::int32_t kSpectrumStride = 10;  // every 10th frame's spectra are kept
-constexpr double kSilentMagnitude = 1e-12;    // added to every magnitude (signal at peak 1): silence reads 0
+constexpr double kMinTopOrder = 4.0;   // at least this many engine orders even for a single
+constexpr double kMaxTopOrder = 16.0;  // and no more, so the window stays short for many cylinders
+constexpr double kHopSeconds = 0.02;   // frame step: 50 frames a second, far more than a pull changes
+constexpr std::int32_t kSpectrumStride = 10;    // every 10th frame's spectra are kept
+constexpr double kSilentMagnitude = 1e-12;  // added to every magnitude (signal at peak 1): silence reads 0
 
 // The worst case: a candidate at the top of its octave sees twice the minimum revolutions, and its
 // top component must stay below the usable part of the level's band.
@@ -76,13 +76,16 @@ struct CombTable {
   std::vector<std::int32_t> gapBin;  // half a component spacing below bin
   std::vector<double> gapFraction;
   std::vector<double> weight;
-  std::vector<double> weightSum;          // per candidate
-  std::vector<double> lineGain;           // per candidate: a line's contrast over its gap, back to its height
+  std::vector<double> weightSum;  // per candidate
+  std::vector<double> lineGain;   // per candidate: a line's contrast over its gap, back to its height
   std::vector<std::int32_t> firingEntry;  // per candidate: its firing order's entry, -1 when beyond the level
 };
 
-CombTable MakeCombTable(
-    const EngineComb& comb, const SpeedGrid& grid, double topRate, std::int32_t windowSamples, std::int32_t fftSize) {
+CombTable MakeCombTable(const EngineComb& comb,
+                        const SpeedGrid& grid,
+                        double topRate,
+                        std::int32_t windowSamples,
+                        std::int32_t fftSize) {
   CombTable table;
   const auto components = static_cast<std::int32_t>(std::lround(comb.topOrder / comb.baseOrder));
   const auto firingStep = static_cast<std::int32_t>(std::lround(comb.firingOrder / comb.baseOrder));
@@ -147,8 +150,7 @@ constexpr int kLogTableSize = 1 << kLogTableBits;
 const std::array<double, kLogTableSize + 1>& LogTable() {
   static const std::array<double, kLogTableSize + 1> table = [] {
     std::array<double, kLogTableSize + 1> values{};
-    for (int k = 0; k <= kLogTableSize; ++k)
-      values[static_cast<std::size_t>(k)] = std::log1p(static_cast<double>(k) / kLogTableSize);
+    for (int k = 0; k <= kLogTableSize; ++k) values[static_cast<std::size_t>(k)] = std::log1p(static_cast<double>(k) / kLogTableSize);
     return values;
   }();
   return table;
@@ -184,9 +186,7 @@ double Interpolate(const std::vector<double>& spectrum, std::int32_t below, doub
 
 }  // namespace
 
-double SpeedGrid::RevPerSecond(double index) const {
-  return firstRevPerSecond * std::pow(stepRatio, index);
-}
+double SpeedGrid::RevPerSecond(double index) const { return firstRevPerSecond * std::pow(stepRatio, index); }
 
 double SpeedGrid::IndexOf(double revPerSecond) const {
   return std::log(revPerSecond / firstRevPerSecond) / std::log(stepRatio);
@@ -202,8 +202,11 @@ EngineComb CombForEngine(std::int32_t cylinders, std::int32_t strokes) {
   return comb;
 }
 
-AnalysisSignal PrepareAnalysisSignal(
-    std::span<const float> samples, double scale, double sampleRate, const EngineComb& comb, const SpeedGrid& grid) {
+AnalysisSignal PrepareAnalysisSignal(std::span<const float> samples,
+                                     double scale,
+                                     double sampleRate,
+                                     const EngineComb& comb,
+                                     const SpeedGrid& grid) {
   const double fastest = grid.RevPerSecond(grid.count - 1);
   const double neededRate = fastest * WindowSamples(comb) / (2.0 * kWindowRevolutions);
   const auto factor = std::max(1, static_cast<std::int32_t>(std::floor(sampleRate / neededRate)));
@@ -280,44 +283,37 @@ SalienceMap ComputeSalience(const AnalysisSignal& signal, const EngineComb& comb
   for (std::int32_t f = 0; f < map.frameCount; ++f) {
     for (std::int32_t j = 0; j < levelCount; ++j) {
       const std::vector<double>& level = levels[static_cast<std::size_t>(j)];
-      const auto centre =
-          static_cast<std::int64_t>(std::llround(std::ldexp(static_cast<double>(f) * signal.hopSamples, -j)));
+      const auto centre = static_cast<std::int64_t>(
+          std::llround(std::ldexp(static_cast<double>(f) * signal.hopSamples, -j)));
       const std::span<double> input = fft.Input();
       std::fill(input.begin(), input.end(), 0.0);
       for (std::int32_t n = 0; n < windowSamples; ++n) {
         const std::int64_t at = centre - halfWindow + n;
         if (at >= 0 && at < static_cast<std::int64_t>(level.size()))
-          input[static_cast<std::size_t>(n)] =
-              window[static_cast<std::size_t>(n)] * level[static_cast<std::size_t>(at)];
+          input[static_cast<std::size_t>(n)] = window[static_cast<std::size_t>(n)] * level[static_cast<std::size_t>(at)];
       }
       fft.Execute();
       const std::vector<double>& levelSpectrum = compressed[static_cast<std::size_t>(j)];
       CompressSpectrum(fft.Output(), relative[static_cast<std::size_t>(j)],
                        f % kSpectrumStride == 0 ? &compressed[static_cast<std::size_t>(j)] : nullptr);
       if (f % kSpectrumStride == 0) {
-        const std::size_t start =
-            (static_cast<std::size_t>(f / kSpectrumStride) * static_cast<std::size_t>(levelCount) +
-             static_cast<std::size_t>(j)) *
-            bins;
-        std::copy(levelSpectrum.begin(), levelSpectrum.end(),
-                  map.sampledSpectra.begin() + static_cast<std::ptrdiff_t>(start));
+        const std::size_t start = (static_cast<std::size_t>(f / kSpectrumStride) * static_cast<std::size_t>(levelCount) +
+                                   static_cast<std::size_t>(j)) *
+                                  bins;
+        std::copy(levelSpectrum.begin(), levelSpectrum.end(), map.sampledSpectra.begin() + static_cast<std::ptrdiff_t>(start));
       }
     }
     float* row = map.values.data() + static_cast<std::size_t>(f) * static_cast<std::size_t>(grid.count);
     for (std::int32_t i = 0; i < grid.count; ++i) {
-      const std::vector<double>& spectrum =
-          relative[static_cast<std::size_t>(table.level[static_cast<std::size_t>(i)])];
+      const std::vector<double>& spectrum = relative[static_cast<std::size_t>(table.level[static_cast<std::size_t>(i)])];
       double sum = 0.0;
       double strongest = 0.0;
       const double gain = table.lineGain[static_cast<std::size_t>(i)];
-      for (std::int32_t e = table.firstEntry[static_cast<std::size_t>(i)];
-           e < table.firstEntry[static_cast<std::size_t>(i) + 1]; ++e) {
+      for (std::int32_t e = table.firstEntry[static_cast<std::size_t>(i)]; e < table.firstEntry[static_cast<std::size_t>(i) + 1]; ++e) {
         const auto entry = static_cast<std::size_t>(e);
         const double component = Interpolate(spectrum, table.bin[entry], table.binFraction[entry]);
         strongest = std::max(strongest, component);
-        sum +=
-            table.weight[entry] *
-            Contrast(gain * (component - Interpolate(spectrum, table.gapBin[entry], table.gapFraction[entry])), logs);
+        sum += table.weight[entry] * Contrast(gain * (component - Interpolate(spectrum, table.gapBin[entry], table.gapFraction[entry])), logs);
       }
       const std::int32_t firing = table.firingEntry[static_cast<std::size_t>(i)];
       if (firing >= 0) {

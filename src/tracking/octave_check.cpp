@@ -12,7 +12,7 @@
 namespace ruvo {
 namespace {
 
-constexpr double kAmbiguousScore = 0.9;      // an alternative this close makes the speed ambiguous
+constexpr double kAmbiguousScore = 0.9;     // an alternative this close makes the speed ambiguous
 constexpr double kExpectedTolerance = 0.25;  // the pull passes within 25% of each expected speed
 
 std::string RatioName(double ratio) {
@@ -75,8 +75,7 @@ std::string ExpectedText(const OctaveEvidence& evidence) {
 std::vector<double> RatiosFor(const EngineComb& comb) {
   std::vector<double> ratios(std::begin(kOctaveRatios), std::end(kOctaveRatios));
   const double own = comb.firingOrder / comb.baseOrder;
-  const bool listed =
-      std::any_of(ratios.begin(), ratios.end(), [own](double ratio) { return std::abs(ratio * own - 1.0) < 1e-9; });
+  const bool listed = std::any_of(ratios.begin(), ratios.end(), [own](double ratio) { return std::abs(ratio * own - 1.0) < 1e-9; });
   if (own > 1.5 && !listed) {
     ratios.push_back(1.0 / own);
     ratios.push_back(own);
@@ -113,8 +112,7 @@ OctaveDecision CheckOctaves(const OctaveEvidence& evidence) {
   }
   scores[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(scores[0])));
   const Span span = TrackSpan(evidence);
-  std::string verdict =
-      scores + FormatText(" of the tracked speed; the track spans %.0f-%.0f rpm", span.lowRpm, span.highRpm);
+  std::string verdict = scores + FormatText(" of the tracked speed; the track spans %.0f-%.0f rpm", span.lowRpm, span.highRpm);
 
   check.anchored = evidence.expectedStartRpm > 0.0 || evidence.expectedEndRpm > 0.0;
   if (!check.anchored) {

@@ -12,9 +12,7 @@ namespace {
 constexpr double kWindowRevolutions = 4.0;  // Hann nulls at every quarter order from the half order on
 constexpr double kWeakFraction = 0.2;       // below this fraction of the median strength, trust the reference
 
-std::size_t At(std::int64_t index) {
-  return static_cast<std::size_t>(index);
-}
+std::size_t At(std::int64_t index) { return static_cast<std::size_t>(index); }
 
 // Reference angle (revolutions) at every sample: the frame speeds interpolated linearly and
 // integrated by the trapezoid rule from 0 at sample 0.
@@ -90,9 +88,7 @@ std::vector<double> RevolutionsFromPhase(const AnalysisSignal& signal,
   return revolutions;
 }
 
-std::vector<double> SpeedFromRevolutions(std::span<const double> revolutions,
-                                         double hopSeconds,
-                                         std::int32_t halfSpan) {
+std::vector<double> SpeedFromRevolutions(std::span<const double> revolutions, double hopSeconds, std::int32_t halfSpan) {
   const auto frames = static_cast<std::int64_t>(revolutions.size());
   std::vector<double> speed(At(frames));
   for (std::int64_t f = 0; f < frames; ++f) {
@@ -117,8 +113,7 @@ std::vector<double> SpeedFromRevolutions(std::span<const double> revolutions,
     if (last - first >= 2 && det != 0.0) {
       speed[At(f)] = slopeNumerator / det / hopSeconds;
     } else if (last > first) {
-      speed[At(f)] =
-          (revolutions[At(last)] - revolutions[At(first)]) / (static_cast<double>(last - first) * hopSeconds);
+      speed[At(f)] = (revolutions[At(last)] - revolutions[At(first)]) / (static_cast<double>(last - first) * hopSeconds);
     }
   }
   return speed;

@@ -10,12 +10,12 @@ namespace ruvo {
 namespace {
 
 constexpr double kSecondsPerMinute = 60.0;
-constexpr double kRiseStartShare = 0.03;       // of the rise from the lowest speed: still idling below it
-constexpr double kStartSpeedMargin = 0.02;     // above the start speed: an idle held at it wobbles this much
-constexpr double kLeadSeconds = 0.2;           // of track kept before the pull, for the scan to settle
-constexpr double kTailSeconds = 0.3;           // and after its peak
+constexpr double kRiseStartShare = 0.03;  // of the rise from the lowest speed: still idling below it
+constexpr double kStartSpeedMargin = 0.02;  // above the start speed: an idle held at it wobbles this much
+constexpr double kLeadSeconds = 0.2;      // of track kept before the pull, for the scan to settle
+constexpr double kTailSeconds = 0.3;      // and after its peak
 constexpr double kClickLobeSeconds = 0.05e-3;  // each of a click's two lobes
-constexpr int kClickHeights = 8;               // heights kClickSteps down to kClickSteps - 7, in turn
+constexpr int kClickHeights = 8;  // heights kClickSteps down to kClickSteps - 7, in turn
 constexpr std::uint8_t kMeanLevel = 128;
 constexpr std::int32_t kRateStep = 100;  // rates are chosen in whole hundreds
 
@@ -151,8 +151,7 @@ bool MakePulseTrack(const std::vector<TrackFrame>& frames,
   track.samples.assign(static_cast<std::size_t>(count), kMeanLevel);
 
   // The first pulse a click's length into the track, then one every revsPerPulse revolutions.
-  const double startRevolutions =
-      RevolutionsAt(frames[first], frames[first + 1], track.fromSeconds + 2.0 * static_cast<double>(lobe) / rate);
+  const double startRevolutions = RevolutionsAt(frames[first], frames[first + 1], track.fromSeconds + 2.0 * static_cast<double>(lobe) / rate);
   std::size_t segment = first;
   for (double target = startRevolutions;; target += revsPerPulse) {
     while (segment < last && frames[segment + 1].revolutions < target) ++segment;
@@ -163,8 +162,7 @@ bool MakePulseTrack(const std::vector<TrackFrame>& frames,
     // Two lobes of equal and opposite steps: the mean level stays where it was.
     const int height = kClickSteps - track.pulseCount % kClickHeights;
     for (std::int64_t k = 0; k < lobe; ++k) {
-      const auto step =
-          static_cast<int>(std::lround(height * static_cast<double>(lobe - k) / static_cast<double>(lobe)));
+      const auto step = static_cast<int>(std::lround(height * static_cast<double>(lobe - k) / static_cast<double>(lobe)));
       track.samples[static_cast<std::size_t>(at + k)] = static_cast<std::uint8_t>(kMeanLevel + step);
       track.samples[static_cast<std::size_t>(at + lobe + k)] = static_cast<std::uint8_t>(kMeanLevel - step);
     }

@@ -46,13 +46,9 @@ std::mutex& PlannerLock() {
 
 }  // namespace
 
-bool FftAvailable(std::string& missing) {
-  return LoadFftw(missing) != nullptr;
-}
+bool FftAvailable(std::string& missing) { return LoadFftw(missing) != nullptr; }
 
-void RealFft::FftwFree::operator()(void* memory) const {
-  Fftw().deallocate(memory);
-}
+void RealFft::FftwFree::operator()(void* memory) const { Fftw().deallocate(memory); }
 
 void RealFft::PlanDestroy::operator()(void* handle) const {
   const std::lock_guard<std::mutex> guard(PlannerLock());
@@ -71,9 +67,7 @@ RealFft::RealFft(std::int32_t fftSize) : size(fftSize) {
 
 RealFft::~RealFft() = default;
 
-void RealFft::Execute() {
-  Fftw().execute(static_cast<fftw_plan>(plan.get()));
-}
+void RealFft::Execute() { Fftw().execute(static_cast<fftw_plan>(plan.get())); }
 
 std::span<const std::complex<double>> RealFft::Output() const {
   return {output.get(), static_cast<std::size_t>(size) / 2 + 1};

@@ -10,10 +10,10 @@
 namespace ruvo {
 namespace {
 
-constexpr double kHopSeconds = 0.01;    // frame step
-constexpr double kWindowSeconds = 0.2;  // Hann window: about 5 Hz resolution, enough below 1 kHz
-constexpr double kRateOverMaxHz = 2.5;  // analysis rate kept above the drawn band
-constexpr double kFloorDb = -120.0;     // levels below the loudest bin are cut here (and silence)
+constexpr double kHopSeconds = 0.01;     // frame step
+constexpr double kWindowSeconds = 0.2;   // Hann window: about 5 Hz resolution, enough below 1 kHz
+constexpr double kRateOverMaxHz = 2.5;   // analysis rate kept above the drawn band
+constexpr double kFloorDb = -120.0;      // levels below the loudest bin are cut here (and silence)
 
 }  // namespace
 

@@ -39,8 +39,7 @@ bool InCorridor(const PathLimits& limits, std::int32_t frame, std::int32_t index
 }
 
 bool InStart(const PathLimits& limits, std::int32_t index) {
-  return limits.startLastIndex < limits.startFirstIndex ||
-         (index >= limits.startFirstIndex && index <= limits.startLastIndex);
+  return limits.startLastIndex < limits.startFirstIndex || (index >= limits.startFirstIndex && index <= limits.startLastIndex);
 }
 
 }  // namespace
@@ -55,9 +54,8 @@ std::vector<std::int32_t> FindSpeedPath(const SalienceMap& salience, const PathL
 
   for (std::int32_t c = 0; c < width; ++c)
     score[static_cast<std::size_t>(c)] =
-        InCorridor(limits, 0, limits.firstIndex + c) && InStart(limits, limits.firstIndex + c)
-            ? salience.Frame(0)[static_cast<std::size_t>(limits.firstIndex + c)]
-            : kExcluded;
+        InCorridor(limits, 0, limits.firstIndex + c) && InStart(limits, limits.firstIndex + c) ? salience.Frame(0)[static_cast<std::size_t>(limits.firstIndex + c)]
+                                                     : kExcluded;
   for (std::int32_t f = 1; f < salience.frameCount; ++f) {
     const std::span<const float> row = salience.Frame(f);
     std::int32_t* back = from.data() + static_cast<std::size_t>(f) * columns;
@@ -66,8 +64,7 @@ std::vector<std::int32_t> FindSpeedPath(const SalienceMap& salience, const PathL
       double best = kExcluded;
       std::int32_t bestFrom = -1;
       if (InCorridor(limits, f, i)) {
-        for (std::int32_t j = reach.lowest[static_cast<std::size_t>(c)];
-             j <= reach.highest[static_cast<std::size_t>(c)]; ++j) {
+        for (std::int32_t j = reach.lowest[static_cast<std::size_t>(c)]; j <= reach.highest[static_cast<std::size_t>(c)]; ++j) {
           // j is the previous frame's candidate: i above it is a rise, below it a fall.
           const double cost = i >= j ? limits.stepPenalty * (i - j) : limits.fallPenalty * (j - i);
           const double candidate = score[static_cast<std::size_t>(j - limits.firstIndex)] - cost;
@@ -89,8 +86,7 @@ std::vector<std::int32_t> FindSpeedPath(const SalienceMap& salience, const PathL
   std::int32_t index = limits.firstIndex + static_cast<std::int32_t>(last - score.begin());
   for (std::int32_t f = salience.frameCount - 1; f >= 0; --f) {
     path[static_cast<std::size_t>(f)] = index;
-    if (f > 0)
-      index = from[static_cast<std::size_t>(f) * columns + static_cast<std::size_t>(index - limits.firstIndex)];
+    if (f > 0) index = from[static_cast<std::size_t>(f) * columns + static_cast<std::size_t>(index - limits.firstIndex)];
   }
   return path;
 }
