@@ -30,12 +30,7 @@ bool IsTextFile(const std::string& path) {
   return total > 0;
 }
 
-bool ConvertLogFile(const std::string& path,
-                    const EngineSpeedLogOptions& options,
-                    std::vector<std::uint8_t>& samples,
-                    EngineSpeedLogImport& done,
-                    WaveOrigin& origin,
-                    std::string& error) {
+bool ReadLogFile(const std::string& path, std::string& text, std::string& error) {
   std::error_code failure;
   const std::uintmax_t bytes = std::filesystem::file_size(path, failure);
   if (!failure && bytes > kLargestLogBytes) {
@@ -43,12 +38,23 @@ bool ConvertLogFile(const std::string& path,
     return false;
   }
   std::ifstream in(path, std::ios::binary);
-  std::string text(failure ? 0 : static_cast<std::size_t>(bytes), '\0');
+  text.assign(failure ? 0 : static_cast<std::size_t>(bytes), '\0');
   in.read(text.data(), static_cast<std::streamsize>(text.size()));
   if (failure || !in) {
     error = "could not read it";
     return false;
   }
+  return true;
+}
+
+bool ConvertLogFile(const std::string& path,
+                    const EngineSpeedLogOptions& options,
+                    std::vector<std::uint8_t>& samples,
+                    EngineSpeedLogImport& done,
+                    WaveOrigin& origin,
+                    std::string& error) {
+  std::string text;
+  if (!ReadLogFile(path, text, error)) return false;
   PulseTrack track;
   if (!ConvertEngineSpeedLog(text, options, done.log, track, error)) return false;
   samples = std::move(track.samples);
