@@ -20,11 +20,10 @@ struct EngineSpeedLogImport {
 // (LooksLikeText), which no audio file is. False when it cannot be read or is empty.
 bool IsTextFile(const std::string& path);
 
-// Reads the whole log at path into text; false with one line in error when it is larger than
-// kLargestLogBytes or cannot be read.
+// Reads the whole text of the log at path, at most kLargestLogBytes; false with a reason in error.
 bool ReadLogFile(const std::string& path, std::string& text, std::string& error);
 
-// Reads the log at path (at most kLargestLogBytes) and makes its pulse track: samples at
+// Reads the log at path (ReadLogFile) and makes its pulse track: samples at
 // done.sampleRate, the origin comment in origin. Returns false with one line in error.
 bool ConvertLogFile(const std::string& path,
                     const EngineSpeedLogOptions& options,

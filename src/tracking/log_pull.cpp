@@ -113,9 +113,12 @@ bool ReadSpeedUpdates(const LogTable& table,
       heldLine = row.line;
       continue;
     }
-    // A value repeated for longer than a logger holds one was the engine's steady speed: it stays
+    // A value repeated for longer than a logger holds one, where the speed does not pass through
+    // it from one side to the other, was the engine's steady speed (an idle, a limiter): it stays
     // until its last row, so that the interpolant does not ramp across the whole steady stretch.
-    if (!updates.seconds.empty() && heldSeconds - updates.seconds.back() >= kSteadySeconds) {
+    const std::size_t n = updates.rpm.size();
+    const bool passesThrough = n >= 2 && (updates.rpm[n - 2] - updates.rpm[n - 1]) * (updates.rpm[n - 1] - rpm) > 0.0;
+    if (n >= 1 && !passesThrough && heldSeconds - updates.seconds.back() >= kSteadySeconds) {
       updates.seconds.push_back(heldSeconds);
       updates.rpm.push_back(updates.rpm.back());
       updates.lines.push_back(heldLine);

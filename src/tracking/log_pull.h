@@ -25,7 +25,8 @@ inline constexpr double kHighestLogRpm = 30000.0;
 // Reads column (engine speed, or road speed times rpmPerUnit) of the rows with a value: merges
 // rows of one timestamp into their mean, drops a value equal to the last update (a logger holding
 // it between updates) so that held values do not become plateaus, but keeps the last row of a
-// value repeated for half a second or more (a steady speed, such as an idle). Returns false with "line N:
+// value repeated for half a second or more that the speed does not pass through on its way up or
+// down (a steady speed, such as an idle). Returns false with "line N:
 // ..." in error for a non-number, a value below 0 or above kHighestLogRpm (in the column's own
 // unit), or time going backwards.
 bool ReadSpeedUpdates(const LogTable& table,

@@ -187,6 +187,51 @@ TEST(EngineSpeedLog, FindsTheWholePullThroughADipAndMeasuresRateAndJitter) {
   EXPECT_TRUE(test::IsClose(last.revolutions - first.revolutions, expected, 0.01));  // rounding, dip and jitter
 }
 
+// Rows every 0.2 s: two seconds of idle, then a rise whose values are each held over four rows,
+// then a limiter held as long. The idle and the limiter stay steady to their last rows; the holds
+// within the rise leave only their first rows, so they do not become plateaus.
+TEST(EngineSpeedLog, HeldValuesWithinARiseAreDroppedButASteadySpeedStays) {
+  std::string text = "Time (s),RPM\n";
+  const auto rpmOfRow = [](int row) { return row < 10 ? 800 : row < 30 ? 900 + 500 * ((row - 10) / 4) : 3500; };
+  for (int row = 0; row < 40; ++row) text += FormatText("%.1f,%d\n", 0.2 * row, rpmOfRow(row));
+  LogTable table;
+  LogTimes times;
+  SpeedUpdates updates;
+  std::string error;
+  ASSERT_TRUE(ReadLogTable(text, table, error) && ReadLogTimes(table, 0, LogTimeUnit::kAuto, times, error) &&
+              ReadSpeedUpdates(table, times, 1, 1.0, updates, error))
+      << error;
+  const std::vector<double> seconds = {0.0, 1.8, 2.0, 2.8, 3.6, 4.4, 5.2, 6.0};
+  const std::vector<double> rpm = {800, 800, 900, 1400, 1900, 2400, 2900, 3500};
+  ExpectAllClose(updates.seconds, seconds, 0.0, 1e-9);
+  EXPECT_EQ(updates.rpm, rpm);
+  EXPECT_EQ(updates.rowSeconds.size(), 40u);  // the logger's rhythm keeps every row
+}
+
+TEST(EngineSpeedLog, WarnsOfACoarseOrJitteryLogWithItsMeasuredFigures) {
+  // A rise from 1000 rpm at 400 rpm/s for 15 s after a second of idle, rows every `period` seconds
+  // with their times off by up to `jitter` seconds.
+  const auto logOf = [](double period, double jitter) {
+    std::string text = "Time (s),RPM\n";
+    for (int row = 0; row * period < 16.0; ++row) {
+      const double t = row * period;
+      text +=
+          FormatText("%.3f,%.0f\n", t + jitter * std::sin(7.0 * row), t < 1.0 ? 1000.0 : 1000.0 + 400.0 * (t - 1.0));
+    }
+    return text;
+  };
+  EngineSpeedLog log;
+  std::string error;
+  ASSERT_TRUE(ReadEngineSpeedLog(logOf(0.25, 0.08), {}, log, error)) << error;
+  EXPECT_NEAR(log.pull.jitterMs, 80.0, 3.0);  // the sine's amplitude, give or take the fitted line
+  EXPECT_EQ(log.warnings, std::vector<std::string>{FormatText("the log's timestamps jitter by %.0f ms in the pull; "
+                                                              "above 60 ms the peaks may be more than 2 %% off",
+                                                              log.pull.jitterMs)});
+  ASSERT_TRUE(ReadEngineSpeedLog(logOf(0.98, 0.0), {}, log, error)) << error;
+  EXPECT_EQ(log.warnings, std::vector<std::string>{"the log updates the engine speed 1.0 times a second in the pull; "
+                                                   "below 1.1 the peaks may be more than 2 % off"});
+}
+
 TEST(MonotoneCubic, KeepsTheShapeOfTheDataAndIntegratesItsCubicsExactly) {
   // Linear data is reproduced, and its integral is exact.
   const MonotoneCubic line({0.0, 0.5, 1.5, 2.0}, {1.0, 2.0, 4.0, 5.0});
