@@ -53,9 +53,25 @@ void ShowWarnings(const std::string& path, const char* done, const std::vector<s
   ShowMessage(text + ".");
 }
 
-std::optional<std::string> Convert(QWidget* parent, const std::string& path, const fs::path& folder) {
+// How the run's estimates read an engine-speed log: the vehicle turns a road speed into engine
+// speed, the pull starts at Initial RPM and the pulses are Rev/Spark apart, so the track agrees
+// with the document.
+EngineSpeedLogOptions DocumentLogOptions(const RunParameters& estimates) {
+  EngineSpeedLogOptions log;
+  log.vehicle = estimates;
+  log.startRpm = estimates.initialRpm;
+  log.revsPerPulse = estimates.revsPerIgnition;
+  return log;
+}
+
+std::optional<std::string> Convert(QWidget* parent,
+                                   const std::string& path,
+                                   const fs::path& folder,
+                                   const RunParameters& estimates) {
+  ImportOptions options;
+  options.engineSpeedLog = DocumentLogOptions(estimates);  // should the file be a log
   ImportReport report;
-  return Import(parent, path, folder, QStringLiteral("Converting %1..."), {}, report);
+  return Import(parent, path, folder, QStringLiteral("Converting %1..."), options, report);
 }
 
 }  // namespace
@@ -72,10 +88,13 @@ bool NeedsConversion(const std::string& path) {
   return fs::is_regular_file(path, error) && !IsEightBitMonoWave(path);
 }
 
-std::optional<std::string> ConvertForCalculation(QWidget* parent, const std::string& path, const ConversionPlace& place) {
+std::optional<std::string> ConvertForCalculation(QWidget* parent,
+                                                 const std::string& path,
+                                                 const ConversionPlace& place,
+                                                 const RunParameters& estimates) {
   const fs::path folder = place.FolderFor(path);
   if (std::optional<std::string> earlier = FindEarlierImport(path, folder)) return earlier;
-  return Convert(parent, path, folder);
+  return Convert(parent, path, folder, estimates);
 }
 
 std::optional<ReadyRecording> TrackEngineSound(QWidget* parent,
@@ -108,10 +127,7 @@ std::optional<ReadyRecording> ImportEngineSpeedLog(QWidget* parent,
   }
   ImportOptions options;
   options.expectLog = true;
-  EngineSpeedLogOptions& log = options.engineSpeedLog;
-  log.vehicle = estimates;
-  log.startRpm = estimates.initialRpm;
-  log.revsPerPulse = estimates.revsPerIgnition;
+  EngineSpeedLogOptions& log = options.engineSpeedLog = DocumentLogOptions(estimates);
   CEngineLogDlg dialog(FileNameOf(path), std::move(text), table, log, parent);
   if (!dialog.Ask(log)) return std::nullopt;
   ImportReport report;
@@ -140,7 +156,7 @@ std::optional<ReadyRecording> ReadyForCalculation(QWidget* parent,
                                .arg(FileNameOf(path), FileNameOf(ImportNaming(path, folder).FirstFree()),
                                     place.besideDocument ? QStringLiteral("run document") : QStringLiteral("recording"));
   if (!Prompts().AskYesNo(parent, question)) return ReadyRecording{path, {}};
-  const std::optional<std::string> converted = Convert(parent, path, folder);
+  const std::optional<std::string> converted = Convert(parent, path, folder, estimates);
   if (!converted) return std::nullopt;
   return ReadyRecording{*converted, {}};
 }

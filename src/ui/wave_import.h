@@ -25,9 +25,13 @@ bool NeedsConversion(const std::string& path);
 // Converts the recording at path with the default conditioning under the first free name of
 // NAME.wav, NAME-8bit.wav, ... in place's folder, behind a progress dialog with Cancel for
 // conversions of more than half a second; an earlier conversion of the same recording found there
-// is used instead. The converted file's path; nothing when the conversion failed (its message
-// shown) or was cancelled.
-std::optional<std::string> ConvertForCalculation(QWidget* parent, const std::string& path, const ConversionPlace& place);
+// is used instead; an engine-speed log is read as the estimates say (see ImportEngineSpeedLog), so
+// its pulses are Rev/Spark apart. The converted file's path; nothing when the conversion failed
+// (its message shown) or was cancelled.
+std::optional<std::string> ConvertForCalculation(QWidget* parent,
+                                                 const std::string& path,
+                                                 const ConversionPlace& place,
+                                                 const RunParameters& estimates);
 
 // A recording made ready for the calculation: the path to list, and for a pulse track made from
 // engine sound the revolutions between its pulses (what Rev/Spark must be).

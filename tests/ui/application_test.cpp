@@ -554,6 +554,24 @@ class ApplicationTest : public QObject {
     const double torque = f.Form().Text("summaryLine2").simplified().section(' ', 2, 2).toDouble();
     QVERIFY2(std::abs(horsepower / peak(&TruthRow::horsepower) - 1.0) < 0.02, qPrintable(f.Form().Text("summaryLine1")));
     QVERIFY2(std::abs(torque / peak(&TruthRow::torqueFtLb) - 1.0) < 0.02, qPrintable(f.Form().Text("summaryLine2")));
+
+    // A log a document lists is converted at Calculate as the form says: its pulses Rev/Spark apart.
+    fs::copy_file(f.folder.File("logger/pull.log.csv"), f.folder.File("logger/listed.csv"));
+    params.waveFiles = {"../logger/listed.csv"};
+    params.revsPerIgnition = 2.0;
+    std::ofstream(f.folder.File("runs/b.dat")) << [&params] {
+      std::ostringstream text;
+      WriteRunDocument(text, params);
+      return text.str();
+    }();
+    prompts.saveAnswers = {SaveAnswer::Discard};
+    QVERIFY(app.Commands().OpenDocumentFile(f.folder.File("runs/b.dat")));
+    prompts.onModal = nullptr;
+    prompts.choiceAnswer = 0;  // convert
+    app.Frame().Commands().calculate->trigger();
+    QCOMPARE(f.Form().Items("waveList"), QStringList({"listed.wav"}));
+    QVERIFY(app.View().CalculationSucceeded());
+    QCOMPARE(f.Form().Text("summaryLine1").simplified().section(' ', 2, 2).toDouble(), horsepower);
   }
 
   // The window fits the screen and scrolls the form; it keeps the size the user gives it through
