@@ -90,6 +90,15 @@ SEEDS = {
         + struct.pack("<2400h", *[int(8000 * math.sin(0.3 * k)) for k in range(2400)]),
         "bad_rate": bytes([1, 4, 1, 0x26, 0x02, 0x40, 0x1f, 0, 0, 4]) + bytes(16),
     },
+    "fuzz_log_reader": {
+        # options byte, then the log's text
+        "comma_seconds": b"\x00Time (s),Engine RPM (rpm)\n"
+        + b"".join(b"%.2f,%d\n" % (0.1 * k, 1000 + (k > 5) * 150 * (k - 5)) for k in range(50)),
+        "semicolon_decimal_comma_ms": b"\x02Zeit [ms];Drehzahl\n"
+        + b"".join(b"%d;%d,5\n" % (100 * k, 900 + 100 * k) for k in range(40)),
+        "sparse_road_speed_pull": b"\x15\xef\xbb\xbfGPS export\n\"Time\",\"Speed (km/h)\",\"Sats\"\n"
+        + b"".join(b"00:01:%06.3f,%.2f,\n00:01:%06.3f,,9\n" % (0.2 * k, 20 + 2.5 * k, 0.2 * k + 0.1) for k in range(40)),
+    },
     "fuzz_calculation": {
         "sparks": struct.pack("<HHHHddd", 3000, 3000, 2, 2, 2.0, 20.0, 0.01) + sparks(seconds=0.5),
     },

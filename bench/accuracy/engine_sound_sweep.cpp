@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -16,10 +15,9 @@
 
 #include "accuracy_metrics.h"
 #include "audio/recording_import.h"
-#include "calc/run_calculation.h"
-#include "core/analysis_config.h"
 #include "core/message.h"
 #include "scratch_folder.h"
+#include "sweep_calculation.h"
 #include "synth/synth_run.h"
 
 namespace ruvo {
@@ -35,11 +33,7 @@ struct Engine {
   std::int32_t cylinders, strokes;
 };
 
-// One calculated run: its figures and whether the checks warned; nothing when it failed.
-struct Outcome {
-  AccuracyFigures figures;
-  bool warned = false;
-};
+using Outcome = SweepOutcome;
 
 // Tallies of one table cell.
 struct Cell {
@@ -76,30 +70,13 @@ struct Cell {
 std::optional<Outcome> CalculateRecording(const SynthResult& run, const std::string& wavePath) {
   RunParameters params = run.document;
   params.waveFiles = {wavePath};
-  const AnalysisConfig config;
-  RunCalculation calculation(params, config);
-  if (calculation.Calculate() == 0) return std::nullopt;
-  const CalculationResults& results = calculation.Results();
-  std::vector<PowerRow> rows;
-  for (std::size_t i = 0; i < results.rpm.size(); ++i)
-    rows.push_back({results.rpm[i], results.torque[i], results.horsepower[i]});
-  const std::optional<AccuracyFigures> figures = CompareWithTruth(rows, run.truth);
-  if (!figures) return std::nullopt;
-  Outcome outcome{*figures, false};
-  for (const RunFinding& finding : calculation.Findings())
-    outcome.warned = outcome.warned || finding.severity == FindingSeverity::kWarning;
-  return outcome;
-}
-
-void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return CalculateAgainstTruth(params, run.truth);
 }
 
 // The engine sound of run imported into a pulse track with the document's estimates, and calculated;
 // refused says the import failed.
 std::optional<Outcome> CalculateEngineSound(const SynthResult& run, const SynthOptions& options, bool& refused) {
-  WriteFile("engine.wav", run.wave);
+  WriteScratchFile("engine.wav", run.wave);
   EngineSoundOptions sound;
   sound.tracker.cylinders = options.cylinders;
   sound.tracker.strokes = options.strokes;
@@ -121,7 +98,7 @@ std::optional<Outcome> CalculateClicks(SynthOptions options) {
   options.mic = clicks.mic;
   const SynthResult run = SynthesizeRun(options);
   if (!run.ok) return std::nullopt;
-  WriteFile("clicks.wav", run.wave);
+  WriteScratchFile("clicks.wav", run.wave);
   return CalculateRecording(run, "clicks.wav");
 }
 

@@ -112,10 +112,7 @@ bool ConvertEngineSound(const DecodedAudio& audio,
   report.roundingRevolutions = pulses.roundingRevolutions;
   report.rateLimited = pulses.rateLimited;
   report.warnings = BandEdgeWarnings(track.frames, pull, options.tracker);
-  if (pulses.rateLimited)
-    report.warnings.push_back(FormatText("pulse places are rounded by up to %.4f revolutions at %.0f rpm, more than "
-                                         "the %.3f the calculation needs: the wave file's rate cannot go higher",
-                                         pulses.roundingRevolutions, pull.peakRpm, kPulseRounding));
+  if (pulses.rateLimited) report.warnings.push_back(PulseRoundingWarning(pulses, pull.peakRpm));
   if (pull.startsAboveStartRpm)
     report.warnings.push_back(FormatText("the recording starts above the Initial RPM of %.0f: the pull is taken "
                                          "from its first moment",

@@ -79,6 +79,22 @@ std::string SourceLines(const ImportReport& report) {
   return text + "Channel: " + report.conversion.channel + "\n";
 }
 
+// Writes the converted samples at report.conversion.rate with their origin, as options allow.
+ImportStatus WriteConverted(const std::vector<std::uint8_t>& samples,
+                            const WaveOrigin& origin,
+                            const ImportOptions& options,
+                            ImportReport& report) {
+  if (options.progress && !options.progress(kDecodedShare + (1.0 - kDecodedShare) / 2.0))
+    return ImportStatus::kCancelled;
+  const std::optional<std::string> written = WriteImport(
+      report.outputPath, EncodeEightBitWave(samples, report.conversion.rate, origin), options, report.inputPath);
+  if (!written) return ImportStatus::kFailed;
+  report.outputPath = *written;
+  report.sampleCount = samples.size();
+  if (options.progress) options.progress(1.0);
+  return ImportStatus::kDone;
+}
+
 }  // namespace
 
 ImportStatus ImportRecording(const std::string& inputPath,
@@ -101,8 +117,19 @@ ImportStatus ImportRecording(const std::string& inputPath,
       return Fail(ExistsMessage(outputPath));
   }
 
-  DecodedAudio audio;
   std::string reason;
+  std::vector<std::uint8_t> samples;
+  WaveOrigin origin{AbsolutePath(inputPath), ""};
+  if (!options.engineSound && (options.expectLog || IsTextFile(inputPath))) {
+    EngineSpeedLogImport log;
+    if (!ConvertLogFile(inputPath, options.engineSpeedLog, samples, log, origin, reason)) return failed(reason);
+    report.formatName = "engine-speed log";
+    report.conversion.rate = log.sampleRate;
+    report.engineSpeedLog = std::move(log);
+    return WriteConverted(samples, origin, options, report);
+  }
+
+  DecodedAudio audio;
   const ImportProgress decodeProgress = [&options](double fraction) {
     return !options.progress || options.progress(kDecodedShare * fraction);
   };
@@ -123,8 +150,6 @@ ImportStatus ImportRecording(const std::string& inputPath,
   report.sampleRate = audio.sampleRate;
   report.durationSeconds = audio.DurationSeconds();
 
-  std::vector<std::uint8_t> samples;
-  WaveOrigin origin{AbsolutePath(inputPath), ""};
   if (options.engineSound) {
     EngineSoundReport sound;
     if (!ConvertEngineSound(audio, options.conversion, *options.engineSound, samples, report.conversion, sound, reason))
@@ -137,15 +162,7 @@ ImportStatus ImportRecording(const std::string& inputPath,
         "Converted", {"channel " + report.conversion.channel, "filters: " + report.conversion.filters});
   }
   audio = DecodedAudio{};  // the frames are no longer needed
-  if (options.progress && !options.progress(kDecodedShare + (1.0 - kDecodedShare) / 2.0))
-    return ImportStatus::kCancelled;
-  const std::optional<std::string> written =
-      WriteImport(outputPath, EncodeEightBitWave(samples, report.conversion.rate, origin), options, inputPath);
-  if (!written) return ImportStatus::kFailed;
-  report.outputPath = *written;
-  report.sampleCount = samples.size();
-  if (options.progress) options.progress(1.0);
-  return ImportStatus::kDone;
+  return WriteConverted(samples, origin, options, report);
 }
 
 OutputNaming ImportNaming(const std::string& inputPath, const fs::path& folder) {

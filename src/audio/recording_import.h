@@ -6,6 +6,7 @@
 
 #include "audio/decoded_audio.h"
 #include "audio/engine_sound_conversion.h"
+#include "audio/log_import.h"
 #include "audio/recording_conversion.h"
 #include "core/file_output.h"
 
@@ -24,6 +25,8 @@ struct ImportOptions {
   ImportProgress progress;  // may be empty
   ExistingOutput existing = ExistingOutput::kRefuse;
   std::optional<EngineSoundOptions> engineSound;  // given: the recording holds engine sound, to be tracked
+  EngineSpeedLogOptions engineSpeedLog;           // how a file of text is read as an engine-speed log
+  bool expectLog = false;                         // the file must be a log: one that is not text is refused as such
 };
 
 // What an import found and did, for the user.
@@ -37,12 +40,14 @@ struct ImportReport {
   std::size_t sampleCount = 0;  // in the written file
   std::string outputPath;
   std::optional<EngineSoundReport> engineSound;  // when the recording was tracked as engine sound
+  std::optional<EngineSpeedLogImport> engineSpeedLog;  // when the file was an engine-speed log
 };
 
 enum class ImportStatus { kDone, kFailed, kCancelled };
 
 // Converts the recording at inputPath into the canonical 8-bit mono WAV at outputPath (with
-// options.engineSound, the pulse track of its engine sound: see ConvertEngineSound), or under the
+// options.engineSound, the pulse track of its engine sound: see ConvertEngineSound; for a file of
+// text or with options.expectLog, the pulse track of an engine-speed log: see ConvertLogFile), or under the
 // first free name of ImportNaming(inputPath, folder of outputPath) with ExistingOutput::kFreeName.
 // The file appears only when complete, and never in place of another unless kReplace says so; it
 // records the recording's absolute path as its origin. Refuses an output that is the input itself.

@@ -15,6 +15,9 @@
 namespace ruvo {
 namespace {
 
+// The options that only an engine-speed log takes.
+constexpr const char* kLogOnly[] = {"--time-column", "--rpm-column", "--speed-column", "--speed-unit", "--time-unit"};
+
 bool ParseHz(const std::string& text, double& hz) {
   return ParseReal(text, hz) && hz > 0.0;
 }
@@ -39,6 +42,27 @@ bool SetEngineOption(const std::string& name, const std::string& value, ImportRe
   return !value.empty();
 }
 
+// Sets one engine-speed log option from its value; false when the value does not fit the option.
+bool SetLogOption(const std::string& name, const std::string& value, ImportRequest& request) {
+  EngineSpeedLogOptions& log = request.log;
+  request.logOnly = true;
+  if (name == "--time-column") log.columns.time = value;
+  if (name == "--rpm-column") log.columns.rpm = value;
+  if (name == "--speed-column") log.columns.speed = value;
+  if (name == "--speed-unit") {
+    log.speedUnit = value == "kmh" ? RoadSpeedUnit::kKmh : value == "mph" ? RoadSpeedUnit::kMph : RoadSpeedUnit::kAuto;
+    return log.speedUnit != RoadSpeedUnit::kAuto;
+  }
+  if (name == "--time-unit") {
+    log.timeUnit = value == "s"    ? LogTimeUnit::kSeconds
+                   : value == "ms" ? LogTimeUnit::kMilliseconds
+                   : value == "us" ? LogTimeUnit::kMicroseconds
+                                   : LogTimeUnit::kAuto;
+    return log.timeUnit != LogTimeUnit::kAuto;
+  }
+  return !value.empty();
+}
+
 // Sets one option from its value; false when the value does not fit the option.
 bool SetOption(const std::string& name, const std::string& value, ImportRequest& request) {
   ConversionOptions& options = request.conversion;
@@ -50,6 +74,7 @@ bool SetOption(const std::string& name, const std::string& value, ImportRequest&
     options.channel.mode = ChannelChoice::Mode::kNumber;
     return ParseInteger(value, options.channel.number) && options.channel.number >= 1;
   }
+  if (name == "--from" || name == "--to") request.pullGiven = true;
   if (name == "--from") return ParseReal(value, options.fromSeconds) && options.fromSeconds >= 0.0;
   if (name == "--to") return ParseReal(value, options.toSeconds) && options.toSeconds > 0.0;
   if (name == "--rate") return ParseInteger(value, options.rate) && options.rate > 0;
@@ -60,6 +85,8 @@ bool SetOption(const std::string& name, const std::string& value, ImportRequest&
   }
   if (name == "--lowpass") return ParseHz(value, options.filters.lowPassHz);
   if (name == "--bandpass") return ParseRange(value, options.filters.highPassHz, options.filters.lowPassHz);
+  if (std::find(std::begin(kLogOnly), std::end(kLogOnly), name) != std::end(kLogOnly))
+    return SetLogOption(name, value, request);
   return SetEngineOption(name, value, request);
 }
 
@@ -71,24 +98,48 @@ const char* NeedsWhat(const std::string& option) {
   if (option == "--cylinders") return "a number of cylinders from 1 to 16";
   if (option == "--strokes") return "4 or 2";
   if (option == "--document" || option == "--track-csv") return "a file name";
+  if (option == "--time-column" || option == "--rpm-column" || option == "--speed-column")
+    return "a column's name or its number from 1";
+  if (option == "--speed-unit") return "kmh or mph";
+  if (option == "--time-unit") return "s, ms or us";
   return "a number above 0";
 }
 
 // The options that only engine sound takes, and those it does not.
-constexpr const char* kEngineOnly[] = {"--cylinders", "--strokes", "--rpm", "--document", "--revs-per-pulse",
-                                       "--track-csv"};
+constexpr const char* kEngineOnly[] = {"--cylinders", "--strokes", "--rpm", "--track-csv"};
 constexpr const char* kClicksOnly[] = {"--highpass", "--lowpass", "--bandpass", "--no-normalise"};
+
+bool ReadDocument(const std::string& path, RunParameters& params) {
+  std::ifstream in(path, std::ios::binary);
+  if (in && ReadRunDocument(in, params)) return true;
+  ShowMessage("Could not read the run document " + path);
+  return false;
+}
 
 // The band, the start of the pull and the revolutions per pulse from the run document's estimates,
 // where the command line does not give them.
 bool TakeDocumentEstimates(const ImportRequest& request, EngineSoundOptions& engine) {
-  std::ifstream in(request.documentPath, std::ios::binary);
   RunParameters params;
-  if (!in || !ReadRunDocument(in, params)) {
-    ShowMessage("Could not read the run document " + request.documentPath);
-    return false;
-  }
+  if (!ReadDocument(request.documentPath, params)) return false;
   TakeDocumentEstimates(params, request.bandGiven, request.revsPerPulseGiven, engine);
+  return true;
+}
+
+// How a log is read, from the command line and the run document: its gearing and tyre for a road
+// speed, its Initial RPM to start the pull, and its Rev/Spark unless --revs-per-pulse gives one.
+bool LogOptions(const ImportRequest& request, EngineSpeedLogOptions& log) {
+  log = request.log;
+  if (request.pullGiven) {
+    log.fromSeconds = request.conversion.fromSeconds;
+    if (request.conversion.toSeconds > 0.0) log.toSeconds = request.conversion.toSeconds;
+  }
+  log.revsPerPulse = request.engine.revsPerPulse;
+  if (request.documentPath.empty()) return true;
+  RunParameters params;
+  if (!ReadDocument(request.documentPath, params)) return false;
+  log.vehicle = params;
+  log.startRpm = params.initialRpm;
+  if (!request.revsPerPulseGiven) log.revsPerPulse = params.revsPerIgnition;
   return true;
 }
 
@@ -103,9 +154,10 @@ std::string TrackCsv(const std::vector<TrackFrame>& frames) {
 }  // namespace
 
 std::optional<ImportRequest> ParseImport(const std::vector<std::string>& args, std::ostream& err) {
-  static const char* const kValued[] = {"--channel", "--from",     "--to",       "--rate",           "--highpass",
-                                        "--lowpass", "--bandpass", "--cylinders", "--strokes",        "--rpm",
-                                        "--document", "--revs-per-pulse", "--track-csv"};
+  static const char* const kValued[] = {
+      "--channel",   "--from",        "--to",         "--rate",         "--highpass",   "--lowpass",
+      "--bandpass",  "--cylinders",   "--strokes",    "--rpm",          "--document",   "--revs-per-pulse",
+      "--track-csv", "--time-column", "--rpm-column", "--speed-column", "--speed-unit", "--time-unit"};
   ImportRequest request;
   std::vector<std::string> paths;
   std::vector<std::string> given;
@@ -149,6 +201,14 @@ std::optional<ImportRequest> ParseImport(const std::vector<std::string>& args, s
       err << "ruvo-cli: " << option << " does not apply to --engine-sound\n";
       return std::nullopt;
     }
+    if ((clicksOnly || option == "--engine-sound" || option == "--channel" || option == "--rate") && request.logOnly) {
+      err << "ruvo-cli: " << option << " does not apply to an engine-speed log\n";
+      return std::nullopt;
+    }
+  }
+  if (!request.log.columns.speed.empty() && std::find(given.begin(), given.end(), "--document") == given.end()) {
+    err << "ruvo-cli: --speed-column needs --document RUN.dat for the gearing and tyre\n";
+    return std::nullopt;
   }
   if (engineSound && std::find(given.begin(), given.end(), "--cylinders") == given.end()) {
     err << "ruvo-cli: --engine-sound needs --cylinders N\n";
@@ -170,6 +230,10 @@ int RunImport(const ImportRequest& request, std::ostream& out) {
       ShowMessage("Could not write " + request.trackCsvPath + ": a file of that name exists");
       return kExitFailure;
     }
+  } else {
+    if (!LogOptions(request, options.engineSpeedLog)) return kExitFailure;
+    // Options that only a log takes say that the input is one, whatever its bytes.
+    options.expectLog = request.logOnly || !request.documentPath.empty() || request.revsPerPulseGiven;
   }
   std::string output = request.outputPath;
   if (output.empty()) {
@@ -181,6 +245,11 @@ int RunImport(const ImportRequest& request, std::ostream& out) {
   ImportReport report;
   if (ImportRecording(request.inputPath, output, options, report) != ImportStatus::kDone)
     return kExitFailure;
+  if (report.engineSpeedLog) {
+    out << FormatLogImport(report.inputPath, report.outputPath, report.sampleCount, options.engineSpeedLog,
+                           *report.engineSpeedLog);
+    return kExitSuccess;
+  }
   if (!report.engineSound) {
     out << FormatImportReport(report);
     return kExitSuccess;

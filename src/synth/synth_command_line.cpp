@@ -85,6 +85,8 @@ std::string SynthHelpText() {
       "  DIR/NAME.dat         run document naming the recording, ready for a calculation\n"
       "  DIR/NAME.truth.csv   rpm,torque_ftlb,hp every 50 rpm over the run\n"
       "  DIR/NAME.sparks.csv  index,time_s,revolutions,rpm of every spark, heard or missed\n"
+      "  DIR/NAME.log.csv     with --log-rate: time, engine speed and road speed as a logger writes\n"
+      "                       them (rounded, jittered, held), from a few rows of idle on\n"
       "The same options and seed give the same files, byte for byte.\n"
       "\n"
       "Each option takes its value as the next argument or after \"=\" (--seed 7, --seed=7).\n"

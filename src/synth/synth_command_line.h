@@ -12,7 +12,7 @@ namespace ruvo {
 struct SynthCommand {
   bool help = false;
   std::string outFolder;       // --out, required unless help
-  std::string name = "synth";  // --name: base name of the four files
+  std::string name = "synth";  // --name: base name of the files
   std::string torqueCsv;       // --torque-csv; empty: the built-in curve
   SynthOptions options;        // every other option
 };

@@ -71,6 +71,7 @@ bool WriteSynthFiles(const SynthResult& run, const std::string& folder, const st
       {base / (name + ".truth.csv"), {}, FormatTruthCsv(run.truth)},
       {base / (name + ".sparks.csv"), {}, FormatSparksCsv(run.sparks)},
   };
+  if (!run.loggerCsv.empty()) files.push_back({base / (name + ".log.csv"), {}, run.loggerCsv});
   for (PendingFile& file : files) file.temporary = file.target.string() + ".writing";
   const auto fail = [&files](const fs::path& culprit, std::size_t renamed) {
     for (std::size_t k = 0; k < files.size(); ++k) RemoveQuietly(k < renamed ? files[k].target : files[k].temporary);

@@ -14,7 +14,8 @@ std::string FormatTruthCsv(const std::vector<TruthRow>& truth);
 std::string FormatSparksCsv(const std::vector<SparkEvent>& sparks);
 
 // Writes folder/name.wav, folder/name.dat (the run document, naming name.wav beside it),
-// folder/name.truth.csv and folder/name.sparks.csv, creating folder when needed. All four are
+// folder/name.truth.csv, folder/name.sparks.csv and, with a logger's CSV, folder/name.log.csv,
+// creating folder when needed. All are
 // written to temporary files first and renamed into place only when all are complete; on any
 // failure the temporary files and any already renamed are removed, one message is shown
 // through ShowMessage, and false is returned. Files that existed before are replaced.

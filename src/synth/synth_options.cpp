@@ -146,6 +146,14 @@ const std::vector<OptionEntry>& OptionTable() {
        RealField([](SynthOptions& o) -> double& { return o.gainStepSeconds; }), 0.0, 600.0},
       {"gain-step-factor", "", "factor on the sound (not silence or drift) from the gain step on",
        RealField([](SynthOptions& o) -> double& { return o.gainStepFactor; }), 0.0, 100.0},
+      {"log-rate", "Hz", "rows per second of an engine-speed log NAME.log.csv beside the recording; 0: none",
+       RealField([](SynthOptions& o) -> double& { return o.logRateHz; }), 0.0, 1000.0},
+      {"log-rpm-step", "rpm", "the log's engine speed is rounded to multiples of this",
+       RealField([](SynthOptions& o) -> double& { return o.logRpmStep; }), 0.001, 1000.0},
+      {"log-jitter-ms", "ms", "the log's timestamps are off by up to this either way, at random",
+       RealField([](SynthOptions& o) -> double& { return o.logJitterMs; }), 0.0, 1000.0},
+      {"log-hold", "", "rows of the log that repeat each update before the next, as OBD adapters do",
+       IntegerField([](SynthOptions& o) -> std::int32_t& { return o.logHold; }), 0.0, 100.0},
       {"bits", "", "bits per sample: 8 unsigned, or 16 signed at 256 x finer scale; 0: 8 for clicks, 16 for engine",
        IntegerField([](SynthOptions& o) -> std::int32_t& { return o.bits; })},
   };
@@ -257,6 +265,10 @@ std::string ValidateSynthOptions(const SynthOptions& options) {
     return FormatText("Option --description may hold at most %d characters", static_cast<int>(kLongestDescription));
   if (!(options.endRpm > options.startRpm))
     return FormatText("Option --end-rpm (%g) must be above --start-rpm (%g)", options.endRpm, options.startRpm);
+  const SynthOptions defaults;
+  if (options.logRateHz == 0.0 && (options.logRpmStep != defaults.logRpmStep ||
+                                   options.logJitterMs != defaults.logJitterMs || options.logHold != defaults.logHold))
+    return "Options --log-rpm-step, --log-jitter-ms and --log-hold need --log-rate";
   if (options.vehicle.frictionLossHp > 0.0 && options.vehicle.frictionLossRpm <= 0)
     return "Option --friction-loss-rpm must be above 0 when --friction-loss-hp is set";
   return {};

@@ -60,6 +60,12 @@ struct SynthOptions {
   double gainStepFactor = 1.0;   // --gain-step-factor: sound multiplied by this from the step on
   std::int32_t bits = 0;         // --bits: 8 (unsigned) or 16 (signed); 0: the sound's own
 
+  // An engine-speed log beside the recording, as an OBD adapter or a GPS meter writes one.
+  double logRateHz = 0.0;    // --log-rate: rows per second of NAME.log.csv; 0: no log
+  double logRpmStep = 1.0;   // --log-rpm-step: engine speed rounded to multiples of this, rpm
+  double logJitterMs = 0.0;  // --log-jitter-ms: timestamps off by up to this either way
+  std::int32_t logHold = 0;  // --log-hold: rows repeating each update before the next
+
   // Pulse-detection estimates for the run document; 0 means "estimate from the run".
   std::int32_t initialRpm = 0;  // --initial-rpm
   std::int32_t finalRpm = 0;    // --final-rpm

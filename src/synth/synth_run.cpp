@@ -9,6 +9,7 @@
 #include "core/wave_encoding.h"
 #include "synth/engine_sound.h"
 #include "synth/ignition_sound.h"
+#include "synth/logger_csv.h"
 #include "synth/recorder_effects.h"
 
 namespace ruvo {
@@ -77,6 +78,7 @@ SynthResult SynthesizeRun(const SynthOptions& options) {
                                           : EncodeEightBitWave(RoundToEightBit(levels), options.sampleRate);
   result.sampleCount = count;
   result.sparks = std::move(motion.sparks);
+  if (options.logRateHz > 0.0) result.loggerCsv = FormatLoggerCsv(options, motion.steps);
   result.motion = std::move(motion.steps);
   result.truth = TruthTable(options);
   result.runStartSeconds = motion.runStartSeconds;

@@ -26,6 +26,7 @@ struct SynthResult {
   std::vector<SparkEvent> sparks;  // every spark, heard or missed, in time order (peaks 0 with engine sound)
   std::vector<TruthRow> truth;     // the multiples of 50 rpm from the start to the end rpm
   std::vector<MotionStep> motion;  // the integrated states
+  std::string loggerCsv;           // the engine-speed log (FormatLoggerCsv); empty without --log-rate
   double runStartSeconds = 0.0;    // full throttle begins, seconds from the first sample
   double runEndSeconds = 0.0;      // the end rpm is reached
   // options.vehicle with the pulse-detection estimates (initial and final rpm, pulse duration)

@@ -171,4 +171,11 @@ bool MakePulseTrack(const std::vector<TrackFrame>& frames,
   return true;
 }
 
+std::string PulseRoundingWarning(const PulseTrack& track, double peakRpm) {
+  return FormatText(
+      "pulse places are rounded by up to %.4f revolutions at %.0f rpm, more than the %.3f the "
+      "calculation needs: the wave file's rate cannot go higher",
+      track.roundingRevolutions, peakRpm, kPulseRounding);
+}
+
 }  // namespace ruvo

@@ -65,4 +65,8 @@ bool MakePulseTrack(const std::vector<TrackFrame>& frames,
                     PulseTrack& track,
                     std::string& error);
 
+// The warning for a track whose rate could not keep the rounding below kPulseRounding (its
+// rateLimited), at the pull's peak speed in rpm: one sentence, without "warning: ".
+std::string PulseRoundingWarning(const PulseTrack& track, double peakRpm);
+
 }  // namespace ruvo

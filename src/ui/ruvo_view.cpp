@@ -298,7 +298,7 @@ bool CRuvoView::OfferConversions() {
   }
   for (const std::size_t k : unreadable) {
     const std::optional<std::string> converted =
-        ConvertForCalculation(window(), params.waveFiles[k], CurrentConversionPlace());
+        ConvertForCalculation(window(), params.waveFiles[k], CurrentConversionPlace(), params);
     if (!converted) return false;
     params.waveFiles[k] = ListedName(*converted);
     ShowWaveList();

@@ -34,7 +34,7 @@ std::vector<std::string> WaveBrowse::ChooseWaveFiles(QWidget* parent) {
       parent, QStringLiteral("Open"), QString::fromStdString(lastWaveFolder),
       // A phone's video is read for its sound; phones name some of them in capitals.
       QStringLiteral("Recordings (*.wav *.flac *.ogg *.opus *.mp3 *.m4a *.aac *.aiff *.mp4 *.MP4 *.mov *.MOV *.3gp "
-                     "*.3GP);;All files (*)"),
+                     "*.3GP);;Logs (*.csv *.txt *.log);;All files (*)"),
       true);
   std::vector<std::string> entries;
   if (choice.accepted) {

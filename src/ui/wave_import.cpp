@@ -5,8 +5,10 @@
 #include <system_error>
 
 #include "audio/audio_decoder.h"
+#include "audio/log_import.h"
 #include "audio/recording_import.h"
 #include "core/message.h"
+#include "ui/engine_log_dlg.h"
 #include "ui/engine_sound_dlg.h"
 #include "ui/user_prompts.h"
 
@@ -43,9 +45,33 @@ std::optional<std::string> Import(QWidget* parent,
   return report.outputPath;
 }
 
-std::optional<std::string> Convert(QWidget* parent, const std::string& path, const fs::path& folder) {
+// Shows the warnings of an import in one message: "NAME was DONE, but WARNING; and WARNING."
+void ShowWarnings(const std::string& path, const char* done, const std::vector<std::string>& warnings) {
+  if (warnings.empty()) return;
+  std::string text = FileNameOf(path).toStdString() + " was " + done + ", but ";
+  for (std::size_t k = 0; k < warnings.size(); ++k) text += (k > 0 ? "; and " : "") + warnings[k];
+  ShowMessage(text + ".");
+}
+
+// How the run's estimates read an engine-speed log: the vehicle turns a road speed into engine
+// speed, the pull starts at Initial RPM and the pulses are Rev/Spark apart, so the track agrees
+// with the document.
+EngineSpeedLogOptions DocumentLogOptions(const RunParameters& estimates) {
+  EngineSpeedLogOptions log;
+  log.vehicle = estimates;
+  log.startRpm = estimates.initialRpm;
+  log.revsPerPulse = estimates.revsPerIgnition;
+  return log;
+}
+
+std::optional<std::string> Convert(QWidget* parent,
+                                   const std::string& path,
+                                   const fs::path& folder,
+                                   const RunParameters& estimates) {
+  ImportOptions options;
+  options.engineSpeedLog = DocumentLogOptions(estimates);  // should the file be a log
   ImportReport report;
-  return Import(parent, path, folder, QStringLiteral("Converting %1..."), {}, report);
+  return Import(parent, path, folder, QStringLiteral("Converting %1..."), options, report);
 }
 
 }  // namespace
@@ -62,10 +88,13 @@ bool NeedsConversion(const std::string& path) {
   return fs::is_regular_file(path, error) && !IsEightBitMonoWave(path);
 }
 
-std::optional<std::string> ConvertForCalculation(QWidget* parent, const std::string& path, const ConversionPlace& place) {
+std::optional<std::string> ConvertForCalculation(QWidget* parent,
+                                                 const std::string& path,
+                                                 const ConversionPlace& place,
+                                                 const RunParameters& estimates) {
   const fs::path folder = place.FolderFor(path);
   if (std::optional<std::string> earlier = FindEarlierImport(path, folder)) return earlier;
-  return Convert(parent, path, folder);
+  return Convert(parent, path, folder, estimates);
 }
 
 std::optional<ReadyRecording> TrackEngineSound(QWidget* parent,
@@ -81,13 +110,32 @@ std::optional<ReadyRecording> TrackEngineSound(QWidget* parent,
   const std::optional<std::string> written =
       Import(parent, path, place.FolderFor(path), QStringLiteral("Tracking the engine in %1..."), options, report);
   if (!written) return std::nullopt;
-  if (report.engineSound && !report.engineSound->warnings.empty()) {
-    std::string text = FileNameOf(path).toStdString() + " was tracked, but ";
-    for (std::size_t k = 0; k < report.engineSound->warnings.size(); ++k)
-      text += (k > 0 ? "; and " : "") + report.engineSound->warnings[k];
-    ShowMessage(text + ".");
-  }
+  if (report.engineSound) ShowWarnings(path, "tracked", report.engineSound->warnings);
   return ReadyRecording{*written, options.engineSound->revsPerPulse};
+}
+
+std::optional<ReadyRecording> ImportEngineSpeedLog(QWidget* parent,
+                                                   const std::string& path,
+                                                   const ConversionPlace& place,
+                                                   const RunParameters& estimates) {
+  std::string text;
+  std::string error;
+  LogTable table;
+  if (!ReadLogFile(path, text, error) || !ReadLogTable(text, table, error)) {
+    ShowMessage(FileNameOf(path).toStdString() + ": " + error);
+    return std::nullopt;
+  }
+  ImportOptions options;
+  options.expectLog = true;
+  EngineSpeedLogOptions& log = options.engineSpeedLog = DocumentLogOptions(estimates);
+  CEngineLogDlg dialog(FileNameOf(path), std::move(text), table, log, parent);
+  if (!dialog.Ask(log)) return std::nullopt;
+  ImportReport report;
+  const std::optional<std::string> written =
+      Import(parent, path, place.FolderFor(path), QStringLiteral("Reading the log %1..."), options, report);
+  if (!written) return std::nullopt;
+  if (report.engineSpeedLog) ShowWarnings(path, "read", report.engineSpeedLog->log.warnings);
+  return ReadyRecording{*written, log.revsPerPulse};
 }
 
 std::optional<ReadyRecording> ReadyForCalculation(QWidget* parent,
@@ -97,6 +145,7 @@ std::optional<ReadyRecording> ReadyForCalculation(QWidget* parent,
   if (!NeedsConversion(path)) return ReadyRecording{path, {}};
   const fs::path folder = place.FolderFor(path);
   if (std::optional<std::string> earlier = FindEarlierImport(path, folder)) return ReadyRecording{*earlier, {}};
+  if (IsTextFile(path)) return ImportEngineSpeedLog(parent, path, place, estimates);
   enum Answer { kClicks, kEngineSound, kKeep };
   const int answer = Prompts().AskChoice(
       parent, QStringLiteral("%1 is not an 8-bit mono WAV. What does it hold?").arg(FileNameOf(path)),
@@ -107,7 +156,7 @@ std::optional<ReadyRecording> ReadyForCalculation(QWidget* parent,
                                .arg(FileNameOf(path), FileNameOf(ImportNaming(path, folder).FirstFree()),
                                     place.besideDocument ? QStringLiteral("run document") : QStringLiteral("recording"));
   if (!Prompts().AskYesNo(parent, question)) return ReadyRecording{path, {}};
-  const std::optional<std::string> converted = Convert(parent, path, folder);
+  const std::optional<std::string> converted = Convert(parent, path, folder, estimates);
   if (!converted) return std::nullopt;
   return ReadyRecording{*converted, {}};
 }

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <tuple>
 
+#include "core/run_document.h"
 #include "core/text_format.h"
 #include "core/wave_encoding.h"
 #include "e2e/synthetic_run.h"
@@ -48,13 +50,22 @@ TEST(RuvoCli, HelpVersionAndUsageErrors) {
       {{"import", "a.m4a", "--engine-sound", "--cylinders", "17"}, 2, "--cylinders needs a number of cylinders"},
       {{"import", "a.m4a", "--engine-sound", "--cylinders", "6", "--strokes", "3"}, 2, "--strokes needs 4 or 2"},
       {{"import", "a.m4a", "--engine-sound", "--cylinders", "6", "--rpm", "5000-900"}, 2, "--rpm needs two speeds"},
-      {{"import", "a.m4a", "--engine-sound", "--cylinders", "6", "--highpass", "400"}, 2,
+      {{"import", "a.m4a", "--engine-sound", "--cylinders", "6", "--highpass", "400"},
+       2,
        "--highpass does not apply to --engine-sound"},
-      {{"import", "a.m4a", "--engine-sound", "--cylinders", "6", "--revs-per-pulse", "0"}, 2,
+      {{"import", "a.m4a", "--engine-sound", "--cylinders", "6", "--revs-per-pulse", "0"},
+       2,
        "--revs-per-pulse needs a number above 0"},
-      {{"import", "a.m4a", "--engine-sound", "--cylinders", "6", "--document", "none.dat"}, 1,
+      {{"import", "a.m4a", "--engine-sound", "--cylinders", "6", "--document", "none.dat"},
+       1,
        "Could not read the run document none.dat"},
       {{"import", "nowhere.flac"}, 1, "Could not import nowhere.flac: no such file\n"},
+      {{"import", "log.csv", "--speed-column", "3"}, 2, "--speed-column needs --document RUN.dat"},
+      {{"import", "log.csv", "--speed-unit", "knots"}, 2, "--speed-unit needs kmh or mph"},
+      {{"import", "log.csv", "--time-unit", "min"}, 2, "--time-unit needs s, ms or us"},
+      {{"import", "log.csv", "--rpm-column", "2", "--channel", "1"},
+       2,
+       "--channel does not apply to an engine-speed log"},
       {{"table"}, 2, "table needs a run document"},
       {{"table", "a.dat", "--tsv"}, 2, "unknown option --tsv"}};
   for (const auto& [args, status, message] : cases) {
@@ -137,6 +148,68 @@ TEST(RuvoCli, ImportWritesBesideTheRecordingAndSaysWhatItDid) {
       RunRuvoCli({"import", folder.File("phone.wav"), folder.File("phone-8bit.wav"), "--overwrite"});
   EXPECT_EQ(replaced.status, 0) << replaced.err;
   EXPECT_NE(test::ReadFileBytes(folder.File("phone-8bit.wav")), before);
+}
+
+// The peak horsepower and torque of "        Max HP: 123.3 hp @ 5500 rpm\n  Max Torque: 129.6 ft-lb @ ...".
+std::pair<double, double> SummaryPeaks(const std::string& out) {
+  double hp = 0.0, torque = 0.0;
+  EXPECT_EQ(std::sscanf(out.c_str(), " Max HP: %lf hp @ %*d rpm Max Torque: %lf", &hp, &torque), 2) << out;
+  return {hp, torque};
+}
+
+// A 10 Hz log with 3 ms of jitter, as a logger with engine speed and one with road speed alone
+// write it, imported against the run document and calculated: both within 2 % of the true peaks.
+TEST(RuvoCli, ImportsAnEngineSpeedLogThatCalculatesWithinTwoPercentOfTheTruth) {
+  test::TempFolder folder;
+  SynthOptions options = test::TypicalRun(11025);
+  options.idleSeconds = 1.0;
+  options.liftOffSeconds = 1.0;
+  options.logRateHz = 10.0;
+  options.logJitterMs = 3.0;
+  const test::SyntheticRun written = test::WriteSyntheticRun(options, folder, "run");
+  const test::TruthPeaks truth = test::PeaksOf(written.run);
+  const std::string log = folder.File("run.log.csv");
+  const std::vector<std::vector<std::string>> imports = {
+      {"import", log, folder.File("rpm.wav"), "--document", written.documentPath},
+      {"import", log, folder.File("speed.wav"), "--speed-column", "Vehicle Speed (km/h)", "--document",
+       written.documentPath}};
+  for (const std::vector<std::string>& import : imports) {
+    SCOPED_TRACE(import[2]);
+    const CliResult imported = RunRuvoCli(import);
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_NE(imported.out.find("\nTime: column 1 \"Time (s)\", seconds\n"), std::string::npos) << imported.out;
+    EXPECT_NE(imported.out.find("\nUpdates: "), std::string::npos) << imported.out;
+    EXPECT_EQ(imported.out.find("warning: "), std::string::npos) << imported.out;
+    RunParameters params = written.run.document;
+    params.waveFiles = {import[2]};
+    std::ostringstream document;
+    WriteRunDocument(document, params);
+    test::WriteFileBytes(folder.File("log.dat"), document.str());
+    const CliResult calculated = RunRuvoCli({"calculate", folder.File("log.dat"), "--no-save"});
+    ASSERT_EQ(calculated.status, 0) << calculated.err;
+    const auto [hp, torque] = SummaryPeaks(calculated.out);
+    EXPECT_TRUE(test::IsClose(hp, truth.horsepower, 0.02)) << calculated.out;  // the goal for 10 Hz logs
+    EXPECT_TRUE(test::IsClose(torque, truth.torque, 0.02)) << calculated.out;
+  }
+  EXPECT_NE(ReadWaveOrigin(folder.File("speed.wav"))->comment.find("road speed \"Vehicle Speed (km/h)\" km/h"),
+            std::string::npos);
+}
+
+TEST(RuvoCli, ABadLogIsRefusedWithItsFileAndLineAndNothingIsWritten) {
+  test::TempFolder folder;
+  std::string backwards = "Time (s),RPM\n";
+  for (int row = 0; row < 20; ++row) backwards += FormatText("%.1f,%d\n", row == 8 ? 0.1 : 0.1 * row, 1000 + 100 * row);
+  test::WriteFileBytes(folder.Path() / "backwards.csv", backwards);
+  test::WriteFileBytes(folder.Path() / "ruvo.log", "#Ruvo Log file\n#Ruvo RPM Calculate: run.wav\n");
+  const std::pair<std::string, std::string> cases[] = {
+      {"backwards.csv", "line 10: time goes backwards, to 0.100 s after 0.700 s"},
+      {"ruvo.log", "this is Ruvo's own calculation log (ruvo.log), not an engine-speed log"}};
+  for (const auto& [name, reason] : cases) {
+    const CliResult refused = RunRuvoCli({"import", folder.File(name), folder.File("out.wav")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "Could not import " + folder.File(name) + ": " + reason + "\n");
+    EXPECT_FALSE(fs::exists(folder.File("out.wav")));
+  }
 }
 
 TEST(RuvoCli, ConfigOptionIsResolvedFromWhereTheCommandRuns) {

@@ -6,12 +6,14 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <numbers>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
+#include "core/vehicle_model.h"
 #include "synth/ignition_sound.h"
 
 namespace ruvo {
@@ -208,6 +210,44 @@ TEST(SynthRun, TheDocumentCarriesTheVehicleAndEstimatesThatCoverTheBursts) {
   EXPECT_EQ(Synthesize(options).document, expected);
 }
 
+// Rows every 1/20 s, jittered by up to 5 ms in whole milliseconds; engine speed in steps of 10 rpm,
+// each update held on two more rows; the road speed through the gearing; idle rows first.
+TEST(SynthRun, TheLogSamplesTheMotionAsALoggerWould) {
+  SynthOptions options;
+  options.logRateHz = 20.0;
+  options.logRpmStep = 10.0;
+  options.logJitterMs = 5.0;
+  options.logHold = 2;
+  const SynthResult run = Synthesize(options);
+  EXPECT_TRUE(Synthesize(SynthOptions{}).loggerCsv.empty());
+  const std::string& csv = run.loggerCsv;
+  const std::string header = "Time (s),Engine RPM (rpm),Vehicle Speed (km/h)\n";
+  ASSERT_EQ(csv.rfind(header, 0), 0u);
+  const double kmhPerRpm = FeetPerEngineRevolution(options.vehicle) * 0.3048 * 3600.0 / 1000.0 / 60.0;
+  std::vector<std::array<double, 3>> rows;
+  for (std::size_t at = header.size(); at < csv.size(); at = csv.find('\n', at) + 1) {
+    std::array<double, 3> row{};
+    ASSERT_EQ(std::sscanf(csv.c_str() + at, "%lf,%lf,%lf", &row[0], &row[1], &row[2]), 3);
+    rows.push_back(row);
+  }
+  ASSERT_EQ(rows.size(), static_cast<std::size_t>(std::floor(run.motion.back().timeSeconds * 20.0)) + 6);
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    const auto [time, rpm, kmh] = rows[k];
+    EXPECT_NEAR(time, 0.05 * static_cast<double>(k), 0.0055) << k;  // jitter and the millisecond
+    EXPECT_EQ(std::fmod(rpm, 10.0), 0.0) << k;
+    EXPECT_NEAR(kmh, rpm * kmhPerRpm, 5.0 * kmhPerRpm + 0.005) << k;  // rounded apart
+    EXPECT_TRUE(k >= 5 || rpm == 1000.0) << k;                        // idle rows at the start speed
+    EXPECT_TRUE(k % 3 == 0 || rows[k - k % 3][1] == rpm) << k;        // held
+    if (k < 5 || k % 3 != 0) continue;
+    // An update is the true speed at its row's nominal time (the nearest 0.5 ms step), rounded.
+    const double t = 0.05 * static_cast<double>(k - 5);
+    const auto step = std::min_element(run.motion.begin(), run.motion.end(), [t](const auto& a, const auto& b) {
+      return std::abs(a.timeSeconds - t) < std::abs(b.timeSeconds - t);
+    });
+    EXPECT_NEAR(rpm, 60.0 * step->revsPerSecond, 5.0 + 1.0) << k;  // half a step, and 0.25 ms of the rise
+  }
+}
+
 TEST(SynthRun, RejectsOptionsItCannotSimulate) {
   const std::pair<void (*)(SynthOptions&), const char*> cases[] = {
       {[](SynthOptions& o) { o.sampleRate = 7999; }, "Option --sample-rate must be 8000 to 48000 Hz, not 7999"},
@@ -228,6 +268,8 @@ TEST(SynthRun, RejectsOptionsItCannotSimulate) {
        "Option --vehicle-weight must be 100 to 50000 lb, not nan"},
       {[](SynthOptions& o) { o.maxPulseLength = INFINITY; }, "Option --max-pulse-length must be a finite number"},
       {[](SynthOptions& o) { o.vehicle.frictionLossHp = 5.0; }, "Option --friction-loss-rpm must be above 0"},
+      {[](SynthOptions& o) { o.logHold = 2; },
+       "Options --log-rpm-step, --log-jitter-ms and --log-hold need --log-rate"},
       {[](SynthOptions& o) { o.vehicle.description.assign(106, 'x'); }, "at most 105 characters"},
       {[](SynthOptions& o) { o.torque = TorqueCurve::Constant(2.0); },
        "At 1000 rpm the engine's torque of 2.0 ft-lb no longer accelerates the vehicle, short of the end rpm 6000"},

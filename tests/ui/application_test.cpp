@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <QAction>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QGroupBox>
@@ -14,16 +15,20 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSet>
+#include <QTableWidget>
 #include <QToolBar>
 #include <QUrl>
 #include <QWindow>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "audio/sound_files.h"
 #include "core/run_document.h"
 #include "core/wave_encoding.h"
 #include "support/test_support.h"
+#include "synth/synth_files.h"
+#include "synth/synth_run.h"
 #include "ui/app_icons.h"
 #include "ui/desktop_settings.h"
 #include "ui/document_commands.h"
@@ -486,6 +491,87 @@ class ApplicationTest : public QObject {
     QCOMPARE(f.Form().Items("waveList"), listed + QStringList{"take.wav"});
     QVERIFY(prompts.questions.isEmpty());
     QCOMPARE(ReadWaveOrigin(f.folder.File("runs/take.wav"))->source, wave);
+  }
+
+  // An engine-speed log becomes a pulse track without the question of what the file holds: the
+  // dialog shows its first rows, finds its columns by their names and draws the pull; a column
+  // that gives no pull says why and keeps OK disabled; setting Rev/Spark to the pulse spacing is
+  // offered; the 10-rows-a-second log then calculates within 2 % of the true peaks.
+  void engineSpeedLogBecomesAPulseTrack() {
+    AppFixture f;
+    CRuvoApp& app = f.Start();
+    test::ScriptedPrompts prompts;
+    SynthOptions options;
+    options.logRateHz = 10.0;
+    options.logJitterMs = 3.0;
+    const SynthResult run = SynthesizeRun(options);
+    QVERIFY(WriteSynthFiles(run, f.folder.File("logger"), "pull"));
+    RunParameters params = run.document;
+    params.waveFiles.clear();
+    params.revsPerIgnition = 1.0;
+    fs::create_directory(f.folder.Path() / "runs");
+    std::ofstream(f.folder.File("runs/a.dat")) << [&params] {
+      std::ostringstream text;
+      WriteRunDocument(text, params);
+      return text.str();
+    }();
+    QVERIFY(app.Commands().OpenDocumentFile(f.folder.File("runs/a.dat")));
+    QStringList seen;
+    prompts.onModal = [&seen](QDialog& dialog) {
+      test::FormProbe probe(dialog);
+      const auto* rows = probe.Find<QTableWidget>("logRows");
+      auto* speed = probe.Find<QComboBox>("speedColumn");
+      const auto* ok = probe.Find<QPushButton>("okButton");
+      const auto* pull = probe.Find<QLabel>("pullText");
+      seen << QString::number(rows->rowCount()) << rows->item(0, 1)->text() << speed->currentText()
+           << QString::number(ok->isEnabled()) << pull->text().section(';', 0, 0);
+      speed->setCurrentIndex(0);  // the time as engine speed
+      seen << QString::number(ok->isEnabled()) << pull->text();
+      speed->setCurrentIndex(1);
+      probe.Find<QDoubleSpinBox>("revsPerPulse")->setValue(2.0);
+      probe.Click("okButton");
+    };
+    f.Drop({f.folder.File("logger/pull.log.csv")});
+    QCOMPARE(seen.mid(0, 6), QStringList({"6", "1000", "2: Engine RPM (rpm)", "1",
+                                          "Pull: 0.315 to 5.795 s, 1020 to 5954 rpm", "0"}));
+    QVERIFY2(seen[6].startsWith("No pull: "), qPrintable(seen[6]));
+    QCOMPARE(prompts.questions,
+             QStringList({"The pulse track has one pulse every 2 revolutions. Set Rev/Spark to 2?"}));
+    QCOMPARE(f.Form().Text("revsPerIgnition"), QString("2"));
+    QCOMPARE(f.Form().Items("waveList"), QStringList({"pull.log.wav"}));
+    const std::optional<WaveOrigin> origin = ReadWaveOrigin(f.folder.File("runs/pull.log.wav"));
+    QVERIFY(origin && origin->source == f.folder.File("logger/pull.log.csv"));
+
+    app.Frame().Commands().calculate->trigger();
+    QVERIFY(app.View().CalculationSucceeded());
+    const auto peak = [&run](double TruthRow::*value) {
+      double largest = 0.0;
+      for (const TruthRow& row : run.truth) largest = std::max(largest, row.*value);
+      return largest;
+    };
+    // "Max HP: 131.5 hp @ 6000 rpm", "Max Torque: 130.0 ft-lb @ 3550 rpm"
+    const double horsepower = f.Form().Text("summaryLine1").simplified().section(' ', 2, 2).toDouble();
+    const double torque = f.Form().Text("summaryLine2").simplified().section(' ', 2, 2).toDouble();
+    QVERIFY2(std::abs(horsepower / peak(&TruthRow::horsepower) - 1.0) < 0.02, qPrintable(f.Form().Text("summaryLine1")));
+    QVERIFY2(std::abs(torque / peak(&TruthRow::torqueFtLb) - 1.0) < 0.02, qPrintable(f.Form().Text("summaryLine2")));
+
+    // A log a document lists is converted at Calculate as the form says: its pulses Rev/Spark apart.
+    fs::copy_file(f.folder.File("logger/pull.log.csv"), f.folder.File("logger/listed.csv"));
+    params.waveFiles = {"../logger/listed.csv"};
+    params.revsPerIgnition = 2.0;
+    std::ofstream(f.folder.File("runs/b.dat")) << [&params] {
+      std::ostringstream text;
+      WriteRunDocument(text, params);
+      return text.str();
+    }();
+    prompts.saveAnswers = {SaveAnswer::Discard};
+    QVERIFY(app.Commands().OpenDocumentFile(f.folder.File("runs/b.dat")));
+    prompts.onModal = nullptr;
+    prompts.choiceAnswer = 0;  // convert
+    app.Frame().Commands().calculate->trigger();
+    QCOMPARE(f.Form().Items("waveList"), QStringList({"listed.wav"}));
+    QVERIFY(app.View().CalculationSucceeded());
+    QCOMPARE(f.Form().Text("summaryLine1").simplified().section(' ', 2, 2).toDouble(), horsepower);
   }
 
   // The window fits the screen and scrolls the form; it keeps the size the user gives it through

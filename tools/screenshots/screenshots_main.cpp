@@ -1,4 +1,4 @@
-// ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound]]: opens DOCUMENT
+// ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound | --engine-log]]: opens DOCUMENT
 // in the desktop application, calculates it and saves PNG pictures of the main window and of each
 // dialog into OUTPUT_FOLDER, SUFFIX added to every name (for pictures at another QT_SCALE_FACTOR).
 // When the window shows the form only in part (it scrolls), the whole form is saved as well. With
@@ -6,7 +6,9 @@
 // main-window SUFFIX -results.png (the Results dock shown). With --engine-sound DOCUMENT's one
 // recording holds the engine sound of a 6-cylinder (ruvo-synth --sound engine): it is tracked through "Track engine
 // sound..." (engine-sound-dialog SUFFIX .png) and calculated, and the Recording tab is saved as
-// recording-engine-sound SUFFIX .png. Uses a settings file of its own, so the user's settings stay
+// recording-engine-sound SUFFIX .png. With --engine-log, DOCUMENT's folder holds NAME.log.csv, a
+// logger's CSV of the run (ruvo-synth --log-rate): it is dropped onto the window and its dialog
+// saved as engine-log-dialog SUFFIX .png. Uses a settings file of its own, so the user's settings stay
 // untouched. Needs a display (Xvfb will do).
 #include <QAction>
 #include <QApplication>
@@ -103,6 +105,15 @@ bool PhotographEngineSound(ruvo::CRuvoApp& app, PhotographingPrompts& prompts, c
   return SaveWindow(app.Results(), output + "/recording-engine-sound" + suffix);
 }
 
+// Drops the logger's CSV beside the document onto the window and photographs the log dialog.
+bool PhotographEngineLog(ruvo::CRuvoApp& app, PhotographingPrompts& prompts, const QString& document,
+                         const QString& output, const QString& suffix) {
+  const QFileInfo info(document);
+  prompts.nextName = "engine-log-dialog" + suffix;
+  app.Frame().filesDropped({info.dir().filePath(info.completeBaseName() + QStringLiteral(".log.csv"))});
+  return QFileInfo::exists(output + "/engine-log-dialog" + suffix);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,9 +122,10 @@ int main(int argc, char** argv) {
   const QStringList arguments = QApplication::arguments();
   const bool resultsApart = arguments.size() == 5 && arguments[4] == QStringLiteral("--results-apart");
   const bool engineSound = arguments.size() == 5 && arguments[4] == QStringLiteral("--engine-sound");
-  if (arguments.size() != 3 && arguments.size() != 4 && !resultsApart && !engineSound) {
-    std::fprintf(stderr,
-                 "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound]]\n");
+  const bool engineLog = arguments.size() == 5 && arguments[4] == QStringLiteral("--engine-log");
+  if (arguments.size() != 3 && arguments.size() != 4 && !resultsApart && !engineSound && !engineLog) {
+    std::fprintf(stderr, "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound | "
+                         "--engine-log]]\n");
     return 2;
   }
   const QString suffix = arguments.value(3) + QStringLiteral(".png");
@@ -129,8 +141,9 @@ int main(int argc, char** argv) {
 
   ruvo::CRuvoApp app(settings, QString(), QApplication::applicationFilePath());
   if (!app.InitInstance({document})) return 1;
-  if (engineSound) {
-    const bool photographed = PhotographEngineSound(app, prompts, output, suffix);
+  if (engineSound || engineLog) {
+    const bool photographed = engineSound ? PhotographEngineSound(app, prompts, output, suffix)
+                                          : PhotographEngineLog(app, prompts, document, output, suffix);
     ruvo::SetPrompts(nullptr);
     return photographed && prompts.ok ? 0 : 1;
   }
