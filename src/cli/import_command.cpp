@@ -201,10 +201,12 @@ std::optional<ImportRequest> ParseImport(const std::vector<std::string>& args, s
       err << "ruvo-cli: " << option << " does not apply to --engine-sound\n";
       return std::nullopt;
     }
-    if ((clicksOnly || option == "--engine-sound" || option == "--channel" || option == "--rate") && request.logOnly) {
+    const bool audioOnly = clicksOnly || option == "--channel" || option == "--rate";
+    if ((audioOnly || option == "--engine-sound") && request.logOnly) {
       err << "ruvo-cli: " << option << " does not apply to an engine-speed log\n";
       return std::nullopt;
     }
+    if (audioOnly && request.audioOption.empty()) request.audioOption = option;
   }
   if (!request.log.columns.speed.empty() && std::find(given.begin(), given.end(), "--document") == given.end()) {
     err << "ruvo-cli: --speed-column needs --document RUN.dat for the gearing and tyre\n";
@@ -231,6 +233,12 @@ int RunImport(const ImportRequest& request, std::ostream& out) {
       return kExitFailure;
     }
   } else {
+    // Said at once rather than dropped: the input's bytes, not its name, make it a log.
+    if (!request.audioOption.empty() && IsTextFile(request.inputPath)) {
+      ShowMessage("ruvo-cli: " + request.audioOption + " does not apply to an engine-speed log, which " +
+                  request.inputPath + " is");
+      return kExitUsage;
+    }
     if (!LogOptions(request, options.engineSpeedLog)) return kExitFailure;
     // Options that only a log takes say that the input is one, whatever its bytes.
     options.expectLog = request.logOnly || !request.documentPath.empty() || request.revsPerPulseGiven;

@@ -24,6 +24,7 @@ struct ImportRequest {
   EngineSpeedLogOptions log;     // the log options as given on the command line
   bool logOnly = false;          // an option only a log takes was given: the input must be one
   bool pullGiven = false;        // --from or --to, which choose a log's pull
+  std::string audioOption;       // the first option given that only audio takes (a filter, --channel, --rate)
 };
 
 // Parses the arguments after "import": IN [OUT.wav] [--channel N|mix|auto] [--from S] [--to S]
@@ -35,7 +36,8 @@ struct ImportRequest {
 std::optional<ImportRequest> ParseImport(const std::vector<std::string>& args, std::ostream& err);
 
 // Imports as asked, printing what was done to out; failures are shown through ShowMessage.
-// Returns kExitSuccess or kExitFailure.
+// Returns kExitSuccess, kExitFailure, or kExitUsage for an option only audio takes given with an
+// input that turns out to be an engine-speed log.
 int RunImport(const ImportRequest& request, std::ostream& out);
 
 }  // namespace ruvo

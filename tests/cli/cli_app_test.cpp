@@ -210,6 +210,12 @@ TEST(RuvoCli, ABadLogIsRefusedWithItsFileAndLineAndNothingIsWritten) {
     EXPECT_EQ(refused.err, "Could not import " + folder.File(name) + ": " + reason + "\n");
     EXPECT_FALSE(fs::exists(folder.File("out.wav")));
   }
+  // A filter meant for a recording is refused rather than dropped when the input is a log.
+  const CliResult filtered = RunRuvoCli({"import", folder.File("backwards.csv"), folder.File("out.wav"), "--highpass", "800"});
+  EXPECT_EQ(filtered.status, 2);
+  EXPECT_EQ(filtered.err, "ruvo-cli: --highpass does not apply to an engine-speed log, which " +
+                              folder.File("backwards.csv") + " is\n");
+  EXPECT_FALSE(fs::exists(folder.File("out.wav")));
 }
 
 TEST(RuvoCli, ConfigOptionIsResolvedFromWhereTheCommandRuns) {
