@@ -82,7 +82,7 @@ std::size_t DecimalLength(std::uint64_t value) {
 // Writes `count` low decimal digits of value (zeros once it runs out) so that they end at end, two
 // at a time; returns value without them and where the digits begin.
 template <typename Unsigned>
-Unsigned WriteLowDigitsOf(char*& end, Unsigned value, std::size_t count) {
+[[gnu::always_inline]] inline Unsigned WriteLowDigitsOf(char*& end, Unsigned value, std::size_t count) {
   for (; count >= 2; count -= 2) {
     end -= 2;
     std::memcpy(end, kDigitPairs + 2 * (value % 100), 2);
@@ -96,13 +96,13 @@ Unsigned WriteLowDigitsOf(char*& end, Unsigned value, std::size_t count) {
 }
 
 // 32-bit division by a constant is a shorter multiplication than 64-bit: most numbers take it.
-std::uint64_t WriteLowDigits(char*& end, std::uint64_t value, std::size_t count) {
+[[gnu::always_inline]] inline std::uint64_t WriteLowDigits(char*& end, std::uint64_t value, std::size_t count) {
   if (value <= UINT32_MAX) return WriteLowDigitsOf(end, static_cast<std::uint32_t>(value), count);
   return WriteLowDigitsOf(end, value, count);
 }
 
 // Writes all DecimalLength(value) digits of value so that they end at end.
-void WriteDecimal(char* end, std::uint64_t value) {
+[[gnu::always_inline]] inline void WriteDecimal(char* end, std::uint64_t value) {
   while (value > UINT32_MAX) value = WriteLowDigitsOf(end, value, 2);
   auto small = static_cast<std::uint32_t>(value);
   while (small >= 100) small = WriteLowDigitsOf(end, small, 2);
@@ -292,11 +292,11 @@ void PutInteger(Sink& out, const Directive& directive, va_list& args) {
                    width > length ? width - length : 0);
 }
 
-// Decimals up to which the fixed notation takes the exact integer route: 10^17 times a 53-bit
-// significand stays below 2^110, well inside 128 bits.
-constexpr int kFastFixedPrecision = 17;
-constexpr std::array<std::uint64_t, kFastFixedPrecision + 1> kPowersOfTen = [] {
-  std::array<std::uint64_t, kFastFixedPrecision + 1> powers{};
+// The fixed notation takes the exact integer route up to kPlainPrecision decimals: 10^17 times a
+// 53-bit significand stays below 2^110, well inside 128 bits.
+static_assert(kPlainPrecision <= 17);
+constexpr std::array<std::uint64_t, kPlainPrecision + 1> kPowersOfTen = [] {
+  std::array<std::uint64_t, kPlainPrecision + 1> powers{};
   std::uint64_t power = 1;
   for (std::uint64_t& entry : powers) {
     entry = power;
@@ -310,7 +310,7 @@ __extension__ typedef unsigned __int128 Uint128;  // GCC's 128-bit integer, exac
 // 53-bit significand), so the scaled value is m * 10^p * 2^e, and a right shift by -e leaves a
 // remainder that decides the rounding to nearest, ties to even, as glibc's printf rounds in the
 // default rounding mode. Returns false when the result needs more than 64 bits
-// (0 <= precision <= kFastFixedPrecision).
+// (0 <= precision <= kPlainPrecision).
 [[gnu::always_inline]] inline bool ScaledMagnitude(double value, int precision, std::uint64_t& scaled) {
   constexpr int kMantissaBits = 52;
   constexpr int kExponentBias = 1075;  // bias 1023 plus the 52 fraction bits
@@ -361,8 +361,7 @@ void PutFloating(Sink& out, const Directive& directive, double value) {
   const int precision = directive.precision < 0 ? 6 : directive.precision;
   const bool finite = value - value == 0.0;
   std::uint64_t scaled = 0;
-  if (lower == 'f' && finite && precision <= kFastFixedPrecision &&
-      ScaledMagnitude(std::fabs(value), precision, scaled)) {
+  if (lower == 'f' && finite && precision <= kPlainPrecision && ScaledMagnitude(std::fabs(value), precision, scaled)) {
     // The digits of scaled with a point before the last `precision` of them, and at least one
     // digit before the point.
     const auto decimals = static_cast<std::size_t>(precision);
@@ -402,49 +401,73 @@ void PutFloating(Sink& out, const Directive& directive, double value) {
                    width > length ? width - length : 0);
 }
 
-// The short routes: exactly what PutInteger and PutFloating write for such directives (blanks, a
-// minus sign, the digits), with blanks stored kPlainWidth at a time and no flag to consult.
-constexpr int kPlainWidth = 32;
-constexpr std::size_t kPlainRoom = kPlainWidth + 1 + kLongestFastNumber + kPlainWidth;
 
-void PutPlainInteger(Sink& out, int width, int value) {
+// The plain fields write exactly what PutInteger and PutFloating write for such directives
+// (blanks, a minus sign, the digits), with blanks stored kPlainWidth at a time and no flag to consult.
+
+// The blanks and sign of a plain field whose body takes bodySize characters; returns where the
+// body begins.
+char* PutPlainPrefix(char* at, int width, std::size_t bodySize, bool negative) {
+  const std::size_t length = bodySize + (negative ? 1 : 0);
+  const auto wide = static_cast<std::size_t>(width);
+  std::memset(at, ' ', kPlainWidth);
+  at += wide > length ? wide - length : 0;
+  *at = '-';
+  return at + (negative ? 1 : 0);
+}
+
+// "%W.Pf" of values off the integer route (infinities, NaN, magnitudes past 2^64): the general
+// route's text, sign included, right-aligned.
+char* PutOtherFixed(char* at, int width, int precision, double value) {
+  const auto wide = static_cast<std::size_t>(width);
+  const auto length = static_cast<std::size_t>(
+      std::to_chars(at, at + kPlainFieldRoom, value, std::chars_format::fixed, precision).ptr - at);
+  if (length >= wide) return at + length;
+  std::memmove(at + (wide - length), at, length);
+  std::memset(at, ' ', wide - length);
+  return at + wide;
+}
+
+// One routine per precision, so that the decimals are written with constant counts and divisors.
+template <int kPrecision>
+char* PutPlainFixedOf(char* at, int width, double value) {
+  std::uint64_t scaled = 0;
+  if (!(value - value == 0.0) || !ScaledMagnitude(std::fabs(value), kPrecision, scaled))
+    return PutOtherFixed(at, width, kPrecision, value);
+  constexpr auto kDecimals = static_cast<std::size_t>(kPrecision);
+  constexpr std::size_t kPoint = kDecimals > 0 ? 1 : 0;
+  const std::size_t size = std::max(DecimalLength(scaled), kDecimals + 1) + kPoint;  // a digit before the point
+  char* const begin = PutPlainPrefix(at, width, size, std::signbit(value));
+  char* end = begin + size;
+  const std::uint64_t wholePart = WriteLowDigits(end, scaled, kDecimals);
+  if (kPoint > 0) *--end = '.';
+  WriteDecimal(end, wholePart);
+  return begin + size;
+}
+
+template <int... kPrecision>
+constexpr auto PlainFixedRoutines(std::integer_sequence<int, kPrecision...>) {
+  return std::array{&PutPlainFixedOf<kPrecision>...};
+}
+constexpr auto kPlainFixedRoutines = PlainFixedRoutines(std::make_integer_sequence<int, kPlainPrecision + 1>{});
+
+}  // namespace
+
+char* PutPlainInteger(char* at, int width, int value) {
   const bool negative = value < 0;
   const std::uint64_t magnitude =
       negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
   const std::size_t digits = DecimalLength(magnitude);
-  const std::size_t length = digits + (negative ? 1 : 0);
-  const auto wide = static_cast<std::size_t>(width);
-  char* p = out.Room(kPlainRoom);
-  std::memset(p, ' ', kPlainWidth);
-  p += wide > length ? wide - length : 0;
-  *p = '-';
-  p += negative ? 1 : 0;
-  WriteDecimal(p + digits, magnitude);
-  out.Advance(p + digits);
+  char* const begin = PutPlainPrefix(at, width, digits, negative);
+  WriteDecimal(begin + digits, magnitude);
+  return begin + digits;
 }
 
-void PutPlainFixed(Sink& out, const Directive& directive, double value) {
-  std::uint64_t scaled = 0;
-  if (!(value - value == 0.0) || !ScaledMagnitude(std::fabs(value), directive.precision, scaled))
-    return PutFloating(out, directive, value);
-  const bool negative = std::signbit(value);
-  const auto decimals = static_cast<std::size_t>(directive.precision);
-  const std::size_t digits = DecimalLength(scaled);
-  const std::size_t whole = digits > decimals ? digits - decimals : 1;
-  const std::size_t size = whole + (decimals > 0 ? 1 + decimals : 0);
-  const std::size_t length = size + (negative ? 1 : 0);
-  const auto wide = static_cast<std::size_t>(directive.width);
-  char* p = out.Room(kPlainRoom);
-  std::memset(p, ' ', kPlainWidth);
-  p += wide > length ? wide - length : 0;
-  *p = '-';
-  p += negative ? 1 : 0;
-  char* end = p + size;
-  const std::uint64_t wholePart = WriteLowDigits(end, scaled, decimals);
-  if (decimals > 0) *--end = '.';
-  WriteDecimal(end, wholePart);
-  out.Advance(p + size);
+char* PutPlainFixed(char* at, int width, int precision, double value) {
+  return kPlainFixedRoutines[static_cast<std::size_t>(precision)](at, width, value);
 }
+
+namespace {
 
 // Parses the conversion directive that starts after '%'; returns the position after it.
 const char* ParseDirective(const char* p, Directive& directive) {
@@ -486,7 +509,7 @@ const char* ParseDirective(const char* p, Directive& directive) {
                      directive.width <= kPlainWidth;
   if (plain && (*p == 'd' || *p == 'i') && directive.precision < 0)
     directive.route = Directive::Route::kPlainInteger;
-  else if (plain && *p == 'f' && directive.precision >= 0 && directive.precision <= kFastFixedPrecision)
+  else if (plain && *p == 'f' && directive.precision >= 0 && directive.precision <= kPlainPrecision)
     directive.route = Directive::Route::kPlainFixed;
   return *p ? p + 1 : p;
 }
@@ -614,10 +637,11 @@ void AppendTextV(std::string& out, const char* format, va_list args) {
       const Directive& directive = parsed->directives[i];
       switch (directive.route) {
         case Directive::Route::kPlainInteger:
-          PutPlainInteger(sink, directive.width, va_arg(own, int));
+          sink.Advance(PutPlainInteger(sink.Room(kPlainFieldRoom), directive.width, va_arg(own, int)));
           break;
         case Directive::Route::kPlainFixed:
-          PutPlainFixed(sink, directive, va_arg(own, double));
+          sink.Advance(
+              PutPlainFixed(sink.Room(kPlainFieldRoom), directive.width, directive.precision, va_arg(own, double)));
           break;
         case Directive::Route::kGeneral:
           PutConversion(sink, directive, own);
