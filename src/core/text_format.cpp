@@ -101,15 +101,32 @@ template <typename Unsigned>
   return WriteLowDigitsOf(end, value, count);
 }
 
-// Writes all DecimalLength(value) digits of value so that they end at end.
-[[gnu::always_inline]] inline void WriteDecimal(char* end, std::uint64_t value) {
-  while (value > UINT32_MAX) value = WriteLowDigitsOf(end, value, 2);
+// Writes the DecimalLength(value) digits of value so that they end at end, four at a time while
+// more remain (one division by 10^4 and two small ones by 100); returns where they begin.
+template <typename Unsigned>
+[[gnu::always_inline]] inline char* WriteDecimalOf(char* end, Unsigned value) {
+  while (value >= 10000) {
+    const Unsigned rest = value / 10000;
+    const auto four = static_cast<std::uint32_t>(value - rest * 10000);
+    end -= 4;
+    std::memcpy(end, kDigitPairs + 2 * (four / 100), 2);
+    std::memcpy(end + 2, kDigitPairs + 2 * (four % 100), 2);
+    value = rest;
+  }
   auto small = static_cast<std::uint32_t>(value);
-  while (small >= 100) small = WriteLowDigitsOf(end, small, 2);
-  if (small >= 10)
-    WriteLowDigitsOf(end, small, 2);
-  else
+  if (small >= 100) small = WriteLowDigitsOf(end, small, 2);
+  if (small >= 10) {
+    end -= 2;
+    std::memcpy(end, kDigitPairs + 2 * small, 2);
+  } else {
     *--end = static_cast<char>('0' + small);
+  }
+  return end;
+}
+
+[[gnu::always_inline]] inline char* WriteDecimal(char* end, std::uint64_t value) {
+  if (value <= UINT32_MAX) return WriteDecimalOf(end, static_cast<std::uint32_t>(value));
+  return WriteDecimalOf(end, value);
 }
 
 // The text of one call, gathered in a local buffer and handed to the string in a few appends.
@@ -181,13 +198,6 @@ class Sink {
     }
     cursor = p;
   }
-
-  // At least `bytes` free bytes at the end of the text, to be written in place and taken by Advance.
-  char* Room(std::size_t bytes) {
-    if (static_cast<std::size_t>(buffer.data() + buffer.size() - cursor) < bytes) Flush();
-    return cursor;
-  }
-  void Advance(char* to) { cursor = to; }
 
   // The same for any text (strings, characters, long numbers), piece by piece.
   void PutWideField(
@@ -401,48 +411,42 @@ void PutFloating(Sink& out, const Directive& directive, double value) {
                    width > length ? width - length : 0);
 }
 
-
 // The plain fields write exactly what PutInteger and PutFloating write for such directives
-// (blanks, a minus sign, the digits), with blanks stored kPlainWidth at a time and no flag to consult.
+// (blanks, a minus sign, the digits), from the end, with blanks stored kPlainWidth at a time and no
+// flag to consult.
 
-// The blanks and sign of a plain field whose body takes bodySize characters; returns where the
-// body begins.
-char* PutPlainPrefix(char* at, int width, std::size_t bodySize, bool negative) {
-  const std::size_t length = bodySize + (negative ? 1 : 0);
-  const auto wide = static_cast<std::size_t>(width);
-  std::memset(at, ' ', kPlainWidth);
-  at += wide > length ? wide - length : 0;
-  *at = '-';
-  return at + (negative ? 1 : 0);
+// The blanks before a body that begins at begin, in a field that ends at end; returns where the
+// field begins.
+char* PadBefore(char* begin, char* end, int width) {
+  std::memset(begin - kPlainWidth, ' ', kPlainWidth);
+  return std::min(begin, end - width);
+}
+
+char* PutSignedBefore(char* begin, char* end, int width, bool negative) {
+  begin[-1] = '-';
+  return PadBefore(begin - (negative ? 1 : 0), end, width);
 }
 
 // "%W.Pf" of values off the integer route (infinities, NaN, magnitudes past 2^64): the general
-// route's text, sign included, right-aligned.
-char* PutOtherFixed(char* at, int width, int precision, double value) {
-  const auto wide = static_cast<std::size_t>(width);
+// route's text, sign included.
+char* PutOtherFixedBefore(char* end, int width, int precision, double value) {
+  char text[kPlainFieldRoom];
   const auto length = static_cast<std::size_t>(
-      std::to_chars(at, at + kPlainFieldRoom, value, std::chars_format::fixed, precision).ptr - at);
-  if (length >= wide) return at + length;
-  std::memmove(at + (wide - length), at, length);
-  std::memset(at, ' ', wide - length);
-  return at + wide;
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, precision).ptr - text);
+  std::memcpy(end - length, text, length);
+  return PadBefore(end - length, end, width);
 }
 
 // One routine per precision, so that the decimals are written with constant counts and divisors.
 template <int kPrecision>
-char* PutPlainFixedOf(char* at, int width, double value) {
+char* PutPlainFixedOf(char* end, int width, double value) {
   std::uint64_t scaled = 0;
   if (!(value - value == 0.0) || !ScaledMagnitude(std::fabs(value), kPrecision, scaled))
-    return PutOtherFixed(at, width, kPrecision, value);
-  constexpr auto kDecimals = static_cast<std::size_t>(kPrecision);
-  constexpr std::size_t kPoint = kDecimals > 0 ? 1 : 0;
-  const std::size_t size = std::max(DecimalLength(scaled), kDecimals + 1) + kPoint;  // a digit before the point
-  char* const begin = PutPlainPrefix(at, width, size, std::signbit(value));
-  char* end = begin + size;
-  const std::uint64_t wholePart = WriteLowDigits(end, scaled, kDecimals);
-  if (kPoint > 0) *--end = '.';
-  WriteDecimal(end, wholePart);
-  return begin + size;
+    return PutOtherFixedBefore(end, width, kPrecision, value);
+  char* begin = end;
+  const std::uint64_t wholePart = WriteLowDigits(begin, scaled, kPrecision);
+  if (kPrecision > 0) *--begin = '.';
+  return PutSignedBefore(WriteDecimal(begin, wholePart), end, width, std::signbit(value));
 }
 
 template <int... kPrecision>
@@ -451,20 +455,24 @@ constexpr auto PlainFixedRoutines(std::integer_sequence<int, kPrecision...>) {
 }
 constexpr auto kPlainFixedRoutines = PlainFixedRoutines(std::make_integer_sequence<int, kPlainPrecision + 1>{});
 
-}  // namespace
-
-char* PutPlainInteger(char* at, int width, int value) {
-  const bool negative = value < 0;
-  const std::uint64_t magnitude =
-      negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-  const std::size_t digits = DecimalLength(magnitude);
-  char* const begin = PutPlainPrefix(at, width, digits, negative);
-  WriteDecimal(begin + digits, magnitude);
-  return begin + digits;
+// A plain field written from its end in a local buffer, then appended.
+template <typename PutBefore>
+void PutPlainField(Sink& sink, const PutBefore& put) {
+  std::array<char, kPlainWidth + kPlainFieldRoom> field;
+  char* const end = field.data() + field.size();
+  sink.Put(std::string_view(put(end), end));
 }
 
-char* PutPlainFixed(char* at, int width, int precision, double value) {
-  return kPlainFixedRoutines[static_cast<std::size_t>(precision)](at, width, value);
+}  // namespace
+
+char* PutPlainIntegerBefore(char* end, int width, int value) {
+  const bool negative = value < 0;
+  const std::uint32_t magnitude = negative ? 0U - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+  return PutSignedBefore(WriteDecimalOf(end, magnitude), end, width, negative);
+}
+
+char* PutPlainFixedBefore(char* end, int width, int precision, double value) {
+  return kPlainFixedRoutines[static_cast<std::size_t>(precision)](end, width, value);
 }
 
 namespace {
@@ -636,13 +644,17 @@ void AppendTextV(std::string& out, const char* format, va_list args) {
       sink.PutLiteral(parsed->literals[i].data());
       const Directive& directive = parsed->directives[i];
       switch (directive.route) {
-        case Directive::Route::kPlainInteger:
-          sink.Advance(PutPlainInteger(sink.Room(kPlainFieldRoom), directive.width, va_arg(own, int)));
+        case Directive::Route::kPlainInteger: {
+          const int value = va_arg(own, int);
+          PutPlainField(sink, [&](char* end) { return PutPlainIntegerBefore(end, directive.width, value); });
           break;
-        case Directive::Route::kPlainFixed:
-          sink.Advance(
-              PutPlainFixed(sink.Room(kPlainFieldRoom), directive.width, directive.precision, va_arg(own, double)));
+        }
+        case Directive::Route::kPlainFixed: {
+          const double value = va_arg(own, double);
+          PutPlainField(
+              sink, [&](char* end) { return PutPlainFixedBefore(end, directive.width, directive.precision, value); });
           break;
+        }
         case Directive::Route::kGeneral:
           PutConversion(sink, directive, own);
           break;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace ruvo {
@@ -22,14 +23,15 @@ void AppendText(std::string& out, const char* format, ...) __attribute__((format
 void AppendTextV(std::string& out, const char* format, va_list args);
 
 // The plain directives, the log's own: "%Wi" / "%Wd" of an int and "%W.Pf" of a double, with no
-// flags, W <= kPlainWidth and P <= kPlainPrecision. Put... writes the bytes FormatText writes for
-// one at `at`, which must have kPlainFieldRoom bytes free (some past the end may be overwritten),
-// and returns the end.
+// flags, W <= kPlainWidth and P <= kPlainPrecision. Put...Before writes the bytes FormatText writes
+// for one so that they end at end, and returns where they begin. A field takes at most
+// kPlainFieldRoom bytes, and up to kPlainWidth bytes before it may be overwritten: a text is written
+// from its end.
 constexpr int kPlainWidth = 32;
 constexpr int kPlainPrecision = 17;
 constexpr std::size_t kPlainFieldRoom = 1 + 309 + 1 + kPlainPrecision;  // "-", DBL_MAX's digits, ".", decimals
-char* PutPlainInteger(char* at, int width, int value);
-char* PutPlainFixed(char* at, int width, int precision, double value);
+char* PutPlainIntegerBefore(char* end, int width, int value);
+char* PutPlainFixedBefore(char* end, int width, int precision, double value);
 
 // A format given as a template argument, so that it is taken apart at compile time:
 // AppendText<"#%5i %7.3f\n">(text, count, seconds). Only literal text and plain directives.
@@ -46,17 +48,19 @@ struct FormatLiteral {
 // the last; valid is false when the format has anything but literal text and plain directives.
 template <std::size_t kDirectives>
 struct ParsedLiteral {
-  struct Piece {
-    std::size_t textBegin = 0;  // the literal text before the directive, in the format's characters
-    std::size_t textSize = 0;
+  struct Text {
+    std::size_t begin = 0;  // in the format's characters
+    std::size_t size = 0;
+  };
+  struct Directive {
+    Text before;
     char conversion = 0;  // 'i' or 'f'
     int width = 0;
     int precision = 0;
   };
-  std::array<Piece, kDirectives> pieces{};
-  Piece tail{};  // the text after the last directive
+  std::array<Directive, kDirectives> directives{};
+  Text tail{};
   bool valid = true;
-  std::size_t room = 0;  // bytes a line of this format may take, with the plain fields' slack
 };
 
 template <std::size_t N>
@@ -78,53 +82,58 @@ constexpr ParsedLiteral<kDirectives> ParseLiteral(const FormatLiteral<N>& format
     return value;
   };
   const auto take = [&](char expected) { return i < end && format.chars[i++] == expected; };
-  for (auto& piece : parsed.pieces) {
-    piece.textBegin = i;
+  for (auto& directive : parsed.directives) {
+    directive.before.begin = i;
     while (i < end && format.chars[i] != '%') ++i;
-    piece.textSize = i - piece.textBegin;
+    directive.before.size = i - directive.before.begin;
     ++i;
-    piece.width = number();
-    piece.conversion = i < end && format.chars[i] == '.' ? 'f' : 'i';
-    bool plain = piece.width <= kPlainWidth;
-    if (piece.conversion == 'f') {
+    directive.width = number();
+    directive.conversion = i < end && format.chars[i] == '.' ? 'f' : 'i';
+    bool plain = directive.width <= kPlainWidth;
+    if (directive.conversion == 'f') {
       ++i;
-      piece.precision = number();
-      plain = plain && piece.precision <= kPlainPrecision && take('f');
+      directive.precision = number();
+      plain = plain && directive.precision <= kPlainPrecision && take('f');
     } else {
       plain = plain && (i < end && format.chars[i] == 'd' ? take('d') : take('i'));
     }
     if (!plain) return ParsedLiteral<kDirectives>{.valid = false};
   }
-  parsed.tail.textBegin = i;
-  parsed.tail.textSize = end - i;
-  parsed.room = N + kDirectives * kPlainFieldRoom;
+  parsed.tail = {i, end - i};
   return parsed;
 }
 
 template <FormatLiteral kFormat>
 inline constexpr auto kParsedLiteral = ParseLiteral<CountDirectives(kFormat)>(kFormat);
 
-// The text before directive kIndex (the tail for kIndex = the count), then the directive of value.
-template <FormatLiteral kFormat, std::size_t kIndex, typename Value>
-char* PutPiece(char* at, const Value& value) {
-  constexpr auto piece = kParsedLiteral<kFormat>.pieces[kIndex];
-  std::memcpy(at, kFormat.chars.data() + piece.textBegin, piece.textSize);
-  at += piece.textSize;
-  if constexpr (piece.conversion == 'f') {
-    static_assert(std::same_as<Value, double> || std::same_as<Value, float>, "%f takes a double");
-    return PutPlainFixed(at, piece.width, piece.precision, value);
-  } else {
-    static_assert(std::same_as<decltype(+value), int>, "%i takes an int");
-    return PutPlainInteger(at, piece.width, value);
-  }
+template <FormatLiteral kFormat, typename ParsedText>
+char* PutTextBefore(char* end, const ParsedText& text) {
+  std::memcpy(end - text.size, kFormat.chars.data() + text.begin, text.size);
+  return end - text.size;
 }
 
+// The field of directive kIndex and the text before it, ending at end; returns where they begin.
+template <FormatLiteral kFormat, std::size_t kIndex, typename Value>
+char* PutDirectiveBefore(char* end, const Value& value) {
+  constexpr auto directive = kParsedLiteral<kFormat>.directives[kIndex];
+  if constexpr (directive.conversion == 'f') {
+    static_assert(std::same_as<Value, double> || std::same_as<Value, float>, "%f takes a double");
+    end = PutPlainFixedBefore(end, directive.width, directive.precision, value);
+  } else {
+    static_assert(std::same_as<decltype(+value), int>, "%i takes an int");
+    end = PutPlainIntegerBefore(end, directive.width, value);
+  }
+  return PutTextBefore<kFormat>(end, directive.before);
+}
+
+// The whole text, last directive first.
 template <FormatLiteral kFormat, std::size_t... kIndex, typename... Values>
-char* PutLiteralLine(char* at, std::index_sequence<kIndex...>, const Values&... values) {
-  ((at = PutPiece<kFormat, kIndex>(at, values)), ...);
-  constexpr auto tail = kParsedLiteral<kFormat>.tail;
-  std::memcpy(at, kFormat.chars.data() + tail.textBegin, tail.textSize);
-  return at + tail.textSize;
+char* PutLiteralBefore(char* end, std::index_sequence<kIndex...>, const Values&... values) {
+  end = PutTextBefore<kFormat>(end, kParsedLiteral<kFormat>.tail);
+  constexpr std::size_t kLast = sizeof...(Values) - 1;
+  const std::tuple<const Values&...> arguments(values...);
+  ((end = PutDirectiveBefore<kFormat, kLast - kIndex>(end, std::get<kLast - kIndex>(arguments))), ...);
+  return end;
 }
 
 // Appends what AppendText(out, format, values...) appends, byte for byte, without looking at the
@@ -133,10 +142,11 @@ template <FormatLiteral kFormat, typename... Values>
 void AppendText(std::string& out, const Values&... values) {
   constexpr auto& parsed = kParsedLiteral<kFormat>;
   static_assert(parsed.valid, "a format literal has only text, %Wi, %Wd and %W.Pf (W <= 32, P <= 17)");
-  static_assert(parsed.pieces.size() == sizeof...(Values), "one value for each directive");
-  char line[parsed.room];
-  const char* const end = PutLiteralLine<kFormat>(line, std::index_sequence_for<Values...>{}, values...);
-  out.append(line, static_cast<std::size_t>(end - line));
+  static_assert(parsed.directives.size() == sizeof...(Values), "one value for each directive");
+  char text[kPlainWidth + kFormat.chars.size() + sizeof...(Values) * kPlainFieldRoom];
+  char* const end = text + sizeof text;
+  const char* const begin = PutLiteralBefore<kFormat>(end, std::index_sequence_for<Values...>{}, values...);
+  out.append(begin, static_cast<std::size_t>(end - begin));
 }
 
 }  // namespace ruvo
