@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/plain_field.h"
+
 namespace ruvo {
 namespace {
 
@@ -52,11 +54,6 @@ char SignOf(bool negative, const Directive& directive) {
 // The characters of a number that takes the general route.
 constexpr std::size_t kLongestFastNumber = 38;  // 20 digits, the point and 17 decimals
 
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
 // Decimal digits of value (1 for 0).
 std::size_t DecimalLength(std::uint64_t value) {
   // From the bit length: guess = floor(bits * log10(2)) (1233 / 4096 is close enough for 64 bits)
@@ -77,56 +74,6 @@ std::size_t DecimalLength(std::uint64_t value) {
   std::uint64_t difference = 0;
   const bool below = __builtin_sub_overflow(value, kThresholds[guess], &difference);
   return guess + 1 - static_cast<std::size_t>(below);
-}
-
-// Writes `count` low decimal digits of value (zeros once it runs out) so that they end at end, two
-// at a time; returns value without them and where the digits begin.
-template <typename Unsigned>
-[[gnu::always_inline]] inline Unsigned WriteLowDigitsOf(char*& end, Unsigned value, std::size_t count) {
-  for (; count >= 2; count -= 2) {
-    end -= 2;
-    std::memcpy(end, kDigitPairs + 2 * (value % 100), 2);
-    value /= 100;
-  }
-  if (count == 1) {
-    *--end = static_cast<char>('0' + value % 10);
-    value /= 10;
-  }
-  return value;
-}
-
-// 32-bit division by a constant is a shorter multiplication than 64-bit: most numbers take it.
-[[gnu::always_inline]] inline std::uint64_t WriteLowDigits(char*& end, std::uint64_t value, std::size_t count) {
-  if (value <= UINT32_MAX) return WriteLowDigitsOf(end, static_cast<std::uint32_t>(value), count);
-  return WriteLowDigitsOf(end, value, count);
-}
-
-// Writes the DecimalLength(value) digits of value so that they end at end, four at a time while
-// more remain (one division by 10^4 and two small ones by 100); returns where they begin.
-template <typename Unsigned>
-[[gnu::always_inline]] inline char* WriteDecimalOf(char* end, Unsigned value) {
-  while (value >= 10000) {
-    const Unsigned rest = value / 10000;
-    const auto four = static_cast<std::uint32_t>(value - rest * 10000);
-    end -= 4;
-    std::memcpy(end, kDigitPairs + 2 * (four / 100), 2);
-    std::memcpy(end + 2, kDigitPairs + 2 * (four % 100), 2);
-    value = rest;
-  }
-  auto small = static_cast<std::uint32_t>(value);
-  if (small >= 100) small = WriteLowDigitsOf(end, small, 2);
-  if (small >= 10) {
-    end -= 2;
-    std::memcpy(end, kDigitPairs + 2 * small, 2);
-  } else {
-    *--end = static_cast<char>('0' + small);
-  }
-  return end;
-}
-
-[[gnu::always_inline]] inline char* WriteDecimal(char* end, std::uint64_t value) {
-  if (value <= UINT32_MAX) return WriteDecimalOf(end, static_cast<std::uint32_t>(value));
-  return WriteDecimalOf(end, value);
 }
 
 // The text of one call, gathered in a local buffer and handed to the string in a few appends.
@@ -302,70 +249,6 @@ void PutInteger(Sink& out, const Directive& directive, va_list& args) {
                    width > length ? width - length : 0);
 }
 
-// The fixed notation takes the exact integer route up to kPlainPrecision decimals: 10^17 times a
-// 53-bit significand stays below 2^110, well inside 128 bits.
-static_assert(kPlainPrecision <= 17);
-constexpr std::array<std::uint64_t, kPlainPrecision + 1> kPowersOfTen = [] {
-  std::array<std::uint64_t, kPlainPrecision + 1> powers{};
-  std::uint64_t power = 1;
-  for (std::uint64_t& entry : powers) {
-    entry = power;
-    power *= 10;
-  }
-  return powers;
-}();
-__extension__ typedef unsigned __int128 Uint128;  // GCC's 128-bit integer, exact for the products below
-
-// round(|value| * 10^precision) in integers, for finite values: |value| = m * 2^e exactly (m the
-// 53-bit significand), so the scaled value is m * 10^p * 2^e, and a right shift by -e leaves a
-// remainder that decides the rounding to nearest, ties to even, as glibc's printf rounds in the
-// default rounding mode. Returns false when the result needs more than 64 bits
-// (0 <= precision <= kPlainPrecision).
-[[gnu::always_inline]] inline bool ScaledMagnitude(double value, int precision, std::uint64_t& scaled) {
-  constexpr int kMantissaBits = 52;
-  constexpr int kExponentBias = 1075;  // bias 1023 plus the 52 fraction bits
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  const auto biased = static_cast<int>((bits >> kMantissaBits) & 0x7ff);
-  std::uint64_t significand = bits & ((1ULL << kMantissaBits) - 1);
-  int exponent = 1 - kExponentBias;  // subnormal
-  if (biased != 0) {
-    significand |= 1ULL << kMantissaBits;
-    exponent = biased - kExponentBias;
-  }
-  const Uint128 product = static_cast<Uint128>(significand) * kPowersOfTen[static_cast<std::size_t>(precision)];
-  if (exponent >= 0) {
-    if (exponent >= 64 || (product >> (64 - exponent)) != 0) return false;
-    scaled = static_cast<std::uint64_t>(product << exponent);
-    return true;
-  }
-  const int shift = -exponent;
-  if (shift < 64) {
-    // The usual sizes, in 64-bit halves: the quotient is the product's bits from `shift` up.
-    const auto low = static_cast<std::uint64_t>(product);
-    const auto high = static_cast<std::uint64_t>(product >> 64);
-    if ((high >> shift) != 0) return false;
-    const std::uint64_t quotient = (high << (64 - shift)) | (low >> shift);
-    const std::uint64_t remainder = low & ((std::uint64_t{1} << shift) - 1);
-    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-    const std::uint64_t up = (remainder > half ? 1U : 0U) | (remainder == half ? quotient & 1 : 0U);
-    if (quotient + up < quotient) return false;
-    scaled = quotient + up;
-    return true;
-  }
-  if (shift > 112) {  // product < 2^110 <= 2^(shift - 2): below half, rounds to 0
-    scaled = 0;
-    return true;
-  }
-  Uint128 quotient = product >> shift;
-  const Uint128 remainder = product - (quotient << shift);
-  const Uint128 half = static_cast<Uint128>(1) << (shift - 1);
-  if (remainder > half || (remainder == half && (quotient & 1) != 0)) ++quotient;
-  if ((quotient >> 64) != 0) return false;
-  scaled = static_cast<std::uint64_t>(quotient);
-  return true;
-}
-
 void PutFloating(Sink& out, const Directive& directive, double value) {
   const char lower = ToLower(directive.conversion);
   const int precision = directive.precision < 0 ? 6 : directive.precision;
@@ -411,47 +294,9 @@ void PutFloating(Sink& out, const Directive& directive, double value) {
                    width > length ? width - length : 0);
 }
 
-// The plain fields write exactly what PutInteger and PutFloating write for such directives
-// (blanks, a minus sign, the digits), from the end, with blanks stored kPlainWidth at a time and no
-// flag to consult.
-
-// The blanks before a body that begins at begin, in a field that ends at end; returns where the
-// field begins.
-char* PadBefore(char* begin, char* end, int width) {
-  std::memset(begin - kPlainWidth, ' ', kPlainWidth);
-  return std::min(begin, end - width);
-}
-
-char* PutSignedBefore(char* begin, char* end, int width, bool negative) {
-  begin[-1] = '-';
-  return PadBefore(begin - (negative ? 1 : 0), end, width);
-}
-
-// "%W.Pf" of values off the integer route (infinities, NaN, magnitudes past 2^64): the general
-// route's text, sign included.
-char* PutOtherFixedBefore(char* end, int width, int precision, double value) {
-  char text[kPlainFieldRoom];
-  const auto length = static_cast<std::size_t>(
-      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, precision).ptr - text);
-  std::memcpy(end - length, text, length);
-  return PadBefore(end - length, end, width);
-}
-
-// One routine per precision, so that the decimals are written with constant counts and divisors.
-template <int kPrecision>
-char* PutPlainFixedOf(char* end, int width, double value) {
-  std::uint64_t scaled = 0;
-  if (!(value - value == 0.0) || !ScaledMagnitude(std::fabs(value), kPrecision, scaled))
-    return PutOtherFixedBefore(end, width, kPrecision, value);
-  char* begin = end;
-  const std::uint64_t wholePart = WriteLowDigits(begin, scaled, kPrecision);
-  if (kPrecision > 0) *--begin = '.';
-  return PutSignedBefore(WriteDecimal(begin, wholePart), end, width, std::signbit(value));
-}
-
 template <int... kPrecision>
 constexpr auto PlainFixedRoutines(std::integer_sequence<int, kPrecision...>) {
-  return std::array{&PutPlainFixedOf<kPrecision>...};
+  return std::array{&PutPlainFixedBefore<kPrecision>...};
 }
 constexpr auto kPlainFixedRoutines = PlainFixedRoutines(std::make_integer_sequence<int, kPlainPrecision + 1>{});
 
@@ -464,16 +309,6 @@ void PutPlainField(Sink& sink, const PutBefore& put) {
 }
 
 }  // namespace
-
-char* PutPlainIntegerBefore(char* end, int width, int value) {
-  const bool negative = value < 0;
-  const std::uint32_t magnitude = negative ? 0U - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
-  return PutSignedBefore(WriteDecimalOf(end, magnitude), end, width, negative);
-}
-
-char* PutPlainFixedBefore(char* end, int width, int precision, double value) {
-  return kPlainFixedRoutines[static_cast<std::size_t>(precision)](end, width, value);
-}
 
 namespace {
 
@@ -651,8 +486,9 @@ void AppendTextV(std::string& out, const char* format, va_list args) {
         }
         case Directive::Route::kPlainFixed: {
           const double value = va_arg(own, double);
-          PutPlainField(
-              sink, [&](char* end) { return PutPlainFixedBefore(end, directive.width, directive.precision, value); });
+          PutPlainField(sink, [&](char* end) {
+            return kPlainFixedRoutines[static_cast<std::size_t>(directive.precision)](end, directive.width, value);
+          });
           break;
         }
         case Directive::Route::kGeneral:

@@ -9,6 +9,8 @@
 #include <tuple>
 #include <utility>
 
+#include "core/plain_field.h"
+
 namespace ruvo {
 
 // printf-style formatting into a string, independent of the process locale: numbers always use
@@ -21,17 +23,6 @@ std::string FormatText(const char* format, ...) __attribute__((format(printf, 1,
 // string per line.
 void AppendText(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 void AppendTextV(std::string& out, const char* format, va_list args);
-
-// The plain directives, the log's own: "%Wi" / "%Wd" of an int and "%W.Pf" of a double, with no
-// flags, W <= kPlainWidth and P <= kPlainPrecision. Put...Before writes the bytes FormatText writes
-// for one so that they end at end, and returns where they begin. A field takes at most
-// kPlainFieldRoom bytes, and up to kPlainWidth bytes before it may be overwritten: a text is written
-// from its end.
-constexpr int kPlainWidth = 32;
-constexpr int kPlainPrecision = 17;
-constexpr std::size_t kPlainFieldRoom = 1 + 309 + 1 + kPlainPrecision;  // "-", DBL_MAX's digits, ".", decimals
-char* PutPlainIntegerBefore(char* end, int width, int value);
-char* PutPlainFixedBefore(char* end, int width, int precision, double value);
 
 // A format given as a template argument, so that it is taken apart at compile time:
 // AppendText<"#%5i %7.3f\n">(text, count, seconds). Only literal text and plain directives.
@@ -118,7 +109,7 @@ char* PutDirectiveBefore(char* end, const Value& value) {
   constexpr auto directive = kParsedLiteral<kFormat>.directives[kIndex];
   if constexpr (directive.conversion == 'f') {
     static_assert(std::same_as<Value, double> || std::same_as<Value, float>, "%f takes a double");
-    end = PutPlainFixedBefore(end, directive.width, directive.precision, value);
+    end = PutPlainFixedBefore<directive.precision>(end, directive.width, value);
   } else {
     static_assert(std::same_as<decltype(+value), int>, "%i takes an int");
     end = PutPlainIntegerBefore(end, directive.width, value);
