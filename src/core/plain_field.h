@@ -100,17 +100,19 @@ Unsigned RoundedShift(Unsigned product, int shift) {
 // Decimals whose power of ten times a 53-bit significand fits 64 bits: 2^53 * 10^3 < 2^63.
 constexpr int kNarrowPrecision = 3;
 
-// round(|value| * 10^precision) in integers, for finite values: |value| = m * 2^e exactly (m the
-// 53-bit significand), so the scaled value is m * 10^p * 2^e, and a right shift by -e leaves a
-// remainder that decides the rounding to nearest, ties to even, as glibc's printf rounds in the
-// default rounding mode. Returns false when the result needs more than 64 bits
+// round(|value| * 10^precision) in integers: |value| = m * 2^e exactly (m the 53-bit significand),
+// so the scaled value is m * 10^p * 2^e, and a right shift by -e leaves a remainder that decides the
+// rounding to nearest, ties to even, as glibc's printf rounds in the default rounding mode. Returns
+// false for infinities and NaN and when the result needs more than 64 bits
 // (0 <= precision <= kPlainPrecision).
 [[gnu::always_inline]] inline bool ScaledMagnitude(double value, int precision, std::uint64_t& scaled) {
   constexpr int kMantissaBits = 52;
   constexpr int kExponentBias = 1075;  // bias 1023 plus the 52 fraction bits
   std::uint64_t bits = 0;
   std::memcpy(&bits, &value, sizeof bits);
+  constexpr int kNotFinite = 0x7ff;  // the biased exponent of infinities and NaN
   const auto biased = static_cast<int>((bits >> kMantissaBits) & 0x7ff);
+  if (biased == kNotFinite) return false;
   std::uint64_t significand = bits & ((1ULL << kMantissaBits) - 1);
   int exponent = 1 - kExponentBias;  // subnormal
   if (biased != 0) {
@@ -166,7 +168,7 @@ template <int kPrecision>
 [[gnu::always_inline]] inline char* PutPlainFixedBefore(char* end, int width, double value) {
   static_assert(kPrecision >= 0 && kPrecision <= kPlainPrecision);
   std::uint64_t scaled = 0;
-  if (!(value - value == 0.0) || !ScaledMagnitude(std::fabs(value), kPrecision, scaled))
+  if (!ScaledMagnitude(value, kPrecision, scaled))
     return PutOtherFixedBefore(end, width, kPrecision, value);
   char* begin = end;
   const std::uint64_t wholePart = WriteLowDigits(begin, scaled, kPrecision);

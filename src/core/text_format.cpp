@@ -254,7 +254,7 @@ void PutFloating(Sink& out, const Directive& directive, double value) {
   const int precision = directive.precision < 0 ? 6 : directive.precision;
   const bool finite = value - value == 0.0;
   std::uint64_t scaled = 0;
-  if (lower == 'f' && finite && precision <= kPlainPrecision && ScaledMagnitude(std::fabs(value), precision, scaled)) {
+  if (lower == 'f' && precision <= kPlainPrecision && ScaledMagnitude(value, precision, scaled)) {
     // The digits of scaled with a point before the last `precision` of them, and at least one
     // digit before the point.
     const auto decimals = static_cast<std::size_t>(precision);
