@@ -47,7 +47,7 @@ template <typename Unsigned>
   return WriteLowDigitsOf(end, value, count);
 }
 
-// Writes the DecimalLength(value) digits of value so that they end at end, four at a time while
+// Writes the decimal digits of value (one for 0) so that they end at end, four at a time while
 // more remain (one division by 10^4 and two small ones by 100); returns where they begin.
 template <typename Unsigned>
 [[gnu::always_inline]] inline char* WriteDecimalOf(char* end, Unsigned value) {

@@ -308,10 +308,6 @@ void PutPlainField(Sink& sink, const PutBefore& put) {
   sink.Put(std::string_view(put(end), end));
 }
 
-}  // namespace
-
-namespace {
-
 // Parses the conversion directive that starts after '%'; returns the position after it.
 const char* ParseDirective(const char* p, Directive& directive) {
   for (;; ++p) {
