@@ -122,7 +122,7 @@ template <FormatLiteral kFormat, std::size_t... kIndex, typename... Values>
 char* PutLiteralBefore(char* end, std::index_sequence<kIndex...>, const Values&... values) {
   end = PutTextBefore<kFormat>(end, kParsedLiteral<kFormat>.tail);
   constexpr std::size_t kLast = sizeof...(Values) - 1;
-  const std::tuple<const Values&...> arguments(values...);
+  [[maybe_unused]] const std::tuple<const Values&...> arguments(values...);  // none for a text without directives
   ((end = PutDirectiveBefore<kFormat, kLast - kIndex>(end, std::get<kLast - kIndex>(arguments))), ...);
   return end;
 }
