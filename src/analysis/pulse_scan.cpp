@@ -85,13 +85,13 @@ void PulseScan::WriteScanBlock(std::int32_t count) {
   std::string text = FormatText("#Pulses: %i, Cutoff: %i", count, threshold);
   const auto counted = static_cast<std::size_t>(std::max(count, 0));
   text += "\n#";
-  for (std::size_t i = 0; i < counted; ++i) AppendText(text, "%6i ", pulses.starts[i]);
+  for (std::size_t i = 0; i < counted; ++i) AppendText<"%6i ">(text, pulses.starts[i]);
   text += "\n#";
-  for (std::size_t i = 0; i < counted; ++i) AppendText(text, "%6i ", pulses.ends[i]);
+  for (std::size_t i = 0; i < counted; ++i) AppendText<"%6i ">(text, pulses.ends[i]);
   text += "\n#";
-  for (std::size_t i = 0; i < counted; ++i) AppendText(text, "%6i ", pulses.ends[i] - pulses.starts[i]);
+  for (std::size_t i = 0; i < counted; ++i) AppendText<"%6i ">(text, pulses.ends[i] - pulses.starts[i]);
   text += "\n#";
-  for (std::size_t i = 1; i < counted; ++i) AppendText(text, "%6i ", pulses.starts[i] - pulses.starts[i - 1]);
+  for (std::size_t i = 1; i < counted; ++i) AppendText<"%6i ">(text, pulses.starts[i] - pulses.starts[i - 1]);
   text += "\n";
   log.Write(text);
 }
@@ -230,8 +230,8 @@ bool PulseScan::FinalScan() {
     pulses.peakLevels[slot] = static_cast<std::uint8_t>(windowPeak);
 
     const double rate = settings.sampleRate;
-    log.WriteFormatted(
-        "#%5i %7.3f %6.0f %4i %5i %4i %7i %7i %7i %7i %7i %7i %7i %5i %6.3f\n", k, starts[slot] / rate,
+    log.WriteFormatted<"#%5i %7.3f %6.0f %4i %5i %4i %7i %7i %7i %7i %7i %7i %7i %5i %6.3f\n">(
+        k, starts[slot] / rate,
         kSecondsPerMinute * settings.revsPerSpark * rate / static_cast<double>(starts[slot] - starts[slot - 1]),
         pulses.noiseLevels[slot - 1], pulses.peakLevels[slot], threshold, static_cast<std::int32_t>(quietPeakPos),
         static_cast<std::int32_t>(windowStart), starts[slot], pulses.peakPositions[slot], ends[slot],

@@ -91,8 +91,9 @@ std::string FinalDerivativesText(std::span<const double> times,
       rpm = slope(g - 1, g);
     else
       continue;  // a lone pulse has no neighbour to measure a speed from
-    AppendText(text, "%7.3f %8.3f %8.3f %8.5f %7.1f %8.1f %9.3f %10.5f\n", times[g], revolutions[g], revFit[i],
-               revolutions[g] - revFit[i], rpm, rpmFit[i], rpm - rpmFit[i], accelFit[i]);
+    AppendText<"%7.3f %8.3f %8.3f %8.5f %7.1f %8.1f %9.3f %10.5f\n">(text, times[g], revolutions[g], revFit[i],
+                                                                     revolutions[g] - revFit[i], rpm, rpmFit[i],
+                                                                     rpm - rpmFit[i], accelFit[i]);
   }
   return text;
 }

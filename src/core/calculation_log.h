@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/text_format.h"
+
 namespace ruvo {
 
 // The diagnostic text file of one calculation (ruvo.log in the working directory). The driver
@@ -29,6 +31,14 @@ class CalculationLog {
   // Appends the text of a FormatText format and its arguments, without a temporary string; does
   // nothing while the log is closed.
   void WriteFormatted(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+  // The same for a format taken apart at compile time: log.WriteFormatted<"#%5i\n">(count).
+  template <FormatLiteral kFormat, typename... Values>
+  void WriteFormatted(const Values&... values) {
+    if (!file.is_open()) return;
+    AppendText<kFormat>(pending, values...);
+    WritePendingIfFull();
+  }
 
   // Writes what is gathered and closes the file.
   void Close();

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/plain_field.h"
+
 namespace ruvo {
 namespace {
 
@@ -52,11 +54,6 @@ char SignOf(bool negative, const Directive& directive) {
 // The characters of a number that takes the general route.
 constexpr std::size_t kLongestFastNumber = 38;  // 20 digits, the point and 17 decimals
 
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
 // Decimal digits of value (1 for 0).
 std::size_t DecimalLength(std::uint64_t value) {
   // From the bit length: guess = floor(bits * log10(2)) (1233 / 4096 is close enough for 64 bits)
@@ -77,39 +74,6 @@ std::size_t DecimalLength(std::uint64_t value) {
   std::uint64_t difference = 0;
   const bool below = __builtin_sub_overflow(value, kThresholds[guess], &difference);
   return guess + 1 - static_cast<std::size_t>(below);
-}
-
-// Writes `count` low decimal digits of value (zeros once it runs out) so that they end at end, two
-// at a time; returns value without them and where the digits begin.
-template <typename Unsigned>
-Unsigned WriteLowDigitsOf(char*& end, Unsigned value, std::size_t count) {
-  for (; count >= 2; count -= 2) {
-    end -= 2;
-    std::memcpy(end, kDigitPairs + 2 * (value % 100), 2);
-    value /= 100;
-  }
-  if (count == 1) {
-    *--end = static_cast<char>('0' + value % 10);
-    value /= 10;
-  }
-  return value;
-}
-
-// 32-bit division by a constant is a shorter multiplication than 64-bit: most numbers take it.
-std::uint64_t WriteLowDigits(char*& end, std::uint64_t value, std::size_t count) {
-  if (value <= UINT32_MAX) return WriteLowDigitsOf(end, static_cast<std::uint32_t>(value), count);
-  return WriteLowDigitsOf(end, value, count);
-}
-
-// Writes all DecimalLength(value) digits of value so that they end at end.
-void WriteDecimal(char* end, std::uint64_t value) {
-  while (value > UINT32_MAX) value = WriteLowDigitsOf(end, value, 2);
-  auto small = static_cast<std::uint32_t>(value);
-  while (small >= 100) small = WriteLowDigitsOf(end, small, 2);
-  if (small >= 10)
-    WriteLowDigitsOf(end, small, 2);
-  else
-    *--end = static_cast<char>('0' + small);
 }
 
 // The text of one call, gathered in a local buffer and handed to the string in a few appends.
@@ -181,13 +145,6 @@ class Sink {
     }
     cursor = p;
   }
-
-  // At least `bytes` free bytes at the end of the text, to be written in place and taken by Advance.
-  char* Room(std::size_t bytes) {
-    if (static_cast<std::size_t>(buffer.data() + buffer.size() - cursor) < bytes) Flush();
-    return cursor;
-  }
-  void Advance(char* to) { cursor = to; }
 
   // The same for any text (strings, characters, long numbers), piece by piece.
   void PutWideField(
@@ -292,77 +249,12 @@ void PutInteger(Sink& out, const Directive& directive, va_list& args) {
                    width > length ? width - length : 0);
 }
 
-// Decimals up to which the fixed notation takes the exact integer route: 10^17 times a 53-bit
-// significand stays below 2^110, well inside 128 bits.
-constexpr int kFastFixedPrecision = 17;
-constexpr std::array<std::uint64_t, kFastFixedPrecision + 1> kPowersOfTen = [] {
-  std::array<std::uint64_t, kFastFixedPrecision + 1> powers{};
-  std::uint64_t power = 1;
-  for (std::uint64_t& entry : powers) {
-    entry = power;
-    power *= 10;
-  }
-  return powers;
-}();
-__extension__ typedef unsigned __int128 Uint128;  // GCC's 128-bit integer, exact for the products below
-
-// round(|value| * 10^precision) in integers, for finite values: |value| = m * 2^e exactly (m the
-// 53-bit significand), so the scaled value is m * 10^p * 2^e, and a right shift by -e leaves a
-// remainder that decides the rounding to nearest, ties to even, as glibc's printf rounds in the
-// default rounding mode. Returns false when the result needs more than 64 bits
-// (0 <= precision <= kFastFixedPrecision).
-[[gnu::always_inline]] inline bool ScaledMagnitude(double value, int precision, std::uint64_t& scaled) {
-  constexpr int kMantissaBits = 52;
-  constexpr int kExponentBias = 1075;  // bias 1023 plus the 52 fraction bits
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  const auto biased = static_cast<int>((bits >> kMantissaBits) & 0x7ff);
-  std::uint64_t significand = bits & ((1ULL << kMantissaBits) - 1);
-  int exponent = 1 - kExponentBias;  // subnormal
-  if (biased != 0) {
-    significand |= 1ULL << kMantissaBits;
-    exponent = biased - kExponentBias;
-  }
-  const Uint128 product = static_cast<Uint128>(significand) * kPowersOfTen[static_cast<std::size_t>(precision)];
-  if (exponent >= 0) {
-    if (exponent >= 64 || (product >> (64 - exponent)) != 0) return false;
-    scaled = static_cast<std::uint64_t>(product << exponent);
-    return true;
-  }
-  const int shift = -exponent;
-  if (shift < 64) {
-    // The usual sizes, in 64-bit halves: the quotient is the product's bits from `shift` up.
-    const auto low = static_cast<std::uint64_t>(product);
-    const auto high = static_cast<std::uint64_t>(product >> 64);
-    if ((high >> shift) != 0) return false;
-    const std::uint64_t quotient = (high << (64 - shift)) | (low >> shift);
-    const std::uint64_t remainder = low & ((std::uint64_t{1} << shift) - 1);
-    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-    const std::uint64_t up = (remainder > half ? 1U : 0U) | (remainder == half ? quotient & 1 : 0U);
-    if (quotient + up < quotient) return false;
-    scaled = quotient + up;
-    return true;
-  }
-  if (shift > 112) {  // product < 2^110 <= 2^(shift - 2): below half, rounds to 0
-    scaled = 0;
-    return true;
-  }
-  Uint128 quotient = product >> shift;
-  const Uint128 remainder = product - (quotient << shift);
-  const Uint128 half = static_cast<Uint128>(1) << (shift - 1);
-  if (remainder > half || (remainder == half && (quotient & 1) != 0)) ++quotient;
-  if ((quotient >> 64) != 0) return false;
-  scaled = static_cast<std::uint64_t>(quotient);
-  return true;
-}
-
 void PutFloating(Sink& out, const Directive& directive, double value) {
   const char lower = ToLower(directive.conversion);
   const int precision = directive.precision < 0 ? 6 : directive.precision;
   const bool finite = value - value == 0.0;
   std::uint64_t scaled = 0;
-  if (lower == 'f' && finite && precision <= kFastFixedPrecision &&
-      ScaledMagnitude(std::fabs(value), precision, scaled)) {
+  if (lower == 'f' && precision <= kPlainPrecision && ScaledMagnitude(value, precision, scaled)) {
     // The digits of scaled with a point before the last `precision` of them, and at least one
     // digit before the point.
     const auto decimals = static_cast<std::size_t>(precision);
@@ -402,48 +294,18 @@ void PutFloating(Sink& out, const Directive& directive, double value) {
                    width > length ? width - length : 0);
 }
 
-// The short routes: exactly what PutInteger and PutFloating write for such directives (blanks, a
-// minus sign, the digits), with blanks stored kPlainWidth at a time and no flag to consult.
-constexpr int kPlainWidth = 32;
-constexpr std::size_t kPlainRoom = kPlainWidth + 1 + kLongestFastNumber + kPlainWidth;
-
-void PutPlainInteger(Sink& out, int width, int value) {
-  const bool negative = value < 0;
-  const std::uint64_t magnitude =
-      negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-  const std::size_t digits = DecimalLength(magnitude);
-  const std::size_t length = digits + (negative ? 1 : 0);
-  const auto wide = static_cast<std::size_t>(width);
-  char* p = out.Room(kPlainRoom);
-  std::memset(p, ' ', kPlainWidth);
-  p += wide > length ? wide - length : 0;
-  *p = '-';
-  p += negative ? 1 : 0;
-  WriteDecimal(p + digits, magnitude);
-  out.Advance(p + digits);
+template <int... kPrecision>
+constexpr auto PlainFixedRoutines(std::integer_sequence<int, kPrecision...>) {
+  return std::array{&PutPlainFixedBefore<kPrecision>...};
 }
+constexpr auto kPlainFixedRoutines = PlainFixedRoutines(std::make_integer_sequence<int, kPlainPrecision + 1>{});
 
-void PutPlainFixed(Sink& out, const Directive& directive, double value) {
-  std::uint64_t scaled = 0;
-  if (!(value - value == 0.0) || !ScaledMagnitude(std::fabs(value), directive.precision, scaled))
-    return PutFloating(out, directive, value);
-  const bool negative = std::signbit(value);
-  const auto decimals = static_cast<std::size_t>(directive.precision);
-  const std::size_t digits = DecimalLength(scaled);
-  const std::size_t whole = digits > decimals ? digits - decimals : 1;
-  const std::size_t size = whole + (decimals > 0 ? 1 + decimals : 0);
-  const std::size_t length = size + (negative ? 1 : 0);
-  const auto wide = static_cast<std::size_t>(directive.width);
-  char* p = out.Room(kPlainRoom);
-  std::memset(p, ' ', kPlainWidth);
-  p += wide > length ? wide - length : 0;
-  *p = '-';
-  p += negative ? 1 : 0;
-  char* end = p + size;
-  const std::uint64_t wholePart = WriteLowDigits(end, scaled, decimals);
-  if (decimals > 0) *--end = '.';
-  WriteDecimal(end, wholePart);
-  out.Advance(p + size);
+// A plain field written from its end in a local buffer, then appended.
+template <typename PutBefore>
+void PutPlainField(Sink& sink, const PutBefore& put) {
+  std::array<char, kPlainWidth + kPlainFieldRoom> field;
+  char* const end = field.data() + field.size();
+  sink.Put(std::string_view(put(end), end));
 }
 
 // Parses the conversion directive that starts after '%'; returns the position after it.
@@ -486,7 +348,7 @@ const char* ParseDirective(const char* p, Directive& directive) {
                      directive.width <= kPlainWidth;
   if (plain && (*p == 'd' || *p == 'i') && directive.precision < 0)
     directive.route = Directive::Route::kPlainInteger;
-  else if (plain && *p == 'f' && directive.precision >= 0 && directive.precision <= kFastFixedPrecision)
+  else if (plain && *p == 'f' && directive.precision >= 0 && directive.precision <= kPlainPrecision)
     directive.route = Directive::Route::kPlainFixed;
   return *p ? p + 1 : p;
 }
@@ -613,12 +475,18 @@ void AppendTextV(std::string& out, const char* format, va_list args) {
       sink.PutLiteral(parsed->literals[i].data());
       const Directive& directive = parsed->directives[i];
       switch (directive.route) {
-        case Directive::Route::kPlainInteger:
-          PutPlainInteger(sink, directive.width, va_arg(own, int));
+        case Directive::Route::kPlainInteger: {
+          const int value = va_arg(own, int);
+          PutPlainField(sink, [&](char* end) { return PutPlainIntegerBefore(end, directive.width, value); });
           break;
-        case Directive::Route::kPlainFixed:
-          PutPlainFixed(sink, directive, va_arg(own, double));
+        }
+        case Directive::Route::kPlainFixed: {
+          const double value = va_arg(own, double);
+          PutPlainField(sink, [&](char* end) {
+            return kPlainFixedRoutines[static_cast<std::size_t>(directive.precision)](end, directive.width, value);
+          });
           break;
+        }
         case Directive::Route::kGeneral:
           PutConversion(sink, directive, own);
           break;

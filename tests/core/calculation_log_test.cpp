@@ -24,10 +24,12 @@ TEST(CalculationLog, TruncatesAnOldLogAndAppendsTextsUnchanged) {
   EXPECT_FALSE(log.Open(folder.File("missing-folder/ruvo.log")));
   EXPECT_FALSE(log.IsOpen());
   log.WriteFormatted("%d\n", 1);  // ignored
+  log.WriteFormatted<"%d\n">(1);  // ignored
 }
 
-// A log far longer than the pieces it is gathered in, of plain and formatted texts, keeps their
-// order, and a log that is never closed is complete once it is destroyed.
+// A log far longer than the pieces it is gathered in, of plain texts and texts formatted at run
+// time and from compile-time formats, keeps their order, and a log that is never closed is complete once it is
+// destroyed.
 TEST(CalculationLog, KeepsTheOrderOfLongLogsAndWritesTheRestWhenDestroyed) {
   test::TempFolder folder;
   const std::string path = folder.File("ruvo.log");
@@ -37,7 +39,10 @@ TEST(CalculationLog, KeepsTheOrderOfLongLogsAndWritesTheRestWhenDestroyed) {
     ASSERT_TRUE(log.Open(path));
     for (int line = 0; line < 20000; ++line) {
       log.Write("#");
-      log.WriteFormatted("%5i %7.3f\n", line, line / 7.0);
+      if (line % 2 == 0)
+        log.WriteFormatted("%5i %7.3f\n", line, line / 7.0);
+      else
+        log.WriteFormatted<"%5i %7.3f\n">(line, line / 7.0);
       expected += "#" + FormatText("%5i %7.3f\n", line, line / 7.0);
     }
   }

@@ -100,6 +100,12 @@ std::vector<double> AssortedDoubles() {
   }
   for (int p = 0; p <= 18; ++p)
     for (int i = 0; i < 40; ++i) values.push_back(std::ldexp(unit(random) + 2.0, 63) / std::pow(10.0, p));
+  // Every binary exponent a log's numbers may have, so that every shift of the scaled significand
+  // is met, and ties at each of them.
+  for (int exponent = -80; exponent <= 70; ++exponent) {
+    values.push_back(std::ldexp(unit(random), exponent));
+    values.push_back(std::ldexp(static_cast<double>(2 * (random() % 1000) + 1), exponent));
+  }
   return values;
 }
 
@@ -127,6 +133,79 @@ TEST(FormatText, MatchesPrintfOnAssortedValuesForEveryFixedAndIntegerForm) {
             "");
   EXPECT_EQ(FirstMismatch({"%lld", "%20lld", "%-25lld", "%lld|"}, longs), "");
   EXPECT_EQ(FirstMismatch({"%u", "%10u", "%x", "%08X"}, unsigneds), "");
+}
+
+// The first value where AppendText<kFormat> differs from the C library or from FormatText, or ""
+// when none does.
+template <FormatLiteral kFormat, typename T>
+std::string FirstLiteralMismatch(const std::vector<T>& values) {
+  const char* const format = kFormat.chars.data();
+  for (const T value : values) {
+    std::string ours = "[";
+    AppendText<kFormat>(ours, value);
+    const std::string theirs = "[" + Printf(format, value);
+    if (ours != theirs || ours != "[" + FormatText(format, value))
+      return std::string(format) + " of " + Printf("%.17g", static_cast<double>(value)) + ": \"" + ours +
+             "\" instead of \"" + theirs + "\"";
+  }
+  return "";
+}
+
+TEST(AppendText, FormatsTakenApartAtCompileTimeWriteWhatPrintfWrites) {
+  const std::vector<double> doubles = AssortedDoubles();
+  EXPECT_EQ(FirstLiteralMismatch<"%7.3f">(doubles), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%6.0f">(doubles), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%6.3f">(doubles), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%8.5f">(doubles), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%7.1f">(doubles), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%10.5f|">(doubles), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%.2f">(doubles), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%.4f">(doubles), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%12.9f">(doubles), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%32.17f">(doubles), "");
+
+  std::mt19937_64 random(11);
+  std::vector<int> ints = {0,      1,     -1,     9,       10,       99,       100,       9999,       10000,
+                           -10000, 99999, 999999, 9999999, 10000000, 99999999, 100000000, 1000000000, 2147483647};
+  ints.push_back(-2147483647 - 1);
+  for (int i = 0; i < 5000; ++i) {
+    const std::uint64_t bits = random();
+    ints.push_back(static_cast<std::int32_t>(bits >> 32) >> (bits % 32));  // every length, either sign
+  }
+  EXPECT_EQ(FirstLiteralMismatch<"%i">(ints), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%d">(ints), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%2d">(ints), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%5i">(ints), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%6i ">(ints), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%7i">(ints), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%11i">(ints), "");
+  EXPECT_EQ(FirstLiteralMismatch<"%32i">(ints), "");
+}
+
+// Whole lines: the text between the fields, the fields in their order, values of narrower types.
+TEST(AppendText, LinesFromCompileTimeFormatsMatchFormatText) {
+  std::mt19937_64 random(5);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  std::string ours = "kept ";
+  std::string theirs = "kept ";
+  for (int line = 0; line < 500; ++line) {
+    int i[12];
+    for (int& value : i) value = static_cast<std::int32_t>(random() >> 32) >> (random() % 32);
+    double d[8];
+    for (double& value : d) value = unit(random) * std::pow(10.0, static_cast<int>(random() % 14) - 4);
+    const auto level = static_cast<std::uint8_t>(random());
+    AppendText<"#%5i %7.3f %6.0f %4i %5i %4i %7i %7i %7i %7i %7i %7i %7i %5i %6.3f\n">(
+        ours, i[0], d[0], d[1], level, i[1], i[2], i[3], i[4], i[5], i[6], i[7], i[8], i[9], i[10], d[2]);
+    AppendText(theirs, "#%5i %7.3f %6.0f %4i %5i %4i %7i %7i %7i %7i %7i %7i %7i %5i %6.3f\n", i[0], d[0], d[1], level,
+               i[1], i[2], i[3], i[4], i[5], i[6], i[7], i[8], i[9], i[10], d[2]);
+    AppendText<"%7.3f %8.3f %8.3f %8.5f %7.1f %8.1f %9.3f %10.5f\n">(ours, d[0], d[1], d[2], d[3], d[4], d[5], d[6],
+                                                                     static_cast<float>(d[7]));
+    AppendText(theirs, "%7.3f %8.3f %8.3f %8.5f %7.1f %8.1f %9.3f %10.5f\n", d[0], d[1], d[2], d[3], d[4], d[5], d[6],
+               static_cast<double>(static_cast<float>(d[7])));
+  }
+  AppendText<"no directive\n">(ours);
+  theirs += "no directive\n";
+  EXPECT_EQ(ours, theirs);
 }
 
 TEST(AppendText, AppendsWhatFormatTextMakes) {
