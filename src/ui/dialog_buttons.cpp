@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QPushButton>
 
 #include "ui/dialog_units.h"
@@ -17,6 +18,15 @@ void AddOkCancel(QDialog& dialog, const DialogUnits& units, QPoint okAt, QPoint 
   cancel->setObjectName(QStringLiteral("cancelButton"));
   QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
   QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+}
+
+QDialogButtonBox* OkCancelBox(QDialog& dialog) {
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  return buttons;
 }
 
 void CheckButtonAt(QButtonGroup& group, int id) {

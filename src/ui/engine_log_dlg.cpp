@@ -12,15 +12,15 @@
 #include <algorithm>
 #include <utility>
 
+#include "ui/dialog_buttons.h"
 #include "ui/log_pull_view.h"
+#include "ui/revs_per_pulse_box.h"
 #include "ui/user_prompts.h"
 
 namespace ruvo {
 namespace {
 
 constexpr int kShownRows = 6;  // of the log, below its header
-constexpr double kFewestRevsPerPulse = 0.01;
-constexpr double kMostRevsPerPulse = 100.0;
 
 // What the speed column holds, in the order of the speed-kind box.
 enum SpeedKind { kEngineRpm, kRoadKmh, kRoadMph };
@@ -78,12 +78,7 @@ CEngineLogDlg::CEngineLogDlg(const QString& logName,
   speedKind->setObjectName(QStringLiteral("speedKind"));
   speedKind->addItems({QStringLiteral("engine speed, rpm"), QStringLiteral("road speed, km/h"),
                        QStringLiteral("road speed, mph")});
-  revsPerPulse = new QDoubleSpinBox(this);
-  revsPerPulse->setObjectName(QStringLiteral("revsPerPulse"));
-  revsPerPulse->setRange(kFewestRevsPerPulse, kMostRevsPerPulse);
-  revsPerPulse->setDecimals(2);
-  revsPerPulse->setSingleStep(0.5);
-  revsPerPulse->setValue(start.revsPerPulse);
+  revsPerPulse = RevsPerPulseBox(*this, start.revsPerPulse);
   pullView = new LogPullView(this);
   pullText = new QLabel(this);
   pullText->setObjectName(QStringLiteral("pullText"));
@@ -104,12 +99,8 @@ CEngineLogDlg::CEngineLogDlg(const QString& logName,
     speedColumn->setCurrentIndex(1);
   }
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  QDialogButtonBox* buttons = OkCancelBox(*this);
   okButton = buttons->button(QDialogButtonBox::Ok);
-  okButton->setObjectName(QStringLiteral("okButton"));
-  buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
-  connect(buttons, &QDialogButtonBox::accepted, this, &CEngineLogDlg::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &CEngineLogDlg::reject);
 
   auto* speed = new QHBoxLayout;
   speed->addWidget(speedColumn, 1);

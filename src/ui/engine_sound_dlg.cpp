@@ -10,6 +10,8 @@
 #include <cmath>
 
 #include "core/message.h"
+#include "ui/dialog_buttons.h"
+#include "ui/revs_per_pulse_box.h"
 #include "ui/user_prompts.h"
 
 namespace ruvo {
@@ -18,8 +20,6 @@ namespace {
 constexpr int kLowestRpm = 100;     // below any idle
 constexpr int kHighestRpm = 30000;  // above any engine a car runs on
 constexpr int kRpmStep = 100;
-constexpr double kFewestRevsPerPulse = 0.01;
-constexpr double kMostRevsPerPulse = 100.0;
 
 QSpinBox* RpmBox(QWidget& parent, const char* name, double rpm) {
   auto* box = new QSpinBox(&parent);
@@ -54,22 +54,13 @@ CEngineSoundDlg::CEngineSoundDlg(const QString& recordingName, const EngineSound
   strokes->setCurrentIndex(start.tracker.strokes == 2 ? 1 : 0);
   lowRpm = RpmBox(*this, "lowRpm", start.tracker.lowRpm);
   highRpm = RpmBox(*this, "highRpm", start.tracker.highRpm);
-  revsPerPulse = new QDoubleSpinBox(this);
-  revsPerPulse->setObjectName(QStringLiteral("revsPerPulse"));
-  revsPerPulse->setRange(kFewestRevsPerPulse, kMostRevsPerPulse);
-  revsPerPulse->setDecimals(2);
-  revsPerPulse->setSingleStep(0.5);
-  revsPerPulse->setValue(start.revsPerPulse);
+  revsPerPulse = RevsPerPulseBox(*this, start.revsPerPulse);
 
   auto* band = new QHBoxLayout;
   band->addWidget(lowRpm);
   band->addWidget(new QLabel(QStringLiteral("to"), this));
   band->addWidget(highRpm);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
-  buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
-  connect(buttons, &QDialogButtonBox::accepted, this, &CEngineSoundDlg::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &CEngineSoundDlg::reject);
+  QDialogButtonBox* buttons = OkCancelBox(*this);
 
   auto* form = new QFormLayout(this);
   form->addRow(intro);
