@@ -48,8 +48,7 @@ void BM_ImportThreeMinuteFlac(benchmark::State& state) {
   options.existing = ExistingOutput::kReplace;  // every iteration writes the same file
   for (auto _ : state) {
     ImportReport report;
-    if (ImportRecording(input, output, options, report) != ImportStatus::kDone)
-      return state.SkipWithError("the import failed");
+    if (!ImportRecording(input, output, options, report)) return state.SkipWithError("the import failed");
   }
   state.SetItemsProcessed(state.iterations() * kRate * kSeconds);  // frames
 }

@@ -3,8 +3,8 @@
 #include <fstream>
 #include <vector>
 
+#include "cli/synth_command_line.h"
 #include "scratch_folder.h"
-#include "synth/synth_command_line.h"
 
 namespace ruvo {
 namespace {

@@ -53,7 +53,8 @@ void BM_DetectPulses(benchmark::State& state) {
   for (auto _ : state) {
     log.Open();
     PulseScan scan(samples, recording.meanLevel(), recording.amplitude(), maxPulses, settings, log);
-    if (!scan.InitialScan() || !scan.FinalScan()) return state.SkipWithError("detection failed");
+    Outcome said;
+    if (!scan.InitialScan(said) || !scan.FinalScan(said)) return state.SkipWithError("detection failed");
     pulses = scan.Pulses().pulseCount;
     log.Close();
   }

@@ -69,13 +69,11 @@ class ScratchFolder {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  ruvo::fuzz::SilenceMessages();
   Header header;
   if (size < sizeof header) return 0;
   std::memcpy(&header, data, sizeof header);
   const ScratchFolder scratch;
-  std::ofstream("fuzz.wav", std::ios::binary | std::ios::trunc)
-      << Wave(data + sizeof header, size - sizeof header);
+  std::ofstream("fuzz.wav", std::ios::binary | std::ios::trunc) << Wave(data + sizeof header, size - sizeof header);
 
   ruvo::RunParameters params;
   params.initialRpm = header.initialRpm;

@@ -13,18 +13,19 @@ namespace {
 
 constexpr std::size_t kHeaderBytes = 10;
 constexpr double kRates[] = {2000.0, 4000.0, 8000.0, 11025.0, 1000.0};  // the last is refused
-constexpr std::int32_t kStrokes[] = {2, 4, 3};                     // 3 is refused
-constexpr double kMaxSeconds = 3.0;  // short inputs keep every run fast
+constexpr std::int32_t kStrokes[] = {2, 4, 3};                          // 3 is refused
+constexpr double kMaxSeconds = 3.0;                                     // short inputs keep every run fast
 
-std::uint16_t Word(const std::uint8_t* bytes) { return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8); }
+std::uint16_t Word(const std::uint8_t* bytes) {
+  return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  ruvo::fuzz::SilenceMessages();
   if (size < kHeaderBytes) return 0;
   ruvo::EngineOrderSettings settings;
-  settings.cylinders = data[1] % 18;                 // 0 and 17 are refused
+  settings.cylinders = data[1] % 18;  // 0 and 17 are refused
   settings.strokes = kStrokes[data[2] % std::size(kStrokes)];
   settings.lowRpm = 50.0 + Word(data + 3) % 12000;
   settings.highRpm = settings.lowRpm + 100.0 + Word(data + 5) % 12000;

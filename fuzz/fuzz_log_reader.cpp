@@ -20,7 +20,6 @@ constexpr double kRevsPerPulse[] = {1.0, 2.0, 0.5, 0.0};  // 0 is refused
 // The first byte chooses the options: time unit, speed unit, a pull from 1 to 4 s or found, and the
 // revolutions per pulse; the rest is the log's text.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  ruvo::fuzz::SilenceMessages();
   if (size < 1) return 0;
   const std::uint8_t choice = data[0];
   ruvo::EngineSpeedLogOptions options;

@@ -15,7 +15,6 @@
 #include "accuracy_report.h"
 #include "calc/run_calculation.h"
 #include "core/analysis_config.h"
-#include "core/message.h"
 #include "core/text_format.h"
 #include "impairment_sweep.h"
 #include "scratch_folder.h"
@@ -46,13 +45,11 @@ bool AnyWarning(const std::vector<RunFinding>& findings) {
                      [](const RunFinding& finding) { return finding.severity == FindingSeverity::kWarning; });
 }
 
-// Calculates params quietly; true on success.
+// Calculates params; true on success, with the calculation's messages joined by "; ".
 bool CalculateQuietly(RunCalculation& calculation, std::string& messages) {
-  const MessageHandler previous =
-      SetMessageHandler([&messages](const std::string& text) { messages += (messages.empty() ? "" : "; ") + text; });
-  const bool calculated = calculation.Calculate() != 0;
-  SetMessageHandler(previous);
-  return calculated;
+  const Outcome outcome = calculation.Calculate();
+  for (const std::string& text : outcome.messages()) messages += (messages.empty() ? "" : "; ") + text;
+  return outcome.ok();
 }
 
 std::vector<PowerRow> TruthRows(const SynthResult& run) {

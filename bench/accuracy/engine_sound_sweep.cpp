@@ -15,7 +15,6 @@
 
 #include "accuracy_metrics.h"
 #include "audio/recording_import.h"
-#include "core/message.h"
 #include "scratch_folder.h"
 #include "sweep_calculation.h"
 #include "synth/synth_run.h"
@@ -85,7 +84,7 @@ std::optional<Outcome> CalculateEngineSound(const SynthResult& run, const SynthO
   import.engineSound = sound;
   import.existing = ExistingOutput::kReplace;  // the sweep reuses its names
   ImportReport report;
-  refused = ImportRecording("engine.wav", "track.wav", import, report) != ImportStatus::kDone;
+  refused = !ImportRecording("engine.wav", "track.wav", import, report);
   if (refused) return std::nullopt;
   return CalculateRecording(run, "track.wav");
 }
@@ -103,14 +102,18 @@ std::optional<Outcome> CalculateClicks(SynthOptions options) {
 }
 
 void Sweep() {
-  const Engine engines[] = {{"3 cylinders", 3, 4}, {"4 cylinders", 4, 4}, {"6 cylinders", 6, 4},
-                            {"8 cylinders", 8, 4}, {"2 cyl. 2-stroke", 2, 2}};
+  const Engine engines[] = {{"3 cylinders", 3, 4},
+                            {"4 cylinders", 4, 4},
+                            {"6 cylinders", 6, 4},
+                            {"8 cylinders", 8, 4},
+                            {"2 cyl. 2-stroke", 2, 2}};
   const char* const mics[] = {"cabin", "exhaust"};
   const double noises[] = {2.0, 6.0, 12.0};
   const std::int32_t rates[] = {22050, 44100, 48000};
-  std::printf("Each cell: refused at import / failed, warned, silently > %.0f %% wrong, runs, largest peak error %%,\n"
-              "largest torque RMS error %% (of the runs that calculated).\n\n",
-              kSilentlyWrongPercent);
+  std::printf(
+      "Each cell: refused at import / failed, warned, silently > %.0f %% wrong, runs, largest peak error %%,\n"
+      "largest torque RMS error %% (of the runs that calculated).\n\n",
+      kSilentlyWrongPercent);
   std::printf("%-16s %-8s", "engine", "mic");
   for (const double noise : noises) std::printf(" | noise %-24.0f", noise);
   std::printf(" | the same pulls as clicks\n");
@@ -156,8 +159,6 @@ int main() {
     std::cerr << "ruvo-engine-sound-sweep: could not enter a scratch folder\n";
     return 1;
   }
-  const MessageHandler previous = SetMessageHandler([](const std::string&) {});
   Sweep();
-  SetMessageHandler(previous);
   return 0;
 }

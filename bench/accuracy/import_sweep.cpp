@@ -19,7 +19,6 @@
 #include "audio/recording_import.h"
 #include "calc/run_calculation.h"
 #include "core/analysis_config.h"
-#include "core/message.h"
 #include "scratch_folder.h"
 #include "synth/synth_run.h"
 
@@ -55,21 +54,19 @@ std::optional<Peaks> Calculate(const SynthResult& run, const Variant& variant, c
   const std::string raw = name + (variant.import ? ".raw.wav" : ".wav");
   std::ofstream(raw, std::ios::binary)
       .write(reinterpret_cast<const char*>(run.wave.data()), static_cast<std::streamsize>(run.wave.size()));
-  const MessageHandler previous = SetMessageHandler([](const std::string&) {});
   bool ok = true;
   if (variant.import) {
     ImportOptions options;
     options.conversion.filters = variant.filters;
     options.existing = ExistingOutput::kReplace;  // a sweep run again over its own folder
     ImportReport report;
-    ok = ImportRecording(raw, name + ".wav", options, report) == ImportStatus::kDone;
+    ok = ImportRecording(raw, name + ".wav", options, report).ok();
   }
   RunParameters params = run.document;
   params.waveFiles = {name + ".wav"};
   const AnalysisConfig config;
   RunCalculation calculation(params, config);
-  ok = ok && calculation.Calculate() != 0;
-  SetMessageHandler(previous);
+  ok = ok && calculation.Calculate().ok();
   if (!ok) return std::nullopt;
   return Largest(calculation.Results().horsepower, calculation.Results().torque);
 }

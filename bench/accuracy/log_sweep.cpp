@@ -16,7 +16,6 @@
 
 #include "accuracy_cases.h"
 #include "audio/recording_import.h"
-#include "core/message.h"
 #include "scratch_folder.h"
 #include "sweep_calculation.h"
 #include "synth/synth_run.h"
@@ -79,7 +78,7 @@ bool ImportLog(const SynthResult& run, bool& warned) {
   import.engineSpeedLog.startRpm = run.document.initialRpm;
   import.engineSpeedLog.revsPerPulse = run.document.revsPerIgnition;
   ImportReport report;
-  if (ImportRecording("run.log.csv", "track.wav", import, report) != ImportStatus::kDone) return false;
+  if (!ImportRecording("run.log.csv", "track.wav", import, report)) return false;
   warned = !report.engineSpeedLog->log.warnings.empty();
   return true;
 }
@@ -143,8 +142,6 @@ int main() {
     std::cerr << "ruvo-log-sweep: could not enter a scratch folder\n";
     return 1;
   }
-  const MessageHandler previous = SetMessageHandler([](const std::string&) {});
   Sweep();
-  SetMessageHandler(previous);
   return 0;
 }

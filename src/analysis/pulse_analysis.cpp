@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "analysis/wave_recording.h"
-#include "core/message.h"
 #include "core/run_parameters.h"
 #include "core/units.h"
 
@@ -56,34 +55,30 @@ PulseAnalysis::PulseAnalysis(std::string waveFileName,
       config(analysisConfig),
       log(calculationLog) {}
 
-bool PulseAnalysis::CheckEstimates() const {
+Outcome PulseAnalysis::CheckEstimates() const {
   // Each is a divisor or a scale of the detection's sizes.
-  if (initialRpm <= 0)
-    ShowMessage("Invalid Initial RPM - must be greater than 0");
-  else if (finalRpm <= 0)
-    ShowMessage("Invalid Final RPM - must be greater than 0");
-  else if (!(revsPerSpark > 0.0))
-    ShowMessage("Invalid Rev/Spark - must be greater than 0");
-  else
-    return true;
-  return false;
+  if (initialRpm <= 0) return Outcome::Failure("Invalid Initial RPM - must be greater than 0");
+  if (finalRpm <= 0) return Outcome::Failure("Invalid Final RPM - must be greater than 0");
+  if (!(revsPerSpark > 0.0)) return Outcome::Failure("Invalid Rev/Spark - must be greater than 0");
+  return {};
 }
 
-bool PulseAnalysis::Run() {
+Outcome PulseAnalysis::Run() {
   times.clear();
   revolutions.clear();
   range = {};
   evidence = {};
-  if (!CheckEstimates()) return false;
+  Outcome outcome = CheckEstimates();
+  if (!outcome) return outcome;
 
   WaveRecording recording(fileName);
-  if (!recording.ok()) return false;
+  if (!recording.ok()) return recording.outcome();
   const std::int32_t sampleCount = recording.sampleCount();
   const std::int32_t maxPulses = PulseCapacity(finalRpm, recording.duration(), revsPerSpark, sampleCount);
   std::span<const std::uint8_t> samples;
   RecordingLevelCounter levelCounter(recording.sampleRate());  // measured as the samples are read
   if (!recording.ReadSamples(samples, [&](std::span<const std::uint8_t> piece) { levelCounter.Add(piece); }))
-    return false;
+    return recording.outcome();
   const std::uint8_t amplitude = recording.amplitude();
   const std::uint8_t meanLevel = recording.meanLevel();
   const std::int32_t sampleRate = recording.sampleRate();
@@ -98,16 +93,22 @@ bool PulseAnalysis::Run() {
   evidence.sampleRate = sampleRate;
   evidence.sampleCount = sampleCount;
   evidence.levels = levelCounter.Levels(meanLevel);
-  if (amplitude <= kQuietestAmplitude) return false;
+  if (amplitude <= kQuietestAmplitude) {
+    outcome.Fail();
+    return outcome;
+  }
 
   const PulseScanSettings settings{sampleRate,    initialRpm,         revsPerSpark,
                                    pulseFraction, config.noiseFactor, config.peakSpreadFactor};
   PulseScan scan(samples, meanLevel, amplitude, maxPulses, settings, log);
-  const bool scanned = scan.InitialScan() && scan.FinalScan();
+  const bool scanned = scan.InitialScan(outcome) && scan.FinalScan(outcome);
   evidence.initialScan = scan.InitialShape();
   evidence.pulses = CountedPulses(scan.Pulses());
   evidence.zeroCutoffSample = scan.ZeroCutoffSample();
-  if (!scanned) return false;
+  if (!scanned) {
+    outcome.Fail();
+    return outcome;
+  }
 
   // The timeline: one time per pulse and the revolutions counted from the first pulse.
   const DetectedPulses& pulses = scan.Pulses();
@@ -119,7 +120,7 @@ bool PulseAnalysis::Run() {
   range = {0, pulses.pulseCount};
   if (mode != kTachometerMode)
     range = RunUpRange(SmoothedRpm(times, revolutions, config.trimLevel), initialRpm, finalRpm, config.riseTolerance);
-  return true;
+  return outcome;
 }
 
 PulseEvidence PulseAnalysis::Evidence() const {

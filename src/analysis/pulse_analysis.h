@@ -10,6 +10,7 @@
 #include "analysis/recording_levels.h"
 #include "core/analysis_config.h"
 #include "core/calculation_log.h"
+#include "core/outcome.h"
 
 namespace ruvo {
 
@@ -29,7 +30,7 @@ struct PulseEvidence {
 // The analysis of one recording: opens the WAV file, finds its ignition pulses in two scans and
 // builds its pulse timeline (times in seconds and cumulative engine revolutions), trimmed to the
 // acceleration run in dynamometer mode. Every step writes its working to the calculation log and
-// shows its own failure messages. The samples and the per-pulse arrays live only during Run; the
+// Run returns the messages of every step. The samples and the per-pulse arrays live only during Run; the
 // untrimmed timeline lives as long as the analysis. The log is borrowed and must outlive it.
 // Created for one recording, single-threaded.
 class PulseAnalysis {
@@ -45,9 +46,10 @@ class PulseAnalysis {
                 const AnalysisConfig& analysisConfig,
                 CalculationLog& calculationLog);
 
-  // The whole analysis. True when a timeline is ready; false when the calculation must stop, every
-  // explaining message having been shown (a recording too quiet to analyse fails without one).
-  bool Run();
+  // The whole analysis. Succeeds when a timeline is ready; fails when the calculation must stop.
+  // Carries every explaining message in order (a recording too quiet to analyse fails without
+  // one, and a scan's warning may come with a success).
+  Outcome Run();
 
   // Number of timeline points (0 until Run succeeds).
   std::int32_t PulseCount() const { return range.count; }
@@ -56,17 +58,17 @@ class PulseAnalysis {
   std::vector<double> CopyTimes() const;
   std::vector<double> CopyRevolutions() const;
 
-  // Writes the "#Final Derivatives:" section from the fitted revolutions, RPM and angular
-  // acceleration (rev/s^2) at the PulseCount() timeline points.
   // What the last Run saw, with every pulse's time and the timeline range.
   PulseEvidence Evidence() const;
 
+  // Writes the "#Final Derivatives:" section from the fitted revolutions, RPM and angular
+  // acceleration (rev/s^2) at the PulseCount() timeline points.
   void WriteFinalDerivatives(std::span<const double> revFit,
                              std::span<const double> rpmFit,
                              std::span<const double> accelFit);
 
  private:
-  bool CheckEstimates() const;
+  Outcome CheckEstimates() const;
 
   std::string fileName;
   std::int32_t initialRpm;

@@ -6,7 +6,6 @@
 
 #include "analysis/deviation_search.h"
 #include "analysis/pulse_window.h"
-#include "core/message.h"
 #include "core/text_format.h"
 #include "core/units.h"
 
@@ -96,7 +95,7 @@ void PulseScan::WriteScanBlock(std::int32_t count) {
   log.Write(text);
 }
 
-bool PulseScan::InitialScan() {
+bool PulseScan::InitialScan(Outcome& messages) {
   const std::int64_t cycle =
       TruncatedOffset(kSecondsPerMinute * settings.revsPerSpark * settings.sampleRate / settings.initialRpm);
   const std::int32_t pulseLength =
@@ -145,15 +144,15 @@ bool PulseScan::InitialScan() {
   }
 
   if (pulses.pulseCount == 0)
-    ShowMessage("Initial wave file scan failed - check Initial RPM, Pulse Duration?");
+    messages.Note("Initial wave file scan failed - check Initial RPM, Pulse Duration?");
   else if (pulses.pulseCount > kMostGoodPulses)
-    ShowMessage("Too many pulses in initial wave file scan - check Initial RPM?");
+    messages.Note("Too many pulses in initial wave file scan - check Initial RPM?");
   else if (pulses.pulseCount < kFewestGoodPulses)
-    ShowMessage("Too few pulses in initial wave file scan - check Initial RPM?");
+    messages.Note("Too few pulses in initial wave file scan - check Initial RPM?");
   return pulses.pulseCount > 1;
 }
 
-bool PulseScan::FinalScan() {
+bool PulseScan::FinalScan(Outcome& messages) {
   log.Write("#Final:\n");
   log.Write("#  No.   Time    RPM  smaxq smaxp scut  imaxq    ip0     ip1    imax     ip2     ip3x    ip3  duration\n");
   std::int32_t& pulseCount = pulses.pulseCount;
@@ -248,7 +247,7 @@ bool PulseScan::FinalScan() {
   }
 
   log.WriteFormatted("#Pulse factors: %f %f\n", early, late);
-  if (threshold < 1) ShowMessage("Incomplete wave file scan weak pulse or noise - check Pulse Duration");
+  if (threshold < 1) messages.Note("Incomplete wave file scan weak pulse or noise - check Pulse Duration");
   --pulseCount;
   return pulseCount >= kFewestFinalPulses;
 }

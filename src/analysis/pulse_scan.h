@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/calculation_log.h"
+#include "core/outcome.h"
 
 namespace ruvo {
 
@@ -62,13 +63,14 @@ class PulseScan {
   std::int32_t ScanPulses(std::int32_t sampleLimit, std::int32_t pulseLength);
 
   // Raises the threshold over the first six spark intervals at the initial RPM until the pulse
-  // count settles, and keeps the pulses found a quarter of the way up that plateau. Shows a message
-  // for 3 or fewer or more than 12 pulses; succeeds with more than 1.
-  bool InitialScan();
+  // count settles, and keeps the pulses found a quarter of the way up that plateau. Adds a message
+  // to messages for 3 or fewer or more than 12 pulses; succeeds with more than 1.
+  bool InitialScan(Outcome& messages);
 
-  // Follows the pulses through the rest of the recording, one predicted window at a time.
-  // Succeeds with more than 3 pulses, or when every slot of the arrays is filled.
-  bool FinalScan();
+  // Follows the pulses through the rest of the recording, one predicted window at a time, adding
+  // a message to messages where the cutoff fell below 1. Succeeds with more than 3 pulses, or when
+  // every slot of the arrays is filled.
+  bool FinalScan(Outcome& messages);
 
   void SetThreshold(std::int32_t value) { threshold = value; }
   const DetectedPulses& Pulses() const { return pulses; }

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "analysis/byte_lanes.h"
-#include "core/message.h"
 
 namespace ruvo {
 namespace {
@@ -84,8 +83,7 @@ bool ReadAt(std::istream& file, std::uint64_t offset, unsigned char* bytes, std:
 }  // namespace
 
 WaveRecording::WaveRecording(std::string name)
-    : WaveRecording(name, std::make_unique<std::ifstream>(name, std::ios::binary)) {
-}
+    : WaveRecording(name, std::make_unique<std::ifstream>(name, std::ios::binary)) {}
 
 WaveRecording::WaveRecording(std::string name, std::unique_ptr<std::istream> stream)
     : fileName(std::move(name)), file(std::move(stream)) {
@@ -93,13 +91,12 @@ WaveRecording::WaveRecording(std::string name, std::unique_ptr<std::istream> str
     Reject("Could not open wave file - ");
     return;
   }
-  isOk = ReadHeader();
+  ReadHeader();
 }
 
 bool WaveRecording::Reject(const char* prefix) {
-  isOk = false;
   file.reset();
-  ShowMessage(prefix + fileName);
+  readOutcome.Fail(prefix + fileName);
   return false;
 }
 
@@ -143,7 +140,7 @@ bool WaveRecording::ReadHeader() {
 
 bool WaveRecording::LoadSamples(std::span<std::uint8_t> buffer,
                                 const std::function<void(std::span<const std::uint8_t>)>& eachPiece) {
-  if (!isOk) return false;
+  if (!ok()) return false;
   const auto length = static_cast<std::size_t>(count);
   if (buffer.size() < length) return Reject("Invalid wave file - ");
   // Piece by piece, each measured while it is still in the cache.
@@ -165,7 +162,7 @@ bool WaveRecording::LoadSamples(std::span<std::uint8_t> buffer,
 
 bool WaveRecording::ReadSamples(std::span<const std::uint8_t>& samples,
                                 const std::function<void(std::span<const std::uint8_t>)>& eachPiece) {
-  if (!isOk) return false;
+  if (!ok()) return false;
   // Every byte is read from the file, so the buffer is not cleared first.
   const auto length = static_cast<std::size_t>(count);
   ownSamples = std::make_unique_for_overwrite<std::uint8_t[]>(length);

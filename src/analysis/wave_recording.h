@@ -7,12 +7,13 @@
 #include <span>
 #include <string>
 
+#include "core/outcome.h"
 
 namespace ruvo {
 
 // One 8-bit mono PCM WAV recording, opened for one analysis. Construction reads and checks the
-// header (the "fmt " and "data" chunks, found by walking the RIFF chunks) and shows a message for
-// the first check that fails; LoadSamples copies the sample bytes into the caller's buffer (or
+// header (the "fmt " and "data" chunks, found by walking the RIFF chunks) and keeps the message of
+// the first check that fails in outcome(); LoadSamples copies the sample bytes into the caller's buffer (or
 // ReadSamples into memory the recording keeps), closes the file and measures the
 // mean level and the amplitude. The caller tests ok() after each step.
 class WaveRecording {
@@ -33,9 +34,11 @@ class WaveRecording {
   // The same as LoadSamples (bytes, levels, pieces, messages, result) into a buffer the recording
   // keeps: samples stays valid while the recording lives.
   bool ReadSamples(std::span<const std::uint8_t>& samples,
-                  const std::function<void(std::span<const std::uint8_t>)>& eachPiece = nullptr);
+                   const std::function<void(std::span<const std::uint8_t>)>& eachPiece = nullptr);
 
-  bool ok() const { return isOk; }
+  bool ok() const { return readOutcome.ok(); }
+  // Success so far, or the first failure with its message ("Invalid wave file - NAME", ...).
+  const Outcome& outcome() const { return readOutcome; }
   std::int32_t sampleRate() const { return rate; }  // samples per second
   std::int32_t sampleCount() const { return count; }
   double duration() const { return durationSeconds; }       // seconds
@@ -51,7 +54,7 @@ class WaveRecording {
   std::string fileName;
   std::unique_ptr<std::istream> file;          // open from construction until loading ends
   std::unique_ptr<std::uint8_t[]> ownSamples;  // the samples, after ReadSamples
-  bool isOk = false;
+  Outcome readOutcome;
   std::int32_t rate = 0;
   std::int32_t count = 0;
   std::uint64_t dataOffset = 0;  // bytes from the start of the file to the first sample

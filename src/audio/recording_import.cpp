@@ -5,7 +5,6 @@
 #include <system_error>
 
 #include "audio/audio_decoder.h"
-#include "core/message.h"
 #include "core/text_format.h"
 #include "core/wave_encoding.h"
 
@@ -15,18 +14,13 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kMostEarlierImports = 1000;  // names looked at for an earlier import of one recording
-constexpr double kDecodedShare = 0.8;  // of an import's progress; converting and writing take the rest
+constexpr double kDecodedShare = 0.8;      // of an import's progress; converting and writing take the rest
 
 bool SameFile(const fs::path& a, const fs::path& b) {
   std::error_code error;
   if (fs::exists(b, error) && fs::equivalent(a, b, error)) return true;
   const fs::path first = fs::weakly_canonical(a, error), second = fs::weakly_canonical(b, error);
   return !error && first == second;
-}
-
-ImportStatus Fail(const std::string& text) {
-  ShowMessage(text);
-  return ImportStatus::kFailed;
 }
 
 std::string AbsolutePath(const std::string& path) {
@@ -39,11 +33,13 @@ std::string ExistsMessage(const std::string& path) {
   return "Could not write " + path + ": a file of that name exists";
 }
 
-// Writes the converted file as options.existing allows; the path written, or nothing after a message.
+// Writes the converted file as options.existing allows; the path written, or nothing with the
+// reason in outcome.
 std::optional<std::string> WriteImport(const std::string& outputPath,
                                        const std::vector<std::uint8_t>& bytes,
                                        const ImportOptions& options,
-                                       const std::string& inputPath) {
+                                       const std::string& inputPath,
+                                       Outcome& outcome) {
   std::string reason;
   switch (options.existing) {
     case ExistingOutput::kReplace:
@@ -54,7 +50,7 @@ std::optional<std::string> WriteImport(const std::string& outputPath,
         case NewFileStatus::kWritten:
           return outputPath;
         case NewFileStatus::kExists:
-          ShowMessage(ExistsMessage(outputPath));
+          outcome.Fail(ExistsMessage(outputPath));
           return std::nullopt;
         case NewFileStatus::kFailed:
           break;
@@ -63,11 +59,11 @@ std::optional<std::string> WriteImport(const std::string& outputPath,
     case ExistingOutput::kFreeName: {
       const OutputNaming naming = ImportNaming(inputPath, outputPath);
       if (std::optional<std::string> written = WriteUnderFreeName(naming, bytes, reason)) return written;
-      ShowMessage("Could not write " + naming.FirstFree() + ": " + reason);
+      outcome.Fail("Could not write " + naming.FirstFree() + ": " + reason);
       return std::nullopt;
     }
   }
-  ShowMessage("Could not write " + outputPath + ": " + reason);
+  outcome.Fail("Could not write " + outputPath + ": " + reason);
   return std::nullopt;
 }
 
@@ -80,32 +76,36 @@ std::string SourceLines(const ImportReport& report) {
 }
 
 // Writes the converted samples at report.conversion.rate with their origin, as options allow.
-ImportStatus WriteConverted(const std::vector<std::uint8_t>& samples,
-                            const WaveOrigin& origin,
-                            const ImportOptions& options,
-                            ImportReport& report) {
-  if (options.progress && !options.progress(kDecodedShare + (1.0 - kDecodedShare) / 2.0))
-    return ImportStatus::kCancelled;
-  const std::optional<std::string> written = WriteImport(
-      report.outputPath, EncodeEightBitWave(samples, report.conversion.rate, origin), options, report.inputPath);
-  if (!written) return ImportStatus::kFailed;
+Outcome WriteConverted(const std::vector<std::uint8_t>& samples,
+                       const WaveOrigin& origin,
+                       const ImportOptions& options,
+                       ImportReport& report) {
+  Outcome outcome;
+  if (options.progress && !options.progress(kDecodedShare + (1.0 - kDecodedShare) / 2.0)) {
+    outcome.Fail();  // cancelled
+    return outcome;
+  }
+  const std::optional<std::string> written =
+      WriteImport(report.outputPath, EncodeEightBitWave(samples, report.conversion.rate, origin), options,
+                  report.inputPath, outcome);
+  if (!written) return outcome;
   report.outputPath = *written;
   report.sampleCount = samples.size();
   if (options.progress) options.progress(1.0);
-  return ImportStatus::kDone;
+  return outcome;
 }
 
 }  // namespace
 
-ImportStatus ImportRecording(const std::string& inputPath,
-                             const std::string& outputPath,
-                             const ImportOptions& options,
-                             ImportReport& report) {
+Outcome ImportRecording(const std::string& inputPath,
+                        const std::string& outputPath,
+                        const ImportOptions& options,
+                        ImportReport& report) {
   report = ImportReport{};
   report.inputPath = inputPath;
   report.outputPath = outputPath;
   const auto failed = [&inputPath](const std::string& reason) {
-    return Fail("Could not import " + inputPath + ": " + reason);
+    return Outcome::Failure("Could not import " + inputPath + ": " + reason);
   };
   std::error_code error;
   if (!fs::is_regular_file(inputPath, error))
@@ -114,7 +114,7 @@ ImportStatus ImportRecording(const std::string& inputPath,
     if (SameFile(inputPath, outputPath)) return failed("the output would overwrite the recording itself");
     // Said before the decoding rather than after it; the write checks again.
     if (options.existing == ExistingOutput::kRefuse && fs::exists(fs::symlink_status(outputPath, error)))
-      return Fail(ExistsMessage(outputPath));
+      return Outcome::Failure(ExistsMessage(outputPath));
   }
 
   std::string reason;
@@ -140,10 +140,13 @@ ImportStatus ImportRecording(const std::string& inputPath,
       return failed("unknown or unreadable audio format (" + reason + ")");
     case DecodeStatus::kFailed:
       return failed(reason);
-    case DecodeStatus::kCancelled:
-      return ImportStatus::kCancelled;
+    case DecodeStatus::kCancelled: {
+      Outcome cancelled;
+      cancelled.Fail();
+      return cancelled;
+    }
     case DecodeStatus::kMissingLibrary:
-      return Fail(reason);
+      return Outcome::Failure(reason);
   }
   report.formatName = audio.formatName;
   report.channels = audio.channels;
@@ -158,8 +161,8 @@ ImportStatus ImportRecording(const std::string& inputPath,
     report.engineSound = std::move(sound);
   } else {
     if (!ConvertRecording(audio, options.conversion, samples, report.conversion, reason)) return failed(reason);
-    origin.comment = OriginComment(
-        "Converted", {"channel " + report.conversion.channel, "filters: " + report.conversion.filters});
+    origin.comment =
+        OriginComment("Converted", {"channel " + report.conversion.channel, "filters: " + report.conversion.filters});
   }
   audio = DecodedAudio{};  // the frames are no longer needed
   return WriteConverted(samples, origin, options, report);

@@ -9,6 +9,7 @@
 #include "audio/log_import.h"
 #include "audio/recording_conversion.h"
 #include "core/file_output.h"
+#include "core/outcome.h"
 
 namespace ruvo {
 
@@ -39,11 +40,9 @@ struct ImportReport {
   ConversionReport conversion;
   std::size_t sampleCount = 0;  // in the written file
   std::string outputPath;
-  std::optional<EngineSoundReport> engineSound;  // when the recording was tracked as engine sound
+  std::optional<EngineSoundReport> engineSound;        // when the recording was tracked as engine sound
   std::optional<EngineSpeedLogImport> engineSpeedLog;  // when the file was an engine-speed log
 };
-
-enum class ImportStatus { kDone, kFailed, kCancelled };
 
 // Converts the recording at inputPath into the canonical 8-bit mono WAV at outputPath (with
 // options.engineSound, the pulse track of its engine sound: see ConvertEngineSound; for a file of
@@ -51,13 +50,13 @@ enum class ImportStatus { kDone, kFailed, kCancelled };
 // first free name of ImportNaming(inputPath, folder of outputPath) with ExistingOutput::kFreeName.
 // The file appears only when complete, and never in place of another unless kReplace says so; it
 // records the recording's absolute path as its origin. Refuses an output that is the input itself.
-// On failure shows one message naming the file through ShowMessage and writes nothing; a cancel
-// (the progress hook returned false) shows none and writes nothing. report.outputPath is the path
-// written. Not thread-safe in its messages.
-ImportStatus ImportRecording(const std::string& inputPath,
-                             const std::string& outputPath,
-                             const ImportOptions& options,
-                             ImportReport& report);
+// A failure carries one message naming the file and writes nothing; a cancel (the progress hook
+// returned false) fails without a message and writes nothing. report.outputPath is the path
+// written.
+Outcome ImportRecording(const std::string& inputPath,
+                        const std::string& outputPath,
+                        const ImportOptions& options,
+                        ImportReport& report);
 
 // The names an import of inputPath offers in folder: NAME.wav, NAME-8bit.wav, NAME-8bit-2.wav, ...
 OutputNaming ImportNaming(const std::string& inputPath, const std::filesystem::path& folder);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 #include "analysis/pulse_analysis.h"
 #include "calc/curve_model_factory.h"
@@ -10,7 +11,6 @@
 #include "calc/result_tables.h"
 #include "calc/spark_timing.h"
 #include "calc/tachometer.h"
-#include "core/message.h"
 #include "core/text_format.h"
 #include "core/vehicle_model.h"
 
@@ -39,24 +39,18 @@ std::vector<SpeedSample> IntervalSpeeds(const std::vector<double>& times, double
 RunCalculation::RunCalculation(const RunParameters& heldParams, const AnalysisConfig& heldConfig)
     : params(heldParams), config(heldConfig) {}
 
-std::int32_t RunCalculation::Calculate() {
+Outcome RunCalculation::Calculate() {
   results.succeeded = 0;
   results.ReleaseResults();
   evidence.clear();
   findings.clear();
   const std::string problem = FindInputProblem(params);
-  if (!problem.empty()) {
-    ShowMessage(problem);
-    return 0;
-  }
-  if (!log.Open(CalculationLog::kFileName)) {
-    ShowMessage("Could not open Log file - ruvo.log");
-    return 0;
-  }
+  if (!problem.empty()) return Outcome::Failure(problem);
+  if (!log.Open(CalculationLog::kFileName)) return Outcome::Failure("Could not open Log file - ruvo.log");
+  said = {};
   if (params.waveFiles.size() > kMaxRecordings)
-    ShowMessage(FormatText("Only the first %d wave files are used - the other %d were ignored",
-                           static_cast<int>(kMaxRecordings),
-                           static_cast<int>(params.waveFiles.size() - kMaxRecordings)));
+    said.Note(FormatText("Only the first %d wave files are used - the other %d were ignored",
+                         static_cast<int>(kMaxRecordings), static_cast<int>(params.waveFiles.size() - kMaxRecordings)));
 
   results.succeeded = 1;
   highestStartRpm = 0.0;
@@ -74,13 +68,15 @@ std::int32_t RunCalculation::Calculate() {
   findings = CheckRun(evidence, results, params);
   curves.clear();
   log.Close();
-  return results.succeeded;
+  if (!results.succeeded) said.Fail();
+  return std::exchange(said, {});
 }
 
 bool RunCalculation::ProcessRecording(const std::string& waveFile) {
   PulseAnalysis analysis(waveFile, params.initialRpm, params.finalRpm, params.revsPerIgnition, params.maxPulseLength,
                          params.calculationMode, config, log);
-  const bool analysed = analysis.Run();
+  const Outcome analysed = analysis.Run();
+  said.AddMessagesOf(analysed);
   evidence.push_back({waveFile, analysis.Evidence(), {}});
   if (!analysed) {
     results.succeeded = 0;
@@ -107,7 +103,7 @@ bool RunCalculation::ProcessRecording(const std::string& waveFile) {
       results.succeeded = 0;
   }
   if (!results.succeeded) {
-    ShowMessage("Calculation failed during smoothing");
+    said.Note("Calculation failed during smoothing");
     return false;
   }
   evidence.back().speeds = IntervalSpeeds(times, params.revsPerIgnition, *model);
@@ -116,7 +112,7 @@ bool RunCalculation::ProcessRecording(const std::string& waveFile) {
   lowestFinalRpm = std::min(lowestFinalRpm, sampled.rpm.back());
   if (params.calculationMode == kDynamometerMode && !(sampled.rpm.back() > sampled.rpm.front())) {
     results.succeeded = 0;
-    ShowMessage("Calculation failed RPM not increasing");
+    said.Note("Calculation failed RPM not increasing");
   }
   AnalyzeSparkTiming(params.revsPerIgnition, times, revolutions, sampled.angularAcceleration, results.spark, log);
   analysis.WriteFinalDerivatives(fittedRevolutions, sampled.rpm, sampled.angularAcceleration);
@@ -132,7 +128,7 @@ void RunCalculation::ComputeResults() {
     ComputeDynamometer(params, curves, highestStartRpm, lowestFinalRpm, results);
     // Without this the user would see a failed calculation and no reason for it.
     if (recordingsSucceeded && !results.succeeded)
-      ShowMessage("Calculation failed RPM range too short - the recordings share less than 50 rpm");
+      said.Note("Calculation failed RPM range too short - the recordings share less than 50 rpm");
   } else {
     const RecordingCurves& last = curves.back();
     results.rowCount = static_cast<std::int32_t>(last.rpm.size());
@@ -141,7 +137,7 @@ void RunCalculation::ComputeResults() {
   results.resultMode = params.calculationMode;
   if (results.succeeded && !ResultsAreFinite()) {
     results.succeeded = 0;
-    ShowMessage("Calculation failed - the results are not finite numbers; check the vehicle data");
+    said.Note("Calculation failed - the results are not finite numbers; check the vehicle data");
   }
 }
 

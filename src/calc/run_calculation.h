@@ -10,6 +10,7 @@
 #include "calc/run_checks.h"
 #include "core/analysis_config.h"
 #include "core/calculation_log.h"
+#include "core/outcome.h"
 #include "core/run_document.h"
 #include "core/run_parameters.h"
 
@@ -25,10 +26,11 @@ class RunCalculation : public ResultTableSource {
   RunCalculation(const RunParameters& heldParams, const AnalysisConfig& heldConfig);
 
   // Analyses every wave file (at most ten) in list order, fits the chosen curve, computes the
-  // results of the calculation mode and writes ruvo.log in the working directory. Returns the new
-  // succeeded flag (nonzero on success). Every failure is shown through ShowMessage, except a
-  // recording too quiet to analyse and an empty wave file list, which fail silently.
-  std::int32_t Calculate();
+  // results of the calculation mode and writes ruvo.log in the working directory. Succeeds when
+  // the results' succeeded flag is set, and carries every message in the order the user must see
+  // them; every failure has one, except a recording too quiet to analyse and an empty wave file
+  // list.
+  Outcome Calculate();
 
   const CalculationResults& Results() const { return results; }
   // What each analysed recording of the last calculation showed, in list order (also the recording
@@ -53,7 +55,9 @@ class RunCalculation : public ResultTableSource {
   std::vector<RecordingEvidence> evidence;
   std::vector<RunFinding> findings;
   CalculationLog log;
-  // Working storage of one calculation.
+  // Working storage of one calculation. The messages so far; whether it succeeds is the results'
+  // succeeded flag, since a later recording's failure may leave the earlier ones' results standing.
+  Outcome said;
   std::vector<RecordingCurves> curves;
   double highestStartRpm = 0.0;
   double lowestFinalRpm = 0.0;

@@ -142,10 +142,10 @@ int Calculate(const CalculateRequest& request, std::ostream& out, std::ostream& 
   AnalysisConfig config;
   RunCalculation calculation(params, config);
   RunDocument document(params, &calculation);
-  if (!document.OpenRunDocument(request.documentPath)) return kExitFailure;
+  if (!ShowMessages(document.OpenRunDocument(request.documentPath))) return kExitFailure;
   config = ReadAnalysisConfig(configPath);
 
-  if (!calculation.Calculate()) return kExitFailure;
+  if (!ShowMessages(calculation.Calculate())) return kExitFailure;
   out << calculation.Results().summaryLine1 << '\n' << calculation.Results().summaryLine2 << '\n';
   bool warned = false;
   for (const RunFinding& finding : calculation.Findings()) {
@@ -153,7 +153,7 @@ int Calculate(const CalculateRequest& request, std::ostream& out, std::ostream& 
     warned = warned || finding.severity == FindingSeverity::kWarning;
   }
   if (warned && request.strict) return kExitWarnings;
-  if (request.save && !document.SaveToCurrentPath()) return kExitFailure;
+  if (request.save && !ShowMessages(document.SaveToCurrentPath())) return kExitFailure;
   return kExitSuccess;
 }
 

@@ -32,11 +32,13 @@ bool ParseRange(const std::string& text, double& low, double& high) {
 // Sets one engine-sound option from its value; false when the value does not fit the option.
 bool SetEngineOption(const std::string& name, const std::string& value, ImportRequest& request) {
   EngineOrderSettings& engine = request.engine.tracker;
-  if (name == "--cylinders") return ParseInteger(value, engine.cylinders) && engine.cylinders >= 1 && engine.cylinders <= 16;
+  if (name == "--cylinders")
+    return ParseInteger(value, engine.cylinders) && engine.cylinders >= 1 && engine.cylinders <= 16;
   if (name == "--strokes") return (value == "4" || value == "2") && ParseInteger(value, engine.strokes);
   if (name == "--rpm") return request.bandGiven = ParseRange(value, engine.lowRpm, engine.highRpm);
   if (name == "--revs-per-pulse")
-    return request.revsPerPulseGiven = ParseReal(value, request.engine.revsPerPulse) && request.engine.revsPerPulse > 0.0;
+    return request.revsPerPulseGiven =
+               ParseReal(value, request.engine.revsPerPulse) && request.engine.revsPerPulse > 0.0;
   if (name == "--document") request.documentPath = value;
   if (name == "--track-csv") request.trackCsvPath = value;
   return !value.empty();
@@ -251,8 +253,7 @@ int RunImport(const ImportRequest& request, std::ostream& out) {
     options.existing = ExistingOutput::kReplace;
   }
   ImportReport report;
-  if (ImportRecording(request.inputPath, output, options, report) != ImportStatus::kDone)
-    return kExitFailure;
+  if (!ShowMessages(ImportRecording(request.inputPath, output, options, report))) return kExitFailure;
   if (report.engineSpeedLog) {
     out << FormatLogImport(report.inputPath, report.outputPath, report.sampleCount, options.engineSpeedLog,
                            *report.engineSpeedLog);

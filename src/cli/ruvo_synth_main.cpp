@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "synth/synth_command_line.h"
+#include "cli/synth_command_line.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argc > 0 ? argv + 1 : argv, argv + argc);

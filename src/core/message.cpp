@@ -18,7 +18,14 @@ MessageHandler& InstalledHandler() {
 
 }  // namespace
 
-void ShowMessage(const std::string& text) { InstalledHandler()(text); }
+void ShowMessage(const std::string& text) {
+  InstalledHandler()(text);
+}
+
+bool ShowMessages(const Outcome& outcome) {
+  for (const std::string& text : outcome.messages()) ShowMessage(text);
+  return outcome.ok();
+}
 
 MessageHandler SetMessageHandler(MessageHandler handler) {
   if (!handler) handler = PrintToStandardError;

@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "core/line_reader.h"
-#include "core/message.h"
 #include "core/text_format.h"
 #include "core/text_scan.h"
 
@@ -147,40 +146,33 @@ std::string RebaseWavePath(const std::string& path,
 RunDocument::RunDocument(RunParameters& heldParams, ResultTableSource* resultSource)
     : params(heldParams), results(resultSource) {}
 
-bool RunDocument::OpenRunDocument(const std::string& path) {
+Outcome RunDocument::OpenRunDocument(const std::string& path) {
   const std::string absolutePath = AbsoluteNormal(path);
   std::error_code error;
   std::ifstream in(absolutePath, std::ios::binary);
-  if (!in || fs::is_directory(absolutePath, error)) {
-    ShowMessage("Not able to open - " + path);
-    return false;
-  }
+  if (!in || fs::is_directory(absolutePath, error)) return Outcome::Failure("Not able to open - " + path);
   RunParameters scratch = params;
-  if (!ReadRunDocument(in, scratch)) {
-    ShowMessage("Invalid ruvo file - " + path);
-    return false;
-  }
+  if (!ReadRunDocument(in, scratch)) return Outcome::Failure("Invalid ruvo file - " + path);
   std::string tail(std::istreambuf_iterator<char>(in), {});
   fs::current_path(fs::path(absolutePath).parent_path(), error);
   documentPath = absolutePath;
   params = std::move(scratch);
   keptTail = std::move(tail);
   if (results) results->DiscardResults();
-  return true;
+  return {};
 }
 
-bool RunDocument::SaveRunDocument(const std::string& path) {
+Outcome RunDocument::SaveRunDocument(const std::string& path) {
   documentPath = path;
   return SaveToCurrentPath();
 }
 
-bool RunDocument::SaveToCurrentPath() {
+Outcome RunDocument::SaveToCurrentPath() {
   const fs::path target = AbsoluteNormal(documentPath);
   const auto fail = [this](const fs::path& temporary) {
     std::error_code ignored;
     if (!temporary.empty()) fs::remove(temporary, ignored);
-    ShowMessage("Not able to open - " + documentPath);
-    return false;
+    return Outcome::Failure("Not able to open - " + documentPath);
   };
   std::error_code error;
   if (fs::is_directory(target, error)) return fail({});
@@ -204,7 +196,7 @@ bool RunDocument::SaveToCurrentPath() {
   }
   fs::rename(temporary, target, error);
   if (error) return fail(temporary);
-  return true;
+  return {};
 }
 
 }  // namespace ruvo

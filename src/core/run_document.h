@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "core/outcome.h"
 #include "core/run_parameters.h"
 
 namespace ruvo {
@@ -45,15 +46,15 @@ class RunDocument {
  public:
   explicit RunDocument(RunParameters& heldParams, ResultTableSource* resultSource = nullptr);
 
-  // Reads the whole document into the parameters and discards the kept results; on any failure
-  // shows its message and changes nothing (parameters, path and working directory stay as they were).
-  bool OpenRunDocument(const std::string& path);
+  // Reads the whole document into the parameters and discards the kept results; a failure carries
+  // its message and changes nothing (parameters, path and working directory stay as they were).
+  Outcome OpenRunDocument(const std::string& path);
 
   // Makes path the document's path, then saves.
-  bool SaveRunDocument(const std::string& path);
+  Outcome SaveRunDocument(const std::string& path);
 
   // Writes the parameter lines and the result table to the document's path.
-  bool SaveToCurrentPath();
+  Outcome SaveToCurrentPath();
 
   // "ruvo.dat" (relative to the working directory) until a document is opened or saved under
   // another name; absolute after an open.

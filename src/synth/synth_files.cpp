@@ -5,7 +5,6 @@
 #include <sstream>
 #include <system_error>
 
-#include "core/message.h"
 #include "core/run_document.h"
 #include "core/text_format.h"
 
@@ -56,14 +55,11 @@ std::string FormatSparksCsv(const std::vector<SparkEvent>& sparks) {
   return text;
 }
 
-bool WriteSynthFiles(const SynthResult& run, const std::string& folder, const std::string& name) {
+Outcome WriteSynthFiles(const SynthResult& run, const std::string& folder, const std::string& name) {
   const fs::path base(folder);
   std::error_code error;
   fs::create_directories(base, error);
-  if (error || !fs::is_directory(base, error)) {
-    ShowMessage("Could not create folder - " + folder);
-    return false;
-  }
+  if (error || !fs::is_directory(base, error)) return Outcome::Failure("Could not create folder - " + folder);
 
   std::vector<PendingFile> files = {
       {base / (name + ".wav"), {}, std::string(run.wave.begin(), run.wave.end())},
@@ -75,8 +71,7 @@ bool WriteSynthFiles(const SynthResult& run, const std::string& folder, const st
   for (PendingFile& file : files) file.temporary = file.target.string() + ".writing";
   const auto fail = [&files](const fs::path& culprit, std::size_t renamed) {
     for (std::size_t k = 0; k < files.size(); ++k) RemoveQuietly(k < renamed ? files[k].target : files[k].temporary);
-    ShowMessage("Could not write - " + culprit.string());
-    return false;
+    return Outcome::Failure("Could not write - " + culprit.string());
   };
 
   for (const PendingFile& file : files)
@@ -85,7 +80,7 @@ bool WriteSynthFiles(const SynthResult& run, const std::string& folder, const st
     fs::rename(files[k].temporary, files[k].target, error);
     if (error) return fail(files[k].target, k);
   }
-  return true;
+  return {};
 }
 
 }  // namespace ruvo

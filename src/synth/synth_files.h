@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/outcome.h"
 #include "synth/synth_run.h"
 
 namespace ruvo {
@@ -17,8 +18,8 @@ std::string FormatSparksCsv(const std::vector<SparkEvent>& sparks);
 // folder/name.truth.csv, folder/name.sparks.csv and, with a logger's CSV, folder/name.log.csv,
 // creating folder when needed. All are
 // written to temporary files first and renamed into place only when all are complete; on any
-// failure the temporary files and any already renamed are removed, one message is shown
-// through ShowMessage, and false is returned. Files that existed before are replaced.
-bool WriteSynthFiles(const SynthResult& run, const std::string& folder, const std::string& name);
+// failure the temporary files and any already renamed are removed and the failure carries one
+// message. Files that existed before are replaced.
+Outcome WriteSynthFiles(const SynthResult& run, const std::string& folder, const std::string& name);
 
 }  // namespace ruvo

@@ -9,7 +9,6 @@
 #include <sstream>
 
 #include "analysis/wave_recording.h"
-#include "core/message.h"
 #include "core/result_table.h"
 #include "core/run_document.h"
 #include "plot/results_panel.h"
@@ -24,7 +23,6 @@ constexpr int kDockWidth = 560;  // pixels the window grows by when the dock fir
 // leaves its trace without samples (its message is not shown: the calculation already spoke).
 std::vector<RecordingTrace> ReadTraces(const std::vector<RecordingEvidence>& evidence) {
   std::vector<RecordingTrace> traces;
-  const MessageHandler previous = SetMessageHandler([](const std::string&) {});
   for (const RecordingEvidence& recording : evidence) {
     RecordingTrace trace;
     trace.name = QString::fromStdString(recording.waveFile);
@@ -39,7 +37,6 @@ std::vector<RecordingTrace> ReadTraces(const std::vector<RecordingEvidence>& evi
     }
     traces.push_back(std::move(trace));
   }
-  SetMessageHandler(previous);
   return traces;
 }
 

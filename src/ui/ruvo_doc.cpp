@@ -4,13 +4,15 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/message.h"
+
 namespace ruvo {
 
 CRuvoDoc::CRuvoDoc(RunParameters& heldParams, ResultTableSource& calculation)
     : params(heldParams), results(calculation), document(std::make_unique<RunDocument>(params, &results)) {}
 
 bool CRuvoDoc::OpenRunDocument(const std::string& path) {
-  if (!document->OpenRunDocument(path)) return false;
+  if (!ShowMessages(document->OpenRunDocument(path))) return false;
   fileName = document->DocumentPath();
   std::ifstream in(fileName, std::ios::binary);
   savedResults = SavedSummary(in);
@@ -18,11 +20,15 @@ bool CRuvoDoc::OpenRunDocument(const std::string& path) {
 }
 
 bool CRuvoDoc::SaveRunDocument(const std::string& path) {
-  if (!document->SaveRunDocument(path)) return false;
+  if (!ShowMessages(document->SaveRunDocument(path))) return false;
   std::error_code error;
   const std::filesystem::path absolute = std::filesystem::absolute(path, error);
   fileName = (error ? std::filesystem::path(path) : absolute).lexically_normal().string();
   return true;
+}
+
+bool CRuvoDoc::SaveToCurrentPath() {
+  return ShowMessages(document->SaveToCurrentPath());
 }
 
 void CRuvoDoc::NewDocument() {

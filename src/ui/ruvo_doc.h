@@ -21,10 +21,11 @@ class CRuvoDoc {
 
   // Open, then the opened file names the document. Shows the reader's message on failure.
   bool OpenRunDocument(const std::string& path);
-  // Save under path, which then names the document.
+  // Save under path, which then names the document. Shows the writer's message on failure.
   bool SaveRunDocument(const std::string& path);
-  // Save to the run document's path (after a calculation); the document's name stays.
-  bool SaveToCurrentPath() { return document->SaveToCurrentPath(); }
+  // Save to the run document's path (after a calculation); the document's name stays. Shows the
+  // writer's message on failure.
+  bool SaveToCurrentPath();
   // A new document: no name and nothing kept of the previous file (its result table included).
   // The held values are the caller's to reset.
   void NewDocument();

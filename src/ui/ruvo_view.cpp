@@ -15,6 +15,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/message.h"
 #include "core/run_document.h"
 #include "desktop/form_fields.h"
 #include "ui/findings_button.h"
@@ -73,7 +74,8 @@ CRuvoView::CRuvoView(SettingsStore& store, QWidget* parent)
   controls.waveList->addAction(trackEngineSound);
   controls.waveList->setContextMenuPolicy(Qt::ActionsContextMenu);
   connect(trackEngineSound, &QAction::triggered, this, &CRuvoView::OnTrackEngineSound);
-  for (const auto& entry : controls.fieldBoxes) connect(entry.second, &QLineEdit::textChanged, this, &CRuvoView::edited);
+  for (const auto& entry : controls.fieldBoxes)
+    connect(entry.second, &QLineEdit::textChanged, this, &CRuvoView::edited);
   connect(controls.modeGroup, &QButtonGroup::idClicked, this, &CRuvoView::edited);
   // A description longer than its box can be read whole in the tooltip.
   QLineEdit* description = controls.fieldBoxes.at("description");
@@ -145,10 +147,12 @@ void CRuvoView::OnCalculate() {
   if (beforeCalculate && !beforeCalculate()) return;
   if (!OfferConversions()) return;
   resultsOnFile = false;
+  Outcome outcome;
   {
     const BusyCursor busy;
-    calculationSucceeded = calculation.Calculate();
+    outcome = calculation.Calculate();
   }
+  calculationSucceeded = ShowMessages(outcome);
   if (calculationSucceeded) {
     summaryLine1 = calculation.Results().summaryLine1;
     summaryLine2 = calculation.Results().summaryLine2;
@@ -239,8 +243,7 @@ RunParameters CRuvoView::TypedEstimates() const {
   RunParameters typed = params;
   for (const char* name : {"initialRpm", "finalRpm", "revsPerIgnition"}) {
     RunParameters taken = typed;
-    if (TakeField(FieldNamed(name), controls.fieldBoxes.at(name)->text().toStdString(), taken).empty())
-      typed = taken;
+    if (TakeField(FieldNamed(name), controls.fieldBoxes.at(name)->text().toStdString(), taken).empty()) typed = taken;
   }
   return typed;
 }
@@ -287,8 +290,8 @@ bool CRuvoView::OfferConversions() {
           : QStringLiteral("%1 are not 8-bit mono WAVs, the only recordings the calculation reads. Convert them first?")
                 .arg(names.join(QStringLiteral(", ")));
   enum Answer { kConvert, kCalculateAnyway, kCancel };
-  switch (Prompts().AskChoice(window(), question,
-                              {QStringLiteral("Convert"), QStringLiteral("Calculate anyway"), QStringLiteral("Cancel")})) {
+  switch (Prompts().AskChoice(
+      window(), question, {QStringLiteral("Convert"), QStringLiteral("Calculate anyway"), QStringLiteral("Cancel")})) {
     case kConvert:
       break;
     case kCalculateAnyway:

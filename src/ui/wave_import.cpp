@@ -41,7 +41,7 @@ std::optional<std::string> Import(QWidget* parent,
     QApplication::processEvents();
     return !progress.wasCanceled();
   };
-  if (ImportRecording(path, folder.string(), options, report) != ImportStatus::kDone) return std::nullopt;
+  if (!ShowMessages(ImportRecording(path, folder.string(), options, report))) return std::nullopt;
   return report.outputPath;
 }
 
@@ -152,9 +152,10 @@ std::optional<ReadyRecording> ReadyForCalculation(QWidget* parent,
       {QStringLiteral("Ignition clicks"), QStringLiteral("Engine sound"), QStringLiteral("Keep it as it is")});
   if (answer == kEngineSound) return TrackEngineSound(parent, path, place, estimates);
   if (answer != kClicks) return ReadyRecording{path, {}};
-  const QString question = QStringLiteral("Convert %1 to the 8-bit mono WAV %2 next to the %3?")
-                               .arg(FileNameOf(path), FileNameOf(ImportNaming(path, folder).FirstFree()),
-                                    place.besideDocument ? QStringLiteral("run document") : QStringLiteral("recording"));
+  const QString question =
+      QStringLiteral("Convert %1 to the 8-bit mono WAV %2 next to the %3?")
+          .arg(FileNameOf(path), FileNameOf(ImportNaming(path, folder).FirstFree()),
+               place.besideDocument ? QStringLiteral("run document") : QStringLiteral("recording"));
   if (!Prompts().AskYesNo(parent, question)) return ReadyRecording{path, {}};
   const std::optional<std::string> converted = Convert(parent, path, folder, estimates);
   if (!converted) return std::nullopt;

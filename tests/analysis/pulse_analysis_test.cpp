@@ -54,10 +54,11 @@ TEST(PulseAnalysis, RejectsEstimatesAndUnreadableRecordingsBeforeWritingTheLog) 
       {1000, 5000, 2.0, "Could not open wave file - " + absent}};
   for (const auto& [initialRpm, finalRpm, revsPerSpark, message] : cases) {
     test::LogFile log;
-    test::MessageCapture messages;
     PulseAnalysis analysis(absent, initialRpm, finalRpm, revsPerSpark, 20.0, 0, AnalysisConfig{}, log.Log());
-    EXPECT_FALSE(analysis.Run()) << message;
-    EXPECT_EQ(std::tuple(messages.Texts(), log.Text(), analysis.PulseCount()), std::tuple(std::vector{message}, "", 0));
+    const Outcome outcome = analysis.Run();
+    EXPECT_FALSE(outcome) << message;
+    EXPECT_EQ(std::tuple(outcome.messages(), log.Text(), analysis.PulseCount()),
+              std::tuple(std::vector{message}, "", 0));
   }
 }
 
@@ -67,10 +68,10 @@ TEST(PulseAnalysis, WritesTheHeaderAndStopsSilentlyOnAQuietRecording) {
   for (const auto& [finalRpm, revsPerSpark, maxPulses] : {std::tuple{1530, 2.0, 25}, {2000000000, 0.001, 20000}}) {
     Folder folder;
     folder.Write(20000, {10, -7}, 19);
-    test::MessageCapture messages;
     PulseAnalysis analysis(folder.wave, 1200, finalRpm, revsPerSpark, 20.0, 1, AnalysisConfig{}, folder.log.Log());
-    EXPECT_FALSE(analysis.Run());
-    EXPECT_TRUE(messages.Texts().empty() && analysis.CopyTimes().empty());
+    const Outcome outcome = analysis.Run();
+    EXPECT_FALSE(outcome);
+    EXPECT_TRUE(outcome.messages().empty() && analysis.CopyTimes().empty());
     EXPECT_EQ(folder.log.Text(),
               "#Ruvo Log file\n#Ruvo RPM Calculate: " + folder.wave + "\n#Initial RPM: 1200\n#Final RPM  : " +
                   std::to_string(finalRpm) + "\n#Rev/Pulse  : " + test::Printf("%f", revsPerSpark) +

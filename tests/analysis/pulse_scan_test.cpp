@@ -72,8 +72,9 @@ struct Scan {
        std::uint8_t mean = kMean,
        std::uint8_t amplitude = 100)
       : samples(std::move(bytes)), scan(samples, mean, amplitude, maxPulses, settings, log.Log()) {}
-  bool Run() { return scan.InitialScan() && scan.FinalScan(); }
+  bool Run() { return scan.InitialScan(said) && scan.FinalScan(said); }
   test::LogFile log;
+  Outcome said;  // the scans' messages
   std::vector<std::uint8_t> samples;
   PulseScan scan;
   const DetectedPulses& pulses = scan.Pulses();
@@ -110,8 +111,7 @@ TEST(InitialScan, ClimbsToTheFirstPlateauAndLogsEveryThreshold) {
   std::vector<Mark> marks;
   for (int i = 0; i < 9; ++i) AddBurst(marks, 100 + 1000 * i), marks.push_back({600 + 1000 * i, kBlip});
   Scan s(test::MakeSamples(9000, kMean, marks));
-  test::MessageCapture messages;
-  ASSERT_TRUE(s.scan.InitialScan());
+  ASSERT_TRUE(s.scan.InitialScan(s.said));
 
   std::string expected = "#Initial Scan: cycle length 1000: pulse length 250\n";
   for (int threshold = 10; threshold <= 90; threshold += 10) {
@@ -134,7 +134,7 @@ TEST(InitialScan, ClimbsToTheFirstPlateauAndLogsEveryThreshold) {
   }
   EXPECT_EQ(s.log.Text(), expected + "#Cutoff: 37\n");
   // The pulses found at the cutoff are checked with the final scan, which starts from them.
-  EXPECT_TRUE(messages.Texts().empty() && s.pulses.pulseCount == 5);
+  EXPECT_TRUE(s.said.messages().empty() && s.pulses.pulseCount == 5);
 }
 
 TEST(InitialScan, JudgesThePulseCountOfThePlateau) {
@@ -154,8 +154,8 @@ TEST(InitialScan, JudgesThePulseCountOfThePlateau) {
     std::vector<Mark> marks;
     for (int i = 0; i < sparks; ++i) AddBurst(marks, 100 + 400 * i);  // 400 apart, beyond the pulse length
     Scan s(test::MakeSamples(7000, kMean, marks));
-    test::MessageCapture messages;
-    EXPECT_EQ(std::pair(s.scan.InitialScan(), messages.Texts()), std::pair(succeeds, texts)) << sparks << " sparks";
+    EXPECT_EQ(std::pair(s.scan.InitialScan(s.said), s.said.messages()), std::pair(succeeds, texts))
+        << sparks << " sparks";
     EXPECT_TRUE(sparks != 0 ||
                 s.log.Text().starts_with("#Initial Scan: cycle length 1000: pulse length 250\n"
                                          "#Pulses: -1, Cutoff: 10\n#\n#\n#\n#\n#Pulses: -1, Cutoff: 20\n"));
@@ -167,7 +167,7 @@ TEST(InitialScan, EndsOnLoudRecordings) {
   std::vector<Mark> marks;
   for (int i = 0; i < 7; ++i) marks.push_back({100 + 1000 * i, 255});
   Scan loud(test::MakeSamples(8000, 0, marks), Settings(), 1000, 0, 255);
-  EXPECT_TRUE(loud.scan.InitialScan());
+  EXPECT_TRUE(loud.scan.InitialScan(loud.said));
   const std::string text = loud.log.Text();  // cutoff (3 * 25 + 250) / 4
   EXPECT_TRUE(text.find("#Pulses: 5, Cutoff: 250\n") != std::string::npos && text.ends_with("#Cutoff: 81\n")) << text;
 }
@@ -232,15 +232,14 @@ Reference ReferenceFinalScan(const Recording& r) {
 TEST(FinalScan, FollowsEverySparkToTheEndOrTheArraysLimitAndLogsEachWindow) {
   const Recording r = Accelerating(20);
   Scan s(r.samples);
-  test::MessageCapture messages;
-  ASSERT_TRUE(s.scan.InitialScan());
+  ASSERT_TRUE(s.scan.InitialScan(s.said));
   ASSERT_EQ(s.pulses.pulseCount, 6) << "seven sparks in the first six intervals";
-  ASSERT_TRUE(s.scan.FinalScan());
+  ASSERT_TRUE(s.scan.FinalScan(s.said));
 
   const Reference reference = ReferenceFinalScan(r);
   const std::string text = s.log.Text();
   EXPECT_EQ(text.substr(text.find("#Final:\n")), reference.text);
-  EXPECT_TRUE(messages.Texts().empty());
+  EXPECT_TRUE(s.said.messages().empty());
   // Every spark but the last one found is kept, where it passes the cutoff.
   ASSERT_EQ(s.pulses.pulseCount, 19);
   EXPECT_TRUE(std::equal(reference.starts.begin(), reference.starts.begin() + 19, s.pulses.starts.begin()) &&
@@ -258,11 +257,10 @@ TEST(FinalScan, PlacesAMissingSparkAtItsWindowsLargestDeviation) {
   for (const int spike : {30, 0}) {  // a weak spike below the cutoff, or silence
     const Recording r = Accelerating(20, 10, spike);
     Scan s(r.samples);
-    test::MessageCapture messages;
     ASSERT_TRUE(s.Run());
     const std::int32_t* starts = s.pulses.starts.data();
     EXPECT_EQ(std::pair(starts[10], int{s.pulses.peakLevels[10]}), std::pair(s.pulses.ends[10], spike)) << spike;
-    EXPECT_EQ(messages.Texts(), spike != 0 ? std::vector<std::string>{} : std::vector{kIncomplete});
+    EXPECT_EQ(s.said.messages(), spike != 0 ? std::vector<std::string>{} : std::vector{kIncomplete});
     // With a spike, at it, and the scan goes on. Without, at the window's first sample, after spark 9;
     // a peak of 0 does not stand out of the noise, so the scan ends at the next window and drops it.
     EXPECT_TRUE(spike != 0
@@ -275,10 +273,9 @@ TEST(FinalScan, PlacesAMissingSparkAtItsWindowsLargestDeviation) {
 // Noise factor 10 makes the noise of 20 count as 200, above any cutoff: the first window ends the scan.
 TEST(FinalScan, EndsAtTheFirstWindowWhenTheNoiseRulesItOut) {
   Scan s(Accelerating(20).samples, Settings(0.2, 10.0));
-  ASSERT_TRUE(s.scan.InitialScan());
-  test::MessageCapture messages;
-  EXPECT_TRUE(s.scan.FinalScan());
-  EXPECT_EQ(std::pair(s.pulses.pulseCount, messages.Texts()), std::pair(5, std::vector{kIncomplete}));
+  ASSERT_TRUE(s.scan.InitialScan(s.said));
+  EXPECT_TRUE(s.scan.FinalScan(s.said));
+  EXPECT_EQ(std::pair(s.pulses.pulseCount, s.said.messages()), std::pair(5, std::vector{kIncomplete}));
   EXPECT_TRUE(s.log.Text().ends_with(kFinalHead + "#Pulse factors: -10.000000 -10.000000\n"));
 }
 

@@ -68,15 +68,17 @@ TEST(RecordingImport, ReadsEveryFormatAndLayoutIntoTheCanonicalWave) {
     const std::vector<float> frames = test::ClickTrack(c.rate, c.channels, kSeconds, c.clickChannel, c.amplitude, 0.0);
     if (c.format == 0) {
       if (!haveFfmpeg) continue;
-      ASSERT_TRUE(test::WriteSoundFile(path + ".pcm.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, c.rate, c.channels, frames));
-      ASSERT_EQ(std::system(("ffmpeg -loglevel error -y -i '" + path + ".pcm.wav' -c:a aac '" + path + "'").c_str()), 0);
+      ASSERT_TRUE(
+          test::WriteSoundFile(path + ".pcm.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, c.rate, c.channels, frames));
+      ASSERT_EQ(std::system(("ffmpeg -loglevel error -y -i '" + path + ".pcm.wav' -c:a aac '" + path + "'").c_str()),
+                0);
     } else if (!test::WriteSoundFile(path, c.format, c.rate, c.channels, frames)) {
       ADD_FAILURE() << "libsndfile cannot write " << c.name;
       continue;
     }
-    test::MessageCapture messages;
     ImportReport report;
-    ASSERT_EQ(ImportRecording(path, out, ImportOptions{}, report), ImportStatus::kDone) << messages.Texts().at(0);
+    const Outcome imported = ImportRecording(path, out, ImportOptions{}, report);
+    ASSERT_TRUE(imported) << test::Said(imported);
     EXPECT_EQ(std::tie(report.channels, report.sampleRate, report.conversion.rate, report.conversion.peakSteps),
               std::tuple(c.channels, c.rate, c.writtenRate, 120));
     EXPECT_EQ(report.conversion.channel.rfind(c.channel, 0), 0u) << report.conversion.channel;
@@ -88,8 +90,7 @@ TEST(RecordingImport, ReadsEveryFormatAndLayoutIntoTheCanonicalWave) {
   ASSERT_TRUE(test::WriteSoundFile(folder.File("tenth.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2,
                                    test::ClickTrack(44100, 2, kSeconds, -1, 0.3, 0.0)));
   ImportReport report;
-  ASSERT_EQ(ImportRecording(folder.File("tenth.wav"), folder.File("tenth.wav.wav"), ImportOptions{}, report),
-            ImportStatus::kDone);
+  ASSERT_TRUE(ImportRecording(folder.File("tenth.wav"), folder.File("tenth.wav.wav"), ImportOptions{}, report));
   const std::vector<std::uint8_t> loud = test::ReadEightBitWave(folder.File("float.wav.wav"), 44100),
                                   tenth = test::ReadEightBitWave(folder.File("tenth.wav.wav"), 44100);
   ASSERT_EQ(loud.size(), tenth.size());
@@ -121,7 +122,9 @@ TEST(RecordingImport, FailuresNameTheFileAndWriteNothing) {
        "Could not import " + good + ": the trim 2.500 to 2.000 s lies outside the recording of 2.000 s"},
       {"good.flac", out, eight, "Could not import " + good + ": there is no channel 8 among its 1"},
       {"good.flac", good, {}, "Could not import " + good + ": the output would overwrite the recording itself"},
-      {"good.flac", folder.File("truncated.flac"), {},
+      {"good.flac",
+       folder.File("truncated.flac"),
+       {},
        "Could not write " + folder.File("truncated.flac") + ": a file of that name exists"},
       {"good.flac",
        folder.File("no/such/folder.wav"),
@@ -130,12 +133,12 @@ TEST(RecordingImport, FailuresNameTheFileAndWriteNothing) {
   };
   for (const auto& [input, output, options, message] : cases) {
     SCOPED_TRACE(message);
-    test::MessageCapture messages;
     ImportReport report;
-    EXPECT_EQ(ImportRecording(folder.File(input), output, options, report), ImportStatus::kFailed);
-    ASSERT_EQ(messages.Texts().size(), 1u);
-    EXPECT_EQ(messages.Texts()[0].rfind(message, 0), 0u) << messages.Texts()[0];
-    EXPECT_EQ(messages.Texts()[0].find('\n'), std::string::npos);
+    const Outcome imported = ImportRecording(folder.File(input), output, options, report);
+    EXPECT_FALSE(imported);
+    ASSERT_EQ(imported.messages().size(), 1u);
+    EXPECT_EQ(imported.messages()[0].rfind(message, 0), 0u) << imported.messages()[0];
+    EXPECT_EQ(imported.messages()[0].find('\n'), std::string::npos);
   }
   EXPECT_EQ(test::ReadFileBytes(good), flac);
   EXPECT_EQ(test::ReadFileBytes(folder.File("truncated.flac")), flac.substr(0, 60));
@@ -145,10 +148,9 @@ TEST(RecordingImport, FailuresNameTheFileAndWriteNothing) {
   EXPECT_EQ(left, (std::vector<std::string>{"cut.flac", "empty.wav", "garbage.ogg", "good.flac", "truncated.flac"}));
 
   // A file cut in half keeps what it holds, or fails with a message; either way nothing crashes.
-  test::MessageCapture messages;
   ImportReport report;
-  const ImportStatus cut = ImportRecording(folder.File("cut.flac"), out, {}, report);
-  EXPECT_EQ(messages.Texts().size(), cut == ImportStatus::kDone ? 0u : 1u);
+  const Outcome cut = ImportRecording(folder.File("cut.flac"), out, {}, report);
+  EXPECT_EQ(cut.messages().size(), cut ? 0u : 1u);
 }
 
 // Beside a 16-bit original of the same name an import takes the next free name and records its
@@ -165,10 +167,11 @@ TEST(RecordingImport, NeverReplacesAFileAndFindsItsEarlierImport) {
   std::vector<std::string> written;
   for (int k = 0; k < 2; ++k) {
     ImportReport report;
-    ASSERT_EQ(ImportRecording(flac, folder.Path().string(), freeName, report), ImportStatus::kDone);
+    ASSERT_TRUE(ImportRecording(flac, folder.Path().string(), freeName, report));
     written.push_back(report.outputPath);
   }
-  EXPECT_EQ(written, (std::vector<std::string>{folder.File("Phone Rec 001-8bit.wav"), folder.File("Phone Rec 001-8bit-2.wav")}));
+  EXPECT_EQ(written,
+            (std::vector<std::string>{folder.File("Phone Rec 001-8bit.wav"), folder.File("Phone Rec 001-8bit-2.wav")}));
   EXPECT_EQ(test::ReadFileBytes(original), originalBytes);
   EXPECT_EQ(test::ReadEightBitWave(written[0], 8000).size(), 8000u);
   EXPECT_EQ(FindEarlierImport(flac, folder.Path()), written[0]);
@@ -185,7 +188,7 @@ TEST(RecordingImport, NeverReplacesAFileAndFindsItsEarlierImport) {
   ImportOptions replace;
   replace.existing = ExistingOutput::kReplace;
   ImportReport report;
-  ASSERT_EQ(ImportRecording(flac, original, replace, report), ImportStatus::kDone);
+  ASSERT_TRUE(ImportRecording(flac, original, replace, report));
   EXPECT_EQ(test::ReadEightBitWave(original, 8000).size(), 8000u);
 }
 
@@ -195,7 +198,7 @@ TEST(RecordingImport, ResamplesWhatTheWaveReaderCouldNotHold) {
   ASSERT_TRUE(test::WriteSoundFile(folder.File("long.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 48000, 1,
                                    test::ClickTrack(48000, 1, kSeconds, 0, 0.5, 0.0)));
   ImportReport report;
-  ASSERT_EQ(ImportRecording(folder.File("long.wav"), folder.File("out.wav"), {}, report), ImportStatus::kDone);
+  ASSERT_TRUE(ImportRecording(folder.File("long.wav"), folder.File("out.wav"), {}, report));
   const std::vector<std::uint8_t> samples = test::ReadEightBitWave(folder.File("out.wav"), 44100);
   EXPECT_TRUE(test::IsClose(static_cast<double>(samples.size()), kSeconds * 44100, 1e-4));
   ExpectClicks({samples.end() - 44100, samples.end()}, 44100, 1.0);  // the last second, clicks in place

@@ -157,7 +157,6 @@ struct FakeResults : ResultTableSource {
 class RunDocumentFiles : public ::testing::Test {
  protected:
   test::TempFolder folder;
-  test::MessageCapture messages;
   RunParameters params;
   RunDocument document{params};
 };
@@ -168,17 +167,20 @@ TEST_F(RunDocumentFiles, OpenMakesTheDocumentFolderTheWorkingDirectoryAndAFailed
   std::string truncated = Written(RunParameters{});
   test::WriteFileBytes(folder.Path() / "bad.dat", truncated.erase(truncated.rfind("# Smoothing RPM")));
   fs::current_path(folder.Path());
-  ASSERT_TRUE(document.OpenRunDocument("runs/a.dat"));
+  const Outcome opened = document.OpenRunDocument("runs/a.dat");
+  ASSERT_TRUE(opened);
   const fs::path runs = fs::canonical(folder.Path() / "runs");
-  EXPECT_EQ(std::tuple(fs::current_path(), document.DocumentPath(), messages.Texts().size()),
+  EXPECT_EQ(std::tuple(fs::current_path(), document.DocumentPath(), opened.messages().size()),
             std::tuple(runs, (runs / "a.dat").string(), 0u));
   EXPECT_EQ(params, SampleParameters());
 
-  EXPECT_FALSE(document.OpenRunDocument("../bad.dat"));
-  EXPECT_FALSE(document.OpenRunDocument("missing.dat"));
-  EXPECT_FALSE(document.OpenRunDocument(".."));
-  EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Invalid ruvo file - ../bad.dat",
-                                                        "Not able to open - missing.dat", "Not able to open - .."}));
+  for (const auto& [path, message] :
+       {std::pair<std::string, std::string>{"../bad.dat", "Invalid ruvo file - ../bad.dat"},
+        {"missing.dat", "Not able to open - missing.dat"},
+        {"..", "Not able to open - .."}}) {
+    const Outcome failed = document.OpenRunDocument(path);
+    EXPECT_EQ(std::pair(failed.ok(), failed.messages()), std::pair(false, std::vector{message}));
+  }
   EXPECT_EQ(params, SampleParameters());
   EXPECT_EQ(std::pair(fs::current_path(), document.DocumentPath()), std::pair(runs, (runs / "a.dat").string()));
 }
@@ -198,7 +200,6 @@ TEST_F(RunDocumentFiles, SaveWritesUnderTheNewPathAndRebasesRelativeWavePaths) {
   EXPECT_EQ(reread.waveFiles,
             (std::vector<std::string>{(fs::canonical(folder.Path()) / "rec/a.wav").string(), "/abs/b.wav"}));
   EXPECT_EQ(params.waveFiles, (std::vector<std::string>{"rec/a.wav", "/abs/b.wav"}));  // the held list is untouched
-  EXPECT_TRUE(messages.Texts().empty());
 }
 
 TEST_F(RunDocumentFiles, AnOpenedTableIsKeptUntilACalculationHasResults) {

@@ -32,8 +32,9 @@ TEST_F(CalculationE2e, DefaultSmoothingRecoversTheTruePeaks) {
   options.endRpm = 6500.0;
   const test::TruthPeaks truth = test::PeaksOf(OpenRun("clean", options).run);
   ASSERT_EQ(params.smoothingMethod, 2);
-  ASSERT_NE(calculation.Calculate(), 0);
-  EXPECT_TRUE(messages.Texts().empty()) << messages.Texts().front();
+  const Outcome outcome = calculation.Calculate();
+  ASSERT_TRUE(outcome);
+  EXPECT_EQ(outcome.messages(), std::vector<std::string>{});
   const CalculationResults& results = calculation.Results();
   const auto hp = std::max_element(results.horsepower.begin(), results.horsepower.end());
   const auto torque = std::max_element(results.torque.begin(), results.torque.end());
@@ -52,7 +53,9 @@ TEST_F(CalculationE2e, EverySmoothingMethodWorksInBothModes) {
       params.calculationMode = mode;
       params.smoothingMethod = method;
       params.smoothingLevel = method == 3 ? 2 : 3;
-      ASSERT_NE(calculation.Calculate(), 0) << (messages.Texts().empty() ? "" : messages.Texts().back());
+      const Outcome outcome = calculation.Calculate();
+      ASSERT_TRUE(outcome);
+      EXPECT_EQ(outcome.messages(), std::vector<std::string>{});
       const std::string log = Log();
       EXPECT_EQ(CountOf(log, "#Final Derivatives:\n"), 1u);
       EXPECT_EQ(CountOf(log, "#ExpFit:") > 0, method == 3);
@@ -62,7 +65,6 @@ TEST_F(CalculationE2e, EverySmoothingMethodWorksInBothModes) {
       EXPECT_NE(table.str().find(mode == 0 ? "\n  \"RPM\" " : "\n    \"Time\" "), std::string::npos);
     }
   }
-  EXPECT_TRUE(messages.Texts().empty());
 }
 
 TEST_F(CalculationE2e, RecordingsAreAveragedTachometerUsesTheLastAndAtMostTenCount) {
@@ -72,8 +74,9 @@ TEST_F(CalculationE2e, RecordingsAreAveragedTachometerUsesTheLastAndAtMostTenCou
   const test::SyntheticRun other = test::WriteSyntheticRun(second, folder, "second");
   OpenRun("first");
   params.waveFiles = {"first.wav", "second.wav", "missing.wav"};  // a failing last one keeps the others' results
-  ASSERT_NE(calculation.Calculate(), 0);
-  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Could not open wave file - missing.wav"});
+  const Outcome withMissing = calculation.Calculate();
+  ASSERT_TRUE(withMissing);
+  EXPECT_EQ(withMissing.messages(), std::vector<std::string>{"Could not open wave file - missing.wav"});
   EXPECT_GT(calculation.Results().rowCount, 1);
   const std::string log = Log();
   EXPECT_EQ(CountOf(log, "#Ruvo Log file\n"), 2u);
@@ -82,7 +85,7 @@ TEST_F(CalculationE2e, RecordingsAreAveragedTachometerUsesTheLastAndAtMostTenCou
 
   params.waveFiles.pop_back();
   params.calculationMode = 1;
-  ASSERT_NE(calculation.Calculate(), 0);
+  ASSERT_TRUE(calculation.Calculate());
   const CalculationResults& results = calculation.Results();
   ASSERT_FALSE(results.pulseTimes.empty());
   // The tachometer timeline is untrimmed: its last pulse is near the end of the second recording.
@@ -90,10 +93,10 @@ TEST_F(CalculationE2e, RecordingsAreAveragedTachometerUsesTheLastAndAtMostTenCou
   EXPECT_EQ(static_cast<std::size_t>(results.rowCount), results.pulseTimes.size());
 
   params.waveFiles.assign(12, "first.wav");
-  ASSERT_NE(calculation.Calculate(), 0);
-  EXPECT_EQ(messages.Texts(),
-            (std::vector<std::string>{"Could not open wave file - missing.wav",
-                                      "Only the first 10 wave files are used - the other 2 were ignored"}));
+  const Outcome twelve = calculation.Calculate();
+  ASSERT_TRUE(twelve);
+  EXPECT_EQ(twelve.messages(),
+            std::vector<std::string>{"Only the first 10 wave files are used - the other 2 were ignored"});
   EXPECT_EQ(CountOf(Log(), "#Ruvo Log file\n"), 10u);
 }
 
@@ -103,19 +106,21 @@ TEST_F(CalculationE2e, ARunShorterThanOneGridStepFailsWithAReason) {
   slow.startRpm = 1010.0;
   slow.endRpm = 1045.0;
   OpenRun("slow", slow);
-  EXPECT_EQ(calculation.Calculate(), 0);
-  EXPECT_EQ(messages.Texts(),
+  const Outcome outcome = calculation.Calculate();
+  EXPECT_FALSE(outcome);
+  EXPECT_EQ(outcome.messages(),
             std::vector<std::string>{"Calculation failed RPM range too short - the recordings share less than 50 rpm"});
 }
 
 TEST_F(CalculationE2e, AnEmptyListCalculatesNothingAndSaysNothing) {
   fs::current_path(folder.Path());
-  EXPECT_EQ(std::tuple(calculation.Calculate(), messages.Texts().size(), Log()), std::tuple(0, 0u, ""));
+  const Outcome outcome = calculation.Calculate();
+  EXPECT_EQ(std::tuple(outcome.ok(), outcome.messages().size(), Log()), std::tuple(false, 0u, ""));
 }
 
 TEST_F(CalculationE2e, OpeningAnotherDocumentDropsTheKeptResults) {
   OpenRun("a");
-  ASSERT_NE(calculation.Calculate(), 0);
+  ASSERT_TRUE(calculation.Calculate());
   ASSERT_TRUE(document.SaveToCurrentPath());
   EXPECT_NE(Saved().find("\nTitle=\"" + params.description + "\"\nVariables=\n"), std::string::npos);
 

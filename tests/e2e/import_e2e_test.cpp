@@ -16,7 +16,8 @@ class ImportE2e : public test::CalculationFixture {
  protected:
   // Peak horsepower and torque of a calculation of the open document.
   std::pair<double, double> CalculatedPeaks() {
-    EXPECT_NE(calculation.Calculate(), 0) << (messages.Texts().empty() ? "" : messages.Texts().back());
+    const Outcome outcome = calculation.Calculate();
+    EXPECT_TRUE(outcome) << test::Said(outcome);
     const CalculationResults& results = calculation.Results();
     if (results.horsepower.empty()) return {0.0, 0.0};
     return {*std::max_element(results.horsepower.begin(), results.horsepower.end()),
@@ -45,7 +46,7 @@ TEST_F(ImportE2e, SixteenBitStereoFilesCalculateWithinOnePercentOfTheOriginal) {
     ImportReport report;
     ImportOptions replace;  // each format in turn
     replace.existing = ExistingOutput::kReplace;
-    ASSERT_EQ(ImportRecording(folder.File(name), folder.File("imported.wav"), replace, report), ImportStatus::kDone);
+    ASSERT_TRUE(ImportRecording(folder.File(name), folder.File("imported.wav"), replace, report));
     params.waveFiles = {"imported.wav"};
     const auto [importedHorsepower, importedTorque] = CalculatedPeaks();
     EXPECT_TRUE(test::IsClose(importedHorsepower, horsepower, 0.01)) << importedHorsepower << " hp";
@@ -71,8 +72,8 @@ TEST_F(ImportE2e, EngineSoundPullsCalculateWithinTwoPercentOfTheTruth) {
     TakeDocumentEstimates(params, false, false, *import.engineSound);
     import.existing = ExistingOutput::kReplace;
     ImportReport report;
-    ASSERT_EQ(ImportRecording(folder.File("phone.wav"), folder.File("track.wav"), import, report), ImportStatus::kDone)
-        << (messages.Texts().empty() ? "" : messages.Texts().back());
+    const Outcome imported = ImportRecording(folder.File("phone.wav"), folder.File("track.wav"), import, report);
+    ASSERT_TRUE(imported) << test::Said(imported);
     params.waveFiles = {"track.wav"};
     const auto [horsepower, torque] = CalculatedPeaks();
     double trueHorsepower = 0.0, trueTorque = 0.0;

@@ -33,7 +33,6 @@ class CalculationFixture : public ::testing::Test {
   }
 
   TempFolder folder;
-  MessageCapture messages;
   RunParameters params;
   AnalysisConfig config;
   RunCalculation calculation{params, config};

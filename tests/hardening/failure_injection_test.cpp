@@ -28,7 +28,6 @@ std::ptrdiff_t FilesIn(const fs::path& folder) {
 class FailingSave : public ::testing::Test {
  protected:
   test::TempFolder folder;
-  test::MessageCapture messages;
   RunParameters params;
   RunDocument document{params};
   std::string path = folder.File("run.dat");
@@ -42,9 +41,9 @@ TEST_F(FailingSave, WhereNoFileCanBeMadeTheSaveFailsWithOneMessage) {
   };
   for (const std::string& target : targets) {
     SCOPED_TRACE(target);
-    test::MessageCapture local;
-    EXPECT_FALSE(document.SaveRunDocument(target));
-    EXPECT_EQ(local.Texts(), std::vector<std::string>{"Not able to open - " + target});
+    const Outcome saved = document.SaveRunDocument(target);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(saved.messages(), std::vector<std::string>{"Not able to open - " + target});
     EXPECT_EQ(FilesIn(folder.Path()), 1);
   }
 }
@@ -65,18 +64,20 @@ TEST_F(FailingSave, AFullDiskOrASaveCutOffHalfWayKeepsThePreviousDocumentWhole) 
   getrlimit(RLIMIT_FSIZE, &previous);
   const rlimit full{size - 1, previous.rlim_max};
   setrlimit(RLIMIT_FSIZE, &full);
-  const bool saved = document.SaveToCurrentPath();
+  const Outcome saved = document.SaveToCurrentPath();
   setrlimit(RLIMIT_FSIZE, &previous);
   std::signal(SIGXFSZ, handler);
-  EXPECT_EQ(std::tuple(saved, test::ReadFileBytes(path), FilesIn(folder.Path())), std::tuple(false, first, 1));
+  EXPECT_EQ(std::tuple(saved.ok(), test::ReadFileBytes(path), FilesIn(folder.Path())), std::tuple(false, first, 1));
+  EXPECT_EQ(saved.messages(), std::vector<std::string>{"Not able to open - " + path});
 
   // A save cut off half-way (the program ended while writing) leaves its temporary file behind;
   // the next save replaces it and completes.
   test::WriteFileBytes(path + ".saving", second.str().substr(0, size / 2));
-  ASSERT_TRUE(document.SaveToCurrentPath());
+  const Outcome resaved = document.SaveToCurrentPath();
+  ASSERT_TRUE(resaved);
+  EXPECT_TRUE(resaved.messages().empty());
   EXPECT_EQ(test::ReadFileBytes(path), second.str());
   EXPECT_EQ(FilesIn(folder.Path()), 1);
-  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Not able to open - " + path});  // the full disk's only
 }
 
 // A calculation over a synthetic recording, with its document open.
@@ -87,22 +88,21 @@ class FailingCalculation : public test::CalculationFixture {
 
 TEST_F(FailingCalculation, ALogThatCannotBeCreatedStopsBeforeAnythingElse) {
   params.waveFiles = {fs::absolute(params.waveFiles.front()).string()};  // found from any folder
-  ASSERT_NE(calculation.Calculate(), 0);
+  ASSERT_TRUE(calculation.Calculate());
   // The working folder was removed.
   const fs::path gone = folder.Path() / "gone";
   fs::create_directory(gone);
   fs::current_path(gone);
   fs::remove(gone);
-  test::MessageCapture local;
-  EXPECT_EQ(calculation.Calculate(), 0);
+  const Outcome outcome = calculation.Calculate();
+  EXPECT_FALSE(outcome);
   // Only the log's message: the recording was not even opened.
-  EXPECT_EQ(local.Texts(), std::vector<std::string>{"Could not open Log file - ruvo.log"});
+  EXPECT_EQ(outcome.messages(), std::vector<std::string>{"Could not open Log file - ruvo.log"});
   EXPECT_EQ(calculation.Results().succeeded, 0);
   EXPECT_TRUE(calculation.Results().rpm.empty() && calculation.Results().pulseTimes.empty()) << "results were kept";
   fs::current_path(folder.Path());
   ASSERT_TRUE(document.SaveToCurrentPath());
   EXPECT_EQ(test::ReadFileBytes(written.documentPath).find("Title="), std::string::npos);
-  EXPECT_TRUE(messages.Texts().empty());
 }
 
 TEST_F(FailingCalculation, ARecordingThatChangedAfterListingGivesItsMessage) {
@@ -117,18 +117,17 @@ TEST_F(FailingCalculation, ARecordingThatChangedAfterListingGivesItsMessage) {
       fs::create_directory(second);
     else
       test::WriteFileBytes(second, copied);
-    test::MessageCapture local;
     // The first recording still gives the results, as it would alone.
-    EXPECT_NE(calculation.Calculate(), 0);
-    ASSERT_EQ(local.Texts().size(), 1u);
-    const std::string& text = local.Texts().front();
+    const Outcome outcome = calculation.Calculate();
+    EXPECT_TRUE(outcome);
+    ASSERT_EQ(outcome.messages().size(), 1u);
+    const std::string& text = outcome.messages().front();
     EXPECT_TRUE(text == "Invalid wave file - b.wav" || (copied.empty() && text == "Could not open wave file - b.wav"))
         << text;
     const std::string log = test::ReadFileBytes(folder.Path() / "ruvo.log");
     EXPECT_EQ(log.find("#Ruvo RPM Calculate: a.wav"), log.rfind("#Ruvo RPM Calculate: a.wav"));
     EXPECT_GT(calculation.Results().rowCount, 1);
   }
-  EXPECT_TRUE(messages.Texts().empty());
 }
 
 }  // namespace

@@ -28,16 +28,17 @@ struct LocaleRestorer {
 // calculation left behind that a user or another program reads.
 std::string CalculateAndSave(const test::TempFolder& folder, const std::string& documentText) {
   test::WriteFileBytes(folder.Path() / "run.dat", documentText);
-  test::MessageCapture messages;
   RunParameters params;
   const AnalysisConfig config = ReadAnalysisConfig(folder.File("ruvo.cfg"));
   RunCalculation calculation{params, config};
   RunDocument document{params, &calculation};
-  if (document.OpenRunDocument(folder.File("run.dat")) && calculation.Calculate()) document.SaveToCurrentPath();
+  Outcome outcome = document.OpenRunDocument(folder.File("run.dat"));
+  if (outcome) outcome.Absorb(calculation.Calculate());
+  if (outcome) outcome.Absorb(document.SaveToCurrentPath());
   std::string result = "document:\n" + test::ReadFileBytes(folder.Path() / "run.dat") + "log:\n" +
                        test::ReadFileBytes(folder.Path() / "ruvo.log") + "summary:\n" +
                        calculation.Results().summaryLine1 + "\n" + calculation.Results().summaryLine2 + "\n";
-  for (const std::string& text : messages.Texts()) result += "message: " + text + "\n";
+  for (const std::string& text : outcome.messages()) result += "message: " + text + "\n";
   return result;
 }
 

@@ -13,7 +13,15 @@ namespace ruvo::test {
 MessageCapture::MessageCapture()
     : previous(SetMessageHandler([this](const std::string& text) { texts.push_back(text); })) {}
 
-MessageCapture::~MessageCapture() { SetMessageHandler(previous); }
+MessageCapture::~MessageCapture() {
+  SetMessageHandler(previous);
+}
+
+std::string Said(const Outcome& outcome) {
+  std::string text;
+  for (const std::string& message : outcome.messages()) text += (text.empty() ? "" : "; ") + message;
+  return text;
+}
 
 TempFolder::TempFolder() : savedWorkingDirectory(std::filesystem::current_path()) {
   std::string pattern = (std::filesystem::temp_directory_path() / "ruvo-test-XXXXXX").string();

@@ -25,6 +25,9 @@ class MessageCapture {
   MessageHandler previous;
 };
 
+// An outcome's messages joined by "; ", to explain a failed assertion.
+std::string Said(const Outcome& outcome);
+
 // A fresh empty folder, removed with everything in it at the end of the test. The working
 // directory is restored too, since opening a document changes it.
 class TempFolder {

@@ -183,7 +183,7 @@ class ResultsTest : public QObject {
     import.engineSound.emplace();
     TakeDocumentEstimates(estimates, false, false, *import.engineSound);
     ImportReport report;
-    QCOMPARE(ImportRecording(engine, folder.File("engine.wav"), import, report), ImportStatus::kDone);
+    QVERIFY(ImportRecording(engine, folder.File("engine.wav"), import, report));
 
     test::ScriptedPrompts prompts;
     DesktopSettings settings(QString::fromStdString(folder.File("settings.ini")));

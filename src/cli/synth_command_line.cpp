@@ -1,4 +1,4 @@
-#include "synth/synth_command_line.h"
+#include "cli/synth_command_line.h"
 
 #include <string_view>
 
@@ -137,7 +137,7 @@ int RunSynthTool(const std::vector<std::string>& args, std::ostream& out) {
     ShowMessage(run.error);
     return kRunError;
   }
-  if (!WriteSynthFiles(run, command.outFolder, command.name)) return kRunError;
+  if (!ShowMessages(WriteSynthFiles(run, command.outFolder, command.name))) return kRunError;
   const double seconds = static_cast<double>(run.sampleCount) / command.options.sampleRate;
   out << FormatText("Wrote %s/%s.wav and its files: %.2f s, %d sparks, run %.3f to %.3f s\n", command.outFolder.c_str(),
                     command.name.c_str(), seconds, static_cast<int>(run.sparks.size()), run.runStartSeconds,

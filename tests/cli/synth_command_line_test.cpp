@@ -1,4 +1,4 @@
-#include "synth/synth_command_line.h"
+#include "cli/synth_command_line.h"
 
 #include <gtest/gtest.h>
 
