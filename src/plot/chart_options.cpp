@@ -91,14 +91,14 @@ void ChartOptions::ShowInMenu() {
 }
 
 void ChartOptions::AddTo(QMenu* menu) {
-  metricAction = menu->addAction(QStringLiteral("&Metric Units (kW, N\u00b7m, km/h, m/s\u00b2)"));
+  metricAction = menu->addAction(tr("&Metric Units (kW, N\u00b7m, km/h, m/s\u00b2)"));
   metricAction->setObjectName(QStringLiteral("metricUnits"));
   metricAction->setCheckable(true);
   connect(metricAction, &QAction::toggled, this,
           [this](bool metric) { SetUnits(metric ? UnitSystem::kMetric : UnitSystem::kTable, true); });
 
-  QMenu* quantities = menu->addMenu(QStringLiteral("Tachometer &Quantities"));
-  stackedAction = quantities->addAction(QStringLiteral("&Stacked Panes"));
+  QMenu* quantities = menu->addMenu(tr("Tachometer &Quantities"));
+  stackedAction = quantities->addAction(tr("&Stacked Panes"));
   stackedAction->setObjectName(QStringLiteral("stackedPanes"));
   stackedAction->setCheckable(true);
   connect(stackedAction, &QAction::toggled, this, [this](bool on) {
@@ -106,10 +106,12 @@ void ChartOptions::AddTo(QMenu* menu) {
     Store(kStackedKey, on ? 1 : 0, true);
   });
   quantities->addSeparator();
-  const std::pair<const char*, TimeQuantity> shown[] = {
-      {"&RPM", kTimeRpm}, {"S&peed", kTimeSpeed}, {"&Acceleration", kTimeAccel}, {"&Distance", kTimeDistance}};
+  const std::pair<const char*, TimeQuantity> shown[] = {{QT_TR_NOOP("&RPM"), kTimeRpm},
+                                                        {QT_TR_NOOP("S&peed"), kTimeSpeed},
+                                                        {QT_TR_NOOP("&Acceleration"), kTimeAccel},
+                                                        {QT_TR_NOOP("&Distance"), kTimeDistance}};
   for (const auto& [text, flag] : shown) {
-    QAction* action = quantities->addAction(QString::fromLatin1(text));
+    QAction* action = quantities->addAction(tr(text));
     action->setCheckable(true);
     quantityActions[flag] = action;
     connect(action, &QAction::toggled, this, [this, action, flag = flag](bool on) {

@@ -131,19 +131,17 @@ void SpectrogramPlot::Render(QPainter& painter, QSize size) const {
   DrawTicks(painter, pane, 0.0, seconds, true, std::max(3, pane.width() / 70));
   DrawTicks(painter, pane, 0.0, topHz, false, std::max(3, pane.height() / 30));
   const QFontMetrics metrics(painter.font());
-  painter.drawText(4, size.height() - 4, QStringLiteral("Hz"));  // under the frequencies, clear of their ticks
-  painter.drawText(pane.right() - metrics.horizontalAdvance(QStringLiteral("s")) - 2, size.height() - 4,
-                   QStringLiteral("s"));
-  const QString key =
-      frames.empty() ? QStringLiteral("- - pull") : QStringLiteral("\u2014 firing    \u2014 unsure    - - pull");
+  painter.drawText(4, size.height() - 4, tr("Hz"));  // under the frequencies, clear of their ticks
+  const QString secondsUnit = tr("s");
+  painter.drawText(pane.right() - metrics.horizontalAdvance(secondsUnit) - 2, size.height() - 4, secondsUnit);
+  const QString key = frames.empty() ? tr("- - pull") : tr("\u2014 firing    \u2014 unsure    - - pull");
   const QRect keyBox(pane.left() + 6, pane.top() + 4, metrics.horizontalAdvance(key) + 10, metrics.height() + 4);
   painter.fillRect(keyBox, QColor(0, 0, 0, 160));
   painter.setPen(Qt::white);
   painter.drawText(keyBox, Qt::AlignCenter, key);
   if (!frames.empty()) {
     // The second dash of the key in the low-confidence colour.
-    const int dashAt =
-        keyBox.left() + 5 + metrics.horizontalAdvance(key.left(key.indexOf(QStringLiteral("\u2014 unsure"))));
+    const int dashAt = keyBox.left() + 5 + metrics.horizontalAdvance(key.left(key.lastIndexOf(QChar(0x2014))));
     painter.fillRect(QRect(dashAt, keyBox.center().y() - 1, metrics.horizontalAdvance(QStringLiteral("\u2014")), 3),
                      kUnsureColor);
   }

@@ -2,29 +2,16 @@
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <algorithm>
-#include <cmath>
+
+#include "plot/chart_ticks.h"
 
 namespace ruvo {
-namespace {
-
-// A round step (1, 2 or 5 times a power of ten) giving about count ticks over span.
-double TickStep(double span, int count) {
-  if (!(span > 0.0)) return 1.0;
-  const double raw = span / std::max(1, count);
-  const double power = std::pow(10.0, std::floor(std::log10(raw)));
-  for (const double m : {1.0, 2.0, 5.0})
-    if (raw <= m * power) return m * power;
-  return 10.0 * power;
-}
-
-}  // namespace
 
 void DrawTicks(QPainter& painter, const QRect& pane, double low, double high, bool horizontal, int count) {
   const double step = TickStep(high - low, count);
-  const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step))));
+  const int decimals = StepDecimals(step);
   const QFontMetrics metrics(painter.font());
-  for (double v = std::ceil(low / step) * step; v <= high + step * 1e-9; v += step) {
+  for (const double v : TicksBetween(low, high, step)) {
     const QString text = QString::number(v, 'f', decimals);
     if (horizontal) {
       const int x = pane.left() + static_cast<int>((v - low) / (high - low) * pane.width());

@@ -19,7 +19,7 @@ constexpr int kReloadDelayMilliseconds = 200;
 
 PlotWindow::PlotWindow(SettingsStore& settings, QWidget* parent) : QMainWindow(parent), options(settings, this) {
   setObjectName(QStringLiteral("plotWindow"));
-  setWindowTitle(QStringLiteral("Ruvo Plot"));
+  setWindowTitle(tr("Ruvo Plot"));
   panel = new ResultsPanel(false, this);
   setCentralWidget(panel);
   options.ApplyTo(*panel);
@@ -33,17 +33,16 @@ PlotWindow::PlotWindow(SettingsStore& settings, QWidget* parent) : QMainWindow(p
 }
 
 void PlotWindow::CreateMenus() {
-  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-  file->addAction(QStringLiteral("&Open..."), QKeySequence::Open, this, &PlotWindow::OnOpen);
-  file->addAction(QStringLiteral("&Export Chart..."), QKeySequence(Qt::CTRL | Qt::Key_E), this,
-                  &PlotWindow::OnExportChart);
-  file->addAction(QStringLiteral("Export &Tables as CSV..."), this, &PlotWindow::OnExportTables);
+  QMenu* file = menuBar()->addMenu(tr("&File"));
+  file->addAction(tr("&Open..."), QKeySequence::Open, this, &PlotWindow::OnOpen);
+  file->addAction(tr("&Export Chart..."), QKeySequence(Qt::CTRL | Qt::Key_E), this, &PlotWindow::OnExportChart);
+  file->addAction(tr("Export &Tables as CSV..."), this, &PlotWindow::OnExportTables);
   file->addSeparator();
-  file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, &QWidget::close);
+  file->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
 
-  QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+  QMenu* view = menuBar()->addMenu(tr("&View"));
   options.AddTo(view);
-  runsMenu = view->addMenu(QStringLiteral("&Runs"));
+  runsMenu = view->addMenu(tr("&Runs"));
 }
 
 void PlotWindow::FillRunsMenu() {
@@ -90,7 +89,7 @@ void PlotWindow::Reload() {
   panel->ShowRuns(std::move(runs), notice);
   if (tableRun > 0) panel->ShowTableOf(tableRun);
   FillRunsMenu();
-  setWindowTitle(names.isEmpty() ? QStringLiteral("Ruvo Plot") : names.join(QStringLiteral(", ")) + " - Ruvo Plot");
+  setWindowTitle(names.isEmpty() ? tr("Ruvo Plot") : tr("%1 - Ruvo Plot").arg(names.join(QStringLiteral(", "))));
 }
 
 bool PlotWindow::ExportChart(const QString& path, QString& error) {
@@ -100,7 +99,7 @@ bool PlotWindow::ExportChart(const QString& path, QString& error) {
 bool PlotWindow::ExportTables(const QString& path, QString& error) {
   const std::vector<PlotRun>& runs = panel->Chart().Runs();
   if (runs.empty()) {
-    error = notice.isEmpty() ? QStringLiteral("No table to export") : notice;
+    error = notice.isEmpty() ? tr("No table to export") : notice;
     return false;
   }
   std::vector<NamedTable> tables;
@@ -111,7 +110,7 @@ bool PlotWindow::ExportTables(const QString& path, QString& error) {
   const std::string text = csv.str();
   if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||
       !file.commit()) {
-    error = QStringLiteral("Not able to write - %1").arg(path);
+    error = tr("Not able to write - %1").arg(path);
     return false;
   }
   return true;
@@ -131,23 +130,23 @@ void PlotWindow::changeEvent(QEvent* event) {
 }
 
 void PlotWindow::OnOpen() {
-  const QStringList paths = QFileDialog::getOpenFileNames(this, QStringLiteral("Open"), QString(),
-                                                          QStringLiteral("Ruvo Files (*.dat);;All Files (*)"));
+  const QStringList paths =
+      QFileDialog::getOpenFileNames(this, tr("Open"), QString(), tr("Ruvo Files (*.dat);;All Files (*)"));
   if (!paths.isEmpty()) OpenDocuments(paths);
 }
 
 void PlotWindow::OnExportChart() {
-  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Chart"), DefaultExportPath("png"),
-                                                    QStringLiteral("PNG (*.png);;SVG (*.svg);;PDF (*.pdf)"));
+  const QString path = QFileDialog::getSaveFileName(this, tr("Export Chart"), DefaultExportPath("png"),
+                                                    tr("PNG (*.png);;SVG (*.svg);;PDF (*.pdf)"));
   QString error;
-  if (!path.isEmpty() && !ExportChart(path, error)) QMessageBox::warning(this, QStringLiteral("Ruvo Plot"), error);
+  if (!path.isEmpty() && !ExportChart(path, error)) QMessageBox::warning(this, tr("Ruvo Plot"), error);
 }
 
 void PlotWindow::OnExportTables() {
-  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Tables"), DefaultExportPath("csv"),
-                                                    QStringLiteral("CSV (*.csv)"));
+  const QString path =
+      QFileDialog::getSaveFileName(this, tr("Export Tables"), DefaultExportPath("csv"), tr("CSV (*.csv)"));
   QString error;
-  if (!path.isEmpty() && !ExportTables(path, error)) QMessageBox::warning(this, QStringLiteral("Ruvo Plot"), error);
+  if (!path.isEmpty() && !ExportTables(path, error)) QMessageBox::warning(this, tr("Ruvo Plot"), error);
 }
 
 }  // namespace ruvo

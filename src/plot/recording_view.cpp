@@ -131,7 +131,7 @@ void RecordingPlot::Render(QPainter& painter, QSize size) const {
   if (!trace || trace->samples.empty()) {
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(wave, Qt::AlignCenter | Qt::TextWordWrap,
-                     noticeText.isEmpty() ? QStringLiteral("No recording to show") : noticeText);
+                     noticeText.isEmpty() ? tr("No recording to show") : noticeText);
     return;
   }
   const PulseEvidence& d = trace->evidence.detection;
@@ -233,14 +233,13 @@ void RecordingPlot::Render(QPainter& painter, QSize size) const {
   DrawTicks(painter, wave, 0.0, 255.0, false, 4);
   DrawTicks(painter, speed, speedLow, speedHigh, false, std::max(3, speed.height() / 30));
   const QFontMetrics metrics(painter.font());
-  painter.drawText(speed.right() - metrics.horizontalAdvance(QStringLiteral("s")) - 2, size.height() - 4,
-                   QStringLiteral("s"));
+  const QString secondsUnit = tr("s");
+  painter.drawText(speed.right() - metrics.horizontalAdvance(secondsUnit) - 2, size.height() - 4, secondsUnit);
   painter.fillRect(QRect(speed.left() + 8, speed.top() + 6, 6, 6), kMeasuredColor);
   painter.drawText(speed.left() + 18, speed.top() + 6 + metrics.ascent() - 4,
-                   QStringLiteral("rpm of each interval    \u2014 fitted rpm"));
+                   tr("rpm of each interval    \u2014 fitted rpm"));
   painter.fillRect(QRect(wave.left() + 8, wave.top() + 6, 10, 8), kPulseColor);
-  painter.drawText(wave.left() + 22, wave.top() + 6 + metrics.ascent() - 3,
-                   QStringLiteral("pulses    - - cutoff    | findings"));
+  painter.drawText(wave.left() + 22, wave.top() + 6 + metrics.ascent() - 3, tr("pulses    - - cutoff    | findings"));
 }
 
 void RecordingPlot::wheelEvent(QWheelEvent* event) {
@@ -323,7 +322,7 @@ void RecordingView::SetRecordings(std::vector<RecordingTrace> recordings, std::v
                                             ? QStyle::SP_MessageBoxWarning
                                             : QStyle::SP_MessageBoxInformation));
   }
-  if (findings.empty()) findingList->addItem(traces.empty() ? QString() : QStringLiteral("The checks found nothing."));
+  if (findings.empty()) findingList->addItem(traces.empty() ? QString() : tr("The checks found nothing."));
   ShowRecording(traces.empty() ? -1 : 0);
 }
 
@@ -331,7 +330,7 @@ void RecordingView::ShowRecording(int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= traces.size()) {
     shown = -1;
     about->setText(QString());
-    plot->SetTrace(nullptr, {}, QStringLiteral("Calculate to see the recordings, their pulses and engine speeds."));
+    plot->SetTrace(nullptr, {}, tr("Calculate to see the recordings, their pulses and engine speeds."));
     ShowEngineSound();
     return;
   }
@@ -343,8 +342,8 @@ void RecordingView::ShowRecording(int index) {
     for (const RunFinding& finding : findings)
       if (finding.recording == index && finding.timeSeconds >= 0.0) times.push_back(finding.timeSeconds);
     about->setText(trace.samples.empty()
-                       ? trace.name + QStringLiteral(": the recording could not be read again")
-                       : QStringLiteral("%1: %2 Hz, %3 s, %4 pulses")
+                       ? tr("%1: the recording could not be read again").arg(trace.name)
+                       : tr("%1: %2 Hz, %3 s, %4 pulses")
                              .arg(trace.name)
                              .arg(d.sampleRate)
                              .arg(static_cast<double>(trace.samples.size()) / std::max(1, d.sampleRate), 0, 'f', 2)

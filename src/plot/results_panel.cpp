@@ -35,11 +35,11 @@ ResultsPanel::ResultsPanel(bool withRecording, QWidget* parent) : QTabWidget(par
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addWidget(tableChoice);
   layout->addWidget(table, 1);
-  addTab(chartPage, QStringLiteral("Chart"));
-  addTab(tablePage, QStringLiteral("Table"));
+  addTab(chartPage, tr("Chart"));
+  addTab(tablePage, tr("Table"));
   if (withRecording) {
     recording = new RecordingView(this);
-    addTab(recording, QStringLiteral("Recording"));
+    addTab(recording, tr("Recording"));
   }
   // A least size of their own, so the texts on them do not set it.
   for (int page = 0; page < count(); ++page) widget(page)->setMinimumSize(kLeastPageSize);
@@ -108,7 +108,7 @@ void ResultsPanel::ShowPeaks() {
       continue;
     }
     text[0] = text[0].toUpper();
-    lines << (runPeaks.fromCalculation ? text : text + QStringLiteral(" (loaded from the file)"));
+    lines << (runPeaks.fromCalculation ? text : tr("%1 (loaded from the file)").arg(text));
   }
   peaks->setText(lines.join(u'\n'));
   peaks->setVisible(!lines.isEmpty());

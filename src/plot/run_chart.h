@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "core/result_table.h"
+#include "plot/chart_items.h"
+#include "plot/chart_model.h"
 #include "plot/plot_units.h"
 #include "plot/run_peaks.h"
 
-class QGraphicsLineItem;
 class QLineSeries;
-class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
+class QValueAxis;
 
 namespace ruvo {
 
@@ -43,7 +44,8 @@ enum TimeQuantity : unsigned { kTimeRpm = 1, kTimeSpeed = 2, kTimeAccel = 4, kTi
 // to the room their labels need. The layout of the first run decides; runs of the other layout are left out and named
 // in the chart's title. Hovering shows a crosshair with the values of every visible run at that engine speed or time.
 // Without a run to show, the chart area carries notice (a message such as "No results in a.dat - calculate it first").
-// Single-threaded; owns its charts.
+// What to draw comes from the Qt-free chart model (chart_model.h, chart_ticks.h, crosshair.h,
+// label_placement.h); this class draws it. Single-threaded; owns its charts.
 class RunChart : public QChartView {
   Q_OBJECT
 
@@ -99,7 +101,6 @@ class RunChart : public QChartView {
   bool TryPlacePeakLabels(bool last);
   // Dashes each doubtful stretch long enough on screen to show them and fades the others.
   void StyleDoubtfulStretches();
-  void HideCrosshair();
   // The layout the chart shows: true for dynamometer tables.
   bool PowerLayout() const;
 
@@ -111,6 +112,16 @@ class RunChart : public QChartView {
   QString heading;             // the bold first line of the title (exports)
   std::vector<QChart*> panes;  // the first is chart()
   bool alignQueued = false;
+  // An axis as Rebuild made it, for LayOut and PlacePeakLabels to fit again.
+  struct ChartAxis {
+    QChart* pane;
+    QValueAxis* axis;
+    std::optional<ValueRange> data = std::nullopt;   // LayOut spaces the ticks over it to the axis's length
+    QString wholeTitle = QString();                  // with unitTitle: the title where the pane is high enough,
+    QString unitTitle = QString();                   // else the unit alone; empty: the title stays
+    std::optional<double> fittedMax = std::nullopt;  // a power or torque axis's top, which labels may raise
+  };
+  std::vector<ChartAxis> chartAxes;
   struct PeakLabel {
     QGraphicsSimpleTextItem* text;
     QPointF value;
@@ -124,9 +135,7 @@ class RunChart : public QChartView {
     QPen dashed, faded;
   };
   std::vector<DoubtfulStretch> doubtfulStretches;
-  QGraphicsLineItem* crosshairLine = nullptr;
-  QGraphicsRectItem* crosshairBox = nullptr;
-  QGraphicsSimpleTextItem* crosshairText = nullptr;
+  CrosshairItem* crosshair = nullptr;  // owned by the scene
 };
 
 // The colour of the run at index in every chart and list.

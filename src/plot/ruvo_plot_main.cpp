@@ -1,5 +1,6 @@
 // ruvo-plot [--table] [--export FILE] [--csv FILE] [--metric] DOC.dat...: the viewer of saved runs.
 #include <QApplication>
+#include <QCoreApplication>
 #include <QSettings>
 #include <clocale>
 #include <cstdlib>
@@ -11,7 +12,8 @@
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* kUsage = QT_TRANSLATE_NOOP(
+    "ruvo-plot",
     "Usage: ruvo-plot [--table] [--export FILE] [--csv FILE] [--metric] DOC.dat...\n"
     "\n"
     "Shows the result tables of saved run documents, their runs overlaid in one chart.\n"
@@ -19,7 +21,14 @@ constexpr const char* kUsage =
     "--export FILE   write the chart to FILE (.png 1600x1000, .svg or .pdf) and exit\n"
     "--csv FILE      write the tables of all documents to FILE as one comma-separated table, each\n"
     "                row led by its document, in the units shown, and exit\n"
-    "--metric        kW, N\xc2\xb7m, km/h and m/s\xc2\xb2 instead of the table's hp, ft-lb, mph and g\n";
+    "--metric        kW, N\xc2\xb7m, km/h and m/s\xc2\xb2 instead of the table's hp, ft-lb, mph and g\n");
+
+// A text of the command line in the user's language (before the application exists, as written),
+// with %1 replaced by argument.
+std::string Text(const char* text, const std::string& argument = std::string()) {
+  const QString translated = QCoreApplication::translate("ruvo-plot", text);
+  return (argument.empty() ? translated : translated.arg(QString::fromStdString(argument))).toStdString();
+}
 
 // The per-user settings the desktop keeps, here for the View choices. Reads see what the other Ruvo
 // windows stored since.
@@ -49,7 +58,7 @@ bool Parse(const std::vector<std::string>& args, Request& request, int& status) 
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
+      std::cout << Text(kUsage);
       status = 0;
       return false;
     }
@@ -59,13 +68,13 @@ bool Parse(const std::vector<std::string>& args, Request& request, int& status) 
       request.metric = true;
     } else if (arg == "--export" || arg == "--csv") {
       if (i + 1 >= args.size()) {
-        std::cerr << "ruvo-plot: " << arg << " needs a file name\n";
+        std::cerr << Text(QT_TRANSLATE_NOOP("ruvo-plot", "ruvo-plot: %1 needs a file name\n"), arg);
         status = 2;
         return false;
       }
       (arg == "--export" ? request.exportPath : request.csvPath) = QString::fromStdString(args[++i]);
     } else if (!arg.empty() && arg[0] == '-') {
-      std::cerr << "ruvo-plot: unknown option " << arg << "\n" << kUsage;
+      std::cerr << Text(QT_TRANSLATE_NOOP("ruvo-plot", "ruvo-plot: unknown option %1\n"), arg) << Text(kUsage);
       status = 2;
       return false;
     } else {
@@ -83,7 +92,7 @@ int main(int argc, char** argv) {
   if (!Parse(std::vector<std::string>(argv + 1, argv + argc), request, status)) return status;
   const bool headless = !request.exportPath.isEmpty() || !request.csvPath.isEmpty();
   if (headless && request.documents.isEmpty()) {
-    std::cerr << "ruvo-plot: --export and --csv need a run document (.dat)\n";
+    std::cerr << Text(QT_TRANSLATE_NOOP("ruvo-plot", "ruvo-plot: --export and --csv need a run document (.dat)\n"));
     return 2;
   }
   // Scripts export without a display.

@@ -1,6 +1,8 @@
 // The run chart and ruvo-plot's window on calculated runs, the peaks they label, the tables in
 // either unit system, and the waveform decimation.
 #include <QImage>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
 #include <QRegularExpression>
@@ -181,6 +183,14 @@ class PlotTest : public QObject {
     const QString curve = "dashed 1000-2000,solid 2000-2500,dashed 2500-3000";
     QCOMPARE(pieces.join(u','), curve + u',' + curve);
     QVERIFY(chart.chart()->title().contains(">Dashed or faded: "));
+    // One legend entry per run, however many lines draw it.
+    const auto legendEntries = [&chart] {
+      QStringList names;
+      for (QLegendMarker* marker : chart.Panes().back()->legend()->markers())
+        if (marker->isVisible()) names << marker->label();
+      return names;
+    };
+    QCOMPARE(legendEntries(), QStringList{"power"});
 
     // Drawn, a stretch too short to show two dashes is faded instead; a long one stays dashed.
     power.rows.clear();
@@ -211,6 +221,7 @@ class PlotTest : public QObject {
     chart.SetStackedPanes(false);
     QCOMPARE(chart.Panes().size(), 1u);
     QCOMPARE(chart.chart()->axes(Qt::Vertical).size(), 3);
+    QCOMPARE(legendEntries(), QStringList{"time"});
   }
 
   // A document without a table says so in the chart area; a malformed one names file and line;
