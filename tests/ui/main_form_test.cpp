@@ -9,7 +9,6 @@
 #include "support/test_support.h"
 #include "synth/synth_files.h"
 #include "synth/synth_run.h"
-#include "ui/dialog_units.h"
 #include "ui/ruvo_doc.h"
 #include "ui/ruvo_view.h"
 #include "ui/wave_browse.h"
@@ -214,12 +213,6 @@ class MainFormTest : public QObject {
     QStringList folders;
     for (const auto& request : prompts.fileRequests) folders << request.first;
     QCOMPARE(folders, QStringList({here, here + "/sub", "/tmp"}));
-  }
-
-  // Dialog units scale by quarters of the average character width and eighths of its height,
-  // halves rounded away from zero.
-  void dialogUnitsRoundHalvesAway() {
-    QCOMPARE(DialogUnits(7, 16).ToPixels(2, 44, 25, 12), QRect(4, 88, 44, 24));  // 3.5 and 43.75 round up
   }
 
   // At the desktop's font and at 150 % and 200 % of it every label and button shows its whole text
