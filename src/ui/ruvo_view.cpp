@@ -214,7 +214,7 @@ void CRuvoView::OnRemoveWaveFiles() {
 }
 
 void CRuvoView::OnBrowseWaveFiles() {
-  const std::vector<std::string> chosen = WaveBrowse::ChooseWaveFiles(window());
+  const std::vector<std::string> chosen = waveBrowse.ChooseWaveFiles(window());
   for (const std::string& name : chosen) AppendWaveFile(name);
 }
 

@@ -11,7 +11,6 @@
 #include "synth/synth_run.h"
 #include "ui/ruvo_doc.h"
 #include "ui/ruvo_view.h"
-#include "ui/wave_browse.h"
 #include "ui_support.h"
 
 namespace ruvo {
@@ -23,7 +22,6 @@ namespace fs = std::filesystem;
 struct FormFixture {
   FormFixture() : view(settings), document(view.HeldValues(), view.Calculation()) {
     fs::current_path(folder.Path());  // the calculation log and relative names land here
-    WaveBrowse::Reset();
     view.SetDocument(document);
     view.OnInitialUpdate();
     view.show();
