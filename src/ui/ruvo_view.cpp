@@ -67,13 +67,14 @@ CRuvoView::CRuvoView(SettingsStore& store, QWidget* parent)
   });
   auto* remove = new QShortcut(QKeySequence::Delete, controls.waveList, nullptr, nullptr, Qt::WidgetShortcut);
   connect(remove, &QShortcut::activated, this, &CRuvoView::OnRemoveWaveFiles);
-  trackEngineSound = new QAction(QStringLiteral("Track &engine sound..."), controls.waveList);
+  trackEngineSound = new QAction(tr("Track &engine sound..."), controls.waveList);
   trackEngineSound->setObjectName(QStringLiteral("trackEngineSound"));
-  trackEngineSound->setStatusTip(QStringLiteral("Make a pulse track of the engine sound in the selected recording"));
+  trackEngineSound->setStatusTip(tr("Make a pulse track of the engine sound in the selected recording"));
   controls.waveList->addAction(trackEngineSound);
   controls.waveList->setContextMenuPolicy(Qt::ActionsContextMenu);
   connect(trackEngineSound, &QAction::triggered, this, &CRuvoView::OnTrackEngineSound);
-  for (const auto& entry : controls.fieldBoxes) connect(entry.second, &QLineEdit::textChanged, this, &CRuvoView::edited);
+  for (const auto& entry : controls.fieldBoxes)
+    connect(entry.second, &QLineEdit::textChanged, this, &CRuvoView::edited);
   connect(controls.modeGroup, &QButtonGroup::idClicked, this, &CRuvoView::edited);
   // A description longer than its box can be read whole in the tooltip.
   QLineEdit* description = controls.fieldBoxes.at("description");
@@ -239,8 +240,7 @@ RunParameters CRuvoView::TypedEstimates() const {
   RunParameters typed = params;
   for (const char* name : {"initialRpm", "finalRpm", "revsPerIgnition"}) {
     RunParameters taken = typed;
-    if (TakeField(FieldNamed(name), controls.fieldBoxes.at(name)->text().toStdString(), taken).empty())
-      typed = taken;
+    if (TakeField(FieldNamed(name), controls.fieldBoxes.at(name)->text().toStdString(), taken).empty()) typed = taken;
   }
   return typed;
 }
@@ -260,9 +260,8 @@ void CRuvoView::ListReady(const ReadyRecording& ready, const std::string& added,
   RunParameters shown;
   shown.revsPerIgnition = *ready.revsPerPulse;
   const QString text = QString::fromStdString(ShowField(FieldNamed("revsPerIgnition"), shown));
-  if (Prompts().AskYesNo(window(), QStringLiteral("The pulse track has one pulse every %1 revolutions. Set Rev/Spark "
-                                                  "to %1?")
-                                       .arg(text)))
+  if (Prompts().AskYesNo(window(),
+                         tr("The pulse track has one pulse every %1 revolutions. Set Rev/Spark to %1?").arg(text)))
     controls.fieldBoxes.at("revsPerIgnition")->setText(text);
 }
 
@@ -282,13 +281,12 @@ bool CRuvoView::OfferConversions() {
   if (unreadable.empty()) return true;
   const QString question =
       unreadable.size() == 1
-          ? QStringLiteral("%1 is not an 8-bit mono WAV, the only recording the calculation reads. Convert it first?")
+          ? tr("%1 is not an 8-bit mono WAV, the only recording the calculation reads. Convert it first?")
                 .arg(names.front())
-          : QStringLiteral("%1 are not 8-bit mono WAVs, the only recordings the calculation reads. Convert them first?")
+          : tr("%1 are not 8-bit mono WAVs, the only recordings the calculation reads. Convert them first?")
                 .arg(names.join(QStringLiteral(", ")));
   enum Answer { kConvert, kCalculateAnyway, kCancel };
-  switch (Prompts().AskChoice(window(), question,
-                              {QStringLiteral("Convert"), QStringLiteral("Calculate anyway"), QStringLiteral("Cancel")})) {
+  switch (Prompts().AskChoice(window(), question, {tr("Convert"), tr("Calculate anyway"), tr("Cancel")})) {
     case kConvert:
       break;
     case kCalculateAnyway:
@@ -315,8 +313,7 @@ void CRuvoView::ShowWaveList() {
 void CRuvoView::ShowSummary(bool loadedFromFile) {
   controls.summaryLine1->setText(QString::fromStdString(summaryLine1));
   controls.summaryLine2->setText(QString::fromStdString(summaryLine2));
-  controls.resultsGroup->setTitle(loadedFromFile ? QStringLiteral("Results (loaded from the file)")
-                                                 : QStringLiteral("Results"));
+  controls.resultsGroup->setTitle(loadedFromFile ? tr("Results (loaded from the file)") : tr("Results"));
   UpdateResultButtons();
 }
 
