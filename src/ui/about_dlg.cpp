@@ -1,39 +1,57 @@
 #include "ui/about_dlg.h"
 
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "ruvo_version.h"
 #include "ui/app_icons.h"
-#include "ui/dialog_units.h"
 
 namespace ruvo {
+namespace {
+
+constexpr int kIconPixels = 32;
+constexpr int kLicenceChars = 42;  // average characters on a line of the licence text
+
+QLabel* TextLabel(QDialog& dialog, const QString& text, const char* name) {
+  auto* label = new QLabel(text, &dialog);
+  label->setObjectName(QString::fromLatin1(name));
+  return label;
+}
+
+}  // namespace
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("About Ruvo"));
-  const DialogUnits units(font());
-  setFixedSize(units.ToPixels(0, 0, 235, 63).size());
-
+  setWindowTitle(tr("About Ruvo"));
   auto* icon = new QLabel(this);
-  icon->setPixmap(ApplicationIcon().pixmap(32, 32));
-  icon->move(units.ToPixels(11, 17, 0, 0).topLeft());
-  icon->resize(32, 32);
-  QLabel* version = units.Place(new QLabel(QStringLiteral("Tammel Ruvo Version 2.0"), this), 40, 10, 119, 8);
-  version->setObjectName(QStringLiteral("versionText"));
+  icon->setPixmap(ApplicationIcon().pixmap(kIconPixels, kIconPixels));
+  QLabel* version = TextLabel(*this, tr("Tammel Ruvo Version 2.0"), "versionText");
   // The build's version, as `ruvo --version` and the package report it.
-  QLabel* build =
-      units.Place(new QLabel(QStringLiteral("Build %1").arg(QLatin1String(kRuvoVersion)), this), 40, 20, 119, 8);
-  build->setObjectName(QStringLiteral("buildVersionText"));
-  QLabel* licence = units.Place(
-      new QLabel(QStringLiteral("Free software under the GNU General Public License, version 3 or later."), this), 40,
-      32, 132, 24);
-  licence->setObjectName(QStringLiteral("licenceText"));
+  QLabel* build = TextLabel(*this, tr("Build %1").arg(QLatin1String(kRuvoVersion)), "buildVersionText");
+  QLabel* licence =
+      TextLabel(*this, tr("Free software under the GNU General Public License, version 3 or later."), "licenceText");
   licence->setWordWrap(true);
-  auto* ok = units.Place(new QPushButton(QStringLiteral("OK"), this), 178, 7, 50, 14);
+  licence->setMinimumWidth(licence->fontMetrics().averageCharWidth() * kLicenceChars);
+  auto* ok = new QPushButton(tr("OK"), this);
   ok->setObjectName(QStringLiteral("okButton"));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  WidenToFitTexts(*this);
+
+  // The texts in a column, the licence half a line below the versions; the icon at their middle.
+  auto* texts = new QVBoxLayout;
+  texts->addWidget(version);
+  texts->addWidget(build);
+  texts->addSpacing(fontMetrics().height() / 2);
+  texts->addWidget(licence);
+  auto* grid = new QGridLayout(this);
+  grid->setSizeConstraint(QLayout::SetFixedSize);
+  const int margin = fontMetrics().height();  // a line's height all round, at any font size
+  grid->setContentsMargins(margin, margin, margin, margin);
+  grid->setHorizontalSpacing(2 * grid->horizontalSpacing());
+  grid->addWidget(icon, 0, 0, Qt::AlignVCenter);
+  grid->addLayout(texts, 0, 1);
+  grid->addWidget(ok, 0, 2, Qt::AlignTop);
 }
 
 }  // namespace ruvo

@@ -6,23 +6,14 @@
 #include <QDialogButtonBox>
 #include <QPushButton>
 
-#include "ui/dialog_units.h"
-
 namespace ruvo {
-
-void AddOkCancel(QDialog& dialog, const DialogUnits& units, QPoint okAt, QPoint cancelAt) {
-  auto* ok = units.Place(new QPushButton(QStringLiteral("OK"), &dialog), okAt.x(), okAt.y(), 50, 14);
-  ok->setObjectName(QStringLiteral("okButton"));
-  ok->setDefault(true);
-  auto* cancel = units.Place(new QPushButton(QStringLiteral("Cancel"), &dialog), cancelAt.x(), cancelAt.y(), 50, 14);
-  cancel->setObjectName(QStringLiteral("cancelButton"));
-  QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
-  QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
-}
 
 QDialogButtonBox* OkCancelBox(QDialog& dialog) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-  buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
+  QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+  ok->setObjectName(QStringLiteral("okButton"));
+  // Set now, not when the box is first shown, so Enter means OK from the start.
+  ok->setDefault(true);
   buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);

@@ -1,5 +1,6 @@
 #include "ui/document_commands.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <filesystem>
@@ -18,7 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const QString kDocumentFilters = QStringLiteral("Ruvo Files (*.dat) (*.dat);;All Files (*.*) (*)");
+QString DocumentFilters() {
+  return QCoreApplication::translate("ruvo::DocumentCommands", "Ruvo Files (*.dat) (*.dat);;All Files (*.*) (*)");
+}
 
 bool IsRunDocument(const QString& path) {
   return QFileInfo(path).suffix().compare(QLatin1String("dat"), Qt::CaseInsensitive) == 0;
@@ -54,8 +57,7 @@ void DocumentCommands::NewDocument() {
 
 void DocumentCommands::Open() {
   if (!MayDiscardChanges()) return;
-  const FileChoice choice =
-      Prompts().OpenFiles(&frame, QStringLiteral("Open"), QDir::currentPath(), kDocumentFilters, false);
+  const FileChoice choice = Prompts().OpenFiles(&frame, tr("Open"), QDir::currentPath(), DocumentFilters(), false);
   if (choice.accepted && !choice.files.isEmpty()) OpenDocumentFile(choice.files.front().toStdString());
 }
 
@@ -70,9 +72,8 @@ bool DocumentCommands::Save() {
 bool DocumentCommands::SaveAs() {
   if (!view.TakeEntries()) return false;
   const std::string current = document.FileName().empty() ? ProposedPath() : document.FileName();
-  const FileChoice choice =
-      Prompts().SaveFile(&frame, QStringLiteral("Save As"),
-                         QFileInfo(QString::fromStdString(current)).absoluteFilePath(), kDocumentFilters);
+  const FileChoice choice = Prompts().SaveFile(
+      &frame, tr("Save As"), QFileInfo(QString::fromStdString(current)).absoluteFilePath(), DocumentFilters());
   if (!choice.accepted || choice.files.isEmpty()) return false;
   QString path = QFileInfo(choice.files.front()).absoluteFilePath();
   if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".dat");
@@ -146,7 +147,7 @@ bool DocumentCommands::OpenAfterAsking(const std::string& path) {
 }
 
 void DocumentCommands::ShowTitle() {
-  frame.setWindowTitle(QString::fromStdString(document.Title()) + QStringLiteral("[*] - Ruvo"));
+  frame.setWindowTitle(tr("%1[*] - Ruvo").arg(QString::fromStdString(document.Title())));
 }
 
 void DocumentCommands::DocumentShown() {

@@ -44,13 +44,16 @@ QTableWidget* FirstRows(QWidget& parent, const LogTable& table) {
     const auto c = static_cast<int>(column);
     shown->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromStdString(table.names[column])));
     for (int row = 0; row < rows; ++row)
-      shown->setItem(row, c, new QTableWidgetItem(QString::fromStdString(table.rows[static_cast<std::size_t>(row)].cells[column])));
+      shown->setItem(
+          row, c,
+          new QTableWidgetItem(QString::fromStdString(table.rows[static_cast<std::size_t>(row)].cells[column])));
   }
   shown->resizeColumnsToContents();
   shown->horizontalHeader()->setStretchLastSection(true);
   // Tall enough for every shown row: the preview never scrolls up and down.
-  const int height = shown->horizontalHeader()->sizeHint().height() + rows * shown->verticalHeader()->defaultSectionSize() +
-                     2 * shown->frameWidth() + shown->horizontalScrollBar()->sizeHint().height();
+  const int height = shown->horizontalHeader()->sizeHint().height() +
+                     rows * shown->verticalHeader()->defaultSectionSize() + 2 * shown->frameWidth() +
+                     shown->horizontalScrollBar()->sizeHint().height();
   shown->setMinimumHeight(height);
   shown->setMaximumHeight(height);
   return shown;
@@ -65,10 +68,9 @@ CEngineLogDlg::CEngineLogDlg(const QString& logName,
                              QWidget* parent)
     : QDialog(parent), logText(std::move(text)), startOptions(start) {
   setObjectName(QStringLiteral("engineLogDialog"));
-  setWindowTitle(QStringLiteral("Engine-Speed Log"));
+  setWindowTitle(tr("Engine-Speed Log"));
   auto* intro = new QLabel(
-      QStringLiteral("Ruvo reads the speed logged in %1 and makes a pulse track of the pull for the calculation.")
-          .arg(logName),
+      tr("Ruvo reads the speed logged in %1 and makes a pulse track of the pull for the calculation.").arg(logName),
       this);
   intro->setWordWrap(true);
 
@@ -76,8 +78,7 @@ CEngineLogDlg::CEngineLogDlg(const QString& logName,
   speedColumn = ColumnBox(*this, "speedColumn", table);
   speedKind = new QComboBox(this);
   speedKind->setObjectName(QStringLiteral("speedKind"));
-  speedKind->addItems({QStringLiteral("engine speed, rpm"), QStringLiteral("road speed, km/h"),
-                       QStringLiteral("road speed, mph")});
+  speedKind->addItems({tr("engine speed, rpm"), tr("road speed, km/h"), tr("road speed, mph")});
   revsPerPulse = RevsPerPulseBox(*this, start.revsPerPulse);
   pullView = new LogPullView(this);
   pullText = new QLabel(this);
@@ -108,13 +109,13 @@ CEngineLogDlg::CEngineLogDlg(const QString& logName,
   auto* form = new QFormLayout(this);
   form->addRow(intro);
   form->addRow(FirstRows(*this, table));
-  form->addRow(QStringLiteral("&Time:"), timeColumn);
-  auto* speedLabel = new QLabel(QStringLiteral("&Speed:"), this);
+  form->addRow(tr("&Time:"), timeColumn);
+  auto* speedLabel = new QLabel(tr("&Speed:"), this);
   speedLabel->setBuddy(speedColumn);
   form->addRow(speedLabel, speed);
   form->addRow(pullView);
   form->addRow(pullText);
-  form->addRow(QStringLiteral("&Revolutions per pulse:"), revsPerPulse);
+  form->addRow(tr("&Revolutions per pulse:"), revsPerPulse);
   form->addRow(buttons);
 
   for (QComboBox* box : {timeColumn, speedColumn, speedKind})
@@ -146,13 +147,13 @@ void CEngineLogDlg::Refresh() {
   const bool read = ReadEngineSpeedLog(logText, Chosen(), log, error);
   okButton->setEnabled(read);
   if (!read) {
-    pullView->ShowNothing(QStringLiteral("No pull"));
-    pullText->setText(QStringLiteral("No pull: %1.").arg(QString::fromStdString(error)));
+    pullView->ShowNothing(tr("No pull"));
+    pullText->setText(tr("No pull: %1.").arg(QString::fromStdString(error)));
     return;
   }
   pullView->ShowPull(log.updates, log.frames, log.span);
   // As ruvo-cli reports the pull: from where the engine passes Initial RPM to its peak.
-  pullText->setText(QStringLiteral("Pull: %1 to %2 s, %3 to %4 rpm; %5 updates a second, timestamp jitter %6 ms.")
+  pullText->setText(tr("Pull: %1 to %2 s, %3 to %4 rpm; %5 updates a second, timestamp jitter %6 ms.")
                         .arg(log.frames[log.span.firstFrame].timeSeconds, 0, 'f', 3)
                         .arg(log.frames[log.span.lastFrame].timeSeconds, 0, 'f', 3)
                         .arg(log.span.startRpm, 0, 'f', 0)

@@ -1,6 +1,7 @@
 #include "ui/engine_sound_dlg.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -26,7 +27,7 @@ QSpinBox* RpmBox(QWidget& parent, const char* name, double rpm) {
   box->setObjectName(QString::fromLatin1(name));
   box->setRange(kLowestRpm, kHighestRpm);
   box->setSingleStep(kRpmStep);
-  box->setSuffix(QStringLiteral(" rpm"));
+  box->setSuffix(QCoreApplication::translate("ruvo::CEngineSoundDlg", " rpm"));
   box->setValue(static_cast<int>(std::lround(rpm)));
   return box;
 }
@@ -36,11 +37,11 @@ QSpinBox* RpmBox(QWidget& parent, const char* name, double rpm) {
 CEngineSoundDlg::CEngineSoundDlg(const QString& recordingName, const EngineSoundOptions& start, QWidget* parent)
     : QDialog(parent) {
   setObjectName(QStringLiteral("engineSoundDialog"));
-  setWindowTitle(QStringLiteral("Engine Sound"));
-  auto* intro = new QLabel(QStringLiteral("Ruvo follows the engine's firing in %1 and makes a pulse track of the "
-                                          "pull for the calculation.")
-                               .arg(recordingName),
-                           this);
+  setWindowTitle(tr("Engine Sound"));
+  auto* intro =
+      new QLabel(tr("Ruvo follows the engine's firing in %1 and makes a pulse track of the pull for the calculation.")
+                     .arg(recordingName),
+                 this);
   intro->setWordWrap(true);
 
   cylinders = new QSpinBox(this);
@@ -49,8 +50,8 @@ CEngineSoundDlg::CEngineSoundDlg(const QString& recordingName, const EngineSound
   cylinders->setValue(start.tracker.cylinders);
   strokes = new QComboBox(this);
   strokes->setObjectName(QStringLiteral("strokes"));
-  strokes->addItem(QStringLiteral("4-stroke"), 4);
-  strokes->addItem(QStringLiteral("2-stroke"), 2);
+  strokes->addItem(tr("4-stroke"), 4);
+  strokes->addItem(tr("2-stroke"), 2);
   strokes->setCurrentIndex(start.tracker.strokes == 2 ? 1 : 0);
   lowRpm = RpmBox(*this, "lowRpm", start.tracker.lowRpm);
   highRpm = RpmBox(*this, "highRpm", start.tracker.highRpm);
@@ -58,18 +59,18 @@ CEngineSoundDlg::CEngineSoundDlg(const QString& recordingName, const EngineSound
 
   auto* band = new QHBoxLayout;
   band->addWidget(lowRpm);
-  band->addWidget(new QLabel(QStringLiteral("to"), this));
+  band->addWidget(new QLabel(tr("to"), this));
   band->addWidget(highRpm);
   QDialogButtonBox* buttons = OkCancelBox(*this);
 
   auto* form = new QFormLayout(this);
   form->addRow(intro);
-  form->addRow(QStringLiteral("&Cylinders:"), cylinders);
-  form->addRow(QStringLiteral("&Engine:"), strokes);
-  auto* bandLabel = new QLabel(QStringLiteral("Speed &band:"), this);
+  form->addRow(tr("&Cylinders:"), cylinders);
+  form->addRow(tr("&Engine:"), strokes);
+  auto* bandLabel = new QLabel(tr("Speed &band:"), this);
   bandLabel->setBuddy(lowRpm);
   form->addRow(bandLabel, band);
-  form->addRow(QStringLiteral("&Revolutions per pulse:"), revsPerPulse);
+  form->addRow(tr("&Revolutions per pulse:"), revsPerPulse);
   form->addRow(buttons);
 }
 
@@ -85,7 +86,7 @@ bool CEngineSoundDlg::Ask(EngineSoundOptions& options) {
 
 void CEngineSoundDlg::accept() {
   if (lowRpm->value() >= highRpm->value()) {
-    ShowMessage("The speed band must run from a lower to a higher speed.");
+    ShowMessage(tr("The speed band must run from a lower to a higher speed.").toStdString());
     lowRpm->setFocus();
     return;
   }

@@ -1,5 +1,6 @@
 #include "ui/engine_sound_source.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QThread>
@@ -39,7 +40,8 @@ SourceResult ReadSource(const std::string& sourcePath,
   if (DecodeAudioFile(sourcePath, audio, error, {}) != DecodeStatus::kDecoded ||
       !PrepareSound(audio, ConversionOptions{}, false, prepared, error))
     return {nullptr,
-            QStringLiteral("The engine sound %1 could not be read again: %2").arg(name, QString::fromStdString(error))};
+            QCoreApplication::translate("ruvo::EngineSoundSources", "The engine sound %1 could not be read again: %2")
+                .arg(name, QString::fromStdString(error))};
   auto picture = std::make_shared<EngineSoundPicture>();
   picture->firingsPerRevolution = FiringsPerRevolution(origin.tracker.cylinders, origin.tracker.strokes);
   picture->pullFromSeconds = origin.pullFromSeconds;
@@ -51,8 +53,9 @@ SourceResult ReadSource(const std::string& sourcePath,
   settings.expectedEndRpm = params.finalRpm;
   EngineTrack track = TrackEngineOrder(prepared.sound, prepared.rate, settings);
   if (!track.ok)
-    return {picture, QStringLiteral("The firing order of %1 was not found again: %2")
-                         .arg(name, QString::fromStdString(track.failure))};
+    return {picture,
+            QCoreApplication::translate("ruvo::EngineSoundSources", "The firing order of %1 was not found again: %2")
+                .arg(name, QString::fromStdString(track.failure))};
   picture->frames = std::move(track.frames);
   return {picture, QString()};
 }
@@ -80,11 +83,11 @@ void EngineSoundSources::Show(RecordingView& view,
     std::error_code error;
     if (!std::filesystem::is_regular_file(origin->source, error)) {
       view.SetEngineSound(index, nullptr,
-                          QStringLiteral("The engine sound this pulse track was made from, %1, is missing.")
+                          tr("The engine sound this pulse track was made from, %1, is missing.")
                               .arg(QString::fromStdString(origin->source)));
       continue;
     }
-    view.SetEngineSound(index, nullptr, QStringLiteral("Reading the engine sound %1...").arg(name));
+    view.SetEngineSound(index, nullptr, tr("Reading the engine sound %1...").arg(name));
     ++pending;
     QThread* worker = QThread::create([this, current, index, target = QPointer<RecordingView>(&view),
                                        source = origin->source, engine = *fields, params] {

@@ -1,5 +1,6 @@
 #include "ui/findings_button.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QListWidget>
@@ -11,8 +12,9 @@
 namespace ruvo {
 namespace {
 
+// The count with its noun, one of "%1 warning" and "%1 warnings" (or the notes' pair).
 QString Counted(long count, const char* one, const char* many) {
-  return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+  return QCoreApplication::translate("ruvo::FindingsButton", count == 1 ? one : many).arg(count);
 }
 
 bool IsWarning(const RunFinding& finding) {
@@ -29,15 +31,21 @@ QString FindingsCountText(const std::vector<RunFinding>& findings) {
   const long warnings = std::count_if(findings.begin(), findings.end(), IsWarning);
   const long notes = static_cast<long>(findings.size()) - warnings;
   QStringList parts;
-  if (warnings > 0) parts << Counted(warnings, "warning", "warnings");
-  if (notes > 0) parts << Counted(notes, "note", "notes");
-  return parts.isEmpty() ? QString() : QStringLiteral("Chec&ks: ") + parts.join(QStringLiteral(", "));
+  if (warnings > 0)
+    parts << Counted(warnings, QT_TRANSLATE_NOOP("ruvo::FindingsButton", "%1 warning"),
+                     QT_TRANSLATE_NOOP("ruvo::FindingsButton", "%1 warnings"));
+  if (notes > 0)
+    parts << Counted(notes, QT_TRANSLATE_NOOP("ruvo::FindingsButton", "%1 note"),
+                     QT_TRANSLATE_NOOP("ruvo::FindingsButton", "%1 notes"));
+  return parts.isEmpty() ? QString()
+                         : QCoreApplication::translate("ruvo::FindingsButton", "Chec&ks: %1")
+                               .arg(parts.join(QCoreApplication::translate("ruvo::FindingsButton", ", ")));
 }
 
 FindingsButton::FindingsButton(QWidget* parent) : QPushButton(parent) {
   setObjectName(QStringLiteral("findingsButton"));
   setFlat(true);
-  setToolTip(QStringLiteral("What the checks of the recordings found"));
+  setToolTip(tr("What the checks of the recordings found"));
   // The form keeps its size whether or not there are findings: the row is there, icon and all. A
   // blank icon of the same size holds the place until there are findings to show, since the style's
   // icons come from the icon theme, whose lookup would cost a fifth of the window's start-up.
@@ -69,7 +77,7 @@ void FindingsButton::OpenList() {
   if (!listWindow) {
     listWindow = new QDialog(window());
     listWindow->setObjectName(QStringLiteral("findingsWindow"));
-    listWindow->setWindowTitle(QStringLiteral("Run Checks"));
+    listWindow->setWindowTitle(tr("Run Checks"));
     listWindow->setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(listWindow);
     auto* list = new QListWidget(listWindow);

@@ -1,5 +1,6 @@
 #include "ui/log_pull_view.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -20,7 +21,8 @@ LogPullView::LogPullView(QWidget* parent) : QWidget(parent) {
 
 void LogPullView::ShowPull(const SpeedUpdates& updates, const std::vector<TrackFrame>& frames, const PullSpan& span) {
   updatePoints.clear();
-  for (std::size_t k = 0; k < updates.seconds.size(); ++k) updatePoints.emplace_back(updates.seconds[k], updates.rpm[k]);
+  for (std::size_t k = 0; k < updates.seconds.size(); ++k)
+    updatePoints.emplace_back(updates.seconds[k], updates.rpm[k]);
   pullPoints.clear();
   for (std::size_t k = span.firstFrame; k <= span.lastFrame && k < frames.size(); ++k)
     pullPoints.emplace_back(frames[k].timeSeconds, frames[k].rpm);
@@ -52,11 +54,12 @@ void LogPullView::paintEvent(QPaintEvent*) {
   const double top = highest * kHeadroom;
   const double start = updatePoints.front().x();
   const double span = std::max(updatePoints.back().x() - start, 1e-9);
-  const QString topText = QStringLiteral("%1 rpm").arg(highest, 0, 'f', 0);
+  const QString topText = QCoreApplication::translate("ruvo::LogPullView", "%1 rpm").arg(highest, 0, 'f', 0);
   const QFontMetrics metrics = fontMetrics();
   const QRectF plot = QRectF(rect()).adjusted(metrics.horizontalAdvance(topText) + 8, 4, -8, -metrics.height() - 4);
   const auto at = [&](const QPointF& point) {
-    return QPointF(plot.left() + (point.x() - start) / span * plot.width(), plot.bottom() - point.y() / top * plot.height());
+    return QPointF(plot.left() + (point.x() - start) / span * plot.width(),
+                   plot.bottom() - point.y() / top * plot.height());
   };
   const auto line = [&](const std::vector<QPointF>& points, const QColor& colour, double width) {
     if (points.empty()) return;
@@ -74,8 +77,9 @@ void LogPullView::paintEvent(QPaintEvent*) {
   painter.drawText(QRectF(0, highestY - metrics.height() / 2.0, plot.left() - 4, metrics.height()),
                    Qt::AlignRight | Qt::AlignVCenter, topText);
   const QRectF timeRow(plot.left(), plot.bottom() + 2, plot.width(), metrics.height());
-  painter.drawText(timeRow, Qt::AlignLeft, QStringLiteral("0 s"));
-  painter.drawText(timeRow, Qt::AlignRight, QStringLiteral("%1 s").arg(span, 0, 'f', 1));
+  painter.drawText(timeRow, Qt::AlignLeft, QCoreApplication::translate("ruvo::LogPullView", "0 s"));
+  painter.drawText(timeRow, Qt::AlignRight,
+                   QCoreApplication::translate("ruvo::LogPullView", "%1 s").arg(span, 0, 'f', 1));
   line(updatePoints, kUpdates, 1.0);
   line(pullPoints, kPull, 2.0);
 }

@@ -27,10 +27,10 @@ namespace {
 
 constexpr int kLockPollMilliseconds = 500;
 
-QAction* MakeAction(QObject* owner, const char* text, const char* prompt, const char* tip = nullptr) {
-  auto* action = new QAction(QString::fromLatin1(text), owner);
-  action->setStatusTip(QString::fromLatin1(prompt));
-  if (tip) action->setToolTip(QString::fromLatin1(tip));
+QAction* MakeAction(QObject* owner, const QString& text, const QString& prompt, const QString& tip = {}) {
+  auto* action = new QAction(text, owner);
+  action->setStatusTip(prompt);
+  if (!tip.isEmpty()) action->setToolTip(tip);
   return action;
 }
 
@@ -50,35 +50,36 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
   setAcceptDrops(true);
 
   FrameCommands& c = commands;
-  c.newDocument = MakeAction(this, "&New", "Create a new document", "New");
+  c.newDocument = MakeAction(this, tr("&New"), tr("Create a new document"), tr("New"));
   c.newDocument->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
   c.newDocument->setIcon(ToolbarIcon(ToolbarImage::New));
-  c.open = MakeAction(this, "&Open...", "Open an existing document", "Open");
+  c.open = MakeAction(this, tr("&Open..."), tr("Open an existing document"), tr("Open"));
   c.open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   c.open->setIcon(ToolbarIcon(ToolbarImage::Open));
-  c.save = MakeAction(this, "&Save", "Save the active document", "Save");
+  c.save = MakeAction(this, tr("&Save"), tr("Save the active document"), tr("Save"));
   c.save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   c.save->setIcon(ToolbarIcon(ToolbarImage::Save));
-  c.saveAs = MakeAction(this, "Save &As...", "Save the active document with a new name", "Save As");
-  c.exit = MakeAction(this, "E&xit", "Quit the application; prompts to save documents", "Exit");
-  c.calculate = MakeAction(this, "Calculate", "Perform Calculations", "Calculate/Run");
+  c.saveAs = MakeAction(this, tr("Save &As..."), tr("Save the active document with a new name"), tr("Save As"));
+  c.exit = MakeAction(this, tr("E&xit"), tr("Quit the application; prompts to save documents"), tr("Exit"));
+  c.calculate = MakeAction(this, tr("Calculate"), tr("Perform Calculations"), tr("Calculate/Run"));
   c.calculate->setIcon(ToolbarIcon(ToolbarImage::Calculate));
   c.calculate->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_R)});
   addAction(c.calculate);  // its keys work with the toolbar hidden too
-  c.smoothing = MakeAction(this, "&Smoothing...", "Define data smoothing operations", "Smooth");
+  c.smoothing = MakeAction(this, tr("&Smoothing..."), tr("Define data smoothing operations"), tr("Smooth"));
   c.smoothing->setIcon(ToolbarIcon(ToolbarImage::Smoothing));
-  c.graph = MakeAction(this, "&Graph Results", "Startup graphing program", "Graph");
+  c.graph = MakeAction(this, tr("&Graph Results"), tr("Startup graphing program"), tr("Graph"));
   c.graph->setIcon(ToolbarIcon(ToolbarImage::Graph));
-  c.tables = MakeAction(this, "View &Tables", "View Tables of Results", "Tables");
+  c.tables = MakeAction(this, tr("View &Tables"), tr("View Tables of Results"), tr("Tables"));
   c.tables->setIcon(ToolbarIcon(ToolbarImage::Tables));
-  c.recordSound = MakeAction(this, "&Record Sound", "Record wave file for processing", "Record");
+  c.recordSound = MakeAction(this, tr("&Record Sound"), tr("Record wave file for processing"), tr("Record"));
   c.recordSound->setIcon(ToolbarIcon(ToolbarImage::Record));
-  c.editSound = MakeAction(this, "&Edit Sound", "Start wave file edit program", "Edit");
+  c.editSound = MakeAction(this, tr("&Edit Sound"), tr("Start wave file edit program"), tr("Edit"));
   c.editSound->setIcon(ToolbarIcon(ToolbarImage::Edit));
-  c.soundMixer = MakeAction(this, "Sound &Mixer", "Sound Mixer Application", "Mixer");
+  c.soundMixer = MakeAction(this, tr("Sound &Mixer"), tr("Sound Mixer Application"), tr("Mixer"));
   c.soundMixer->setIcon(ToolbarIcon(ToolbarImage::Mixer));
-  c.toolSetup = MakeAction(this, "Tool Set&up .....", "Specify external program options");
-  c.about = MakeAction(this, "&About Ruvo...", "Display program information, version number and copyright", "About");
+  c.toolSetup = MakeAction(this, tr("Tool Set&up ....."), tr("Specify external program options"));
+  c.about = MakeAction(this, tr("&About Ruvo..."), tr("Display program information, version number and copyright"),
+                       tr("About"));
   c.about->setIcon(ToolbarIcon(ToolbarImage::About));
   connect(c.exit, &QAction::triggered, this, &QWidget::close);
 
@@ -90,34 +91,35 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
 
 void CMainFrame::CreateMenus() {
   const FrameCommands& c = commands;
-  fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+  fileMenu = menuBar()->addMenu(tr("&File"));
   fileMenu->addActions({c.newDocument, c.open, c.save, c.saveAs});
   fileMenu->addSeparator();
   recentSeparator = fileMenu->addSeparator();
   fileMenu->addAction(c.exit);
 
-  QMenu* view = viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
+  QMenu* view = viewMenu = menuBar()->addMenu(tr("&View"));
   QAction* toggleToolBar = toolBar->toggleViewAction();
-  toggleToolBar->setText(QStringLiteral("&Toolbar"));
-  toggleToolBar->setStatusTip(QStringLiteral("Show or hide the toolbar"));
+  toggleToolBar->setText(tr("&Toolbar"));
+  toggleToolBar->setStatusTip(tr("Show or hide the toolbar"));
   view->addAction(toggleToolBar);
-  QAction* toggleStatusBar = MakeAction(this, "&Status Bar", "Show or hide the status bar", "Toggle StatusBar");
+  QAction* toggleStatusBar =
+      MakeAction(this, tr("&Status Bar"), tr("Show or hide the status bar"), tr("Toggle StatusBar"));
   toggleStatusBar->setCheckable(true);
   toggleStatusBar->setChecked(true);
   connect(toggleStatusBar, &QAction::toggled, statusBar(), &QWidget::setVisible);
   view->addAction(toggleStatusBar);
 
-  QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+  QMenu* tools = menuBar()->addMenu(tr("&Tools"));
   tools->addActions({c.smoothing, c.graph, c.tables, c.recordSound, c.editSound, c.soundMixer});
   tools->addSeparator();
   tools->addAction(c.toolSetup);
 
-  menuBar()->addMenu(QStringLiteral("&Help"))->addAction(c.about);
+  menuBar()->addMenu(tr("&Help"))->addAction(c.about);
 }
 
 void CMainFrame::CreateToolBar() {
   const FrameCommands& c = commands;
-  toolBar = addToolBar(QStringLiteral("Toolbar"));
+  toolBar = addToolBar(tr("Toolbar"));
   toolBar->setObjectName(QStringLiteral("toolBar"));
   toolBar->setIconSize(QSize(16, 16));
   toolBar->setMovable(true);
@@ -137,22 +139,22 @@ void CMainFrame::CreateToolBar() {
 void CMainFrame::CreateStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName(QStringLiteral("statusBar"));
-  const auto indicator = [bar](const char* text, const char* name) {
-    auto* label = new QLabel(QString::fromLatin1(text), bar);
+  const auto indicator = [bar](const QString& text, const char* name) {
+    auto* label = new QLabel(text, bar);
     label->setObjectName(QString::fromLatin1(name));
     label->setEnabled(false);  // greyed until a lit LED says otherwise
     bar->addPermanentWidget(label);
     return label;
   };
   // Each indicator shows only where the windowing system reports its lock.
-  capsIndicator = indicator("CAP", "capsIndicator");
-  numIndicator = indicator("NUM", "numIndicator");
-  scrollIndicator = indicator("SCRL", "scrollIndicator");
+  capsIndicator = indicator(tr("CAP"), "capsIndicator");
+  numIndicator = indicator(tr("NUM"), "numIndicator");
+  scrollIndicator = indicator(tr("SCRL"), "scrollIndicator");
   // The message pane falls back to "Ready" whenever a prompt is cleared.
   connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& message) {
-    if (message.isEmpty()) bar->showMessage(QStringLiteral("Ready"));
+    if (message.isEmpty()) bar->showMessage(tr("Ready"));
   });
-  bar->showMessage(QStringLiteral("Ready"));
+  bar->showMessage(tr("Ready"));
 
   UpdateLockIndicators();
   auto* poll = new QTimer(this);
@@ -178,13 +180,13 @@ void CMainFrame::ShowRecentFiles(const std::vector<std::string>& paths) {
   recentEntries.clear();
   for (std::size_t i = 0; i < paths.size(); ++i) {
     auto* entry = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QString::fromStdString(paths[i])), this);
-    entry->setStatusTip(QStringLiteral("Open this document"));
+    entry->setStatusTip(tr("Open this document"));
     const int index = static_cast<int>(i);
     connect(entry, &QAction::triggered, this, [this, index] { emit recentFileChosen(index); });
     recentEntries.push_back(entry);
   }
   if (recentEntries.empty()) {
-    auto* placeholder = new QAction(QStringLiteral("Recent File"), this);
+    auto* placeholder = new QAction(tr("Recent File"), this);
     placeholder->setEnabled(false);
     recentEntries.push_back(placeholder);
   }

@@ -43,13 +43,13 @@ std::vector<RecordingTrace> ReadTraces(const std::vector<RecordingEvidence>& evi
 }  // namespace
 
 ResultsDock::ResultsDock(SettingsStore& settings, QWidget* parent)
-    : QDockWidget(QStringLiteral("Results"), parent), options(settings, this), sources(new EngineSoundSources(this)) {
+    : QDockWidget(tr("Results"), parent), options(settings, this), sources(new EngineSoundSources(this)) {
   setObjectName(QStringLiteral("resultsDock"));
-  auto* waiting = new QLabel(QStringLiteral("Calculate to see the power and torque curves."), this);
+  auto* waiting = new QLabel(tr("Calculate to see the power and torque curves."), this);
   waiting->setAlignment(Qt::AlignCenter);
   setWidget(waiting);
-  toggleViewAction()->setText(QStringLiteral("&Results"));
-  toggleViewAction()->setStatusTip(QStringLiteral("Show or hide the results panel"));
+  toggleViewAction()->setText(tr("&Results"));
+  toggleViewAction()->setStatusTip(tr("Show or hide the results panel"));
   connect(&options, &ChartOptions::Changed, this, [this] {
     if (panel) options.ApplyTo(*panel);
   });
@@ -95,7 +95,7 @@ void ResultsDock::ShowCalculation(RunCalculation& calculation,
   std::ostringstream text;
   WriteRunDocument(text, params);
   std::vector<PlotRun> runs;
-  QString notice = QStringLiteral("The calculation did not succeed - see the Recording tab");
+  QString notice = tr("The calculation did not succeed - see the Recording tab");
   if (calculation.AppendResultTable(text)) {
     const TableReadResult read = ReadResultTable(text.str(), fileName.toStdString());
     if (read.status == TableReadStatus::kRead) {
@@ -128,7 +128,7 @@ void ResultsDock::ShowDocument(const std::string& path) {
     run.path = QString::fromStdString(path);
     runs.push_back(std::move(run));
   } else if (read.status == TableReadStatus::kNoTable) {
-    notice = QString::fromStdString(NoResultsMessage(fileName.isEmpty() ? "Untitled" : fileName.toStdString()));
+    notice = QString::fromStdString(NoResultsMessage((fileName.isEmpty() ? tr("Untitled") : fileName).toStdString()));
   } else {
     notice = QString::fromStdString(read.error);
   }

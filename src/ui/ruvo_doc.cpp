@@ -1,5 +1,6 @@
 #include "ui/ruvo_doc.h"
 
+#include <QCoreApplication>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -38,7 +39,8 @@ void CRuvoDoc::NewDocument() {
 }
 
 std::string CRuvoDoc::Title() const {
-  return fileName.empty() ? std::string("Untitled") : std::filesystem::path(fileName).filename().string();
+  return fileName.empty() ? QCoreApplication::translate("ruvo::CRuvoDoc", "Untitled").toStdString()
+                          : std::filesystem::path(fileName).filename().string();
 }
 
 }  // namespace ruvo

@@ -68,9 +68,9 @@ CRuvoView::CRuvoView(SettingsStore& store, QWidget* parent)
   });
   auto* remove = new QShortcut(QKeySequence::Delete, controls.waveList, nullptr, nullptr, Qt::WidgetShortcut);
   connect(remove, &QShortcut::activated, this, &CRuvoView::OnRemoveWaveFiles);
-  trackEngineSound = new QAction(QStringLiteral("Track &engine sound..."), controls.waveList);
+  trackEngineSound = new QAction(tr("Track &engine sound..."), controls.waveList);
   trackEngineSound->setObjectName(QStringLiteral("trackEngineSound"));
-  trackEngineSound->setStatusTip(QStringLiteral("Make a pulse track of the engine sound in the selected recording"));
+  trackEngineSound->setStatusTip(tr("Make a pulse track of the engine sound in the selected recording"));
   controls.waveList->addAction(trackEngineSound);
   controls.waveList->setContextMenuPolicy(Qt::ActionsContextMenu);
   connect(trackEngineSound, &QAction::triggered, this, &CRuvoView::OnTrackEngineSound);
@@ -218,7 +218,7 @@ void CRuvoView::OnRemoveWaveFiles() {
 }
 
 void CRuvoView::OnBrowseWaveFiles() {
-  const std::vector<std::string> chosen = WaveBrowse::ChooseWaveFiles(window());
+  const std::vector<std::string> chosen = waveBrowse.ChooseWaveFiles(window());
   for (const std::string& name : chosen) AppendWaveFile(name);
 }
 
@@ -263,9 +263,8 @@ void CRuvoView::ListReady(const ReadyRecording& ready, const std::string& added,
   RunParameters shown;
   shown.revsPerIgnition = *ready.revsPerPulse;
   const QString text = QString::fromStdString(ShowField(FieldNamed("revsPerIgnition"), shown));
-  if (Prompts().AskYesNo(window(), QStringLiteral("The pulse track has one pulse every %1 revolutions. Set Rev/Spark "
-                                                  "to %1?")
-                                       .arg(text)))
+  if (Prompts().AskYesNo(window(),
+                         tr("The pulse track has one pulse every %1 revolutions. Set Rev/Spark to %1?").arg(text)))
     controls.fieldBoxes.at("revsPerIgnition")->setText(text);
 }
 
@@ -285,13 +284,12 @@ bool CRuvoView::OfferConversions() {
   if (unreadable.empty()) return true;
   const QString question =
       unreadable.size() == 1
-          ? QStringLiteral("%1 is not an 8-bit mono WAV, the only recording the calculation reads. Convert it first?")
+          ? tr("%1 is not an 8-bit mono WAV, the only recording the calculation reads. Convert it first?")
                 .arg(names.front())
-          : QStringLiteral("%1 are not 8-bit mono WAVs, the only recordings the calculation reads. Convert them first?")
+          : tr("%1 are not 8-bit mono WAVs, the only recordings the calculation reads. Convert them first?")
                 .arg(names.join(QStringLiteral(", ")));
   enum Answer { kConvert, kCalculateAnyway, kCancel };
-  switch (Prompts().AskChoice(
-      window(), question, {QStringLiteral("Convert"), QStringLiteral("Calculate anyway"), QStringLiteral("Cancel")})) {
+  switch (Prompts().AskChoice(window(), question, {tr("Convert"), tr("Calculate anyway"), tr("Cancel")})) {
     case kConvert:
       break;
     case kCalculateAnyway:
@@ -318,8 +316,7 @@ void CRuvoView::ShowWaveList() {
 void CRuvoView::ShowSummary(bool loadedFromFile) {
   controls.summaryLine1->setText(QString::fromStdString(summaryLine1));
   controls.summaryLine2->setText(QString::fromStdString(summaryLine2));
-  controls.resultsGroup->setTitle(loadedFromFile ? QStringLiteral("Results (loaded from the file)")
-                                                 : QStringLiteral("Results"));
+  controls.resultsGroup->setTitle(loadedFromFile ? tr("Results (loaded from the file)") : tr("Results"));
   UpdateResultButtons();
 }
 

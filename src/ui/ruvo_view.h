@@ -16,6 +16,7 @@ class QAction;
 #include "core/settings.h"
 #include "desktop/saved_summary.h"
 #include "ui/view_controls.h"
+#include "ui/wave_browse.h"
 #include "ui/wave_import.h"
 
 namespace ruvo {
@@ -121,6 +122,7 @@ class CRuvoView : public QWidget {
   std::function<bool()> beforeCalculate;
   std::function<void()> afterSave;
   ViewControls controls;
+  WaveBrowse waveBrowse;
 };
 
 }  // namespace ruvo

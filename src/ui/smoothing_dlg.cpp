@@ -1,58 +1,76 @@
 #include "ui/smoothing_dlg.h"
 
 #include <QButtonGroup>
+#include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStyle>
 
 #include "core/message.h"
 #include "core/number_text.h"
 #include "desktop/field_text.h"
 #include "ui/dialog_buttons.h"
-#include "ui/dialog_units.h"
 #include "ui/user_prompts.h"
 
 namespace ruvo {
 namespace {
 
-QLineEdit* LevelBox(const DialogUnits& units, QDialog& dialog, const char* name, int y) {
-  auto* box = units.Place(new QLineEdit(&dialog), 115, y, 40, 12);
+constexpr int kLevelBoxDigits = 8;   // digits a level box shows whole: any rpm with room to spare
+constexpr int kLineEditMargins = 4;  // pixels a line edit keeps between its frame and its text
+
+QLineEdit* LevelBox(QDialog& dialog, const char* name) {
+  auto* box = new QLineEdit(&dialog);
   box->setObjectName(QString::fromLatin1(name));
+  const int frame = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
+  box->setFixedWidth(box->fontMetrics().horizontalAdvance(QString(kLevelBoxDigits, u'0')) + 2 * frame +
+                     kLineEditMargins);
   return box;
 }
 
 }  // namespace
 
 CSmoothingDlg::CSmoothingDlg(QWidget* parent) : QDialog(parent), methods(new QButtonGroup(this)) {
-  setWindowTitle(QStringLiteral("Smoothing Function"));
-  const DialogUnits units(font());
-  setFixedSize(units.ToPixels(0, 0, 186, 135).size());
+  setWindowTitle(tr("Smoothing Function"));
+  auto* grid = new QGridLayout(this);
+  grid->setSizeConstraint(QLayout::SetFixedSize);
+  const int margin = fontMetrics().height();  // a line's height all round, at any font size
+  grid->setContentsMargins(margin, margin, margin, margin);
+  grid->setColumnMinimumWidth(0, style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth));
 
   struct Method {
-    const char* text;
+    QString text;
     const char* name;
-    int y;
-    int width;
   };
-  const Method radios[] = {{"&No Smoothing", "noSmoothing", 13, 61},
-                           {"&Local Smoothing, Level", "localSmoothing", 30, 90},
-                           {"Smooth &Curve, Segments", "splineSegments", 47, 92},
-                           {"&Exponential Fit, Level", "exponentialFit", 64, 83}};
-  // The widest text ends 4 units short of the boxes at x 115, so no text touches its box.
+  const Method radios[] = {{tr("&No Smoothing"), "noSmoothing"},
+                           {tr("&Local Smoothing, Level"), "localSmoothing"},
+                           {tr("Smooth &Curve, Segments"), "splineSegments"},
+                           {tr("&Exponential Fit, Level"), "exponentialFit"}};
   int id = kNoSmoothing;
   for (const Method& method : radios) {
-    auto* radio = units.Place(new QRadioButton(QString::fromLatin1(method.text), this), 19, method.y, method.width, 10);
+    auto* radio = new QRadioButton(method.text, this);
     radio->setObjectName(QString::fromLatin1(method.name));
+    grid->addWidget(radio, id, 0, 1, 2);
     methods->addButton(radio, id++);
   }
-  localLevel = LevelBox(units, *this, "localLevel", 26);
-  segments = LevelBox(units, *this, "segments", 43);
-  fitLevel = LevelBox(units, *this, "fitLevel", 60);
-  auto* declineLabel = units.Place(new QLabel(QStringLiteral("RP&M at start of decline"), this), 32, 81, 77, 8);
-  declineRpm = LevelBox(units, *this, "declineRpm", 77);
+  localLevel = LevelBox(*this, "localLevel");
+  segments = LevelBox(*this, "segments");
+  fitLevel = LevelBox(*this, "fitLevel");
+  // The decline rpm belongs to the exponential fit: its label is indented under that method.
+  auto* declineLabel = new QLabel(tr("RP&M at start of decline"), this);
+  declineRpm = LevelBox(*this, "declineRpm");
   declineLabel->setBuddy(declineRpm);
-  AddOkCancel(*this, units, {37, 102}, {99, 102});
-  WidenToFitTexts(*this);
+  grid->addWidget(localLevel, kLocalSmoothing, 2);
+  grid->addWidget(segments, kSplineSegments, 2);
+  grid->addWidget(fitLevel, kExponentialFit, 2);
+  grid->addWidget(declineLabel, kExponentialFit + 1, 1);
+  grid->addWidget(declineRpm, kExponentialFit + 1, 2);
+  // The buttons, centred, half a line below the boxes: a taller row whose buttons keep to its bottom.
+  QDialogButtonBox* buttons = OkCancelBox(*this);
+  buttons->setCenterButtons(true);
+  grid->addWidget(buttons, kExponentialFit + 2, 0, 1, 3, Qt::AlignBottom);
+  grid->setRowMinimumHeight(kExponentialFit + 2, buttons->sizeHint().height() + fontMetrics().height() / 2);
 
   connect(methods, &QButtonGroup::idClicked, this, [this] { UpdateLevelBoxes(); });
 }
@@ -69,16 +87,16 @@ void CSmoothingDlg::accept() {
   struct Box {
     QLineEdit* box;
     std::int32_t* value;
-    const char* label;
+    QString label;
   };
-  const Box boxes[] = {{segments, &taken.segments, "Smooth Curve, Segments"},
-                       {localLevel, &taken.localLevel, "Local Smoothing, Level"},
-                       {fitLevel, &taken.fitLevel, "Exponential Fit, Level"},
-                       {declineRpm, &taken.declineRpm, "RPM at start of decline"}};
+  const Box boxes[] = {{segments, &taken.segments, tr("Smooth Curve, Segments")},
+                       {localLevel, &taken.localLevel, tr("Local Smoothing, Level")},
+                       {fitLevel, &taken.fitLevel, tr("Exponential Fit, Level")},
+                       {declineRpm, &taken.declineRpm, tr("RPM at start of decline")}};
   // A disabled box belongs to a method not chosen: its text is neither taken nor checked.
   for (const auto& [box, value, label] : boxes) {
     if (box->isEnabled() && !ParseInteger(box->text().toStdString(), *value)) {
-      ShowMessage(ExpectedIntegerMessage(label));
+      ShowMessage(ExpectedIntegerMessage(label.toStdString()));
       box->setFocus();
       box->selectAll();
       return;

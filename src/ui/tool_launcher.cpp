@@ -15,7 +15,7 @@ namespace ruvo {
 namespace {
 
 // The button beside OK on the message that a tool has no command yet.
-constexpr char kToolSetupButton[] = "Tool Set&up\u2026";
+const char* const kToolSetupButton = QT_TRANSLATE_NOOP("ruvo::LaunchTool", "Tool Set&up\u2026");
 
 }  // namespace
 
@@ -24,8 +24,10 @@ void LaunchTool(SettingsStore& settings, const std::string& key, const std::stri
   if (arguments.empty()) {
     // Until the user confirms the setup once there is no command; the box leads straight to it.
     QWidget* parent = QApplication::activeWindow();
-    if (Prompts().MessageWithAction(parent, QStringLiteral("Must use Tools Setup to define action of this button"),
-                                    QString::fromUtf8(kToolSetupButton))) {
+    if (Prompts().MessageWithAction(
+            parent,
+            QCoreApplication::translate("ruvo::LaunchTool", "Must use Tools Setup to define action of this button"),
+            QCoreApplication::translate("ruvo::LaunchTool", kToolSetupButton))) {
       CToolSetupDlg dialog(settings, parent);
       Prompts().RunModal(dialog);
     }

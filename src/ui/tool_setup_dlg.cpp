@@ -1,35 +1,38 @@
 #include "ui/tool_setup_dlg.h"
 
 #include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <cstdlib>
 
 #include "ui/dialog_buttons.h"
-#include "ui/dialog_units.h"
 #include "ui/user_prompts.h"
 
 namespace ruvo {
 namespace {
 
-// The rows of the template, in dialog units: a label over its box, with the box's Browse button
-// beside it; every row the same, one under the other.
-constexpr int kRowLeft = 17, kRowTop = 7, kRowPitch = 30, kLabelHeight = 8, kBoxTop = 10, kBoxWidth = 184;
-constexpr int kBrowseLeft = 206, kButtonWidth = 50, kControlHeight = 14;
+constexpr int kCommandChars = 60;  // average characters a command box shows: a program with its path
 
+// The rows, one per tool: a label over its box, the box's Browse button beside it.
 struct ToolRow {
   const char* label;
-  int labelWidth;      // dialog units
   const char* browse;  // each Browse its own Alt letter
 };
 
 const ToolRow kRows[kTools.size()] = {
-    {"Application for viewing &tables:", 94, "&Browse"},
-    {"Application for &graphing results:", 99, "Br&owse"},
-    {"Application for e&diting wave files:", 104, "Bro&wse"},
-    {"Application for &recording wave files:", 112, "Brow&se"},
-    {"&Mixer application:", 56, "Brows&e"},
+    {QT_TRANSLATE_NOOP("ruvo::CToolSetupDlg", "Application for viewing &tables:"),
+     QT_TRANSLATE_NOOP("ruvo::CToolSetupDlg", "&Browse")},
+    {QT_TRANSLATE_NOOP("ruvo::CToolSetupDlg", "Application for &graphing results:"),
+     QT_TRANSLATE_NOOP("ruvo::CToolSetupDlg", "Br&owse")},
+    {QT_TRANSLATE_NOOP("ruvo::CToolSetupDlg", "Application for e&diting wave files:"),
+     QT_TRANSLATE_NOOP("ruvo::CToolSetupDlg", "Bro&wse")},
+    {QT_TRANSLATE_NOOP("ruvo::CToolSetupDlg", "Application for &recording wave files:"),
+     QT_TRANSLATE_NOOP("ruvo::CToolSetupDlg", "Brow&se")},
+    {QT_TRANSLATE_NOOP("ruvo::CToolSetupDlg", "&Mixer application:"),
+     QT_TRANSLATE_NOOP("ruvo::CToolSetupDlg", "Brows&e")},
 };
 
 // Found as a tool command finds it: Ruvo's own programs beside the running one first.
@@ -42,34 +45,41 @@ bool IsInstalled(const std::string& program) {
 }  // namespace
 
 CToolSetupDlg::CToolSetupDlg(SettingsStore& store, QWidget* parent) : QDialog(parent), settings(store) {
-  setWindowTitle(QStringLiteral("Application tools setup"));
-  const DialogUnits units(font());
-  setFixedSize(units.ToPixels(0, 0, 281, 197).size());
+  setWindowTitle(tr("Application tools setup"));
+  auto* grid = new QGridLayout(this);
+  grid->setSizeConstraint(QLayout::SetFixedSize);
+  const int lineHeight = fontMetrics().height();
+  grid->setContentsMargins(lineHeight, lineHeight, lineHeight, lineHeight);  // at any font size
+  grid->setColumnStretch(0, 1);
+  // A label sits a quarter line over its box; a row, and the buttons, start three quarters of a
+  // line below the box above. The extra half line is a taller row whose widget keeps to its bottom.
+  grid->setVerticalSpacing(lineHeight / 4);
+  const auto addBelowGap = [grid, lineHeight](QWidget* widget, int row, int columns, Qt::Alignment alignment) {
+    grid->addWidget(widget, row, 0, 1, columns, Qt::AlignBottom | alignment);
+    if (row > 0) grid->setRowMinimumHeight(row, widget->sizeHint().height() + lineHeight / 2);
+  };
 
-  QWidget* previous = nullptr;
   for (std::size_t n = 0; n < kTools.size(); ++n) {
     const ToolRow& row = kRows[n];
     const QString number = QString::number(n + 1);
-    const int top = kRowTop + static_cast<int>(n) * kRowPitch;
-    auto* label =
-        units.Place(new QLabel(QString::fromLatin1(row.label), this), kRowLeft, top, row.labelWidth, kLabelHeight);
-    QLineEdit* box = units.Place(new QLineEdit(this), kRowLeft, top + kBoxTop, kBoxWidth, kControlHeight);
+    auto* label = new QLabel(tr(row.label), this);
+    auto* box = new QLineEdit(this);
     box->setObjectName(QStringLiteral("toolCommand") + number);
+    box->setMinimumWidth(box->fontMetrics().averageCharWidth() * kCommandChars);
     label->setBuddy(box);
     const std::string command = GetSetting(settings, kTools[n].key);
     box->setText(QString::fromStdString(command.empty() ? DefaultToolCommand(n, IsInstalled) : command));
-    auto* browse = units.Place(new QPushButton(QString::fromLatin1(row.browse), this), kBrowseLeft, top + kBoxTop,
-                               kButtonWidth, kControlHeight);
+    auto* browse = new QPushButton(tr(row.browse), this);
     browse->setObjectName(QStringLiteral("browseTool") + number);
     browse->setAutoDefault(false);
     connect(browse, &QPushButton::clicked, this, [this, n] { BrowseTool(n); });
-    if (previous) QWidget::setTabOrder(previous, box);
-    QWidget::setTabOrder(box, browse);
-    previous = browse;
+    const int top = 2 * static_cast<int>(n);
+    addBelowGap(label, top, 1, Qt::AlignLeft);
+    grid->addWidget(box, top + 1, 0);
+    grid->addWidget(browse, top + 1, 1);
     boxes[n] = box;
   }
-  AddOkCancel(*this, units, {92, 170}, {154, 170});
-  WidenToFitTexts(*this);
+  addBelowGap(OkCancelBox(*this), 2 * static_cast<int>(kTools.size()), 2, {});
 }
 
 void CToolSetupDlg::accept() {
@@ -78,7 +88,7 @@ void CToolSetupDlg::accept() {
 }
 
 void CToolSetupDlg::BrowseTool(std::size_t n) {
-  const FileChoice choice = Prompts().ChooseProgram(this, QStringLiteral("Open"));
+  const FileChoice choice = Prompts().ChooseProgram(this, tr("Open"));
   if (!choice.accepted || choice.files.isEmpty()) return;
   const QString program = choice.files.front();
   boxes[n]->setText(program.contains(u' ') ? u'"' + program + u'"' : program);

@@ -1,5 +1,6 @@
 #include "ui/user_prompts.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -10,15 +11,20 @@
 namespace ruvo {
 namespace {
 
+// Every box's caption.
+QString Caption() {
+  return QCoreApplication::translate("ruvo::UserPrompts", "Ruvo");
+}
+
 class DesktopPrompts : public UserPrompts {
  public:
   void Message(QWidget* parent, const QString& text) override {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Ruvo"), text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, Caption(), text, QMessageBox::Ok, parent);
     box.exec();
   }
 
   bool MessageWithAction(QWidget* parent, const QString& text, const QString& action) override {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Ruvo"), text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, Caption(), text, QMessageBox::Ok, parent);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
     QPushButton* actionButton = box.addButton(action, QMessageBox::ActionRole);
@@ -37,7 +43,8 @@ class DesktopPrompts : public UserPrompts {
   }
 
   FileChoice ChooseProgram(QWidget* parent, const QString& caption) override {
-    const QString programs = QStringLiteral("Programs (*)"), all = QStringLiteral("All files (*)");
+    const QString programs = QCoreApplication::translate("ruvo::UserPrompts", "Programs (*)");
+    const QString all = QCoreApplication::translate("ruvo::UserPrompts", "All files (*)");
     QFileDialog dialog(parent, caption, QString(), programs + QStringLiteral(";;") + all);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -64,14 +71,13 @@ class DesktopPrompts : public UserPrompts {
   }
 
   bool AskYesNo(QWidget* parent, const QString& question) override {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Ruvo"), question, QMessageBox::Yes | QMessageBox::No,
-                    parent);
+    QMessageBox box(QMessageBox::Question, Caption(), question, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
   }
 
   int AskChoice(QWidget* parent, const QString& question, const QStringList& buttons) override {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Ruvo"), question, QMessageBox::NoButton, parent);
+    QMessageBox box(QMessageBox::Question, Caption(), question, QMessageBox::NoButton, parent);
     std::vector<QPushButton*> pushed;
     for (const QString& text : buttons) pushed.push_back(box.addButton(text, QMessageBox::ActionRole));
     if (pushed.empty()) return -1;
@@ -83,8 +89,8 @@ class DesktopPrompts : public UserPrompts {
   }
 
   SaveAnswer AskSaveChanges(QWidget* parent, const QString& documentName) override {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Ruvo"),
-                    QStringLiteral("Save changes to %1?").arg(documentName),
+    QMessageBox box(QMessageBox::Warning, Caption(),
+                    QCoreApplication::translate("ruvo::UserPrompts", "Save changes to %1?").arg(documentName),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
     box.setDefaultButton(QMessageBox::Save);
     switch (box.exec()) {

@@ -1,6 +1,7 @@
 #include "ui/view_controls.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -70,13 +71,18 @@ class WaveItemDelegate : public QStyledItemDelegate {
   QListWidget& list;
 };
 
+// The form's texts, marked with QT_TRANSLATE_NOOP in this context where they are given.
+QString Translated(const char* text) {
+  return QCoreApplication::translate("ruvo::ViewControls", text);
+}
+
 class FormBuilder {
  public:
   explicit FormBuilder(QWidget& formWidget) : form(formWidget) {}
 
   // A group box whose grid keeps its rows at the top when the group grows.
   QGroupBox* Group(const char* title, QGridLayout*& inside) {
-    auto* group = new QGroupBox(QString::fromLatin1(title), &form);
+    auto* group = new QGroupBox(Translated(title), &form);
     inside = new QGridLayout(group);
     inside->setRowStretch(kLastRow, 1);
     return group;
@@ -95,7 +101,7 @@ class FormBuilder {
     for (const FormField& candidate : FormFields())
       if (std::string_view(candidate.objectName) == name) field = &candidate;
     QLineEdit* box = Box(name, kWidestNumber);
-    auto* label = new QLabel(QString::fromLatin1(field->label), &form);
+    auto* label = new QLabel(Translated(field->label), &form);
     label->setBuddy(box);
     grid.addWidget(label, row, 0);
     grid.addWidget(box, row, 1);
@@ -104,14 +110,14 @@ class FormBuilder {
   }
 
   QPushButton* Button(const char* text, const char* name) {
-    auto* button = new QPushButton(QString::fromLatin1(text), &form);
+    auto* button = new QPushButton(Translated(text), &form);
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     return button;
   }
 
   QRadioButton* Radio(const char* text, const char* name) {
-    auto* radio = new QRadioButton(QString::fromLatin1(text), &form);
+    auto* radio = new QRadioButton(Translated(text), &form);
     radio->setObjectName(QString::fromLatin1(name));
     return radio;
   }
@@ -136,9 +142,9 @@ ViewControls BuildViewControls(QWidget& form) {
   auto* top = new QGridLayout;
   QLineEdit* description = b.Box("description");
   c.fieldBoxes["description"] = description;
-  auto* descriptionLabel = new QLabel(QStringLiteral("Description:"), &form);
+  auto* descriptionLabel = new QLabel(Translated(QT_TRANSLATE_NOOP("ruvo::ViewControls", "Description:")), &form);
   descriptionLabel->setBuddy(description);
-  c.calculateButton = b.Button("&Calculate", "calculateButton");
+  c.calculateButton = b.Button(QT_TRANSLATE_NOOP("ruvo::ViewControls", "&Calculate"), "calculateButton");
   c.calculateButton->setDefault(true);
   top->addWidget(descriptionLabel, 1, 0);
   top->addWidget(description, 2, 0);
@@ -150,9 +156,9 @@ ViewControls BuildViewControls(QWidget& form) {
   grid->addLayout(top, 0, 0, 1, 2);
 
   QGridLayout* inside = nullptr;
-  QGroupBox* mode = b.Group("Calculation Mode", inside);
-  QRadioButton* dynamometer = b.Radio("&Dynamometer Mode", "dynamometerMode");
-  QRadioButton* tachometer = b.Radio("Tachometer M&ode", "tachometerMode");
+  QGroupBox* mode = b.Group(QT_TRANSLATE_NOOP("ruvo::ViewControls", "Calculation Mode"), inside);
+  QRadioButton* dynamometer = b.Radio(QT_TRANSLATE_NOOP("ruvo::ViewControls", "&Dynamometer Mode"), "dynamometerMode");
+  QRadioButton* tachometer = b.Radio(QT_TRANSLATE_NOOP("ruvo::ViewControls", "Tachometer M&ode"), "tachometerMode");
   inside->addWidget(dynamometer, 0, 0);
   inside->addWidget(tachometer, 1, 0);
   grid->addWidget(mode, 0, 2);
@@ -161,38 +167,38 @@ ViewControls BuildViewControls(QWidget& form) {
   auto* left = new QGridLayout;
   QLineEdit* weight = b.Field(c, *left, 0, "vehicleWeight");
   QLineEdit* revs = b.Field(c, *left, 1, "revsPerIgnition");
-  QGroupBox* transmission = b.Group("Transmission and Axle", inside);
+  QGroupBox* transmission = b.Group(QT_TRANSLATE_NOOP("ruvo::ViewControls", "Transmission and Axle"), inside);
   QLineEdit* axle = b.Field(c, *inside, 0, "axleRatio");
   QLineEdit* gear = b.Field(c, *inside, 1, "gearRatio");
   left->addWidget(transmission, 2, 0, 1, 2);
   left->setRowStretch(3, 1);
   grid->addLayout(left, 1, 0);
-  QGroupBox* wheels = b.Group("Wheels and Tires", inside);
+  QGroupBox* wheels = b.Group(QT_TRANSLATE_NOOP("ruvo::ViewControls", "Wheels and Tires"), inside);
   QLineEdit* diameter = b.Field(c, *inside, 0, "wheelDiameter");
   QLineEdit* width = b.Field(c, *inside, 1, "tireWidth");
   QLineEdit* aspect = b.Field(c, *inside, 2, "tireAspectRatio");
   grid->addWidget(wheels, 2, 0);
 
   // Middle column.
-  QGroupBox* losses = b.Group("Frictional Losses", inside);
+  QGroupBox* losses = b.Group(QT_TRANSLATE_NOOP("ruvo::ViewControls", "Frictional Losses"), inside);
   QLineEdit* drag = b.Field(c, *inside, 0, "dragCoefficient");
   QLineEdit* area = b.Field(c, *inside, 1, "frontalArea");
   QLineEdit* rolling = b.Field(c, *inside, 2, "rollingCoefficient");
   QLineEdit* drivetrain = b.Field(c, *inside, 3, "drivetrainLoss");
   grid->addWidget(losses, 1, 1);
-  QGroupBox* estimates = b.Group("Estimates", inside);
+  QGroupBox* estimates = b.Group(QT_TRANSLATE_NOOP("ruvo::ViewControls", "Estimates"), inside);
   QLineEdit* initial = b.Field(c, *inside, 0, "initialRpm");
   QLineEdit* final = b.Field(c, *inside, 1, "finalRpm");
   QLineEdit* pulse = b.Field(c, *inside, 2, "maxPulseLength");
   grid->addWidget(estimates, 2, 1);
 
   // Right column: results and wave files.
-  c.resultsGroup = b.Group("Results", inside);
+  c.resultsGroup = b.Group(QT_TRANSLATE_NOOP("ruvo::ViewControls", "Results"), inside);
   c.resultsGroup->setObjectName(QStringLiteral("resultsGroup"));
   c.summaryLine1 = b.Box("summaryLine1", kWidestSummaries);
   c.summaryLine2 = b.Box("summaryLine2", kWidestSummaries);
-  c.tablesButton = b.Button("Ta&bles", "tablesButton");
-  c.graphButton = b.Button("&Graph", "graphButton");
+  c.tablesButton = b.Button(QT_TRANSLATE_NOOP("ruvo::ViewControls", "Ta&bles"), "tablesButton");
+  c.graphButton = b.Button(QT_TRANSLATE_NOOP("ruvo::ViewControls", "&Graph"), "graphButton");
   inside->addWidget(c.summaryLine1, 0, 0, 1, 2);
   inside->addWidget(c.summaryLine2, 1, 0, 1, 2);
   inside->addWidget(c.tablesButton, 2, 0);
@@ -201,13 +207,13 @@ ViewControls BuildViewControls(QWidget& form) {
   inside->addWidget(c.findings, 3, 0, 1, 2);
   grid->addWidget(c.resultsGroup, 1, 2);
 
-  QGroupBox* waves = b.Group("Wave Files", inside);
+  QGroupBox* waves = b.Group(QT_TRANSLATE_NOOP("ruvo::ViewControls", "Wave Files"), inside);
   c.newWaveName = b.Box("newWaveName");
   c.waveList = new QListWidget(&form);
   c.waveList->setObjectName(QStringLiteral("waveList"));
-  c.addButton = b.Button("&Add", "addButton");
-  c.removeButton = b.Button("&Remove", "removeButton");
-  c.browseButton = b.Button("Bro&wse...", "browseButton");
+  c.addButton = b.Button(QT_TRANSLATE_NOOP("ruvo::ViewControls", "&Add"), "addButton");
+  c.removeButton = b.Button(QT_TRANSLATE_NOOP("ruvo::ViewControls", "&Remove"), "removeButton");
+  c.browseButton = b.Button(QT_TRANSLATE_NOOP("ruvo::ViewControls", "Bro&wse..."), "browseButton");
   inside->addWidget(c.newWaveName, 0, 0);
   inside->addWidget(c.addButton, 0, 1);
   inside->addWidget(c.waveList, 1, 0, kLastRow, 1);

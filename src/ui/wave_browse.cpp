@@ -1,5 +1,6 @@
 #include "ui/wave_browse.h"
 
+#include <QCoreApplication>
 #include <filesystem>
 #include <system_error>
 
@@ -31,10 +32,11 @@ std::vector<std::string> WaveBrowse::ChooseWaveFiles(QWidget* parent) {
   if (lastWaveFolder.empty()) lastWaveFolder = browseWorkingFolder;
 
   const FileChoice choice = Prompts().OpenFiles(
-      parent, QStringLiteral("Open"), QString::fromStdString(lastWaveFolder),
+      parent, QCoreApplication::translate("ruvo::WaveBrowse", "Open"), QString::fromStdString(lastWaveFolder),
       // A phone's video is read for its sound; phones name some of them in capitals.
-      QStringLiteral("Recordings (*.wav *.flac *.ogg *.opus *.mp3 *.m4a *.aac *.aiff *.mp4 *.MP4 *.mov *.MOV *.3gp "
-                     "*.3GP);;Logs (*.csv *.txt *.log);;All files (*)"),
+      QCoreApplication::translate("ruvo::WaveBrowse",
+                                  "Recordings (*.wav *.flac *.ogg *.opus *.mp3 *.m4a *.aac *.aiff *.mp4 *.MP4 *.mov "
+                                  "*.MOV *.3gp *.3GP);;Logs (*.csv *.txt *.log);;All files (*)"),
       true);
   std::vector<std::string> entries;
   if (choice.accepted) {
@@ -46,11 +48,6 @@ std::vector<std::string> WaveBrowse::ChooseWaveFiles(QWidget* parent) {
   }
   if (!choice.finalFolder.isEmpty()) lastWaveFolder = choice.finalFolder.toStdString();
   return entries;
-}
-
-void WaveBrowse::Reset() {
-  lastWaveFolder.clear();
-  browseWorkingFolder.clear();
 }
 
 }  // namespace ruvo

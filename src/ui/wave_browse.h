@@ -11,20 +11,17 @@ namespace ruvo {
 // separator when the file lies below that folder, otherwise the full path.
 std::string WaveListEntry(const std::string& chosenPath, const std::string& workingFolder);
 
-// The wave-file browse of the main form. It opens where the previous browse ended (the working
-// directory the first time), leaves the working directory as it found it, and returns the list
-// entries of the chosen files in the dialog's order (none when cancelled). The two folders are
-// shared by the whole program. Single-threaded.
+// The wave-file browse of one main form, which owns it. It opens where the previous browse ended
+// (the working directory the first time), leaves the working directory as it found it, and
+// returns the list entries of the chosen files in the dialog's order (none when cancelled).
+// Single-threaded.
 class WaveBrowse {
  public:
-  static std::vector<std::string> ChooseWaveFiles(QWidget* parent);
-
-  // Forgets both folders (a fresh start of the program).
-  static void Reset();
+  std::vector<std::string> ChooseWaveFiles(QWidget* parent);
 
  private:
-  static inline std::string lastWaveFolder;       // where the next dialog opens
-  static inline std::string browseWorkingFolder;  // working directory at the latest browse
+  std::string lastWaveFolder;       // where the next dialog opens
+  std::string browseWorkingFolder;  // working directory at the latest browse
 };
 
 }  // namespace ruvo

@@ -1,6 +1,7 @@
 #include "ui/wave_import.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QProgressDialog>
 #include <system_error>
 
@@ -31,8 +32,9 @@ std::optional<std::string> Import(QWidget* parent,
                                   const QString& doing,
                                   ImportOptions options,
                                   ImportReport& report) {
-  QProgressDialog progress(doing.arg(FileNameOf(path)), QStringLiteral("Cancel"), 0, kProgressSteps, parent);
-  progress.setWindowTitle(QStringLiteral("Ruvo"));
+  QProgressDialog progress(doing.arg(FileNameOf(path)), QCoreApplication::translate("ruvo::WaveImport", "Cancel"), 0,
+                           kProgressSteps, parent);
+  progress.setWindowTitle(QCoreApplication::translate("ruvo::WaveImport", "Ruvo"));
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(kProgressDelayMs);
   options.existing = ExistingOutput::kFreeName;
@@ -45,12 +47,14 @@ std::optional<std::string> Import(QWidget* parent,
   return report.outputPath;
 }
 
-// Shows the warnings of an import in one message: "NAME was DONE, but WARNING; and WARNING."
-void ShowWarnings(const std::string& path, const char* done, const std::vector<std::string>& warnings) {
+// Shows the warnings of an import in one message: sentence (e.g. "%1 was read, but %2.") with
+// the file's name and the warnings joined: "WARNING; and WARNING".
+void ShowWarnings(const std::string& path, const QString& sentence, const std::vector<std::string>& warnings) {
   if (warnings.empty()) return;
-  std::string text = FileNameOf(path).toStdString() + " was " + done + ", but ";
-  for (std::size_t k = 0; k < warnings.size(); ++k) text += (k > 0 ? "; and " : "") + warnings[k];
-  ShowMessage(text + ".");
+  QStringList parts;
+  for (const std::string& warning : warnings) parts << QString::fromStdString(warning);
+  ShowMessage(sentence.arg(FileNameOf(path), parts.join(QCoreApplication::translate("ruvo::WaveImport", "; and ")))
+                  .toStdString());
 }
 
 // How the run's estimates read an engine-speed log: the vehicle turns a road speed into engine
@@ -71,7 +75,8 @@ std::optional<std::string> Convert(QWidget* parent,
   ImportOptions options;
   options.engineSpeedLog = DocumentLogOptions(estimates);  // should the file be a log
   ImportReport report;
-  return Import(parent, path, folder, QStringLiteral("Converting %1..."), options, report);
+  return Import(parent, path, folder, QCoreApplication::translate("ruvo::WaveImport", "Converting %1..."), options,
+                report);
 }
 
 }  // namespace
@@ -108,9 +113,12 @@ std::optional<ReadyRecording> TrackEngineSound(QWidget* parent,
   if (!dialog.Ask(*options.engineSound)) return std::nullopt;
   ImportReport report;
   const std::optional<std::string> written =
-      Import(parent, path, place.FolderFor(path), QStringLiteral("Tracking the engine in %1..."), options, report);
+      Import(parent, path, place.FolderFor(path),
+             QCoreApplication::translate("ruvo::WaveImport", "Tracking the engine in %1..."), options, report);
   if (!written) return std::nullopt;
-  if (report.engineSound) ShowWarnings(path, "tracked", report.engineSound->warnings);
+  if (report.engineSound)
+    ShowWarnings(path, QCoreApplication::translate("ruvo::WaveImport", "%1 was tracked, but %2."),
+                 report.engineSound->warnings);
   return ReadyRecording{*written, options.engineSound->revsPerPulse};
 }
 
@@ -132,9 +140,12 @@ std::optional<ReadyRecording> ImportEngineSpeedLog(QWidget* parent,
   if (!dialog.Ask(log)) return std::nullopt;
   ImportReport report;
   const std::optional<std::string> written =
-      Import(parent, path, place.FolderFor(path), QStringLiteral("Reading the log %1..."), options, report);
+      Import(parent, path, place.FolderFor(path),
+             QCoreApplication::translate("ruvo::WaveImport", "Reading the log %1..."), options, report);
   if (!written) return std::nullopt;
-  if (report.engineSpeedLog) ShowWarnings(path, "read", report.engineSpeedLog->log.warnings);
+  if (report.engineSpeedLog)
+    ShowWarnings(path, QCoreApplication::translate("ruvo::WaveImport", "%1 was read, but %2."),
+                 report.engineSpeedLog->log.warnings);
   return ReadyRecording{*written, log.revsPerPulse};
 }
 
@@ -148,14 +159,20 @@ std::optional<ReadyRecording> ReadyForCalculation(QWidget* parent,
   if (IsTextFile(path)) return ImportEngineSpeedLog(parent, path, place, estimates);
   enum Answer { kClicks, kEngineSound, kKeep };
   const int answer = Prompts().AskChoice(
-      parent, QStringLiteral("%1 is not an 8-bit mono WAV. What does it hold?").arg(FileNameOf(path)),
-      {QStringLiteral("Ignition clicks"), QStringLiteral("Engine sound"), QStringLiteral("Keep it as it is")});
+      parent,
+      QCoreApplication::translate("ruvo::WaveImport", "%1 is not an 8-bit mono WAV. What does it hold?")
+          .arg(FileNameOf(path)),
+      {QCoreApplication::translate("ruvo::WaveImport", "Ignition clicks"),
+       QCoreApplication::translate("ruvo::WaveImport", "Engine sound"),
+       QCoreApplication::translate("ruvo::WaveImport", "Keep it as it is")});
   if (answer == kEngineSound) return TrackEngineSound(parent, path, place, estimates);
   if (answer != kClicks) return ReadyRecording{path, {}};
   const QString question =
-      QStringLiteral("Convert %1 to the 8-bit mono WAV %2 next to the %3?")
-          .arg(FileNameOf(path), FileNameOf(ImportNaming(path, folder).FirstFree()),
-               place.besideDocument ? QStringLiteral("run document") : QStringLiteral("recording"));
+      (place.besideDocument ? QCoreApplication::translate(
+                                  "ruvo::WaveImport", "Convert %1 to the 8-bit mono WAV %2 next to the run document?")
+                            : QCoreApplication::translate("ruvo::WaveImport",
+                                                          "Convert %1 to the 8-bit mono WAV %2 next to the recording?"))
+          .arg(FileNameOf(path), FileNameOf(ImportNaming(path, folder).FirstFree()));
   if (!Prompts().AskYesNo(parent, question)) return ReadyRecording{path, {}};
   const std::optional<std::string> converted = Convert(parent, path, folder, estimates);
   if (!converted) return std::nullopt;

@@ -21,6 +21,7 @@
 #include <QWindow>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "audio/sound_files.h"
@@ -164,10 +165,11 @@ class ApplicationTest : public QObject {
     QVERIFY(!commands.newDocument->icon().isNull());
     QCOMPARE(QApplication::windowIcon().pixmap(32).toImage(), ApplicationIcon().pixmap(32).toImage());
     test::ScriptedPrompts prompts;
-    QString about;
+    std::map<QByteArray, QString> about;
     prompts.onModal = [&](QDialog& d) {
-      about = d.windowTitle() + "|" + d.findChild<QLabel*>("versionText")->text() + "|" +
-              d.findChild<QLabel*>("buildVersionText")->text() + "|" + d.findChild<QLabel*>("licenceText")->text();
+      about["title"] = d.windowTitle();
+      for (const char* name : {"versionText", "buildVersionText", "licenceText"})
+        about[name] = d.findChild<QLabel*>(name)->text();
     };
     app.Frame().Commands().about->trigger();
     // The build's version is the one ruvo-cli reports.
@@ -175,8 +177,12 @@ class ApplicationTest : public QObject {
     cli.start(RUVO_CLI_PROGRAM, {"--version"});
     QVERIFY(cli.waitForFinished(60000) && cli.exitCode() == 0);
     const QString cliVersion = QString::fromUtf8(cli.readAllStandardOutput()).trimmed().section(' ', 1);
-    QCOMPARE(about, "About Ruvo|Tammel Ruvo Version 2.0|Build " + cliVersion +
-                        "|Free software under the GNU General Public License, version 3 or later.");
+    const std::pair<const char*, QString> aboutTexts[] = {
+        {"title", "About Ruvo"},
+        {"versionText", "Tammel Ruvo Version 2.0"},
+        {"buildVersionText", "Build " + cliVersion},
+        {"licenceText", "Free software under the GNU General Public License, version 3 or later."}};
+    for (const auto& [name, text] : aboutTexts) RUVO_REQUIRE(test::FieldIs(name, about[name], text));
 
     const fs::path data = f.DataHome().toStdString();
     const std::string files = f.Entry() + test::ReadFileBytes(data / "mime/packages/ruvo-data.xml");
@@ -205,13 +211,15 @@ class ApplicationTest : public QObject {
     f.settings.Write(kRecentFileSection, RecentFileKey(1), last);
     f.Start({QString::fromStdString(named)});
     QVERIFY(f.started && f.app->View().Configuration().trimLevel == 9);  // read in the document's folder
-    QCOMPARE(f.Caption() + "|" + f.Form().Texts({"description", "vehicleWeight"}), QString("b.dat - Ruvo|from B|2000"));
+    QCOMPARE(f.Caption(), QString("b.dat - Ruvo"));
+    RUVO_REQUIRE(f.Form().TextsAre({{"description", "from B"}, {"vehicleWeight", "2000"}}));
     f.app->ExitInstance();
     fs::remove(named);
     f.Start();
     f.Start();
     QCOMPARE(messages.Texts(), std::vector<std::string>{"Not able to open - " + named});
-    QCOMPARE(f.Caption() + "|" + f.Form().Text("vehicleWeight"), QString("a.dat - Ruvo|3000"));
+    QCOMPARE(f.Caption(), QString("a.dat - Ruvo"));
+    RUVO_REQUIRE(f.Form().TextsAre({{"vehicleWeight", "3000"}}));
     QCOMPARE(f.Recent(), (Paths{last, "", "", ""}));
 
     f.Start({"missing.dat"});
@@ -263,11 +271,10 @@ class ApplicationTest : public QObject {
     AppFixture f;
     const std::string a = f.WriteDocument("runs/a.dat", "A", 2500, kPowerTable);
     CRuvoApp& app = f.Start({QString::fromStdString(a)});
-    QCOMPARE(f.Form().Texts({"summaryLine1", "summaryLine2"}),
-             QString("        Max HP:  55.3 hp @ 1050 rpm|  Max Torque: 110.0 ft-lb @ 1050 rpm"));
-    QCOMPARE(
-        f.Form().Enabled({"graphButton", "tablesButton"}) + app.View().findChild<QGroupBox*>("resultsGroup")->title(),
-        QString("11Results (loaded from the file)"));
+    RUVO_REQUIRE(f.Form().TextsAre({{"summaryLine1", "        Max HP:  55.3 hp @ 1050 rpm"},
+                                    {"summaryLine2", "  Max Torque: 110.0 ft-lb @ 1050 rpm"}}));
+    RUVO_REQUIRE(f.Form().EnabledAre({{"graphButton", true}, {"tablesButton", true}}));
+    QCOMPARE(app.View().findChild<QGroupBox*>("resultsGroup")->title(), QString("Results (loaded from the file)"));
 
     test::ScriptedPrompts prompts;
     f.Form().Type("vehicleWeight", "3333");
@@ -281,9 +288,9 @@ class ApplicationTest : public QObject {
     app.Frame().Commands().newDocument->trigger();
     QCOMPARE(prompts.saveQuestions, QStringList({"a.dat", "a.dat", "a.dat"}));
     QVERIFY(prompts.fileRequests.empty());  // the cancelled Open showed no dialog
-    QCOMPARE(f.Caption() + "|" + f.Form().Texts({"vehicleWeight", "description", "summaryLine1"}) + "|" +
-                 app.View().findChild<QGroupBox*>("resultsGroup")->title(),
-             QString("Untitled - Ruvo|2400|||Results"));
+    QCOMPARE(f.Caption(), QString("Untitled - Ruvo"));
+    RUVO_REQUIRE(f.Form().TextsAre({{"vehicleWeight", "2400"}, {"description", ""}, {"summaryLine1", ""}}));
+    QCOMPARE(app.View().findChild<QGroupBox*>("resultsGroup")->title(), QString("Results"));
     QVERIFY(f.Form().Items("waveList").isEmpty());
 
     f.Form().Type("newWaveName", "take1.wav");
@@ -321,7 +328,8 @@ class ApplicationTest : public QObject {
     const std::string a = f.WriteDocument("a.dat", "A run", 2500), c = f.folder.File("c");
     prompts.fileAnswers = {{true, {QString::fromStdString(a)}, {}}, {true, {QString::fromStdString(c)}, {}}};
     app.Frame().Commands().open->trigger();
-    QCOMPARE(f.Caption() + "|" + f.Form().Text("vehicleWeight"), QString("a.dat - Ruvo|2500"));
+    QCOMPARE(f.Caption(), QString("a.dat - Ruvo"));
+    RUVO_REQUIRE(f.Form().TextsAre({{"vehicleWeight", "2500"}}));
     app.Frame().Commands().saveAs->trigger();
     QCOMPARE(f.Caption(), QString("c.dat - Ruvo"));
     QVERIFY(
@@ -332,7 +340,8 @@ class ApplicationTest : public QObject {
 
     const std::string dropped = f.WriteDocument("dropped.dat", "dropped", 2700);
     f.Drop({f.folder.File("x.wav"), dropped, f.folder.File("y.DAT")});
-    QCOMPARE(f.Caption() + "|" + f.Form().Text("vehicleWeight"), QString("dropped.dat* - Ruvo|2700"));  // x.wav joined
+    QCOMPARE(f.Caption(), QString("dropped.dat* - Ruvo"));  // x.wav joined
+    RUVO_REQUIRE(f.Form().TextsAre({{"vehicleWeight", "2700"}}));
     QCOMPARE(f.Form().Items("waveList"), QStringList({"take1.wav", "x.wav"}));
 
     fs::remove(a);
@@ -362,10 +371,11 @@ class ApplicationTest : public QObject {
     test::WriteFileBytes(f.folder.File("runs/Voice 002.wav"), "the 16-bit original");
     f.Drop({flac});
     f.Drop({flac});
-    QCOMPARE(prompts.questions,
-             QStringList({"Voice 002.flac is not an 8-bit mono WAV. What does it hold?|Ignition clicks|Engine "
-                          "sound|Keep it as it is",
-                          "Convert Voice 002.flac to the 8-bit mono WAV Voice 002-8bit.wav next to the run document?"}));
+    QCOMPARE(
+        prompts.questions,
+        QStringList({"Voice 002.flac is not an 8-bit mono WAV. What does it hold?|Ignition clicks|Engine "
+                     "sound|Keep it as it is",
+                     "Convert Voice 002.flac to the 8-bit mono WAV Voice 002-8bit.wav next to the run document?"}));
     QCOMPARE(f.Form().Items("waveList"), QStringList({"take1.wav", "Voice 002-8bit.wav", "Voice 002-8bit.wav"}));
     QCOMPARE(test::ReadEightBitWave(f.folder.File("runs/Voice 002-8bit.wav"), 48000).size(), std::size_t{48000});
     QCOMPARE(test::ReadFileBytes(f.folder.File("runs/Voice 002.wav")), std::string("the 16-bit original"));
@@ -378,8 +388,9 @@ class ApplicationTest : public QObject {
     prompts.questions.clear();
     f.Drop({take3});
     QCOMPARE(f.Form().Items("waveList").last(), QString::fromStdString(take3));
-    const QString offer = "Take 3.flac is not an 8-bit mono WAV, the only recording the calculation reads. Convert it "
-                          "first?|Convert|Calculate anyway|Cancel";
+    const QString offer =
+        "Take 3.flac is not an 8-bit mono WAV, the only recording the calculation reads. Convert it "
+        "first?|Convert|Calculate anyway|Cancel";
     test::MessageCapture messages;
     prompts.choiceAnswer = 2;
     app.Frame().Commands().calculate->trigger();
@@ -400,7 +411,8 @@ class ApplicationTest : public QObject {
     fs::copy_file(flac, take4);
     f.Drop({take4});
     QCOMPARE(f.Form().Items("waveList"), QStringList({QString::fromStdString(f.folder.File("phone/Take 4.wav"))}));
-    QCOMPARE(prompts.questions.last(), QString("Convert Take 4.flac to the 8-bit mono WAV Take 4.wav next to the recording?"));
+    QCOMPARE(prompts.questions.last(),
+             QString("Convert Take 4.flac to the 8-bit mono WAV Take 4.wav next to the recording?"));
     app.Frame().Commands().saveAs->trigger();  // cancelled: no answer given
     QCOMPARE(prompts.fileRequests.back().first, QString::fromStdString(f.folder.File("phone/ruvo.dat")));
   }
@@ -422,8 +434,7 @@ class ApplicationTest : public QObject {
     QStringList band;
     prompts.onModal = [&band](QDialog& dialog) {
       test::FormProbe probe(dialog);
-      for (const char* name : {"lowRpm", "highRpm", "revsPerPulse"})
-        band << probe.Find<QAbstractSpinBox>(name)->text();
+      for (const char* name : {"lowRpm", "highRpm", "revsPerPulse"}) band << probe.Find<QAbstractSpinBox>(name)->text();
       probe.Find<QSpinBox>("cylinders")->setValue(4);
       probe.Find<QDoubleSpinBox>("revsPerPulse")->setValue(2.0);
       probe.Click("okButton");
@@ -516,25 +527,26 @@ class ApplicationTest : public QObject {
       return text.str();
     }();
     QVERIFY(app.Commands().OpenDocumentFile(f.folder.File("runs/a.dat")));
-    QStringList seen;
-    prompts.onModal = [&seen](QDialog& dialog) {
+    QString noPull;
+    prompts.onModal = [&noPull](QDialog& dialog) {
       test::FormProbe probe(dialog);
       const auto* rows = probe.Find<QTableWidget>("logRows");
       auto* speed = probe.Find<QComboBox>("speedColumn");
-      const auto* ok = probe.Find<QPushButton>("okButton");
       const auto* pull = probe.Find<QLabel>("pullText");
-      seen << QString::number(rows->rowCount()) << rows->item(0, 1)->text() << speed->currentText()
-           << QString::number(ok->isEnabled()) << pull->text().section(';', 0, 0);
+      QCOMPARE(rows->rowCount(), 6);
+      RUVO_REQUIRE(test::FieldIs("logRows first speed", rows->item(0, 1)->text(), QString("1000")));
+      QCOMPARE(speed->currentText(), QString("2: Engine RPM (rpm)"));
+      RUVO_REQUIRE(probe.EnabledAre({{"okButton", true}}));
+      QCOMPARE(pull->text().section(';', 0, 0), QString("Pull: 0.315 to 5.795 s, 1020 to 5954 rpm"));
       speed->setCurrentIndex(0);  // the time as engine speed
-      seen << QString::number(ok->isEnabled()) << pull->text();
+      RUVO_REQUIRE(probe.EnabledAre({{"okButton", false}}));
+      noPull = pull->text();
       speed->setCurrentIndex(1);
       probe.Find<QDoubleSpinBox>("revsPerPulse")->setValue(2.0);
       probe.Click("okButton");
     };
     f.Drop({f.folder.File("logger/pull.log.csv")});
-    QCOMPARE(seen.mid(0, 6), QStringList({"6", "1000", "2: Engine RPM (rpm)", "1",
-                                          "Pull: 0.315 to 5.795 s, 1020 to 5954 rpm", "0"}));
-    QVERIFY2(seen[6].startsWith("No pull: "), qPrintable(seen[6]));
+    QVERIFY2(noPull.startsWith("No pull: "), qPrintable(noPull));
     QCOMPARE(prompts.questions,
              QStringList({"The pulse track has one pulse every 2 revolutions. Set Rev/Spark to 2?"}));
     QCOMPARE(f.Form().Text("revsPerIgnition"), QString("2"));
@@ -552,7 +564,8 @@ class ApplicationTest : public QObject {
     // "Max HP: 131.5 hp @ 6000 rpm", "Max Torque: 130.0 ft-lb @ 3550 rpm"
     const double horsepower = f.Form().Text("summaryLine1").simplified().section(' ', 2, 2).toDouble();
     const double torque = f.Form().Text("summaryLine2").simplified().section(' ', 2, 2).toDouble();
-    QVERIFY2(std::abs(horsepower / peak(&TruthRow::horsepower) - 1.0) < 0.02, qPrintable(f.Form().Text("summaryLine1")));
+    QVERIFY2(std::abs(horsepower / peak(&TruthRow::horsepower) - 1.0) < 0.02,
+             qPrintable(f.Form().Text("summaryLine1")));
     QVERIFY2(std::abs(torque / peak(&TruthRow::torqueFtLb) - 1.0) < 0.02, qPrintable(f.Form().Text("summaryLine2")));
 
     // A log a document lists is converted at Calculate as the form says: its pulses Rev/Spark apart.
@@ -620,7 +633,7 @@ class ApplicationTest : public QObject {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), f.Form().Radio("dynamometerMode"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    QCOMPARE(f.Form().Checked({"dynamometerMode", "tachometerMode"}), QString("01"));
+    RUVO_REQUIRE(f.Form().CheckedAre({{"dynamometerMode", false}, {"tachometerMode", true}}));
 
     test::ScriptedPrompts prompts;
     QTest::keyClick(&app.Frame(), Qt::Key_F5);

@@ -9,10 +9,8 @@
 #include "support/test_support.h"
 #include "synth/synth_files.h"
 #include "synth/synth_run.h"
-#include "ui/dialog_units.h"
 #include "ui/ruvo_doc.h"
 #include "ui/ruvo_view.h"
-#include "ui/wave_browse.h"
 #include "ui_support.h"
 
 namespace ruvo {
@@ -24,7 +22,6 @@ namespace fs = std::filesystem;
 struct FormFixture {
   FormFixture() : view(settings), document(view.HeldValues(), view.Calculation()) {
     fs::current_path(folder.Path());  // the calculation log and relative names land here
-    WaveBrowse::Reset();
     view.SetDocument(document);
     view.OnInitialUpdate();
     view.show();
@@ -61,15 +58,30 @@ class MainFormTest : public QObject {
   void freshFormThenTheFirstRejectedBoxStopsTheExchange() {
     FormFixture f;
     // The boxes in the order values are taken from the form.
-    QCOMPARE(f.form.Texts({"axleRatio", "gearRatio", "vehicleWeight", "revsPerIgnition", "initialRpm", "finalRpm",
-                           "maxPulseLength", "wheelDiameter", "frontalArea", "dragCoefficient", "tireWidth",
-                           "tireAspectRatio", "description", "summaryLine1", "summaryLine2", "rollingCoefficient",
-                           "drivetrainLoss"}),
-             QString("4|2.5|2400|2|1000|5000|20|29.3|35|0.5|0|100||||0.01|0"));
-    QCOMPARE(f.form.Checked({"dynamometerMode", "tachometerMode"}), QString("10"));
-    QCOMPARE(
-        f.form.Enabled({"calculateButton", "graphButton", "tablesButton", "addButton", "removeButton", "browseButton"}),
-        QString("000001"));
+    RUVO_REQUIRE(f.form.TextsAre({{"axleRatio", "4"},
+                                  {"gearRatio", "2.5"},
+                                  {"vehicleWeight", "2400"},
+                                  {"revsPerIgnition", "2"},
+                                  {"initialRpm", "1000"},
+                                  {"finalRpm", "5000"},
+                                  {"maxPulseLength", "20"},
+                                  {"wheelDiameter", "29.3"},
+                                  {"frontalArea", "35"},
+                                  {"dragCoefficient", "0.5"},
+                                  {"tireWidth", "0"},
+                                  {"tireAspectRatio", "100"},
+                                  {"description", ""},
+                                  {"summaryLine1", ""},
+                                  {"summaryLine2", ""},
+                                  {"rollingCoefficient", "0.01"},
+                                  {"drivetrainLoss", "0"}}));
+    RUVO_REQUIRE(f.form.CheckedAre({{"dynamometerMode", true}, {"tachometerMode", false}}));
+    RUVO_REQUIRE(f.form.EnabledAre({{"calculateButton", false},
+                                    {"graphButton", false},
+                                    {"tablesButton", false},
+                                    {"addButton", false},
+                                    {"removeButton", false},
+                                    {"browseButton", true}}));
 
     f.form.Fill({"axleRatio=3.5", "maxPulseLength=25", "dragCoefficient=abc", "tireWidth=205",
                  "description=after the bad box", "drivetrainLoss=12"});
@@ -87,7 +99,7 @@ class MainFormTest : public QObject {
 
     f.view.HeldValues().calculationMode = 5;  // only a hand-edited document holds another mode
     f.view.OnInitialUpdate();
-    QCOMPARE(f.form.Checked({"dynamometerMode", "tachometerMode"}), QString("00"));
+    RUVO_REQUIRE(f.form.CheckedAre({{"dynamometerMode", false}, {"tachometerMode", false}}));
   }
 
   // In either mode Calculate shows the summary lines an independent calculation gives for the
@@ -105,13 +117,14 @@ class MainFormTest : public QObject {
       f.form.Click("calculateButton");
       QCOMPARE(std::pair(f.view.CalculationSucceeded(), f.view.HeldValues().calculationMode), std::pair(1, mode));
       // The weight is re-shown in the form's notation.
-      QCOMPARE(f.form.Enabled({"graphButton", "tablesButton"}) + "|" + f.form.Text("vehicleWeight"),
-               QString("11|2400"));
+      RUVO_REQUIRE(f.form.EnabledAre({{"graphButton", true}, {"tablesButton", true}}));
+      RUVO_REQUIRE(f.form.TextsAre({{"vehicleWeight", "2400"}}));
       const AnalysisConfig config;
       RunCalculation reference(f.view.HeldValues(), config);
       QVERIFY(reference.Calculate());
-      const QString lines = f.form.Texts({"summaryLine1", "summaryLine2"});
-      QCOMPARE(lines.toStdString(), reference.Results().summaryLine1 + "|" + reference.Results().summaryLine2);
+      const QString line1 = QString::fromStdString(reference.Results().summaryLine1);
+      const QString line2 = QString::fromStdString(reference.Results().summaryLine2);
+      RUVO_REQUIRE(f.form.TextsAre({{"summaryLine1", line1}, {"summaryLine2", line2}}));
       const std::string saved = test::ReadFileBytes(f.documentPath);
       QVERIFY(saved.find("Title=", saved.find("# Smoothing RPM    : ")) != std::string::npos);  // tables follow
 
@@ -121,17 +134,17 @@ class MainFormTest : public QObject {
       f.form.Type("description", "changed");
       f.form.Click("calculateButton");
       QCOMPARE(std::pair(f.view.CalculationSucceeded(), messages.Texts().size()), std::pair(0, std::size_t{1}));
-      QCOMPARE(f.form.Enabled({"graphButton", "tablesButton"}) + "|" + f.form.Texts({"summaryLine1", "summaryLine2"}),
-               "00|" + lines);
+      RUVO_REQUIRE(f.form.EnabledAre({{"graphButton", false}, {"tablesButton", false}}));
+      RUVO_REQUIRE(f.form.TextsAre({{"summaryLine1", line1}, {"summaryLine2", line2}}));
       QCOMPARE(test::ReadFileBytes(f.documentPath), saved);
       // An open keeps Graph and Tables on while the document's file holds a table, since both
       // tools read that file; a document without one turns them off.
       QVERIFY(f.document.OpenRunDocument(f.documentPath));
       f.view.ShowDocumentResults(f.document.SavedResults());
-      QCOMPARE(f.form.Enabled({"graphButton", "tablesButton"}) + "|" + f.form.Texts({"summaryLine1", "summaryLine2"}),
-               "11|" + lines);
+      RUVO_REQUIRE(f.form.EnabledAre({{"graphButton", true}, {"tablesButton", true}}));
+      RUVO_REQUIRE(f.form.TextsAre({{"summaryLine1", line1}, {"summaryLine2", line2}}));
       f.view.ShowDocumentResults(std::nullopt);
-      QCOMPARE(f.form.Enabled({"graphButton", "tablesButton"}), QString("00"));
+      RUVO_REQUIRE(f.form.EnabledAre({{"graphButton", false}, {"tablesButton", false}}));
     }
   }
 
@@ -169,12 +182,13 @@ class MainFormTest : public QObject {
   void addKeepsDuplicatesAndRemoveDeletesEverySelectedItem() {
     FormFixture f;
     f.AddWaves({"run.wav"});
-    QCOMPARE(f.form.Enabled({"addButton", "calculateButton"}) + f.form.Text("newWaveName"), QString("01run.wav"));
+    RUVO_REQUIRE(f.form.EnabledAre({{"addButton", false}, {"calculateButton", true}}));
+    RUVO_REQUIRE(f.form.TextsAre({{"newWaveName", "run.wav"}}));
     f.AddWaves({"run.wa", "run.wav", "w3.wav", "w4.wav"});  // the edit in between enables Add again
     QCOMPARE(f.view.HeldValues().waveFiles,
              (std::vector<std::string>{"run.wav", "run.wa", "run.wav", "w3.wav", "w4.wav"}));
     f.form.Type("newWaveName", "");
-    QCOMPARE(f.form.Enabled({"addButton", "removeButton"}), QString("00"));
+    RUVO_REQUIRE(f.form.EnabledAre({{"addButton", false}, {"removeButton", false}}));
 
     for (int row : {3, 0, 2}) f.form.List("waveList")->item(row)->setSelected(true);
     f.form.Click("removeButton");
@@ -182,7 +196,7 @@ class MainFormTest : public QObject {
     QCOMPARE(f.view.HeldValues().waveFiles, (std::vector<std::string>{"run.wa", "w4.wav"}));
     f.form.List("waveList")->selectAll();
     f.form.Click("removeButton");
-    QCOMPARE(f.form.Enabled({"removeButton", "calculateButton"}), QString("00"));
+    RUVO_REQUIRE(f.form.EnabledAre({{"removeButton", false}, {"calculateButton", false}}));
   }
 
   // Names below the working folder are stored relative to it, any number of them; a working
@@ -214,12 +228,6 @@ class MainFormTest : public QObject {
     QStringList folders;
     for (const auto& request : prompts.fileRequests) folders << request.first;
     QCOMPARE(folders, QStringList({here, here + "/sub", "/tmp"}));
-  }
-
-  // Dialog units scale by quarters of the average character width and eighths of its height,
-  // halves rounded away from zero.
-  void dialogUnitsRoundHalvesAway() {
-    QCOMPARE(DialogUnits(7, 16).ToPixels(2, 44, 25, 12), QRect(4, 88, 44, 24));  // 3.5 and 43.75 round up
   }
 
   // At the desktop's font and at 150 % and 200 % of it every label and button shows its whole text

@@ -1,20 +1,26 @@
-// The main window on a real screen of 1280x800 (run under Xvfb at the scale factor QT_SCALE_FACTOR
-// gives): with the Results dock shown it fits the screen's free area, title bar included, at first
-// start and when the size it saved no longer fits.
+// The main window and the dialogs on a real screen of 1280x800 (run under Xvfb at the scale factor
+// QT_SCALE_FACTOR gives): with the Results dock shown the window fits the screen's free area, title
+// bar included, at first start and when the size it saved no longer fits; each dialog fits it too.
 #include <QDockWidget>
 #include <QScreen>
 #include <QScrollArea>
 #include <filesystem>
+#include <functional>
+#include <memory>
 
+#include "core/settings.h"
 #include "support/test_support.h"
 #include "synth/synth_files.h"
 #include "synth/synth_options.h"
 #include "synth/synth_run.h"
+#include "ui/about_dlg.h"
 #include "ui/desktop_settings.h"
 #include "ui/main_frame.h"
 #include "ui/results_dock.h"
 #include "ui/ruvo_app.h"
 #include "ui/ruvo_view.h"
+#include "ui/smoothing_dlg.h"
+#include "ui/tool_setup_dlg.h"
 #include "ui_support.h"
 
 namespace ruvo {
@@ -101,6 +107,26 @@ class ScreenFitTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&app.Frame()));
     const QString misfit = SettledMisfit(app);
     QVERIFY2(misfit.isEmpty(), qPrintable("restored: " + misfit));
+  }
+
+  // Each dialog, placed where it opens, lies inside the screen's free area, title bar included.
+  void dialogsFitTheScreen() {
+    MemorySettingsStore settings;
+    const std::pair<const char*, std::function<std::unique_ptr<QDialog>()>> dialogs[] = {
+        {"smoothing", [] { return std::make_unique<CSmoothingDlg>(); }},
+        {"tool setup", [&settings] { return std::make_unique<CToolSetupDlg>(settings); }},
+        {"about", [] { return std::make_unique<CAboutDlg>(); }}};
+    for (const auto& [name, make] : dialogs) {
+      const std::unique_ptr<QDialog> dialog = make();
+      dialog->show();
+      QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+      QTest::qWait(100);  // a window manager frames the dialog a while later
+      const QRect free = dialog->screen()->availableGeometry();
+      QVERIFY2(
+          free.contains(dialog->frameGeometry()),
+          qPrintable(QStringLiteral("%1 dialog %2 on free area %3 (scale %4)")
+                         .arg(name, Describe(dialog->frameGeometry()), Describe(free), qgetenv("QT_SCALE_FACTOR"))));
+    }
   }
 };
 

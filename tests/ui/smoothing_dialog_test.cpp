@@ -1,4 +1,6 @@
 // The smoothing dialog on the form's three smoothing fields.
+#include <array>
+
 #include "support/test_support.h"
 #include "ui/smoothing_dlg.h"
 #include "ui_support.h"
@@ -7,9 +9,6 @@ namespace ruvo {
 namespace {
 
 using Stored = std::tuple<std::int32_t, std::int32_t, std::int32_t>;  // method, level, decline rpm
-
-const test::FormProbe::Names kMethods = {"noSmoothing", "localSmoothing", "splineSegments", "exponentialFit"};
-const test::FormProbe::Names kLevelBoxes = {"localLevel", "segments", "fitLevel", "declineRpm"};
 
 // Runs the dialog on stored, letting work act on it while it is shown.
 Stored RunDialog(Stored stored, const std::function<void(const test::FormProbe&)>& work) {
@@ -31,22 +30,36 @@ class SmoothingDialogTest : public QObject {
   // method checks nothing, yet the buttons stay exclusive; OK then stores -1 and Cancel leaves it.
   void opensOnTheStoredMethodAndOkWritesTheCheckedOne() {
     const Stored fit = RunDialog({1, 7, 5500}, [](const test::FormProbe& d) {
-      QStringList shown = {d.Checked(kMethods), d.Texts(kLevelBoxes), d.Enabled(kLevelBoxes)};
-      for (const char* method : {"noSmoothing", "splineSegments", "exponentialFit"})
-        d.Radio(method)->click(), shown << d.Enabled(kLevelBoxes);
-      QCOMPARE(shown, QStringList({"0100", "7|3|3|5500", "1000", "0000", "0100", "0011"}));
+      RUVO_REQUIRE(d.CheckedAre(
+          {{"noSmoothing", false}, {"localSmoothing", true}, {"splineSegments", false}, {"exponentialFit", false}}));
+      RUVO_REQUIRE(d.TextsAre({{"localLevel", "7"}, {"segments", "3"}, {"fitLevel", "3"}, {"declineRpm", "5500"}}));
+      // Each method clicked in turn, with the level boxes enabled then: local level, segments,
+      // fit level, decline rpm.
+      const std::pair<const char*, std::array<bool, 4>> clicks[] = {{nullptr, {true, false, false, false}},
+                                                                    {"noSmoothing", {false, false, false, false}},
+                                                                    {"splineSegments", {false, true, false, false}},
+                                                                    {"exponentialFit", {false, false, true, true}}};
+      for (const auto& [method, on] : clicks) {
+        if (method) d.Radio(method)->click();
+        RUVO_REQUIRE(
+            d.EnabledAre({{"localLevel", on[0]}, {"segments", on[1]}, {"fitLevel", on[2]}, {"declineRpm", on[3]}}));
+      }
       d.Fill({"fitLevel=4", "declineRpm=6000"});
       d.Click("okButton");
     });
     QCOMPARE(fit, Stored(3, 4, 6000));
     const Stored ok = RunDialog({9, 4, 300}, [](const test::FormProbe& d) {
-      QCOMPARE(d.Checked(kMethods) + " " + d.Enabled(kLevelBoxes), QString("0000 0000"));
+      RUVO_REQUIRE(d.CheckedAre(
+          {{"noSmoothing", false}, {"localSmoothing", false}, {"splineSegments", false}, {"exponentialFit", false}}));
+      RUVO_REQUIRE(
+          d.EnabledAre({{"localLevel", false}, {"segments", false}, {"fitLevel", false}, {"declineRpm", false}}));
       d.Click("okButton");
     });
     QCOMPARE(ok, Stored(-1, 4, 300));
     const Stored cancelled = RunDialog({9, 4, 300}, [](const test::FormProbe& d) {
       for (const char* method : {"noSmoothing", "exponentialFit"}) d.Radio(method)->click();
-      QCOMPARE(d.Checked(kMethods), QString("0001"));
+      RUVO_REQUIRE(d.CheckedAre(
+          {{"noSmoothing", false}, {"localSmoothing", false}, {"splineSegments", false}, {"exponentialFit", true}}));
       d.Click("cancelButton");
     });
     QCOMPARE(cancelled, Stored(9, 4, 300));

@@ -41,8 +41,6 @@ struct RecorderFixture {
   std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
 };
 
-const test::FormProbe::Names kBoxes = {"toolCommand1", "toolCommand2", "toolCommand3", "toolCommand4", "toolCommand5"};
-
 // Runs the setup dialog on settings, letting work act on it; prompts answers its file dialogs.
 void RunSetup(SettingsStore& store, test::ScriptedPrompts& prompts, std::function<void(const test::FormProbe&)> work) {
   prompts.onModal = [&](QDialog& dialog) { work(test::FormProbe(dialog)); };
@@ -69,7 +67,11 @@ class ToolTest : public QObject {
     DesktopSettings settings(QString::fromStdString(folder.File("settings.ini")));
     test::ScriptedPrompts prompts;
     RunSetup(settings, prompts, [](const test::FormProbe& d) {
-      QCOMPARE(d.Texts(kBoxes), QString("mousepad <file>|ruvo-plot <file>|audacity <file>|audacity|pavucontrol"));
+      RUVO_REQUIRE(d.TextsAre({{"toolCommand1", "mousepad <file>"},
+                               {"toolCommand2", "ruvo-plot <file>"},
+                               {"toolCommand3", "audacity <file>"},
+                               {"toolCommand4", "audacity"},
+                               {"toolCommand5", "pavucontrol"}}));
     });  // left open: cancelled
     int setups = 0;
     prompts.onModal = [&setups](QDialog&) { ++setups; };
@@ -82,8 +84,8 @@ class ToolTest : public QObject {
     prompts.onModal = [](QDialog& dialog) { test::FormProbe(dialog).Click("okButton"); };
     LaunchTool(settings, "EXE2", "x.dat");
     prompts.takeAction = false;
-    QCOMPARE(QString::fromStdString(GetSetting(settings, "EXE2") + "|" + GetSetting(settings, "EXE5")),
-             QString("ruvo-plot <file>|pavucontrol"));
+    QCOMPARE(QString::fromStdString(GetSetting(settings, "EXE2")), QString("ruvo-plot <file>"));
+    QCOMPARE(QString::fromStdString(GetSetting(settings, "EXE5")), QString("pavucontrol"));
 
     prompts.fileAnswers.push_back({true, {"/opt/My Tools/plot"}, "/opt/My Tools"});
     RunSetup(settings, prompts, [](const test::FormProbe& d) {
@@ -94,9 +96,13 @@ class ToolTest : public QObject {
     });
     QCOMPARE(prompts.fileRequests.at(0).first, QString("(programs)"));
     DesktopSettings reread(QString::fromStdString(folder.File("settings.ini")));
-    QStringList stored;
-    for (const ToolDefinition& tool : kTools) stored << QString::fromStdString(GetSetting(reread, tool.key));
-    QCOMPARE(stored.join('|'), QString("grapher -p <file>|\"/opt/My Tools/plot\"|audacity <file>|audacity|"));
+    const std::pair<const char*, const char*> stored[] = {{"EXE1", "grapher -p <file>"},
+                                                          {"EXE2", "\"/opt/My Tools/plot\""},
+                                                          {"EXE3", "audacity <file>"},
+                                                          {"EXE4", "audacity"},
+                                                          {"EXE5", ""}};
+    for (const auto& [key, command] : stored)
+      RUVO_REQUIRE(test::FieldIs(key, QString::fromStdString(GetSetting(reread, key)), QString(command)));
     RunSetup(settings, prompts,
              [](const test::FormProbe& d) { QCOMPARE(d.Text("toolCommand5"), QString("pavucontrol")); });
   }
@@ -150,8 +156,8 @@ class ToolTest : public QObject {
     const auto installed = [&](const std::string& program) {
       return !FindToolProgram(program, path.Path().string(), ruvoFolder).empty();
     };
-    QCOMPARE(QString::fromStdString(DefaultToolCommand(0, installed) + "|" + DefaultToolCommand(1, installed)),
-             QString("ruvo-plot --table <file>|ruvo-plot <file>"));
+    QCOMPARE(QString::fromStdString(DefaultToolCommand(0, installed)), QString("ruvo-plot --table <file>"));
+    QCOMPARE(QString::fromStdString(DefaultToolCommand(1, installed)), QString("ruvo-plot <file>"));
   }
 };
 

@@ -13,6 +13,7 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <source_location>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,11 +26,19 @@ namespace ruvo::test {
 // ahead of every registration, so it is built before them.
 inline std::map<std::string, int (*)(int argc, char** argv)> suites;
 
+// Compares actual with expected; when they differ the test fails at the caller's line with field
+// named as the value read. Returns whether they agree (use RUVO_REQUIRE).
+template <typename Value>
+bool FieldIs(const QByteArray& field,
+             const Value& actual,
+             const Value& expected,
+             std::source_location at = std::source_location::current()) {
+  return QTest::qCompare(actual, expected, field.constData(), "expected", at.file_name(), static_cast<int>(at.line()));
+}
+
 // Reaches the controls of a form or dialog by their object names.
 class FormProbe {
  public:
-  using Names = std::initializer_list<const char*>;
-
   explicit FormProbe(QWidget& form) : root(form) {}
 
   QLineEdit* Box(const char* name) const { return Find<QLineEdit>(name); }
@@ -43,11 +52,21 @@ class FormProbe {
   void Fill(const QStringList& entries) const {
     for (const QString& entry : entries) Type(qPrintable(entry.section('=', 0, 0)), entry.section('=', 1));
   }
-  // The boxes' texts joined by '|'.
-  QString Texts(Names names) const { return Join(names, "|", &FormProbe::Text); }
-  // One '1' or '0' per control: enabled or not; for Checked, radio button checked or not.
-  QString Enabled(Names names) const { return Join(names, "", &FormProbe::EnabledBit); }
-  QString Checked(Names names) const { return Join(names, "", &FormProbe::CheckedBit); }
+  template <typename Value>
+  using Expected = std::initializer_list<std::pair<const char*, Value>>;
+
+  // Each named box's text, control's enabled state or radio button's check against the expected
+  // one, in order. The first that differs fails the test at the caller's line, naming the control;
+  // false then (use RUVO_REQUIRE).
+  bool TextsAre(Expected<QString> expected, std::source_location at = std::source_location::current()) const {
+    return AllAre(expected, "text", at, [this](const char* name) { return Text(name); });
+  }
+  bool EnabledAre(Expected<bool> expected, std::source_location at = std::source_location::current()) const {
+    return AllAre(expected, "enabled", at, [this](const char* name) { return Find<QWidget>(name)->isEnabled(); });
+  }
+  bool CheckedAre(Expected<bool> expected, std::source_location at = std::source_location::current()) const {
+    return AllAre(expected, "checked", at, [this](const char* name) { return Radio(name)->isChecked(); });
+  }
   QStringList Items(const char* listName) const {
     QStringList items;
     for (int row = 0; row < List(listName)->count(); ++row) items << List(listName)->item(row)->text();
@@ -62,12 +81,11 @@ class FormProbe {
   }
 
  private:
-  QString EnabledBit(const char* name) const { return Find<QWidget>(name)->isEnabled() ? "1" : "0"; }
-  QString CheckedBit(const char* name) const { return Radio(name)->isChecked() ? "1" : "0"; }
-  QString Join(Names names, const char* separator, QString (FormProbe::*show)(const char*) const) const {
-    QStringList parts;
-    for (const char* name : names) parts << (this->*show)(name);
-    return parts.join(QString::fromLatin1(separator));
+  template <typename Value, typename Read>
+  static bool AllAre(Expected<Value> expected, const char* what, const std::source_location& at, Read read) {
+    for (const auto& [name, value] : expected)
+      if (!FieldIs(QByteArray(name) + ' ' + what, Value(read(name)), value, at)) return false;
+    return true;
   }
 
   QWidget& root;
@@ -148,6 +166,12 @@ class ScriptedPrompts : public UserPrompts {
 };
 
 }  // namespace ruvo::test
+
+// Ends the test function when check, a comparison that reports its own failure, failed.
+#define RUVO_REQUIRE(check) \
+  do {                      \
+    if (!(check)) return;   \
+  } while (false)
 
 // Registers the Qt Test class Suite under name; placed after the class in its test file.
 #define RUVO_UI_SUITE(name, Suite)                                                                     \
