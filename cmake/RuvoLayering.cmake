@@ -69,8 +69,8 @@ endfunction()
 # ruvo_layering_test(): a test compiling, for every pair of modules, one header of the second with
 # the include path of the first; it must compile exactly when the table allows it.
 function(ruvo_layering_test)
-  # The compiler's own folders stay out of the flags, as in the build: -isystem /usr/include breaks
-  # the standard library's #include_next.
+  # The compiler's own folders stay out of the flags, as in the build: -I/usr/include breaks the
+  # standard library's #include_next.
   set(content "set(implicit_dirs \"${CMAKE_CXX_IMPLICIT_INCLUDE_DIRECTORIES}\")\n")
   foreach(module IN LISTS RUVO_MODULES)
     string(APPEND content "set(dirs_${module} \"$<TARGET_PROPERTY:ruvo_${module},INCLUDE_DIRECTORIES>\")\n"
