@@ -9,14 +9,21 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   list(APPEND RUVO_WARNINGS -Wno-sign-conversion)
 endif()
 
-# ruvo_library(NAME SOURCES ... DEPENDS ...): one static library per module,
-# linking only the modules it is allowed to use.
+include(RuvoLayering)
+
+# ruvo_library(NAME SOURCES ... DEPENDS ...): one static library per module (ruvo_MODULE), seeing and
+# linking only the modules it is allowed to use; any other library (a benchmark's) sees all of src/.
 function(ruvo_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_compile_options(${name} PRIVATE ${RUVO_WARNINGS})
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+  string(REGEX REPLACE "^ruvo_" "" module ${name})
+  if(module IN_LIST RUVO_MODULES)
+    ruvo_module_include_root(${name} ${module})
+  else()
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  endif()
 endfunction()
 
 # ruvo_test(NAME SOURCES ... DEPENDS ...): one GoogleTest executable per module,

@@ -3,6 +3,8 @@
 // per-method summary and writes accuracy.csv, accuracy.txt and one plots/RUN.dat per run into
 // OUTPUT_FOLDER (scripts/accuracy turns those into PNGs). Then calculates the impairment sweep and
 // counts, by outcome, the runs whose checks warned (sweep.txt, sweep.csv).
+// ruvo-accuracy --write-runs FOLDER: writes those runs' documents and recordings instead, for
+// comparing two builds' programs on them (scripts/golden).
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +18,7 @@
 #include "calc/run_calculation.h"
 #include "core/analysis_config.h"
 #include "core/text_format.h"
+#include "harness_runs.h"
 #include "impairment_sweep.h"
 #include "scratch_folder.h"
 #include "synth/synth_run.h"
@@ -178,8 +181,10 @@ int Run(const fs::path& output) {
 }  // namespace ruvo
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--write-runs")
+    return ruvo::WriteHarnessRuns(argv[2], std::cerr) == 0 ? 0 : 1;
   if (argc != 2) {
-    std::cerr << "Usage: ruvo-accuracy OUTPUT_FOLDER\n";
+    std::cerr << "Usage: ruvo-accuracy OUTPUT_FOLDER\n       ruvo-accuracy --write-runs FOLDER\n";
     return 2;
   }
   return ruvo::Run(argv[1]);
