@@ -11,14 +11,16 @@ endif()
 
 include(RuvoLayering)
 
-# ruvo_library(NAME SOURCES ... DEPENDS ...): one static library per module (ruvo_MODULE), seeing and
-# linking only the modules it is allowed to use; any other library (a benchmark's) sees all of src/.
+# ruvo_library(NAME SOURCES ... DEPENDS ...): a module's static library (ruvo_MODULE, or another made
+# in its src/ folder), seeing and linking only the modules it is allowed to use; any other library (a
+# benchmark's) sees all of src/.
 function(ruvo_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${RUVO_WARNINGS})
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
-  string(REGEX REPLACE "^ruvo_" "" module ${name})
+  # A library's module is the src/ folder it is made in (src/plot holds ruvo_plot and ruvo_chart_model).
+  file(RELATIVE_PATH module ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
   if(module IN_LIST RUVO_MODULES)
     ruvo_module_include_root(${name} ${module})
   else()
