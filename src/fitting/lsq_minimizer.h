@@ -73,7 +73,6 @@ class LsqMinimizer {
   double SumOfSquares();
 
   std::int32_t Method() const { return method; }
-  std::int32_t ActiveCount() const { return activeCount; }
   double LastSumOfSquares() const { return sumOfSquares; }
 
  private:
