@@ -14,7 +14,7 @@ namespace {
 constexpr std::int32_t kLevel = 3;  // the smoothing dialog's default for every method
 
 void BM_CurveModel(benchmark::State& state) {
-  const auto method = static_cast<std::int32_t>(state.range(0));
+  const SmoothingMethod method = *SmoothingMethodOf(static_cast<std::int32_t>(state.range(0)));
   const PulseTrain train = AcceleratingPulseTrain(static_cast<std::int32_t>(state.range(1)));
   CalculationLog closedLog;  // takes the exponential fit's lines and drops them
   double sink = 0.0;

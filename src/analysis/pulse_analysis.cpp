@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "analysis/wave_recording.h"
-#include "core/run_parameters.h"
 #include "core/units.h"
 
 namespace ruvo {
@@ -43,7 +42,7 @@ PulseAnalysis::PulseAnalysis(std::string waveFileName,
                              std::int32_t finalRpmEstimate,
                              double revolutionsPerSpark,
                              double pulseDurationPercent,
-                             std::int32_t calculationMode,
+                             CalculationMode calculationMode,
                              const AnalysisConfig& analysisConfig,
                              CalculationLog& calculationLog)
     : fileName(std::move(waveFileName)),
@@ -118,7 +117,7 @@ Outcome PulseAnalysis::Run() {
   ComputePulseTimes(pulses.starts, pulses.ends, pulses.peakPositions, sampleRate, config.timeReference, times);
   for (std::size_t i = 0; i < count; ++i) revolutions[i] = static_cast<double>(i) * revsPerSpark;
   range = {0, pulses.pulseCount};
-  if (mode != kTachometerMode)
+  if (mode != CalculationMode::kTachometer)
     range = RunUpRange(SmoothedRpm(times, revolutions, config.trimLevel), initialRpm, finalRpm, config.riseTolerance);
   return outcome;
 }

@@ -11,6 +11,7 @@
 #include "core/analysis_config.h"
 #include "core/calculation_log.h"
 #include "core/outcome.h"
+#include "core/run_modes.h"
 
 namespace ruvo {
 
@@ -35,14 +36,14 @@ struct PulseEvidence {
 // Created for one recording, single-threaded.
 class PulseAnalysis {
  public:
-  // pulseDurationPercent: pulse length as a percentage of the spark interval. mode: 0 dynamometer,
-  // 1 tachometer. Nothing is read yet.
+  // pulseDurationPercent: pulse length as a percentage of the spark interval. In tachometer mode
+  // the timeline keeps every pulse. Nothing is read yet.
   PulseAnalysis(std::string waveFileName,
                 std::int32_t initialRpmEstimate,
                 std::int32_t finalRpmEstimate,
                 double revolutionsPerSpark,
                 double pulseDurationPercent,
-                std::int32_t calculationMode,
+                CalculationMode calculationMode,
                 const AnalysisConfig& analysisConfig,
                 CalculationLog& calculationLog);
 
@@ -75,7 +76,7 @@ class PulseAnalysis {
   std::int32_t finalRpm;
   double revsPerSpark;
   double pulseFraction;  // pulse length as a fraction of the spark interval
-  std::int32_t mode;
+  CalculationMode mode;
   AnalysisConfig config;
   CalculationLog& log;
   std::vector<double> times;        // untrimmed, seconds

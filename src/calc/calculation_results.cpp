@@ -1,17 +1,15 @@
 #include "calc/calculation_results.h"
 
-#include "core/run_parameters.h"
-
 namespace ruvo {
 
-void CalculationResults::AllocateResults(std::int32_t mode) {
+void CalculationResults::AllocateResults(CalculationMode mode) {
   ReleaseResults();
   const auto rows = static_cast<std::size_t>(rowCount > 0 ? rowCount : 0);
   for (std::vector<double>* array : {&rpm, &acceleration, &speed}) array->assign(rows, 0.0);
-  if (mode == kDynamometerMode)
+  if (mode == CalculationMode::kDynamometer)
     for (std::vector<double>* array : {&force, &accelForce, &dragForce, &frictionForce, &horsepower, &torque})
       array->assign(rows, 0.0);
-  else if (mode == kTachometerMode)
+  else
     distance.assign(rows, 0.0);
   resultMode = mode;
   arraysAllocated = true;

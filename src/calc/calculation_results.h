@@ -5,15 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "core/run_modes.h"
+
 namespace ruvo {
 
 // How evenly the pulses of the last analysed recording are spaced within one engine cycle.
 struct SparkTiming {
-  static constexpr int kSlots = 12;  // at most 12 pulses per engine cycle of two revolutions
+  static constexpr int kSlots = 12;                // at most 12 pulses per engine cycle of two revolutions
   std::array<double, kSlots> sparkFractions{};     // share of the cycle from each pulse to the next
   std::array<double, kSlots> sparkDegreeErrors{};  // deviation from even spacing, crank degrees
-  std::string sparkFractionsLine;  // "# Spark (fractions):..." with its line end, or empty
-  std::string sparkErrorLine;      // "# Spark (deg error):..." with its line end, or empty
+  std::string sparkFractionsLine;                  // "# Spark (fractions):..." with its line end, or empty
+  std::string sparkErrorLine;                      // "# Spark (deg error):..." with its line end, or empty
 };
 
 // The results of the last calculation, kept until the next one starts. Arrays hold rowCount values
@@ -24,7 +26,7 @@ struct CalculationResults {
   std::vector<double> pulseTimes;      // seconds, last processed recording
   std::vector<double> cumulativeRevs;  // engine revolutions at each pulse
   std::int32_t rowCount = 0;
-  std::int32_t resultMode = 0;  // calculation mode the arrays were allocated for
+  CalculationMode resultMode = CalculationMode::kDynamometer;  // the arrays were allocated for it
   // Both modes.
   std::vector<double> rpm;           // revolutions per minute
   std::vector<double> acceleration;  // g
@@ -39,9 +41,8 @@ struct CalculationResults {
   std::string summaryLine1, summaryLine2;
   SparkTiming spark;
 
-  // Releases any arrays, then allocates rowCount values for the arrays of mode (0 dynamometer,
-  // 1 tachometer; any other mode gets only the three common arrays).
-  void AllocateResults(std::int32_t mode);
+  // Releases any arrays, then allocates rowCount values for the arrays of mode.
+  void AllocateResults(CalculationMode mode);
   // Releases the timeline copies and every result array; nothing when none are allocated.
   void ReleaseResults();
 };

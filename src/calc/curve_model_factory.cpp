@@ -7,24 +7,23 @@
 
 namespace ruvo {
 
-std::unique_ptr<CurveModel> CreateCurveModel(std::int32_t smoothingMethod,
+std::unique_ptr<CurveModel> CreateCurveModel(SmoothingMethod method,
                                              std::span<const double> times,
                                              std::span<const double> revolutions,
                                              std::int32_t smoothingLevel,
                                              double declineRevsPerSecond,
                                              CalculationLog& log) {
-  switch (smoothingMethod) {
-    case 0:
+  switch (method) {
+    case SmoothingMethod::kNone:
       return std::make_unique<LinearCurveModel>(times, revolutions, smoothingLevel, kCurveOrder);
-    case 1:
+    case SmoothingMethod::kLocal:
       return std::make_unique<LocalSmoothingModel>(times, revolutions, smoothingLevel, kCurveOrder);
-    case 2:
+    case SmoothingMethod::kSplineSegments:
       return std::make_unique<SplineCurveModel>(times, revolutions, smoothingLevel, kCurveOrder);
-    case 3:
-      return std::make_unique<ExpFitModel>(times, revolutions, smoothingLevel, kCurveOrder, declineRevsPerSecond, &log);
-    default:
-      return nullptr;
+    case SmoothingMethod::kExponentialFit:
+      break;
   }
+  return std::make_unique<ExpFitModel>(times, revolutions, smoothingLevel, kCurveOrder, declineRevsPerSecond, &log);
 }
 
 }  // namespace ruvo

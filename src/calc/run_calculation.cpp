@@ -46,6 +46,8 @@ Outcome RunCalculation::Calculate() {
   findings.clear();
   const std::string problem = FindInputProblem(params);
   if (!problem.empty()) return Outcome::Failure(problem);
+  mode = *CalculationModeOf(params.calculationMode);
+  method = *SmoothingMethodOf(params.smoothingMethod);
   if (!log.Open(CalculationLog::kFileName)) return Outcome::Failure("Could not open Log file - ruvo.log");
   said = {};
   if (params.waveFiles.size() > kMaxRecordings)
@@ -74,7 +76,7 @@ Outcome RunCalculation::Calculate() {
 
 bool RunCalculation::ProcessRecording(const std::string& waveFile) {
   PulseAnalysis analysis(waveFile, params.initialRpm, params.finalRpm, params.revsPerIgnition, params.maxPulseLength,
-                         params.calculationMode, config, log);
+                         mode, config, log);
   const Outcome analysed = analysis.Run();
   said.AddMessagesOf(analysed);
   evidence.push_back({waveFile, analysis.Evidence(), {}});
@@ -86,8 +88,8 @@ bool RunCalculation::ProcessRecording(const std::string& waveFile) {
   std::vector<double> revolutions = analysis.CopyRevolutions();
   const std::size_t n = times.size();
 
-  std::unique_ptr<CurveModel> model = CreateCurveModel(
-      params.smoothingMethod, times, revolutions, params.smoothingLevel, params.smoothingRpm / kSecondsPerMinute, log);
+  std::unique_ptr<CurveModel> model =
+      CreateCurveModel(method, times, revolutions, params.smoothingLevel, params.smoothingRpm / kSecondsPerMinute, log);
   results.succeeded = model->Fit();
   RecordingCurves sampled{std::vector<double>(n), std::vector<double>(n)};
   std::vector<double> fittedRevolutions(n);
@@ -110,7 +112,7 @@ bool RunCalculation::ProcessRecording(const std::string& waveFile) {
 
   highestStartRpm = std::max(highestStartRpm, sampled.rpm.front());
   lowestFinalRpm = std::min(lowestFinalRpm, sampled.rpm.back());
-  if (params.calculationMode == kDynamometerMode && !(sampled.rpm.back() > sampled.rpm.front())) {
+  if (mode == CalculationMode::kDynamometer && !(sampled.rpm.back() > sampled.rpm.front())) {
     results.succeeded = 0;
     said.Note("Calculation failed RPM not increasing");
   }
@@ -123,7 +125,7 @@ bool RunCalculation::ProcessRecording(const std::string& waveFile) {
 }
 
 void RunCalculation::ComputeResults() {
-  if (params.calculationMode == kDynamometerMode) {
+  if (mode == CalculationMode::kDynamometer) {
     const bool recordingsSucceeded = results.succeeded != 0;
     ComputeDynamometer(params, curves, highestStartRpm, lowestFinalRpm, results);
     // Without this the user would see a failed calculation and no reason for it.
@@ -134,7 +136,7 @@ void RunCalculation::ComputeResults() {
     results.rowCount = static_cast<std::int32_t>(last.rpm.size());
     ComputeTachometer(params, results.cumulativeRevs, last.rpm, last.angularAcceleration, results);
   }
-  results.resultMode = params.calculationMode;
+  results.resultMode = mode;
   if (results.succeeded && !ResultsAreFinite()) {
     results.succeeded = 0;
     said.Note("Calculation failed - the results are not finite numbers; check the vehicle data");
@@ -151,12 +153,10 @@ bool RunCalculation::ResultsAreFinite() const {
 
 bool RunCalculation::AppendResultTable(std::ostream& out) {
   if (!results.succeeded) return false;
-  if (results.resultMode == kDynamometerMode)
+  if (results.resultMode == CalculationMode::kDynamometer)
     WritePowerTable(out, params.description, results);
-  else if (results.resultMode == kTachometerMode)
-    WriteTimeTable(out, params.description, results);
   else
-    return false;
+    WriteTimeTable(out, params.description, results);
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include "core/calculation_log.h"
 #include "core/outcome.h"
 #include "core/run_document.h"
+#include "core/run_modes.h"
 #include "core/run_parameters.h"
 
 namespace ruvo {
@@ -58,6 +59,8 @@ class RunCalculation : public ResultTableSource {
   // Working storage of one calculation. The messages so far; whether it succeeds is the results'
   // succeeded flag, since a later recording's failure may leave the earlier ones' results standing.
   Outcome said;
+  CalculationMode mode = CalculationMode::kDynamometer;  // the document's, once the inputs are checked
+  SmoothingMethod method = SmoothingMethod::kSplineSegments;
   std::vector<RecordingCurves> curves;
   double highestStartRpm = 0.0;
   double lowestFinalRpm = 0.0;

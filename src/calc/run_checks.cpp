@@ -59,7 +59,8 @@ void AddRows(const Recording& recording, double fromSeconds, double toSeconds, s
 }
 
 std::vector<RowSpan> AllRows(const CalculationResults& results) {
-  const std::vector<double>& first = results.resultMode == kDynamometerMode ? results.rpm : results.pulseTimes;
+  const std::vector<double>& first =
+      results.resultMode == CalculationMode::kDynamometer ? results.rpm : results.pulseTimes;
   if (first.empty()) return {};
   return {{first.front(), first.back()}};
 }
@@ -222,7 +223,9 @@ void CheckCoverage(const CalculationResults& results, const RunParameters& param
                       FormatText("The run ends at %.0f rpm, the Final RPM estimate is %d - the recording ends early "
                                  "or its sparks were lost; check the recording and Final RPM",
                                  results.rpm.back(), params.finalRpm),
-                      -1, -1.0, {}});
+                      -1,
+                      -1.0,
+                      {}});
 }
 
 void CheckPlausibility(const CalculationResults& results,
@@ -236,7 +239,9 @@ void CheckPlausibility(const CalculationResults& results,
                   FormatText("The power is negative at %.0f rpm inside the run - the recording or the vehicle "
                              "data do not describe one full-throttle run",
                              results.rpm[k]),
-                  -1, -1.0, {}};
+                  -1,
+                  -1.0,
+                  {}};
     negative.rows.push_back({results.rpm[k], results.rpm[k]});
   }
   if (!negative.rows.empty()) findings.push_back(std::move(negative));
@@ -256,7 +261,7 @@ std::vector<RunFinding> CheckRun(const std::vector<RecordingEvidence>& evidence,
                                  const RunParameters& params) {
   std::vector<RunFinding> findings;
   if (!results.succeeded) return findings;
-  const bool dynamometer = results.resultMode == kDynamometerMode;
+  const bool dynamometer = results.resultMode == CalculationMode::kDynamometer;
   for (std::size_t r = 0; r < evidence.size(); ++r) {
     const Recording recording{evidence[r],
                               static_cast<std::int32_t>(r),

@@ -15,8 +15,9 @@ void ComputeTachometer(const RunParameters& params,
   const double feetPerRev = FeetPerEngineRevolution(params);
   double highestSpeed = 0.0, highestAcceleration = 0.0, highestRpm = 0.0;
   double lowestRpm = rpm.empty() ? 0.0 : rpm[0];
-  results.AllocateResults(kTachometerMode);
-  const std::size_t rows = std::min({results.rpm.size(), cumulativeRevs.size(), rpm.size(), angularAcceleration.size()});
+  results.AllocateResults(CalculationMode::kTachometer);
+  const std::size_t rows =
+      std::min({results.rpm.size(), cumulativeRevs.size(), rpm.size(), angularAcceleration.size()});
   for (std::size_t k = 0; k < rows; ++k) {
     results.distance[k] = feetPerRev * cumulativeRevs[k] / kFeetPerMile;
     results.rpm[k] = rpm[k];

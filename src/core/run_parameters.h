@@ -11,34 +11,30 @@ namespace ruvo {
 // any value. Fields are in the order the run document stores them.
 struct RunParameters {
   std::string description;
-  double vehicleWeight = 2400.0;      // pounds; mass with g = 32.2 ft/s^2 and rolling load
-  double revsPerIgnition = 2.0;       // engine revolutions between two ignition pulses
-  double axleRatio = 4.0;             // final axle ratio
-  double gearRatio = 2.5;             // ratio of the test gear
-  double wheelDiameter = 29.3;        // inches; the whole rolling diameter when tireWidth is 0
-  double tireAspectRatio = 100.0;     // percent of tireWidth
-  double tireWidth = 0.0;             // millimetres
+  double vehicleWeight = 2400.0;   // pounds; mass with g = 32.2 ft/s^2 and rolling load
+  double revsPerIgnition = 2.0;    // engine revolutions between two ignition pulses
+  double axleRatio = 4.0;          // final axle ratio
+  double gearRatio = 2.5;          // ratio of the test gear
+  double wheelDiameter = 29.3;     // inches; the whole rolling diameter when tireWidth is 0
+  double tireAspectRatio = 100.0;  // percent of tireWidth
+  double tireWidth = 0.0;          // millimetres
   double dragCoefficient = 0.5;
   double frontalArea = 35.0;          // square feet
   double frictionLossHp = 0.0;        // horsepower lost to friction at frictionLossRpm
   std::int32_t frictionLossRpm = 0;   // rpm
   double frictionLossExponent = 0.0;  // exponent of road speed in the friction force law
-  std::int32_t smoothingMethod = 2;   // 0 none, 1 local, 2 spline segments, 3 exponential fit
+  std::int32_t smoothingMethod = 2;   // the file's number: SmoothingMethodOf (core/run_modes.h)
   std::int32_t smoothingLevel = 3;
-  std::int32_t initialRpm = 1000;     // estimated engine speed at the start of the recording
-  std::int32_t finalRpm = 5000;       // estimated engine speed at the end of the recording
-  double maxPulseLength = 20.0;       // percent of the pulse period
+  std::int32_t initialRpm = 1000;      // estimated engine speed at the start of the recording
+  std::int32_t finalRpm = 5000;        // estimated engine speed at the end of the recording
+  double maxPulseLength = 20.0;        // percent of the pulse period
   std::vector<std::string> waveFiles;  // absolute, or relative to the working directory
-  std::int32_t calculationMode = 0;   // 0 dynamometer, 1 tachometer
-  double rollingCoefficient = 0.01;   // rolling force = vehicleWeight * coefficient
-  double drivetrainLoss = 0.0;        // percent of the wheel force
-  std::int32_t smoothingRpm = 0;      // rpm at the start of the decline (exponential fit)
+  std::int32_t calculationMode = 0;    // the file's number: CalculationModeOf (core/run_modes.h)
+  double rollingCoefficient = 0.01;    // rolling force = vehicleWeight * coefficient
+  double drivetrainLoss = 0.0;         // percent of the wheel force
+  std::int32_t smoothingRpm = 0;       // rpm at the start of the decline (exponential fit)
 
   bool operator==(const RunParameters&) const = default;
 };
-
-// Calculation modes.
-inline constexpr std::int32_t kDynamometerMode = 0;
-inline constexpr std::int32_t kTachometerMode = 1;
 
 }  // namespace ruvo

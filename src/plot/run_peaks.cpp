@@ -55,7 +55,7 @@ RunPeaks PeaksOfTable(const ResultTable& table) {
 RunPeaks PeaksOfCalculation(const CalculationResults& results) {
   RunPeaks peaks;
   peaks.fromCalculation = true;
-  peaks.power = results.resultMode == kDynamometerMode;
+  peaks.power = results.resultMode == CalculationMode::kDynamometer;
   if (peaks.power) {
     const std::size_t rows = std::min({results.rpm.size(), results.horsepower.size(), results.torque.size()});
     for (std::size_t k = 0; k < rows; ++k) {

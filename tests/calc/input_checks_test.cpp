@@ -14,6 +14,8 @@ TEST(FindInputProblem, NamesTheFieldThatLeavesNoFiniteResult) {
       {[](RunParameters&) {}, ""},
       {[](RunParameters& p) { p.smoothingMethod = 4; }, failed + "Smoothing Method must be 0 to 3"},
       {[](RunParameters& p) { p.smoothingMethod = -1; }, failed + "Smoothing Method must be 0 to 3"},
+      {[](RunParameters& p) { p.smoothingMethod = 0; }, ""},
+      {[](RunParameters& p) { p.smoothingMethod = 3; }, ""},
       {[](RunParameters& p) { p.calculationMode = 2; }, failed + "Calculation Mode must be 0 or 1"},
       {[](RunParameters& p) { p.gearRatio = 0.0; }, failed + "Test Gear Ratio must not be 0"},
       {[](RunParameters& p) { p.axleRatio = 0.0; }, failed + "Final Axle Ratio must not be 0"},

@@ -11,7 +11,7 @@ namespace {
 CalculationResults DynamometerRows(int rows) {
   CalculationResults results;
   results.rowCount = rows;
-  results.AllocateResults(0);
+  results.AllocateResults(CalculationMode::kDynamometer);
   results.rollingForce = 24.0;
   for (std::size_t k = 0; k < results.rpm.size(); ++k) {
     results.rpm[k] = 1050.0 + 50.0 * static_cast<double>(k);
@@ -51,7 +51,7 @@ TEST(WritePowerTable, HeadersThenOneFormattedLinePerRow) {
 TEST(WriteTimeTable, SparkLinesOnlyWhenTheFirstFractionIsPositive) {
   CalculationResults results;
   results.rowCount = 1;
-  results.AllocateResults(1);
+  results.AllocateResults(CalculationMode::kTachometer);
   results.pulseTimes = {0.0123456};
   results.cumulativeRevs = {2.0};
   results.distance[0] = 0.00029;

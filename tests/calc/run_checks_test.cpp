@@ -42,7 +42,7 @@ struct CleanRun {
       recording.speeds.push_back({0.1 * i - 0.05, rpm, rpm});
     }
     results.succeeded = 1;
-    results.resultMode = kDynamometerMode;
+    results.resultMode = CalculationMode::kDynamometer;
     results.rpm = {1000, 1050, 1100, 1150};
     results.horsepower = {20, 22, 24, 26};
     results.torque = {105, 110, 114, 118};

@@ -22,7 +22,7 @@ TEST(ComputeTachometer, InitialVehicleRowsAndSummary) {
   EXPECT_EQ(results.rpm, rpm);
   EXPECT_EQ(results.summaryLine1 + "|" + results.summaryLine2,
             " RPM range:  1000.0  to  5000.0|Max Speed:  43.6 mph, Max Accel: 0.238g");
-  EXPECT_EQ(std::pair(results.succeeded, results.resultMode), std::pair(1, 1));
+  EXPECT_EQ(std::pair(results.succeeded, results.resultMode), std::pair(1, CalculationMode::kTachometer));
 }
 
 }  // namespace

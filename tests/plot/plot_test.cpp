@@ -50,7 +50,7 @@ std::string CalculatedRun(const test::TempFolder& folder, const std::string& nam
 std::string TableText(const CalculationResults& results) {
   std::ostringstream text;
   WriteRunDocument(text, RunParameters());
-  (results.resultMode == kDynamometerMode ? WritePowerTable : WriteTimeTable)(text, "run", results);
+  (results.resultMode == CalculationMode::kDynamometer ? WritePowerTable : WriteTimeTable)(text, "run", results);
   return text.str();
 }
 ResultTable SavedTable(const CalculationResults& results) {
