@@ -21,7 +21,7 @@ struct SparkTiming {
 // The results of the last calculation, kept until the next one starts. Arrays hold rowCount values
 // while arraysAllocated is true; which arrays exist depends on resultMode.
 struct CalculationResults {
-  std::int32_t succeeded = 0;
+  bool succeeded = false;
   bool arraysAllocated = false;
   std::vector<double> pulseTimes;      // seconds, last processed recording
   std::vector<double> cumulativeRevs;  // engine revolutions at each pulse

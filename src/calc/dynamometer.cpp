@@ -16,7 +16,7 @@ void BuildRpmGrid(double highestStartRpm, double lowestFinalRpm, CalculationResu
   const double first = std::trunc(highestStartRpm / kRpmGridStep) + 1.0;
   const double last = std::trunc(lowestFinalRpm / kRpmGridStep);
   results.rowCount = static_cast<std::int32_t>(std::max(1.0, last - first + 1.0));
-  results.succeeded = results.rowCount > 1 ? 1 : 0;
+  results.succeeded = results.rowCount > 1;
   results.AllocateResults(CalculationMode::kDynamometer);
   results.rpm[0] = first * kRpmGridStep;
   for (std::size_t k = 1; k < results.rpm.size(); ++k) results.rpm[k] = results.rpm[k - 1] + kRpmGridStep;

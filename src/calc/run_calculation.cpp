@@ -40,7 +40,7 @@ RunCalculation::RunCalculation(const RunParameters& heldParams, const AnalysisCo
     : params(heldParams), config(heldConfig) {}
 
 Outcome RunCalculation::Calculate() {
-  results.succeeded = 0;
+  results.succeeded = false;
   results.ReleaseResults();
   evidence.clear();
   findings.clear();
@@ -54,7 +54,7 @@ Outcome RunCalculation::Calculate() {
     said.Note(FormatText("Only the first %d wave files are used - the other %d were ignored",
                          static_cast<int>(kMaxRecordings), static_cast<int>(params.waveFiles.size() - kMaxRecordings)));
 
-  results.succeeded = 1;
+  results.succeeded = true;
   highestStartRpm = 0.0;
   lowestFinalRpm = kNoFinalRpmYet;
   curves.clear();
@@ -63,7 +63,7 @@ Outcome RunCalculation::Calculate() {
   }
 
   if (curves.empty()) {
-    results.succeeded = 0;
+    results.succeeded = false;
   } else {
     ComputeResults();
   }
@@ -81,7 +81,7 @@ bool RunCalculation::ProcessRecording(const std::string& waveFile) {
   said.AddMessagesOf(analysed);
   evidence.push_back({waveFile, analysis.Evidence(), {}});
   if (!analysed) {
-    results.succeeded = 0;
+    results.succeeded = false;
     return false;
   }
   std::vector<double> times = analysis.CopyTimes();
@@ -90,7 +90,7 @@ bool RunCalculation::ProcessRecording(const std::string& waveFile) {
 
   std::unique_ptr<CurveModel> model =
       CreateCurveModel(method, times, revolutions, params.smoothingLevel, params.smoothingRpm / kSecondsPerMinute, log);
-  results.succeeded = model->Fit();
+  results.succeeded = model->Fit() != 0;
   RecordingCurves sampled{std::vector<double>(n), std::vector<double>(n)};
   std::vector<double> fittedRevolutions(n);
   if (results.succeeded) {
@@ -102,7 +102,7 @@ bool RunCalculation::ProcessRecording(const std::string& waveFile) {
     }
     // A curve that is not finite everywhere would put infinities or NaN into the results.
     if (n == 0 || !AllFinite(fittedRevolutions) || !AllFinite(sampled.rpm) || !AllFinite(sampled.angularAcceleration))
-      results.succeeded = 0;
+      results.succeeded = false;
   }
   if (!results.succeeded) {
     said.Note("Calculation failed during smoothing");
@@ -113,7 +113,7 @@ bool RunCalculation::ProcessRecording(const std::string& waveFile) {
   highestStartRpm = std::max(highestStartRpm, sampled.rpm.front());
   lowestFinalRpm = std::min(lowestFinalRpm, sampled.rpm.back());
   if (mode == CalculationMode::kDynamometer && !(sampled.rpm.back() > sampled.rpm.front())) {
-    results.succeeded = 0;
+    results.succeeded = false;
     said.Note("Calculation failed RPM not increasing");
   }
   AnalyzeSparkTiming(params.revsPerIgnition, times, revolutions, sampled.angularAcceleration, results.spark, log);
@@ -121,12 +121,12 @@ bool RunCalculation::ProcessRecording(const std::string& waveFile) {
   results.pulseTimes = std::move(times);
   results.cumulativeRevs = std::move(revolutions);
   curves.push_back(std::move(sampled));
-  return results.succeeded != 0;
+  return results.succeeded;
 }
 
 void RunCalculation::ComputeResults() {
   if (mode == CalculationMode::kDynamometer) {
-    const bool recordingsSucceeded = results.succeeded != 0;
+    const bool recordingsSucceeded = results.succeeded;
     ComputeDynamometer(params, curves, highestStartRpm, lowestFinalRpm, results);
     // Without this the user would see a failed calculation and no reason for it.
     if (recordingsSucceeded && !results.succeeded)
@@ -138,7 +138,7 @@ void RunCalculation::ComputeResults() {
   }
   results.resultMode = mode;
   if (results.succeeded && !ResultsAreFinite()) {
-    results.succeeded = 0;
+    results.succeeded = false;
     said.Note("Calculation failed - the results are not finite numbers; check the vehicle data");
   }
 }
@@ -161,7 +161,7 @@ bool RunCalculation::AppendResultTable(std::ostream& out) {
 }
 
 void RunCalculation::DiscardResults() {
-  results.succeeded = 0;
+  results.succeeded = false;
   results.ReleaseResults();
   evidence.clear();
   findings.clear();

@@ -92,7 +92,7 @@ void CRuvoView::OnInitialUpdate() {
 }
 
 void CRuvoView::ShowDocumentResults(const std::optional<SummaryLines>& saved) {
-  calculationSucceeded = 0;
+  calculationSucceeded = false;
   resultsOnFile = saved.has_value();
   controls.findings->ShowFindings({});
   summaryLine1 = saved ? saved->line1 : std::string();
@@ -326,7 +326,7 @@ void CRuvoView::UpdateCalculateButton() {
 
 void CRuvoView::UpdateResultButtons() {
   // Both tools read the document's file, so a table saved in it is enough.
-  const bool results = calculationSucceeded != 0 || resultsOnFile;
+  const bool results = calculationSucceeded || resultsOnFile;
   controls.graphButton->setEnabled(results);
   controls.tablesButton->setEnabled(results);
 }

@@ -50,7 +50,7 @@ class CRuvoView : public QWidget {
   // The pulse detection's tuning values for the calculations that follow.
   void SetConfiguration(const AnalysisConfig& loaded) { config = loaded; }
   const AnalysisConfig& Configuration() const { return config; }
-  std::int32_t CalculationSucceeded() const { return calculationSucceeded; }
+  bool CalculationSucceeded() const { return calculationSucceeded; }
 
   // After a document is created or opened: shows the held values and list, updates the buttons.
   void OnInitialUpdate();
@@ -114,7 +114,7 @@ class CRuvoView : public QWidget {
   RunParameters params;
   AnalysisConfig config;
   RunCalculation calculation{params, config};
-  std::int32_t calculationSucceeded = 0;
+  bool calculationSucceeded = false;
   bool resultsOnFile = false;  // the document was opened with a result table in its file
   std::string summaryLine1;
   std::string summaryLine2;

@@ -24,10 +24,10 @@ std::size_t RowOf(const CalculationResults& results, double rpm) {
 TEST(ComputeDynamometer, GridHoldsTheMultiplesOfFiftyStrictlyInsideTheCommonRange) {
   // Common range, then rows, first rpm and whether the grid succeeded.
   for (const auto& [start, end, rows, firstRpm, succeeded] :
-       {std::tuple{1000.0, 5000.0, 80, 1050.0, 1}, std::tuple{1049.9, 1099.9, 1, 1050.0, 0},
-        std::tuple{1049.9, 1100.0, 2, 1050.0, 1}, std::tuple{3000.0, 2000.0, 1, 3050.0, 0}}) {
+       {std::tuple{1000.0, 5000.0, 80, 1050.0, true}, std::tuple{1049.9, 1099.9, 1, 1050.0, false},
+        std::tuple{1049.9, 1100.0, 2, 1050.0, true}, std::tuple{3000.0, 2000.0, 1, 3050.0, false}}) {
     CalculationResults results;
-    results.succeeded = 1 - succeeded;  // replaced, whatever the driver had set
+    results.succeeded = !succeeded;  // replaced, whatever the driver had set
     auto recordings = FlatRecording(0.0, 8000.0, 10.0);
     ComputeDynamometer(RunParameters{}, recordings, start, end, results);
     EXPECT_EQ(results.rowCount, rows) << start << " " << end;

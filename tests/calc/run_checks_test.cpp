@@ -41,7 +41,7 @@ struct CleanRun {
       const double rpm = 1000.0 * (1.0 + 0.02 * i);
       recording.speeds.push_back({0.1 * i - 0.05, rpm, rpm});
     }
-    results.succeeded = 1;
+    results.succeeded = true;
     results.resultMode = CalculationMode::kDynamometer;
     results.rpm = {1000, 1050, 1100, 1150};
     results.horsepower = {20, 22, 24, 26};
@@ -136,7 +136,7 @@ TEST(RunChecks, EachCheckSpeaksOnItsEvidenceOnlyAndWarningsComeFirst) {
   EXPECT_EQ(lines[0].substr(0, 27), "warning: take 1.wav: the fi");
   EXPECT_EQ(lines[1].substr(0, 21), "warning: The run ends");
   EXPECT_EQ(lines[2].substr(0, 20), "note: take 1.wav: th");
-  run.results.succeeded = 0;
+  run.results.succeeded = false;
   EXPECT_TRUE(CheckRun(run.evidence, run.results, run.params).empty());
 }
 

@@ -13,7 +13,7 @@ TEST(ComputeTachometer, InitialVehicleRowsAndSummary) {
   const std::vector<double> alpha{0.0, 10.0, -4.0};
   CalculationResults results;
   results.rowCount = 3;
-  results.succeeded = 1;
+  results.succeeded = true;
   ComputeTachometer(RunParameters{}, revs, rpm, alpha, results);
   ASSERT_EQ(results.distance.size(), 3u);
   // Second row to the digits the tables print: miles and g, then mph.
@@ -22,7 +22,7 @@ TEST(ComputeTachometer, InitialVehicleRowsAndSummary) {
   EXPECT_EQ(results.rpm, rpm);
   EXPECT_EQ(results.summaryLine1 + "|" + results.summaryLine2,
             " RPM range:  1000.0  to  5000.0|Max Speed:  43.6 mph, Max Accel: 0.238g");
-  EXPECT_EQ(std::pair(results.succeeded, results.resultMode), std::pair(1, CalculationMode::kTachometer));
+  EXPECT_EQ(std::pair(results.succeeded, results.resultMode), std::pair(true, CalculationMode::kTachometer));
 }
 
 }  // namespace

@@ -98,7 +98,7 @@ TEST_F(FailingCalculation, ALogThatCannotBeCreatedStopsBeforeAnythingElse) {
   EXPECT_FALSE(outcome);
   // Only the log's message: the recording was not even opened.
   EXPECT_EQ(outcome.messages(), std::vector<std::string>{"Could not open Log file - ruvo.log"});
-  EXPECT_EQ(calculation.Results().succeeded, 0);
+  EXPECT_FALSE(calculation.Results().succeeded);
   EXPECT_TRUE(calculation.Results().rpm.empty() && calculation.Results().pulseTimes.empty()) << "results were kept";
   fs::current_path(folder.Path());
   ASSERT_TRUE(document.SaveToCurrentPath());

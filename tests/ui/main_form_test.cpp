@@ -115,7 +115,7 @@ class MainFormTest : public QObject {
       f.form.Type("vehicleWeight", " 2400.0 ");
       test::MessageCapture messages;
       f.form.Click("calculateButton");
-      QCOMPARE(std::pair(f.view.CalculationSucceeded(), f.view.HeldValues().calculationMode), std::pair(1, mode));
+      QCOMPARE(std::pair(f.view.CalculationSucceeded(), f.view.HeldValues().calculationMode), std::pair(true, mode));
       // The weight is re-shown in the form's notation.
       RUVO_REQUIRE(f.form.EnabledAre({{"graphButton", true}, {"tablesButton", true}}));
       RUVO_REQUIRE(f.form.TextsAre({{"vehicleWeight", "2400"}}));
@@ -133,7 +133,7 @@ class MainFormTest : public QObject {
       f.AddWaves({"missing.wav"});
       f.form.Type("description", "changed");
       f.form.Click("calculateButton");
-      QCOMPARE(std::pair(f.view.CalculationSucceeded(), messages.Texts().size()), std::pair(0, std::size_t{1}));
+      QCOMPARE(std::pair(f.view.CalculationSucceeded(), messages.Texts().size()), std::pair(false, std::size_t{1}));
       RUVO_REQUIRE(f.form.EnabledAre({{"graphButton", false}, {"tablesButton", false}}));
       RUVO_REQUIRE(f.form.TextsAre({{"summaryLine1", line1}, {"summaryLine2", line2}}));
       QCOMPARE(test::ReadFileBytes(f.documentPath), saved);
