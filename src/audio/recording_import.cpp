@@ -80,11 +80,8 @@ Outcome WriteConverted(const std::vector<std::uint8_t>& samples,
                        const WaveOrigin& origin,
                        const ImportOptions& options,
                        ImportReport& report) {
+  if (options.progress && !options.progress(kDecodedShare + (1.0 - kDecodedShare) / 2.0)) return Outcome::Failure();
   Outcome outcome;
-  if (options.progress && !options.progress(kDecodedShare + (1.0 - kDecodedShare) / 2.0)) {
-    outcome.Fail();  // cancelled
-    return outcome;
-  }
   const std::optional<std::string> written =
       WriteImport(report.outputPath, EncodeEightBitWave(samples, report.conversion.rate, origin), options,
                   report.inputPath, outcome);
@@ -141,9 +138,7 @@ Outcome ImportRecording(const std::string& inputPath,
     case DecodeStatus::kFailed:
       return failed(reason);
     case DecodeStatus::kCancelled: {
-      Outcome cancelled;
-      cancelled.Fail();
-      return cancelled;
+      return Outcome::Failure();
     }
     case DecodeStatus::kMissingLibrary:
       return Outcome::Failure(reason);

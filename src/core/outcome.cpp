@@ -10,6 +10,12 @@ Outcome Outcome::Failure(std::string message) {
   return outcome;
 }
 
+Outcome Outcome::Failure() {
+  Outcome outcome;
+  outcome.Fail();
+  return outcome;
+}
+
 void Outcome::Note(std::string message) {
   texts.push_back(std::move(message));
 }
@@ -21,11 +27,6 @@ void Outcome::Fail(std::string message) {
 
 void Outcome::Fail() {
   succeeded = false;
-}
-
-void Outcome::Absorb(const Outcome& later) {
-  succeeded = succeeded && later.succeeded;
-  AddMessagesOf(later);
 }
 
 void Outcome::AddMessagesOf(const Outcome& later) {

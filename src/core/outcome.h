@@ -13,6 +13,8 @@ class Outcome {
  public:
   Outcome() = default;  // success, no messages
   static Outcome Failure(std::string message);
+  // A failure without a message of its own (a cancel).
+  static Outcome Failure();
 
   bool ok() const { return succeeded; }
   explicit operator bool() const { return succeeded; }
@@ -24,8 +26,6 @@ class Outcome {
   void Fail(std::string message);
   // Marks the operation failed without a message of its own.
   void Fail();
-  // Adds later's messages after these; a failure of later's carries over.
-  void Absorb(const Outcome& later);
   // Adds later's messages after these; whether later failed is for the caller to weigh.
   void AddMessagesOf(const Outcome& later);
 

@@ -28,8 +28,4 @@ std::optional<SmoothingMethod> SmoothingMethodOf(std::int32_t fileNumber) {
   }
 }
 
-std::int32_t FileNumber(CalculationMode mode) {
-  return mode == CalculationMode::kDynamometer ? 0 : 1;
-}
-
 }  // namespace ruvo

@@ -15,6 +15,5 @@ enum class SmoothingMethod { kNone, kLocal, kSplineSegments, kExponentialFit };
 // 3. A document keeps whatever number it holds; these give the choice it names, or nothing.
 std::optional<CalculationMode> CalculationModeOf(std::int32_t fileNumber);
 std::optional<SmoothingMethod> SmoothingMethodOf(std::int32_t fileNumber);
-std::int32_t FileNumber(CalculationMode mode);
 
 }  // namespace ruvo

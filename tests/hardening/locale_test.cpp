@@ -4,6 +4,8 @@
 
 #include <clocale>
 #include <locale>
+#include <string>
+#include <vector>
 
 #include "calc/run_calculation.h"
 #include "core/run_document.h"
@@ -32,13 +34,17 @@ std::string CalculateAndSave(const test::TempFolder& folder, const std::string& 
   const AnalysisConfig config = ReadAnalysisConfig(folder.File("ruvo.cfg"));
   RunCalculation calculation{params, config};
   RunDocument document{params, &calculation};
-  Outcome outcome = document.OpenRunDocument(folder.File("run.dat"));
-  if (outcome) outcome.Absorb(calculation.Calculate());
-  if (outcome) outcome.Absorb(document.SaveToCurrentPath());
+  std::vector<std::string> messages;
+  const auto keep = [&messages](const Outcome& outcome) {
+    messages.insert(messages.end(), outcome.messages().begin(), outcome.messages().end());
+    return outcome.ok();
+  };
+  if (keep(document.OpenRunDocument(folder.File("run.dat"))) && keep(calculation.Calculate()))
+    keep(document.SaveToCurrentPath());
   std::string result = "document:\n" + test::ReadFileBytes(folder.Path() / "run.dat") + "log:\n" +
                        test::ReadFileBytes(folder.Path() / "ruvo.log") + "summary:\n" +
                        calculation.Results().summaryLine1 + "\n" + calculation.Results().summaryLine2 + "\n";
-  for (const std::string& text : outcome.messages()) result += "message: " + text + "\n";
+  for (const std::string& text : messages) result += "message: " + text + "\n";
   return result;
 }
 

@@ -94,8 +94,8 @@ class MainFormTest : public QObject {
     const RunParameters& held = f.view.HeldValues();
     QCOMPARE(std::tuple(held.axleRatio, held.maxPulseLength, held.dragCoefficient, held.tireWidth, held.description,
                         held.drivetrainLoss, held.calculationMode),
-             std::tuple(3.5, 25.0, 0.5, 0.0, std::string(), 0.0, FileNumber(CalculationMode::kDynamometer)));
-    QVERIFY(!fs::exists(f.folder.Path() / "ruvo.log"));  // no calculation started
+             std::tuple(3.5, 25.0, 0.5, 0.0, std::string(), 0.0, 0));  // dynamometer
+    QVERIFY(!fs::exists(f.folder.Path() / "ruvo.log"));                // no calculation started
 
     f.view.HeldValues().calculationMode = 5;  // only a hand-edited document holds another mode
     f.view.OnInitialUpdate();
@@ -107,8 +107,7 @@ class MainFormTest : public QObject {
   // Graph and Tables off, keeps the old lines and leaves the file untouched; opening the file
   // again shows the same lines, read from its table.
   void calculateShowsTheSummaryAndSavesAndAFailureKeepsIt() {
-    for (const auto& [mode, radio] : {std::pair(FileNumber(CalculationMode::kDynamometer), "dynamometerMode"),
-                                      {FileNumber(CalculationMode::kTachometer), "tachometerMode"}}) {
+    for (const auto& [mode, radio] : {std::pair(0, "dynamometerMode"), {1, "tachometerMode"}}) {
       FormFixture f;
       f.OpenSynthRun();
       f.form.Radio(radio)->setChecked(true);
