@@ -21,7 +21,7 @@ void BM_Calculate(benchmark::State& state) {
   const AnalysisConfig config;
   RunCalculation calculation(params, config);
   for (auto _ : state) {
-    if (!calculation.Calculate()) return state.SkipWithError("the calculation failed");
+    if (!calculation.Calculate(".")) return state.SkipWithError("the calculation failed");
   }
   state.counters["rows"] = calculation.Results().rowCount;
   state.SetItemsProcessed(state.iterations() * files.sampleCount);
@@ -38,7 +38,7 @@ void BM_RunChecks(benchmark::State& state) {
   if (!recording.LoadSamples(samples)) return state.SkipWithError("the recording did not load");
   const AnalysisConfig config;
   RunCalculation calculation(files.parameters, config);
-  if (!calculation.Calculate()) return state.SkipWithError("the calculation failed");
+  if (!calculation.Calculate(".")) return state.SkipWithError("the calculation failed");
   for (auto _ : state) {
     const RecordingLevels levels = MeasureRecordingLevels(samples, recording.sampleRate(), recording.meanLevel());
     benchmark::DoNotOptimize(levels);

@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -37,9 +38,9 @@ void BM_PlainPass(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainPass)->Unit(benchmark::kMillisecond);
 
-// What `ruvo-cli calculate DOC --no-save` does, without starting a process: open the document
-// (its folder becomes the working directory), read ruvo.cfg, calculate (ruvo.log is written into
-// the scratch folder), and format the summary lines and the findings.
+// What `ruvo-cli calculate DOC --no-save` does, without starting a process: open the document,
+// read ruvo.cfg beside it, calculate (ruvo.log is written into the document's scratch folder), and
+// format the summary lines and the findings.
 void BM_CalculateMaxRecording(benchmark::State& state) {
   const MaxRecordingFiles& files = MaxRecordingOnDisk();
   if (!files.ok) return state.SkipWithError(files.error.c_str());
@@ -48,10 +49,10 @@ void BM_CalculateMaxRecording(benchmark::State& state) {
     RunParameters params;
     AnalysisConfig config;
     RunCalculation calculation(params, config);
-    RunDocument document(params, &calculation);
+    RunDocument document(params, std::filesystem::path(files.documentPath).parent_path().string(), &calculation);
     if (!document.OpenRunDocument(files.documentPath)) return state.SkipWithError("the document did not open");
-    config = ReadAnalysisConfig(kConfigFileName);
-    if (!calculation.Calculate()) return state.SkipWithError("the calculation failed");
+    config = ReadAnalysisConfig((std::filesystem::path(document.Folder()) / kConfigFileName).string());
+    if (!calculation.Calculate(document.Folder())) return state.SkipWithError("the calculation failed");
     std::ostringstream out;
     out << calculation.Results().summaryLine1 << '\n' << calculation.Results().summaryLine2 << '\n';
     for (const RunFinding& finding : calculation.Findings()) out << FindingLine(finding) << '\n';

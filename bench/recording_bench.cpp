@@ -51,7 +51,7 @@ void BM_DetectPulses(benchmark::State& state) {
   CalculationLog log;
   std::int32_t pulses = 0;
   for (auto _ : state) {
-    log.Open();
+    log.Open(CalculationLog::kFileName);
     PulseScan scan(samples, recording.meanLevel(), recording.amplitude(), maxPulses, settings, log);
     Outcome said;
     if (!scan.InitialScan(said) || !scan.FinalScan(said)) return state.SkipWithError("detection failed");

@@ -1,7 +1,6 @@
 // A whole calculation on a small fuzzed recording with fuzzed estimates, smoothing and mode ends
 // in results that are all finite or in a failure, never in a crash or a hang.
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
@@ -46,25 +45,15 @@ std::string Wave(const std::uint8_t* samples, std::size_t count) {
   return bytes;
 }
 
-// Runs the calculation inside a private folder (it writes ruvo.log to the working directory) and
-// returns to the fuzzer's own directory afterwards.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    static const std::string folder = [] {
-      char pattern[] = "/tmp/ruvo-fuzz-XXXXXX";
-      return std::string(mkdtemp(pattern) ? pattern : "");
-    }();
-    ruvo::fuzz::Require(getcwd(previous, sizeof previous) && !folder.empty() && chdir(folder.c_str()) == 0,
-                        "a scratch folder to calculate in");
-  }
-  ~ScratchFolder() { ruvo::fuzz::Require(chdir(previous) == 0, "back to the fuzzer's directory"); }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
- private:
-  char previous[4096];
-};
+// The private folder every run calculates in: its recording and ruvo.log lie there.
+const std::string& ScratchFolder() {
+  static const std::string folder = [] {
+    char pattern[] = "/tmp/ruvo-fuzz-XXXXXX";
+    return std::string(mkdtemp(pattern) ? pattern : "");
+  }();
+  ruvo::fuzz::Require(!folder.empty(), "a scratch folder to calculate in");
+  return folder;
+}
 
 }  // namespace
 
@@ -72,8 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Header header;
   if (size < sizeof header) return 0;
   std::memcpy(&header, data, sizeof header);
-  const ScratchFolder scratch;
-  std::ofstream("fuzz.wav", std::ios::binary | std::ios::trunc) << Wave(data + sizeof header, size - sizeof header);
+  const std::string& folder = ScratchFolder();
+  std::ofstream(folder + "/fuzz.wav", std::ios::binary | std::ios::trunc)
+      << Wave(data + sizeof header, size - sizeof header);
 
   ruvo::RunParameters params;
   params.initialRpm = header.initialRpm;
@@ -87,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   params.waveFiles = {"fuzz.wav"};
   const ruvo::AnalysisConfig config;
   ruvo::RunCalculation calculation(params, config);
-  if (!calculation.Calculate()) return 0;
+  if (!calculation.Calculate(folder)) return 0;
 
   const ruvo::CalculationResults& results = calculation.Results();
   for (const auto* array : {&results.rpm, &results.speed, &results.acceleration, &results.horsepower, &results.torque})

@@ -50,7 +50,7 @@ bool AnyWarning(const std::vector<RunFinding>& findings) {
 
 // Calculates params; true on success, with the calculation's messages joined by "; ".
 bool CalculateQuietly(RunCalculation& calculation, std::string& messages) {
-  const Outcome outcome = calculation.Calculate();
+  const Outcome outcome = calculation.Calculate(".");
   for (const std::string& text : outcome.messages()) messages += (messages.empty() ? "" : "; ") + text;
   return outcome.ok();
 }

@@ -66,7 +66,7 @@ std::optional<Peaks> Calculate(const SynthResult& run, const Variant& variant, c
   params.waveFiles = {name + ".wav"};
   const AnalysisConfig config;
   RunCalculation calculation(params, config);
-  ok = ok && calculation.Calculate().ok();
+  ok = ok && calculation.Calculate(".").ok();
   if (!ok) return std::nullopt;
   return Largest(calculation.Results().horsepower, calculation.Results().torque);
 }

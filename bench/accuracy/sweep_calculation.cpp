@@ -11,7 +11,7 @@ std::optional<SweepOutcome> CalculateAgainstTruth(const RunParameters& params, c
   const AnalysisConfig config;
   RunParameters held = params;
   RunCalculation calculation(held, config);
-  if (!calculation.Calculate()) return std::nullopt;
+  if (!calculation.Calculate(".")) return std::nullopt;
   const CalculationResults& results = calculation.Results();
   std::vector<PowerRow> rows;
   for (std::size_t i = 0; i < results.rpm.size(); ++i)

@@ -37,7 +37,7 @@ std::int32_t PulseCapacity(std::int32_t finalRpm, double durationSeconds, double
 
 }  // namespace
 
-PulseAnalysis::PulseAnalysis(std::string waveFileName,
+PulseAnalysis::PulseAnalysis(ListedRecording listedRecording,
                              std::int32_t initialRpmEstimate,
                              std::int32_t finalRpmEstimate,
                              double revolutionsPerSpark,
@@ -45,7 +45,7 @@ PulseAnalysis::PulseAnalysis(std::string waveFileName,
                              CalculationMode calculationMode,
                              const AnalysisConfig& analysisConfig,
                              CalculationLog& calculationLog)
-    : fileName(std::move(waveFileName)),
+    : recordingFile(std::move(listedRecording)),
       initialRpm(initialRpmEstimate),
       finalRpm(finalRpmEstimate),
       revsPerSpark(revolutionsPerSpark),
@@ -70,7 +70,7 @@ Outcome PulseAnalysis::Run() {
   Outcome outcome = CheckEstimates();
   if (!outcome) return outcome;
 
-  WaveRecording recording(fileName);
+  WaveRecording recording(recordingFile);
   if (!recording.ok()) return recording.outcome();
   const std::int32_t sampleCount = recording.sampleCount();
   const std::int32_t maxPulses = PulseCapacity(finalRpm, recording.duration(), revsPerSpark, sampleCount);
@@ -83,7 +83,7 @@ Outcome PulseAnalysis::Run() {
   const std::int32_t sampleRate = recording.sampleRate();
 
   log.Write("#Ruvo Log file\n");
-  log.WriteFormatted("#Ruvo RPM Calculate: %s\n", fileName.c_str());
+  log.WriteFormatted("#Ruvo RPM Calculate: %s\n", recordingFile.name.c_str());
   log.WriteFormatted("#Initial RPM: %d\n", initialRpm);
   log.WriteFormatted("#Final RPM  : %d\n", finalRpm);
   log.WriteFormatted("#Rev/Pulse  : %f\n", revsPerSpark);

@@ -8,6 +8,7 @@
 #include "analysis/pulse_scan.h"
 #include "analysis/pulse_timeline.h"
 #include "analysis/recording_levels.h"
+#include "analysis/wave_recording.h"
 #include "core/analysis_config.h"
 #include "core/calculation_log.h"
 #include "core/outcome.h"
@@ -38,7 +39,7 @@ class PulseAnalysis {
  public:
   // pulseDurationPercent: pulse length as a percentage of the spark interval. In tachometer mode
   // the timeline keeps every pulse. Nothing is read yet.
-  PulseAnalysis(std::string waveFileName,
+  PulseAnalysis(ListedRecording listedRecording,
                 std::int32_t initialRpmEstimate,
                 std::int32_t finalRpmEstimate,
                 double revolutionsPerSpark,
@@ -71,7 +72,7 @@ class PulseAnalysis {
  private:
   Outcome CheckEstimates() const;
 
-  std::string fileName;
+  ListedRecording recordingFile;
   std::int32_t initialRpm;
   std::int32_t finalRpm;
   double revsPerSpark;

@@ -85,6 +85,9 @@ bool ReadAt(std::istream& file, std::uint64_t offset, unsigned char* bytes, std:
 WaveRecording::WaveRecording(std::string name)
     : WaveRecording(name, std::make_unique<std::ifstream>(name, std::ios::binary)) {}
 
+WaveRecording::WaveRecording(const ListedRecording& listed)
+    : WaveRecording(listed.name, std::make_unique<std::ifstream>(listed.path, std::ios::binary)) {}
+
 WaveRecording::WaveRecording(std::string name, std::unique_ptr<std::istream> stream)
     : fileName(std::move(name)), file(std::move(stream)) {
   if (!file || !*file) {

@@ -11,6 +11,12 @@
 
 namespace ruvo {
 
+// A recording as a wave list names it (in messages and the log) and the file it is read from.
+struct ListedRecording {
+  std::string name;
+  std::string path;
+};
+
 // One 8-bit mono PCM WAV recording, opened for one analysis. Construction reads and checks the
 // header (the "fmt " and "data" chunks, found by walking the RIFF chunks) and keeps the message of
 // the first check that fails in outcome(); LoadSamples copies the sample bytes into the caller's buffer (or
@@ -21,6 +27,8 @@ class WaveRecording {
   static constexpr std::int32_t kMaxSampleCount = 9'999'999;
 
   explicit WaveRecording(std::string fileName);
+  // Reads listed.path; listed.name names it in messages.
+  explicit WaveRecording(const ListedRecording& listed);
   // Reads the recording from stream instead of a file; fileName only names it in messages.
   WaveRecording(std::string fileName, std::unique_ptr<std::istream> stream);
 

@@ -1,8 +1,13 @@
 #include "calc/run_calculation.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <system_error>
 #include <utility>
 
 #include "analysis/pulse_analysis.h"
@@ -34,12 +39,22 @@ std::vector<SpeedSample> IntervalSpeeds(const std::vector<double>& times, double
   return speeds;
 }
 
+// The lock of a folder's ruvo.log. Folders share a few locks by the hash of their path: two
+// calculations in one folder always wait for each other, two in different folders almost never.
+std::mutex& FolderLock(const std::string& folder) {
+  static std::array<std::mutex, 16> locks;
+  std::error_code error;
+  const std::filesystem::path canonical = std::filesystem::weakly_canonical(folder, error);
+  const std::string key = error ? folder : canonical.string();
+  return locks[std::hash<std::string>{}(key) % locks.size()];
+}
+
 }  // namespace
 
 RunCalculation::RunCalculation(const RunParameters& heldParams, const AnalysisConfig& heldConfig)
     : params(heldParams), config(heldConfig) {}
 
-Outcome RunCalculation::Calculate() {
+Outcome RunCalculation::Calculate(const std::string& folder) {
   results.succeeded = false;
   results.ReleaseResults();
   evidence.clear();
@@ -48,7 +63,9 @@ Outcome RunCalculation::Calculate() {
   if (!problem.empty()) return Outcome::Failure(problem);
   mode = *CalculationModeOf(params.calculationMode);
   method = *SmoothingMethodOf(params.smoothingMethod);
-  if (!log.Open(CalculationLog::kFileName)) return Outcome::Failure("Could not open Log file - ruvo.log");
+  const std::scoped_lock logInUse(FolderLock(folder));
+  if (!log.Open((std::filesystem::path(folder) / CalculationLog::kFileName).string()))
+    return Outcome::Failure("Could not open Log file - ruvo.log");
   said = {};
   if (params.waveFiles.size() > kMaxRecordings)
     said.Note(FormatText("Only the first %d wave files are used - the other %d were ignored",
@@ -59,7 +76,8 @@ Outcome RunCalculation::Calculate() {
   lowestFinalRpm = kNoFinalRpmYet;
   curves.clear();
   const std::size_t fileCount = std::min(params.waveFiles.size(), kMaxRecordings);
-  for (std::size_t i = 0; i < fileCount && ProcessRecording(params.waveFiles[i]); ++i) {
+  for (std::size_t i = 0;
+       i < fileCount && ProcessRecording({params.waveFiles[i], ListedWavePath(folder, params.waveFiles[i])}); ++i) {
   }
 
   if (curves.empty()) {
@@ -74,12 +92,12 @@ Outcome RunCalculation::Calculate() {
   return std::exchange(said, {});
 }
 
-bool RunCalculation::ProcessRecording(const std::string& waveFile) {
-  PulseAnalysis analysis(waveFile, params.initialRpm, params.finalRpm, params.revsPerIgnition, params.maxPulseLength,
+bool RunCalculation::ProcessRecording(const ListedRecording& recording) {
+  PulseAnalysis analysis(recording, params.initialRpm, params.finalRpm, params.revsPerIgnition, params.maxPulseLength,
                          mode, config, log);
   const Outcome analysed = analysis.Run();
   said.AddMessagesOf(analysed);
-  evidence.push_back({waveFile, analysis.Evidence(), {}});
+  evidence.push_back({recording.name, recording.path, analysis.Evidence(), {}});
   if (!analysed) {
     results.succeeded = false;
     return false;

@@ -19,7 +19,9 @@ namespace ruvo {
 
 // Performs a calculation over the run's wave files and keeps its results until the next one
 // starts or another document is opened. Reads the parameters and the configuration through the
-// references it was given and never writes them. One calculation at a time.
+// references it was given and never writes them. One calculation at a time per object; objects
+// on different threads may calculate at once, those in one folder one after the other (they share
+// its ruvo.log).
 class RunCalculation : public ResultTableSource {
  public:
   static constexpr std::size_t kMaxRecordings = 10;
@@ -27,11 +29,12 @@ class RunCalculation : public ResultTableSource {
   RunCalculation(const RunParameters& heldParams, const AnalysisConfig& heldConfig);
 
   // Analyses every wave file (at most ten) in list order, fits the chosen curve, computes the
-  // results of the calculation mode and writes ruvo.log in the working directory. Succeeds when
+  // results of the calculation mode and writes ruvo.log. folder is the run document's: relative
+  // wave names and the log lie there (messages name the files as listed). Succeeds when
   // the results' succeeded flag is set, and carries every message in the order the user must see
   // them; every failure has one, except a recording too quiet to analyse and an empty wave file
   // list.
-  Outcome Calculate();
+  Outcome Calculate(const std::string& folder);
 
   const CalculationResults& Results() const { return results; }
   // What each analysed recording of the last calculation showed, in list order (also the recording
@@ -46,7 +49,7 @@ class RunCalculation : public ResultTableSource {
  private:
   // Analyses and fits one recording; when it counts, adds its curves, timeline and RPM bounds.
   // Returns false when the file loop must end.
-  bool ProcessRecording(const std::string& waveFile);
+  bool ProcessRecording(const ListedRecording& recording);
   void ComputeResults();
   bool ResultsAreFinite() const;
 

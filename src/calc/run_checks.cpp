@@ -181,8 +181,8 @@ void CheckIdleStart(const Recording& recording, std::vector<RunFinding>& finding
 }
 
 // Whether the wave file is an import that already went through a high-pass filter.
-bool WasHighPassed(const std::string& waveFile) {
-  const std::optional<WaveOrigin> origin = ReadWaveOrigin(waveFile);
+bool WasHighPassed(const std::string& wavePath) {
+  const std::optional<WaveOrigin> origin = ReadWaveOrigin(wavePath);
   return origin && origin->comment.find("high-pass") != std::string::npos;
 }
 
@@ -206,7 +206,7 @@ void CheckLevels(const Recording& recording, std::vector<RunFinding>& findings) 
                                                   "to the ignition lead",
                                                   peakToNoise)));
   if (levels.wanderLevel > kMostWanderSteps)
-    findings.push_back(Note(recording, FormatText(WasHighPassed(recording.evidence.waveFile)
+    findings.push_back(Note(recording, FormatText(WasHighPassed(recording.evidence.wavePath)
                                                       ? "the mean level wanders by %.1f steps (hum or DC drift) even "
                                                         "after the import's high-pass filter - import the original "
                                                         "with a higher high-pass frequency"

@@ -21,7 +21,8 @@ struct SpeedSample {
 
 // Everything one recording of a calculation showed, kept with the results for the checks and the views.
 struct RecordingEvidence {
-  std::string waveFile;
+  std::string waveFile;  // as the wave list names it
+  std::string wavePath;  // the file that was read
   PulseEvidence detection;
   std::vector<SpeedSample> speeds;  // one per interval of the timeline, empty when fitting failed
 };

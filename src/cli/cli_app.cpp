@@ -133,19 +133,21 @@ std::optional<CalculateRequest> ParseCalculate(const std::vector<std::string>& a
 
 int Calculate(const CalculateRequest& request, std::ostream& out, std::ostream& err) {
   MessagesTo messages(err);
-  std::error_code error;
-  // The configuration path is relative to where the command was given, not to the document.
-  const std::string configPath =
-      request.configPath ? std::filesystem::absolute(*request.configPath, error).string() : kConfigFileName;
+  std::error_code error;  // a working directory that is gone leaves relative paths relative
+  const std::filesystem::path working = std::filesystem::current_path(error);
 
   RunParameters params;
   AnalysisConfig config;
   RunCalculation calculation(params, config);
-  RunDocument document(params, &calculation);
+  RunDocument document(params, working.string(), &calculation);
   if (!ShowMessages(document.OpenRunDocument(request.documentPath))) return kExitFailure;
-  config = ReadAnalysisConfig(configPath);
+  // A configuration named on the command line is relative to where the command was given; the
+  // default one lies beside the document.
+  config =
+      ReadAnalysisConfig(request.configPath ? (working / *request.configPath).string()
+                                            : (std::filesystem::path(document.Folder()) / kConfigFileName).string());
 
-  if (!ShowMessages(calculation.Calculate())) return kExitFailure;
+  if (!ShowMessages(calculation.Calculate(document.Folder()))) return kExitFailure;
   out << calculation.Results().summaryLine1 << '\n' << calculation.Results().summaryLine2 << '\n';
   bool warned = false;
   for (const RunFinding& finding : calculation.Findings()) {

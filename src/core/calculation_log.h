@@ -8,7 +8,7 @@
 
 namespace ruvo {
 
-// The diagnostic text file of one calculation (ruvo.log in the working directory). The driver
+// The diagnostic text file of one calculation (ruvo.log in the run document's folder). The driver
 // opens it when a calculation starts and closes it at the end; every stage appends whole texts
 // through the one handle. Texts are gathered in memory and handed to the file in large pieces, so
 // the file is complete only after Close (or destruction). Write errors are not detected.
@@ -23,7 +23,7 @@ class CalculationLog {
   CalculationLog& operator=(const CalculationLog&) = delete;
 
   // Creates the file anew (an old log is truncated). Returns false when it cannot be created.
-  bool Open(const std::string& path = kFileName);
+  bool Open(const std::string& path);
 
   // Appends text unchanged; does nothing while the log is closed.
   void Write(std::string_view text);

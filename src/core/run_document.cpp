@@ -60,12 +60,6 @@ std::string WithoutLineBreaks(std::string text) {
   return text;
 }
 
-std::string AbsoluteNormal(const fs::path& path) {
-  std::error_code error;
-  fs::path absolute = fs::absolute(path, error);
-  return (error ? path : absolute).lexically_normal().string();
-}
-
 }  // namespace
 
 std::int32_t ReadRunDocument(std::istream& in, RunParameters& params) {
@@ -129,32 +123,43 @@ std::int32_t WriteRunDocument(std::ostream& out, const RunParameters& params) {
   return 1;
 }
 
-std::string RebaseWavePath(const std::string& path,
-                           const std::string& workingFolder,
-                           const std::string& documentFolder) {
+std::string RebaseWavePath(const std::string& path, const std::string& listFolder, const std::string& documentFolder) {
   const fs::path wave(path);
   if (path.empty() || wave.is_absolute()) return path;
-  const fs::path working = fs::path(workingFolder).lexically_normal();
+  const fs::path list = fs::path(listFolder).lexically_normal();
   const fs::path document = fs::path(documentFolder).lexically_normal();
-  if (working == document) return path;
-  const fs::path absolute = (working / wave).lexically_normal();
+  if (list == document) return path;
+  const fs::path absolute = (list / wave).lexically_normal();
   const fs::path relative = absolute.lexically_relative(document);
   if (!relative.empty() && *relative.begin() != "..") return relative.string();
   return absolute.string();
 }
 
-RunDocument::RunDocument(RunParameters& heldParams, ResultTableSource* resultSource)
-    : params(heldParams), results(resultSource) {}
+std::string ListedWavePath(const std::string& folder, const std::string& listed) {
+  if (listed.empty() || fs::path(listed).is_absolute()) return listed;
+  return (fs::path(folder) / listed).string();
+}
+
+RunDocument::RunDocument(RunParameters& heldParams, std::string startFolder, ResultTableSource* resultSource)
+    : params(heldParams), results(resultSource) {
+  fs::path start = fs::path(startFolder).lexically_normal();
+  if (!start.has_filename() && start.has_relative_path()) start = start.parent_path();  // "/runs/" is "/runs"
+  folder = start.string();
+}
+
+std::string RunDocument::Resolved(const std::string& path) const {
+  return (fs::path(folder) / path).lexically_normal().string();
+}
 
 Outcome RunDocument::OpenRunDocument(const std::string& path) {
-  const std::string absolutePath = AbsoluteNormal(path);
+  const std::string absolutePath = Resolved(path);
   std::error_code error;
   std::ifstream in(absolutePath, std::ios::binary);
   if (!in || fs::is_directory(absolutePath, error)) return Outcome::Failure("Not able to open - " + path);
   RunParameters scratch = params;
   if (!ReadRunDocument(in, scratch)) return Outcome::Failure("Invalid ruvo file - " + path);
   std::string tail(std::istreambuf_iterator<char>(in), {});
-  fs::current_path(fs::path(absolutePath).parent_path(), error);
+  folder = fs::path(absolutePath).parent_path().string();
   documentPath = absolutePath;
   params = std::move(scratch);
   keptTail = std::move(tail);
@@ -164,11 +169,18 @@ Outcome RunDocument::OpenRunDocument(const std::string& path) {
 
 Outcome RunDocument::SaveRunDocument(const std::string& path) {
   documentPath = path;
-  return SaveToCurrentPath();
+  Outcome saved = SaveToCurrentPath();
+  const fs::path target = Resolved(documentPath);
+  if (saved && target.parent_path() != fs::path(folder)) {
+    for (std::string& wave : params.waveFiles) wave = RebaseWavePath(wave, folder, target.parent_path().string());
+    folder = target.parent_path().string();
+    documentPath = target.string();
+  }
+  return saved;
 }
 
 Outcome RunDocument::SaveToCurrentPath() {
-  const fs::path target = AbsoluteNormal(documentPath);
+  const fs::path target = Resolved(documentPath);
   const auto fail = [this](const fs::path& temporary) {
     std::error_code ignored;
     if (!temporary.empty()) fs::remove(temporary, ignored);
@@ -179,8 +191,7 @@ Outcome RunDocument::SaveToCurrentPath() {
   if (fs::exists(target, error) && !std::ofstream(target, std::ios::binary | std::ios::app)) return fail({});
 
   RunParameters stored = params;
-  const std::string working = AbsoluteNormal(".");
-  for (std::string& wave : stored.waveFiles) wave = RebaseWavePath(wave, working, target.parent_path().string());
+  for (std::string& wave : stored.waveFiles) wave = RebaseWavePath(wave, folder, target.parent_path().string());
 
   const fs::path temporary = target.string() + ".saving";
   {

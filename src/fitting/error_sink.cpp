@@ -6,7 +6,7 @@ namespace ruvo {
 namespace {
 
 ErrorObserver& InstalledObserver() {
-  static ErrorObserver observer;
+  thread_local ErrorObserver observer;  // calculations on other threads report to their own
   return observer;
 }
 

@@ -46,7 +46,7 @@ bool DocumentCommands::OpenDocumentFile(const std::string& path) {
 
 void DocumentCommands::ShowNewDocument() {
   document.NewDocument();
-  view.ResetToInitialValues();
+  view.ShowDocumentResults(std::nullopt);
   DocumentShown();
   emit documentShown(QString());
 }
@@ -78,17 +78,10 @@ bool DocumentCommands::SaveAs() {
   QString path = QFileInfo(choice.files.front()).absoluteFilePath();
   if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".dat");
 
-  std::error_code error;
-  const std::string working = fs::current_path(error).string();
+  // Saved into another folder, the document moves there with its wave names rewritten to point
+  // at the same files; the list shows them so.
   if (!document.SaveRunDocument(path.toStdString())) return false;
-  // The new folder becomes the working directory, as after an open; relative wave names are
-  // rewritten to point from there at the same files, as the saved document stores them.
-  const fs::path folder = fs::path(document.FileName()).parent_path();
-  if (!error && fs::path(working) != folder) {
-    for (std::string& wave : view.HeldValues().waveFiles) wave = RebaseWavePath(wave, working, folder.string());
-    fs::current_path(folder, error);
-    view.ShowWaveList();
-  }
+  view.ShowWaveList();
   Remember(document.FileName());
   ShowTitle();
   MarkSaved();
@@ -168,7 +161,7 @@ void DocumentCommands::Remember(const std::string& path) {
 
 std::string DocumentCommands::ProposedPath() const {
   std::error_code error;
-  const std::vector<std::string>& waves = view.HeldValues().waveFiles;
+  const std::vector<std::string>& waves = document.Params().waveFiles;
   fs::path folder;
   if (!waves.empty())  // beside the recordings, where their conversions went
     folder = fs::absolute(waves.front(), error).parent_path();

@@ -74,7 +74,7 @@ void EngineSoundSources::Show(RecordingView& view,
   const std::uint64_t current = ++generation;
   pending = 0;
   for (std::size_t k = 0; k < evidence.size(); ++k) {
-    const std::optional<WaveOrigin> origin = ReadWaveOrigin(evidence[k].waveFile);
+    const std::optional<WaveOrigin> origin = ReadWaveOrigin(evidence[k].wavePath);
     const std::optional<EngineSoundOriginFields> fields =
         origin ? ReadEngineSoundOrigin(origin->comment) : std::nullopt;
     if (!fields) continue;

@@ -27,7 +27,7 @@ std::vector<RecordingTrace> ReadTraces(const std::vector<RecordingEvidence>& evi
     RecordingTrace trace;
     trace.name = QString::fromStdString(recording.waveFile);
     trace.evidence = recording;
-    WaveRecording wave(recording.waveFile);
+    WaveRecording wave(recording.wavePath);
     if (wave.ok() && wave.sampleCount() > 0) {
       trace.samples.resize(static_cast<std::size_t>(wave.sampleCount()));
       if (wave.LoadSamples(trace.samples))

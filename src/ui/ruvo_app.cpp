@@ -27,16 +27,15 @@ CRuvoApp::CRuvoApp(SettingsStore& store, QString dataFolder, QString program)
     : settings(store),
       dataHome(std::move(dataFolder)),
       executable(std::move(program)),
+      document(std::make_unique<CRuvoDoc>()),
       frame(std::make_unique<CMainFrame>()),
-      view(new CRuvoView(settings, frame.get())),
-      document(std::make_unique<CRuvoDoc>(view->HeldValues(), view->Calculation())),
+      view(new CRuvoView(settings, *document, frame.get())),
       commands(std::make_unique<DocumentCommands>(*frame, *view, *document, recent)),
       results(new ResultsDock(settings, frame.get())) {
   // Every window without an icon of its own (dialogs, message boxes, file dialogs) shows this one.
   QApplication::setWindowIcon(ApplicationIcon());
   frame->SetForm(view);
   frame->AddResultsDock(results, [this](QMenu* menu) { results->Options().AddTo(menu); });
-  view->SetDocument(*document);
   view->SetSaveHooks([this] { return commands->EnsureNamed(); }, [this] { commands->CalculationSaved(); });
   frame->SetCloseGuard([this] { return commands->MayDiscardChanges(); });
   ConnectCommands();
@@ -67,7 +66,7 @@ bool CRuvoApp::InitInstance(const QStringList& arguments) {
     recent.Save(settings);
     frame->ShowRecentFiles(recent.Paths());
   }
-  view->SetConfiguration(LoadConfiguration(settings));
+  document->SetConfiguration(LoadConfiguration(settings));
   return true;
 }
 
@@ -87,7 +86,7 @@ void CRuvoApp::ConnectCommands() {
   QObject::connect(frame.get(), &CMainFrame::filesDropped, files, &DocumentCommands::OpenDropped);
 
   QObject::connect(view, &CRuvoView::calculated, results, [this] {
-    results->ShowCalculation(view->LastCalculation(), view->HeldValues(), document->DocumentPath());
+    results->ShowCalculation(document->Calculation(), document->Params(), document->DocumentPath());
   });
   QObject::connect(files, &DocumentCommands::documentShown, results,
                    [this](const QString& path) { results->ShowDocument(path.toStdString()); });

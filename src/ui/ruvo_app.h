@@ -54,9 +54,9 @@ class CRuvoApp {
   QString dataHome;
   QString executable;
   RecentFileList recent;
+  std::unique_ptr<CRuvoDoc> document;  // before the frame, whose form shows it
   std::unique_ptr<CMainFrame> frame;
   CRuvoView* view;  // owned by frame
-  std::unique_ptr<CRuvoDoc> document;
   std::unique_ptr<DocumentCommands> commands;
   ResultsDock* results;  // owned by frame
   bool registered = false;

@@ -8,12 +8,23 @@
 #include "core/message.h"
 
 namespace ruvo {
+namespace {
 
-CRuvoDoc::CRuvoDoc(RunParameters& heldParams, ResultTableSource& calculation)
-    : params(heldParams), results(calculation), document(std::make_unique<RunDocument>(params, &results)) {}
+namespace fs = std::filesystem;
+
+std::string WorkingFolder() {
+  std::error_code error;
+  const fs::path working = fs::current_path(error);
+  return error ? std::string() : working.string();
+}
+
+}  // namespace
+
+CRuvoDoc::CRuvoDoc() : document(std::make_unique<RunDocument>(params, WorkingFolder(), &calculation)) {}
 
 bool CRuvoDoc::OpenRunDocument(const std::string& path) {
   if (!ShowMessages(document->OpenRunDocument(path))) return false;
+  EnterFolder();
   fileName = document->DocumentPath();
   std::ifstream in(fileName, std::ios::binary);
   savedResults = SavedSummary(in);
@@ -22,9 +33,9 @@ bool CRuvoDoc::OpenRunDocument(const std::string& path) {
 
 bool CRuvoDoc::SaveRunDocument(const std::string& path) {
   if (!ShowMessages(document->SaveRunDocument(path))) return false;
-  std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-  fileName = (error ? std::filesystem::path(path) : absolute).lexically_normal().string();
+  EnterFolder();
+  // Absolute once the document moved to another folder, else relative to its unchanged folder.
+  fileName = (fs::path(document->Folder()) / document->DocumentPath()).lexically_normal().string();
   return true;
 }
 
@@ -33,14 +44,21 @@ bool CRuvoDoc::SaveToCurrentPath() {
 }
 
 void CRuvoDoc::NewDocument() {
-  document = std::make_unique<RunDocument>(params, &results);
+  params = RunParameters();
+  calculation.DiscardResults();
+  document = std::make_unique<RunDocument>(params, WorkingFolder(), &calculation);
   fileName.clear();
   savedResults.reset();
 }
 
 std::string CRuvoDoc::Title() const {
   return fileName.empty() ? QCoreApplication::translate("ruvo::CRuvoDoc", "Untitled").toStdString()
-                          : std::filesystem::path(fileName).filename().string();
+                          : fs::path(fileName).filename().string();
+}
+
+void CRuvoDoc::EnterFolder() const {
+  std::error_code error;
+  fs::current_path(document->Folder(), error);
 }
 
 }  // namespace ruvo

@@ -42,8 +42,13 @@ class BusyCursor {
 
 }  // namespace
 
-CRuvoView::CRuvoView(SettingsStore& store, QWidget* parent)
-    : QWidget(parent), settings(store), controls(BuildViewControls(*this)) {
+CRuvoView::CRuvoView(SettingsStore& store, CRuvoDoc& doc, QWidget* parent)
+    : QWidget(parent),
+      settings(store),
+      document(doc),
+      params(doc.Params()),
+      calculation(doc.Calculation()),
+      controls(BuildViewControls(*this)) {
   setObjectName(QStringLiteral("ruvoView"));
   connect(controls.calculateButton, &QPushButton::clicked, this, &CRuvoView::OnCalculate);
   connect(controls.addButton, &QPushButton::clicked, this, &CRuvoView::OnAddWaveFile);
@@ -100,12 +105,6 @@ void CRuvoView::ShowDocumentResults(const std::optional<SummaryLines>& saved) {
   ShowSummary(saved.has_value());
 }
 
-void CRuvoView::ResetToInitialValues() {
-  params = RunParameters();
-  calculation.DiscardResults();
-  ShowDocumentResults(std::nullopt);
-}
-
 bool CRuvoView::TakeEntries() {
   return ruvo::TakeEntries(controls, params);
 }
@@ -150,7 +149,7 @@ void CRuvoView::OnCalculate() {
   Outcome outcome;
   {
     const BusyCursor busy;
-    outcome = calculation.Calculate();
+    outcome = document.Calculate();
   }
   calculationSucceeded = ShowMessages(outcome);
   if (calculationSucceeded) {
@@ -161,7 +160,7 @@ void CRuvoView::OnCalculate() {
   }
   controls.findings->ShowFindings(calculation.Findings());
   UpdateResultButtons();
-  if (calculationSucceeded && document && document->SaveToCurrentPath() && afterSave) afterSave();
+  if (calculationSucceeded && document.SaveToCurrentPath() && afterSave) afterSave();
   emit calculated();
 }
 
@@ -177,11 +176,11 @@ void CRuvoView::OnToolSetup() {
 }
 
 void CRuvoView::OnTables() {
-  if ((calculationSucceeded || resultsOnFile) && document) LaunchTool(settings, "EXE1", document->DocumentPath());
+  if (calculationSucceeded || resultsOnFile) LaunchTool(settings, "EXE1", document.DocumentPath());
 }
 
 void CRuvoView::OnGraph() {
-  if ((calculationSucceeded || resultsOnFile) && document) LaunchTool(settings, "EXE2", document->DocumentPath());
+  if (calculationSucceeded || resultsOnFile) LaunchTool(settings, "EXE2", document.DocumentPath());
 }
 
 void CRuvoView::OnEditSound() {
@@ -269,8 +268,8 @@ void CRuvoView::ListReady(const ReadyRecording& ready, const std::string& added,
 }
 
 ConversionPlace CRuvoView::CurrentConversionPlace() const {
-  if (!document || document->FileName().empty()) return {};
-  return {std::filesystem::path(document->FileName()).parent_path(), true};
+  if (document.FileName().empty()) return {};
+  return {std::filesystem::path(document.FileName()).parent_path(), true};
 }
 
 bool CRuvoView::OfferConversions() {

@@ -11,7 +11,6 @@ class QAction;
 #include <vector>
 
 #include "calc/run_calculation.h"
-#include "core/analysis_config.h"
 #include "core/run_parameters.h"
 #include "core/settings.h"
 #include "desktop/saved_summary.h"
@@ -23,33 +22,23 @@ namespace ruvo {
 
 class CRuvoDoc;
 
-// The main form: it holds the run parameters, the wave file list, the calculation and its two
-// summary lines for the life of the main window, shows them in its boxes, and handles Calculate,
-// the wave list buttons and the Tools commands. Entries typed into the boxes reach the held
-// values only when Calculate takes them. The wave list widget mirrors params.waveFiles, which
-// the run document and the calculation read. Single-threaded.
+// The main form: it shows the document's run parameters in its boxes with the two summary lines
+// of its last calculation, and handles Calculate, the wave list buttons and the Tools commands.
+// Entries typed into the boxes reach the document's values only when Calculate takes them. The
+// wave list widget mirrors params.waveFiles. Single-threaded.
 class CRuvoView : public QWidget {
   Q_OBJECT
 
  public:
-  // settings supplies the external tools' commands; it must outlive the form.
-  explicit CRuvoView(SettingsStore& settings, QWidget* parent = nullptr);
+  // settings supplies the external tools' commands; both must outlive the form.
+  CRuvoView(SettingsStore& settings, CRuvoDoc& doc, QWidget* parent = nullptr);
 
-  RunParameters& HeldValues() { return params; }
-  ResultTableSource& Calculation() { return calculation; }
-  // The last calculation, its results, evidence and findings.
-  RunCalculation& LastCalculation() { return calculation; }
-  // The document whose path Calculate saves to and the tables and graph tools are given.
-  void SetDocument(CRuvoDoc& doc) { document = &doc; }
   // Calculate asks chooseTarget first (false: the calculation does not start), and calls saved
   // after the document was saved with its results. Without them the document's path is used.
   void SetSaveHooks(std::function<bool()> chooseTarget, std::function<void()> saved) {
     beforeCalculate = std::move(chooseTarget);
     afterSave = std::move(saved);
   }
-  // The pulse detection's tuning values for the calculations that follow.
-  void SetConfiguration(const AnalysisConfig& loaded) { config = loaded; }
-  const AnalysisConfig& Configuration() const { return config; }
   bool CalculationSucceeded() const { return calculationSucceeded; }
 
   // After a document is created or opened: shows the held values and list, updates the buttons.
@@ -58,8 +47,6 @@ class CRuvoView : public QWidget {
   // Another document is shown: the previous results go; the summary of the table the document's
   // file holds (if any) is shown, marked as loaded from the file, until the next Calculate.
   void ShowDocumentResults(const std::optional<SummaryLines>& saved);
-  // A new document: every held value back to its initial value, the list empty, no results.
-  void ResetToInitialValues();
   // Takes every box into the held values as Calculate does; false (with the message shown and the
   // box selected) when one is rejected.
   bool TakeEntries();
@@ -111,14 +98,13 @@ class CRuvoView : public QWidget {
   QAction* trackEngineSound = nullptr;  // in the wave list's context menu
 
   SettingsStore& settings;
-  RunParameters params;
-  AnalysisConfig config;
-  RunCalculation calculation{params, config};
+  CRuvoDoc& document;
+  RunParameters& params;        // the document's
+  RunCalculation& calculation;  // the document's
   bool calculationSucceeded = false;
   bool resultsOnFile = false;  // the document was opened with a result table in its file
   std::string summaryLine1;
   std::string summaryLine2;
-  CRuvoDoc* document = nullptr;
   std::function<bool()> beforeCalculate;
   std::function<void()> afterSave;
   ViewControls controls;

@@ -54,7 +54,7 @@ TEST(PulseAnalysis, RejectsEstimatesAndUnreadableRecordingsBeforeWritingTheLog) 
       {1000, 5000, 2.0, "Could not open wave file - " + absent}};
   for (const auto& [initialRpm, finalRpm, revsPerSpark, message] : cases) {
     test::LogFile log;
-    PulseAnalysis analysis(absent, initialRpm, finalRpm, revsPerSpark, 20.0, CalculationMode::kDynamometer,
+    PulseAnalysis analysis({absent, absent}, initialRpm, finalRpm, revsPerSpark, 20.0, CalculationMode::kDynamometer,
                            AnalysisConfig{}, log.Log());
     const Outcome outcome = analysis.Run();
     EXPECT_FALSE(outcome) << message;
@@ -64,26 +64,27 @@ TEST(PulseAnalysis, RejectsEstimatesAndUnreadableRecordingsBeforeWritingTheLog) 
 }
 
 // 20000 samples at 10000/s: 2 s. maxPulses = trunc(final * (2 / 60) / revs), never above the
-// sample count. Amplitude 10 stops the analysis silently after the header.
+// sample count. Amplitude 10 stops the analysis silently after the header, which names the
+// recording as listed, not by the path it was read from.
 TEST(PulseAnalysis, WritesTheHeaderAndStopsSilentlyOnAQuietRecording) {
   for (const auto& [finalRpm, revsPerSpark, maxPulses] : {std::tuple{1530, 2.0, 25}, {2000000000, 0.001, 20000}}) {
     Folder folder;
     folder.Write(20000, {10, -7}, 19);
-    PulseAnalysis analysis(folder.wave, 1200, finalRpm, revsPerSpark, 20.0, CalculationMode::kTachometer,
-                           AnalysisConfig{}, folder.log.Log());
+    PulseAnalysis analysis({"take 1.wav", folder.wave}, 1200, finalRpm, revsPerSpark, 20.0,
+                           CalculationMode::kTachometer, AnalysisConfig{}, folder.log.Log());
     const Outcome outcome = analysis.Run();
     EXPECT_FALSE(outcome);
     EXPECT_TRUE(outcome.messages().empty() && analysis.CopyTimes().empty());
-    EXPECT_EQ(folder.log.Text(),
-              "#Ruvo Log file\n#Ruvo RPM Calculate: " + folder.wave + "\n#Initial RPM: 1200\n#Final RPM  : " +
-                  std::to_string(finalRpm) + "\n#Rev/Pulse  : " + test::Printf("%f", revsPerSpark) +
-                  "\n#Max Pulse  : 0.200000\n#Wave file  : 10000, 20000, " + std::to_string(maxPulses) + ", 128, 10\n");
+    EXPECT_EQ(folder.log.Text(), "#Ruvo Log file\n#Ruvo RPM Calculate: take 1.wav\n#Initial RPM: 1200\n#Final RPM  : " +
+                                     std::to_string(finalRpm) + "\n#Rev/Pulse  : " + test::Printf("%f", revsPerSpark) +
+                                     "\n#Max Pulse  : 0.200000\n#Wave file  : 10000, 20000, " +
+                                     std::to_string(maxPulses) + ", 128, 10\n");
   }
   // Amplitude 11 goes on, stepping the threshold by 1 from 1 to 10.
   Folder folder;
   folder.Write(20000, {11}, 19);
-  PulseAnalysis analysis(folder.wave, 1200, 1300, 2.0, 20.0, CalculationMode::kTachometer, AnalysisConfig{},
-                         folder.log.Log());
+  PulseAnalysis analysis({folder.wave, folder.wave}, 1200, 1300, 2.0, 20.0, CalculationMode::kTachometer,
+                         AnalysisConfig{}, folder.log.Log());
   analysis.Run();
   const std::string text = folder.log.Text();  // cutoff (3 * 1 + 10) / 4
   EXPECT_TRUE(text.find("\n#Pulses: 5, Cutoff: 1\n") != std::string::npos &&
@@ -98,7 +99,8 @@ TEST(PulseAnalysis, TachometerTimelineHoldsEverySpark) {
   folder.Write(18700, {60, 100, 80, 40, 20}, 19);
   AnalysisConfig config;
   config.timeReference = 2;
-  PulseAnalysis analysis(folder.wave, 1200, 1300, 2.0, 20.0, CalculationMode::kTachometer, config, folder.log.Log());
+  PulseAnalysis analysis({folder.wave, folder.wave}, 1200, 1300, 2.0, 20.0, CalculationMode::kTachometer, config,
+                         folder.log.Log());
   ASSERT_TRUE(analysis.Run());
   const std::vector<double> times = analysis.CopyTimes(), revolutions = analysis.CopyRevolutions();
   ASSERT_EQ(std::pair(analysis.PulseCount(), times.size()), std::pair(18, std::size_t{18}));

@@ -140,14 +140,16 @@ TEST(RunChecks, EachCheckSpeaksOnItsEvidenceOnlyAndWarningsComeFirst) {
   EXPECT_TRUE(CheckRun(run.evidence, run.results, run.params).empty());
 }
 
-// A recording that an import already high-passed is not sent back to the same filter.
+// A recording that an import already high-passed is not sent back to the same filter; the filter
+// is read from the file the calculation read, whatever name the list gave it.
 TEST(RunChecks, WanderAfterAHighPassImportAdvisesAHigherFrequency) {
   test::TempFolder folder;
   const std::vector<std::uint8_t> wave =
       EncodeEightBitWave({128}, 11025, WaveOrigin{"/phone/take.m4a", "Converted by Ruvo: filters: high-pass 400 Hz"});
   test::WriteFileBytes(folder.File("take 1.wav"), std::string(wave.begin(), wave.end()));
   CleanRun run;
-  run.evidence[0].waveFile = folder.File("take 1.wav");
+  run.evidence[0].waveFile = "take 1.wav";
+  run.evidence[0].wavePath = folder.File("take 1.wav");
   run.evidence[0].detection.levels.wanderLevel = 3.1;
   const std::vector<RunFinding> findings = CheckRun(run.evidence, run.results, run.params);
   ASSERT_EQ(findings.size(), 1u);

@@ -218,6 +218,7 @@ TEST(RuvoCli, ABadLogIsRefusedWithItsFileAndLineAndNothingIsWritten) {
   EXPECT_FALSE(fs::exists(folder.File("out.wav")));
 }
 
+// --config is resolved from where the command runs; without it ruvo.cfg beside the document is read.
 TEST(RuvoCli, ConfigOptionIsResolvedFromWhereTheCommandRuns) {
   test::TempFolder folder;
   const test::SyntheticRun written = test::WriteSyntheticRun(test::TypicalRun(11025), folder, "run");
@@ -231,6 +232,8 @@ TEST(RuvoCli, ConfigOptionIsResolvedFromWhereTheCommandRuns) {
   const CliResult plain = RunRuvoCli({"calculate", written.documentPath, "--no-save"});
   EXPECT_EQ(missing.out, plain.out);
   EXPECT_NE(tuned.out, plain.out) << "tuning.cfg was not read";
+  fs::copy_file(folder.Path() / "elsewhere" / "tuning.cfg", folder.Path() / "ruvo.cfg");
+  EXPECT_EQ(RunRuvoCli({"calculate", written.documentPath, "--no-save"}).out, tuned.out) << "ruvo.cfg was not read";
 }
 
 TEST(RuvoCli, ChecksWarnAfterTheMessagesAndStrictSavesNothing) {

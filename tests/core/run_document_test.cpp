@@ -158,20 +158,20 @@ class RunDocumentFiles : public ::testing::Test {
  protected:
   test::TempFolder folder;
   RunParameters params;
-  RunDocument document{params};
+  RunDocument document{params, folder.Path().string()};
 };
 
-TEST_F(RunDocumentFiles, OpenMakesTheDocumentFolderTheWorkingDirectoryAndAFailedOpenChangesNothing) {
+TEST_F(RunDocumentFiles, RelativePathsResolveInTheDocumentFolderAndAFailedOpenChangesNothing) {
   fs::create_directory(folder.Path() / "runs");
   test::WriteFileBytes(folder.Path() / "runs" / "a.dat", Written(SampleParameters()));
   std::string truncated = Written(RunParameters{});
   test::WriteFileBytes(folder.Path() / "bad.dat", truncated.erase(truncated.rfind("# Smoothing RPM")));
-  fs::current_path(folder.Path());
+  const fs::path working = fs::current_path();
   const Outcome opened = document.OpenRunDocument("runs/a.dat");
   ASSERT_TRUE(opened);
-  const fs::path runs = fs::canonical(folder.Path() / "runs");
-  EXPECT_EQ(std::tuple(fs::current_path(), document.DocumentPath(), opened.messages().size()),
-            std::tuple(runs, (runs / "a.dat").string(), 0u));
+  const fs::path runs = folder.Path() / "runs";
+  EXPECT_EQ(std::tuple(document.Folder(), document.DocumentPath(), opened.messages().size()),
+            std::tuple(runs.string(), (runs / "a.dat").string(), 0u));
   EXPECT_EQ(params, SampleParameters());
 
   for (const auto& [path, message] :
@@ -182,31 +182,32 @@ TEST_F(RunDocumentFiles, OpenMakesTheDocumentFolderTheWorkingDirectoryAndAFailed
     EXPECT_EQ(std::pair(failed.ok(), failed.messages()), std::pair(false, std::vector{message}));
   }
   EXPECT_EQ(params, SampleParameters());
-  EXPECT_EQ(std::pair(fs::current_path(), document.DocumentPath()), std::pair(runs, (runs / "a.dat").string()));
+  EXPECT_EQ(std::pair(document.Folder(), document.DocumentPath()), std::pair(runs.string(), (runs / "a.dat").string()));
+  EXPECT_EQ(fs::current_path(), working);
 }
 
-TEST_F(RunDocumentFiles, SaveWritesUnderTheNewPathAndRebasesRelativeWavePaths) {
-  fs::current_path(folder.Path());
+TEST_F(RunDocumentFiles, SavedIntoAnotherFolderTheDocumentMovesThereWithItsWaveList) {
   ASSERT_TRUE(document.SaveToCurrentPath());
   EXPECT_EQ(test::ReadFileBytes(folder.Path() / "ruvo.dat"), kDefaultDocument);
 
   fs::create_directories(folder.Path() / "out");
-  params.waveFiles = {"rec/a.wav", "/abs/b.wav"};
+  params.waveFiles = {"rec/a.wav", "/abs/b.wav", "out/c.wav"};
   ASSERT_TRUE(document.SaveRunDocument("out/run.dat"));
-  EXPECT_EQ(document.DocumentPath(), "out/run.dat");
+  const fs::path out = folder.Path() / "out";
+  EXPECT_EQ(std::pair(document.Folder(), document.DocumentPath()), std::pair(out.string(), (out / "run.dat").string()));
+  const std::vector<std::string> moved{(folder.Path() / "rec/a.wav").string(), "/abs/b.wav", "c.wav"};
+  EXPECT_EQ(params.waveFiles, moved);  // the held list names the same files from the new folder
   RunParameters reread;
-  RunDocument reopened(reread);
-  ASSERT_TRUE(reopened.OpenRunDocument("out/run.dat"));
-  EXPECT_EQ(reread.waveFiles,
-            (std::vector<std::string>{(fs::canonical(folder.Path()) / "rec/a.wav").string(), "/abs/b.wav"}));
-  EXPECT_EQ(params.waveFiles, (std::vector<std::string>{"rec/a.wav", "/abs/b.wav"}));  // the held list is untouched
+  RunDocument reopened(reread, "/");
+  ASSERT_TRUE(reopened.OpenRunDocument((out / "run.dat").string()));
+  EXPECT_EQ(reread.waveFiles, moved);
 }
 
 TEST_F(RunDocumentFiles, AnOpenedTableIsKeptUntilACalculationHasResults) {
   const std::string oldTable = "Title=\"old\"\r\nVariables=\n 1 2 3\n";
   test::WriteFileBytes(folder.Path() / "done.dat", Written(SampleParameters()) + oldTable);
   FakeResults results;
-  RunDocument withResults(params, &results);
+  RunDocument withResults(params, folder.Path().string(), &results);
   ASSERT_TRUE(withResults.OpenRunDocument(folder.File("done.dat")));
   EXPECT_EQ(results.discarded, 1);  // nothing computed for this document yet
   ASSERT_TRUE(withResults.SaveToCurrentPath());

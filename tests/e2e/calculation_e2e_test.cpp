@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 #include <tuple>
+#include <vector>
 
 #include "e2e/synthetic_run.h"
 
@@ -15,7 +17,7 @@ namespace fs = std::filesystem;
 
 class CalculationE2e : public test::CalculationFixture {
  protected:
-  std::string Log() const { return test::ReadFileBytes(fs::current_path() / "ruvo.log"); }
+  std::string Log() const { return test::ReadFileBytes(folder.Path() / "ruvo.log"); }
   std::string Saved() const { return test::ReadFileBytes(document.DocumentPath()); }
 };
 
@@ -32,7 +34,7 @@ TEST_F(CalculationE2e, DefaultSmoothingRecoversTheTruePeaks) {
   options.endRpm = 6500.0;
   const test::TruthPeaks truth = test::PeaksOf(OpenRun("clean", options).run);
   ASSERT_EQ(params.smoothingMethod, 2);
-  const Outcome outcome = calculation.Calculate();
+  const Outcome outcome = calculation.Calculate(document.Folder());
   ASSERT_TRUE(outcome);
   EXPECT_EQ(outcome.messages(), std::vector<std::string>{});
   const CalculationResults& results = calculation.Results();
@@ -53,7 +55,7 @@ TEST_F(CalculationE2e, EverySmoothingMethodWorksInBothModes) {
       params.calculationMode = mode;
       params.smoothingMethod = method;
       params.smoothingLevel = method == 3 ? 2 : 3;
-      const Outcome outcome = calculation.Calculate();
+      const Outcome outcome = calculation.Calculate(document.Folder());
       ASSERT_TRUE(outcome);
       EXPECT_EQ(outcome.messages(), std::vector<std::string>{});
       const std::string log = Log();
@@ -74,7 +76,7 @@ TEST_F(CalculationE2e, RecordingsAreAveragedTachometerUsesTheLastAndAtMostTenCou
   const test::SyntheticRun other = test::WriteSyntheticRun(second, folder, "second");
   OpenRun("first");
   params.waveFiles = {"first.wav", "second.wav", "missing.wav"};  // a failing last one keeps the others' results
-  const Outcome withMissing = calculation.Calculate();
+  const Outcome withMissing = calculation.Calculate(document.Folder());
   ASSERT_TRUE(withMissing);
   EXPECT_EQ(withMissing.messages(), std::vector<std::string>{"Could not open wave file - missing.wav"});
   EXPECT_GT(calculation.Results().rowCount, 1);
@@ -85,7 +87,7 @@ TEST_F(CalculationE2e, RecordingsAreAveragedTachometerUsesTheLastAndAtMostTenCou
 
   params.waveFiles.pop_back();
   params.calculationMode = 1;
-  ASSERT_TRUE(calculation.Calculate());
+  ASSERT_TRUE(calculation.Calculate(document.Folder()));
   const CalculationResults& results = calculation.Results();
   ASSERT_FALSE(results.pulseTimes.empty());
   // The tachometer timeline is untrimmed: its last pulse is near the end of the second recording.
@@ -93,7 +95,7 @@ TEST_F(CalculationE2e, RecordingsAreAveragedTachometerUsesTheLastAndAtMostTenCou
   EXPECT_EQ(static_cast<std::size_t>(results.rowCount), results.pulseTimes.size());
 
   params.waveFiles.assign(12, "first.wav");
-  const Outcome twelve = calculation.Calculate();
+  const Outcome twelve = calculation.Calculate(document.Folder());
   ASSERT_TRUE(twelve);
   EXPECT_EQ(twelve.messages(),
             std::vector<std::string>{"Only the first 10 wave files are used - the other 2 were ignored"});
@@ -106,21 +108,20 @@ TEST_F(CalculationE2e, ARunShorterThanOneGridStepFailsWithAReason) {
   slow.startRpm = 1010.0;
   slow.endRpm = 1045.0;
   OpenRun("slow", slow);
-  const Outcome outcome = calculation.Calculate();
+  const Outcome outcome = calculation.Calculate(document.Folder());
   EXPECT_FALSE(outcome);
   EXPECT_EQ(outcome.messages(),
             std::vector<std::string>{"Calculation failed RPM range too short - the recordings share less than 50 rpm"});
 }
 
 TEST_F(CalculationE2e, AnEmptyListCalculatesNothingAndSaysNothing) {
-  fs::current_path(folder.Path());
-  const Outcome outcome = calculation.Calculate();
+  const Outcome outcome = calculation.Calculate(document.Folder());
   EXPECT_EQ(std::tuple(outcome.ok(), outcome.messages().size(), Log()), std::tuple(false, 0u, ""));
 }
 
 TEST_F(CalculationE2e, OpeningAnotherDocumentDropsTheKeptResults) {
   OpenRun("a");
-  ASSERT_TRUE(calculation.Calculate());
+  ASSERT_TRUE(calculation.Calculate(document.Folder()));
   ASSERT_TRUE(document.SaveToCurrentPath());
   EXPECT_NE(Saved().find("\nTitle=\"" + params.description + "\"\nVariables=\n"), std::string::npos);
 
@@ -130,6 +131,49 @@ TEST_F(CalculationE2e, OpeningAnotherDocumentDropsTheKeptResults) {
   ASSERT_TRUE(document.OpenRunDocument(folder.File("b.dat")));
   ASSERT_TRUE(document.SaveToCurrentPath());
   EXPECT_EQ(Saved(), plain.str());  // A's table does not land under B's parameters
+}
+
+// Calculations on two threads give what each gives alone: side by side in two folders, one after
+// the other in one folder, where the log is whole and the last one's, never a mix of the two; neither
+// reads or changes the working directory.
+TEST_F(CalculationE2e, TwoCalculationsAtOnceGiveWhatEachGivesAlone) {
+  OpenRun("first");
+  test::TempFolder otherFolder;
+  SynthOptions options = test::TypicalRun(11025);
+  options.seed = 5;
+  options.vehicle.gearRatio = 1.8;
+  test::WriteSyntheticRun(options, folder, "second");
+  RunParameters other = test::WriteSyntheticRun(options, otherFolder, "second").run.document;
+  other.waveFiles = {"second.wav"};
+  const std::string here = folder.Path().string(), there = otherFolder.Path().string();
+  const auto calculate = [this](const RunParameters& run, const std::string& where) {
+    RunCalculation alone(run, config);
+    const Outcome outcome = alone.Calculate(where);
+    EXPECT_TRUE(outcome) << test::Said(outcome);
+    return alone.Results().horsepower;
+  };
+  const std::vector<double> firstAlone = calculate(params, here), secondAlone = calculate(other, there);
+  const std::string firstLog = Log(), secondLog = test::ReadFileBytes(otherFolder.Path() / "ruvo.log");
+  ASSERT_NE(firstAlone, secondAlone);
+
+  const fs::path working = fs::current_path();
+  for (int round = 0; round < 6; ++round) {  // an unserialised log is mixed in some rounds only
+    const bool oneFolder = round > 0;
+    SCOPED_TRACE(oneFolder ? "one folder" : "two folders");
+    fs::remove(folder.Path() / "ruvo.log");
+    fs::remove(otherFolder.Path() / "ruvo.log");
+    std::vector<double> first, second;
+    std::thread beside([&] { first = calculate(params, here); });
+    second = calculate(other, oneFolder ? here : there);
+    beside.join();
+    EXPECT_EQ(std::pair(first, second), std::pair(firstAlone, secondAlone));
+    if (oneFolder) {
+      EXPECT_TRUE(Log() == firstLog || Log() == secondLog);
+    } else {
+      EXPECT_EQ(std::pair(Log(), test::ReadFileBytes(otherFolder.Path() / "ruvo.log")), std::pair(firstLog, secondLog));
+    }
+  }
+  EXPECT_EQ(fs::current_path(), working);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ class ImportE2e : public test::CalculationFixture {
  protected:
   // Peak horsepower and torque of a calculation of the open document.
   std::pair<double, double> CalculatedPeaks() {
-    const Outcome outcome = calculation.Calculate();
+    const Outcome outcome = calculation.Calculate(document.Folder());
     EXPECT_TRUE(outcome) << test::Said(outcome);
     const CalculationResults& results = calculation.Results();
     if (results.horsepower.empty()) return {0.0, 0.0};

@@ -36,7 +36,7 @@ class CalculationFixture : public ::testing::Test {
   RunParameters params;
   AnalysisConfig config;
   RunCalculation calculation{params, config};
-  RunDocument document{params, &calculation};
+  RunDocument document{params, folder.Path().string(), &calculation};
 };
 
 // The largest truth horsepower and torque, with their RPM.

@@ -29,7 +29,7 @@ class FailingSave : public ::testing::Test {
  protected:
   test::TempFolder folder;
   RunParameters params;
-  RunDocument document{params};
+  RunDocument document{params, folder.Path().string()};
   std::string path = folder.File("run.dat");
 };
 
@@ -87,20 +87,18 @@ class FailingCalculation : public test::CalculationFixture {
 };
 
 TEST_F(FailingCalculation, ALogThatCannotBeCreatedStopsBeforeAnythingElse) {
-  params.waveFiles = {fs::absolute(params.waveFiles.front()).string()};  // found from any folder
-  ASSERT_TRUE(calculation.Calculate());
-  // The working folder was removed.
+  params.waveFiles = {ListedWavePath(document.Folder(), params.waveFiles.front())};  // found from any folder
+  ASSERT_TRUE(calculation.Calculate(document.Folder()));
+  // The folder to calculate in was removed.
   const fs::path gone = folder.Path() / "gone";
   fs::create_directory(gone);
-  fs::current_path(gone);
   fs::remove(gone);
-  const Outcome outcome = calculation.Calculate();
+  const Outcome outcome = calculation.Calculate(gone.string());
   EXPECT_FALSE(outcome);
   // Only the log's message: the recording was not even opened.
   EXPECT_EQ(outcome.messages(), std::vector<std::string>{"Could not open Log file - ruvo.log"});
   EXPECT_FALSE(calculation.Results().succeeded);
   EXPECT_TRUE(calculation.Results().rpm.empty() && calculation.Results().pulseTimes.empty()) << "results were kept";
-  fs::current_path(folder.Path());
   ASSERT_TRUE(document.SaveToCurrentPath());
   EXPECT_EQ(test::ReadFileBytes(written.documentPath).find("Title="), std::string::npos);
 }
@@ -118,7 +116,7 @@ TEST_F(FailingCalculation, ARecordingThatChangedAfterListingGivesItsMessage) {
     else
       test::WriteFileBytes(second, copied);
     // The first recording still gives the results, as it would alone.
-    const Outcome outcome = calculation.Calculate();
+    const Outcome outcome = calculation.Calculate(document.Folder());
     EXPECT_TRUE(outcome);
     ASSERT_EQ(outcome.messages().size(), 1u);
     const std::string& text = outcome.messages().front();

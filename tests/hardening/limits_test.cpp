@@ -32,7 +32,6 @@ TEST(Limits, TheLargestRecordingIsCalculatedInBothModes) {
     for (int k = 0; k < 4; ++k) wave[static_cast<std::size_t>(offset + k)] = static_cast<char>(size >> (8 * k));
   test::TempFolder folder;
   test::WriteFileBytes(folder.Path() / "largest.wav", wave);
-  fs::current_path(folder.Path());
   RunParameters params = run.document;
   params.waveFiles = {"largest.wav"};
 
@@ -41,7 +40,7 @@ TEST(Limits, TheLargestRecordingIsCalculatedInBothModes) {
     SCOPED_TRACE(testing::Message() << "mode " << mode);
     params.calculationMode = mode;
     RunCalculation calculation{params, config};
-    const Outcome outcome = calculation.Calculate();
+    const Outcome outcome = calculation.Calculate(folder.Path().string());
     EXPECT_TRUE(outcome);
     EXPECT_GT(calculation.Results().rowCount, 1);
     EXPECT_TRUE(outcome.messages().empty()) << test::Said(outcome);
@@ -60,10 +59,9 @@ TEST(Limits, TenRecordingsAreAveragedInOneCalculation) {
     if (k == 1) params = (first = written).run.document;  // the car of every pass
     params.waveFiles.push_back(name + ".wav");
   }
-  fs::current_path(folder.Path());
   const AnalysisConfig config;
   RunCalculation calculation{params, config};
-  const Outcome outcome = calculation.Calculate();
+  const Outcome outcome = calculation.Calculate(folder.Path().string());
   ASSERT_TRUE(outcome) << test::Said(outcome);
   EXPECT_TRUE(outcome.messages().empty()) << test::Said(outcome);
   const std::string log = test::ReadFileBytes(folder.Path() / "ruvo.log");

@@ -33,13 +33,13 @@ std::string CalculateAndSave(const test::TempFolder& folder, const std::string& 
   RunParameters params;
   const AnalysisConfig config = ReadAnalysisConfig(folder.File("ruvo.cfg"));
   RunCalculation calculation{params, config};
-  RunDocument document{params, &calculation};
+  RunDocument document{params, folder.Path().string(), &calculation};
   std::vector<std::string> messages;
   const auto keep = [&messages](const Outcome& outcome) {
     messages.insert(messages.end(), outcome.messages().begin(), outcome.messages().end());
     return outcome.ok();
   };
-  if (keep(document.OpenRunDocument(folder.File("run.dat"))) && keep(calculation.Calculate()))
+  if (keep(document.OpenRunDocument(folder.File("run.dat"))) && keep(calculation.Calculate(document.Folder())))
     keep(document.SaveToCurrentPath());
   std::string result = "document:\n" + test::ReadFileBytes(folder.Path() / "run.dat") + "log:\n" +
                        test::ReadFileBytes(folder.Path() / "ruvo.log") + "summary:\n" +

@@ -39,9 +39,9 @@ std::string CalculatedRun(const test::TempFolder& folder, const std::string& nam
   RunParameters params;
   AnalysisConfig config;
   RunCalculation calculation(params, config);
-  RunDocument document(params, &calculation);
+  RunDocument document(params, folder.Path().string(), &calculation);
   const std::string path = folder.File(name + ".dat");
-  if (!document.OpenRunDocument(path) || !calculation.Calculate() || !document.SaveToCurrentPath())
+  if (!document.OpenRunDocument(path) || !calculation.Calculate(document.Folder()) || !document.SaveToCurrentPath())
     qFatal("could not calculate the run");
   return path;
 }

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <system_error>
 
 namespace ruvo::test {
 
@@ -34,6 +35,15 @@ TempFolder::~TempFolder() {
   std::filesystem::current_path(savedWorkingDirectory, ignored);
   std::filesystem::permissions(path, std::filesystem::perms::owner_all, ignored);
   std::filesystem::remove_all(path, ignored);
+}
+
+WorkingFolder::WorkingFolder(const std::filesystem::path& path) : saved(std::filesystem::current_path()) {
+  std::filesystem::current_path(path);
+}
+
+WorkingFolder::~WorkingFolder() {
+  std::error_code ignored;
+  std::filesystem::current_path(saved, ignored);
 }
 
 std::string ReadFileBytes(const std::filesystem::path& path) {

@@ -45,6 +45,18 @@ class TempFolder {
   std::filesystem::path savedWorkingDirectory;
 };
 
+// Makes path the working directory while it lives, as the desktop keeps its document's folder.
+class WorkingFolder {
+ public:
+  explicit WorkingFolder(const std::filesystem::path& path);
+  ~WorkingFolder();
+  WorkingFolder(const WorkingFolder&) = delete;
+  WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+ private:
+  std::filesystem::path saved;
+};
+
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 

@@ -210,7 +210,7 @@ class ApplicationTest : public QObject {
     test::WriteFileBytes(f.folder.Path() / "other" / "ruvo.cfg", "2\n9\n0.01\n1.5\n2.5\n");
     f.settings.Write(kRecentFileSection, RecentFileKey(1), last);
     f.Start({QString::fromStdString(named)});
-    QVERIFY(f.started && f.app->View().Configuration().trimLevel == 9);  // read in the document's folder
+    QVERIFY(f.started && f.app->Document().Configuration().trimLevel == 9);  // read in the document's folder
     QCOMPARE(f.Caption(), QString("b.dat - Ruvo"));
     RUVO_REQUIRE(f.Form().TextsAre({{"description", "from B"}, {"vehicleWeight", "2000"}}));
     f.app->ExitInstance();

@@ -20,9 +20,7 @@ namespace fs = std::filesystem;
 
 // A form and its document, as the main window holds them, with its working folder.
 struct FormFixture {
-  FormFixture() : view(settings), document(view.HeldValues(), view.Calculation()) {
-    fs::current_path(folder.Path());  // the calculation log and relative names land here
-    view.SetDocument(document);
+  FormFixture() {
     view.OnInitialUpdate();
     view.show();
   }
@@ -40,8 +38,9 @@ struct FormFixture {
   test::TempFolder folder;
   std::string documentPath = folder.File("run.dat");
   MemorySettingsStore settings;
-  CRuvoView view;
+  test::WorkingFolder entered{folder.Path()};  // the new document's folder, where relative names land
   CRuvoDoc document;
+  CRuvoView view{settings, document};
   test::FormProbe form{view};
 };
 
@@ -91,13 +90,13 @@ class MainFormTest : public QObject {
     QCOMPARE(messages.Texts(), std::vector<std::string>{"Drag Coefficient: enter a number"});
     QCOMPARE(f.view.focusWidget(), f.form.Box("dragCoefficient"));
     QCOMPARE(f.form.Box("dragCoefficient")->selectedText(), QString("abc"));
-    const RunParameters& held = f.view.HeldValues();
+    const RunParameters& held = f.document.Params();
     QCOMPARE(std::tuple(held.axleRatio, held.maxPulseLength, held.dragCoefficient, held.tireWidth, held.description,
                         held.drivetrainLoss, held.calculationMode),
              std::tuple(3.5, 25.0, 0.5, 0.0, std::string(), 0.0, 0));  // dynamometer
     QVERIFY(!fs::exists(f.folder.Path() / "ruvo.log"));                // no calculation started
 
-    f.view.HeldValues().calculationMode = 5;  // only a hand-edited document holds another mode
+    f.document.Params().calculationMode = 5;  // only a hand-edited document holds another mode
     f.view.OnInitialUpdate();
     RUVO_REQUIRE(f.form.CheckedAre({{"dynamometerMode", false}, {"tachometerMode", false}}));
   }
@@ -114,13 +113,13 @@ class MainFormTest : public QObject {
       f.form.Type("vehicleWeight", " 2400.0 ");
       test::MessageCapture messages;
       f.form.Click("calculateButton");
-      QCOMPARE(std::pair(f.view.CalculationSucceeded(), f.view.HeldValues().calculationMode), std::pair(true, mode));
+      QCOMPARE(std::pair(f.view.CalculationSucceeded(), f.document.Params().calculationMode), std::pair(true, mode));
       // The weight is re-shown in the form's notation.
       RUVO_REQUIRE(f.form.EnabledAre({{"graphButton", true}, {"tablesButton", true}}));
       RUVO_REQUIRE(f.form.TextsAre({{"vehicleWeight", "2400"}}));
       const AnalysisConfig config;
-      RunCalculation reference(f.view.HeldValues(), config);
-      QVERIFY(reference.Calculate());
+      RunCalculation reference(f.document.Params(), config);
+      QVERIFY(reference.Calculate(f.folder.Path().string()));
       const QString line1 = QString::fromStdString(reference.Results().summaryLine1);
       const QString line2 = QString::fromStdString(reference.Results().summaryLine2);
       RUVO_REQUIRE(f.form.TextsAre({{"summaryLine1", line1}, {"summaryLine2", line2}}));
@@ -184,7 +183,7 @@ class MainFormTest : public QObject {
     RUVO_REQUIRE(f.form.EnabledAre({{"addButton", false}, {"calculateButton", true}}));
     RUVO_REQUIRE(f.form.TextsAre({{"newWaveName", "run.wav"}}));
     f.AddWaves({"run.wa", "run.wav", "w3.wav", "w4.wav"});  // the edit in between enables Add again
-    QCOMPARE(f.view.HeldValues().waveFiles,
+    QCOMPARE(f.document.Params().waveFiles,
              (std::vector<std::string>{"run.wav", "run.wa", "run.wav", "w3.wav", "w4.wav"}));
     f.form.Type("newWaveName", "");
     RUVO_REQUIRE(f.form.EnabledAre({{"addButton", false}, {"removeButton", false}}));
@@ -192,7 +191,7 @@ class MainFormTest : public QObject {
     for (int row : {3, 0, 2}) f.form.List("waveList")->item(row)->setSelected(true);
     f.form.Click("removeButton");
     QCOMPARE(f.form.Items("waveList"), QStringList({"run.wa", "w4.wav"}));
-    QCOMPARE(f.view.HeldValues().waveFiles, (std::vector<std::string>{"run.wa", "w4.wav"}));
+    QCOMPARE(f.document.Params().waveFiles, (std::vector<std::string>{"run.wa", "w4.wav"}));
     f.form.List("waveList")->selectAll();
     f.form.Click("removeButton");
     RUVO_REQUIRE(f.form.EnabledAre({{"removeButton", false}, {"calculateButton", false}}));

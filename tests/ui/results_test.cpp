@@ -24,6 +24,7 @@
 #include "ui/main_frame.h"
 #include "ui/results_dock.h"
 #include "ui/ruvo_app.h"
+#include "ui/ruvo_doc.h"
 #include "ui/ruvo_view.h"
 #include "ui_support.h"
 
@@ -74,11 +75,11 @@ class ResultsTest : public QObject {
     QVERIFY(panel && app.Results().isVisible());
     QCOMPARE(panel->Chart().Runs().size(), 1u);
     QCOMPARE(panel->Chart().PeakLabels().size(), 2);
-    QCOMPARE(panel->Table().rowCount(), app.View().LastCalculation().Results().rowCount);
+    QCOMPARE(panel->Table().rowCount(), app.Document().Calculation().Results().rowCount);
     // The peaks are the summary lines' own.
     QCOMPARE(Numbers(panel->PeaksLine()), SummaryNumbers(app.View()));
 
-    const RunCalculation& calculation = app.View().LastCalculation();
+    const RunCalculation& calculation = app.Document().Calculation();
     // The rows the findings doubt go to the chart, which dashes them.
     std::size_t doubted = 0;
     for (const RunFinding& finding : calculation.Findings()) doubted += finding.rows.size();
@@ -190,7 +191,7 @@ class ResultsTest : public QObject {
     CRuvoApp app(settings, QString(), QStringLiteral("/opt/ruvo/bin/ruvo"));
     QVERIFY(app.InitInstance({QString::fromStdString(folder.File("run.dat"))}));
     test::FormProbe(app.View()).Fill({"initialRpm=2000", "finalRpm=6500", "revsPerIgnition=2"});
-    app.View().HeldValues().waveFiles = {"engine.wav"};
+    app.Document().Params().waveFiles = {"engine.wav"};
     app.View().ShowWaveList();
     app.View().OnCalculate();
     RecordingView& recording = *app.Results().Panel()->Recording();

@@ -124,9 +124,8 @@ class ToolTest : public QObject {
     PutSetting(settings, "EXE4", QStringLiteral("\"%1\" \"two words\"").arg((spaced / "tool").c_str()).toStdString());
     LaunchTool(settings, "EXE4", "");
     QCOMPARE(f.Recorded().mid(1), QStringList({"two words"}));
-    CRuvoView view(settings);
-    CRuvoDoc document(view.HeldValues(), view.Calculation());
-    view.SetDocument(document);
+    CRuvoDoc document;
+    CRuvoView view(settings, document);
 
     test::MessageCapture messages;
     view.OnTables();
@@ -135,7 +134,7 @@ class ToolTest : public QObject {
     QVERIFY(!fs::exists(f.log));  // nothing before a successful calculation
     view.OnEditSound();           // empty wave list: no file argument
     QCOMPARE(f.Recorded().size(), 1);
-    view.HeldValues().waveFiles = {"first take.wav", "second.wav"};
+    document.Params().waveFiles = {"first take.wav", "second.wav"};
     view.OnEditSound();
     QCOMPARE(f.Recorded().mid(1), QStringList({"first take.wav"}));
     PutSetting(settings, "EXE5", "nosuch <file>");

@@ -29,6 +29,7 @@
 #include "ui/main_frame.h"
 #include "ui/results_dock.h"
 #include "ui/ruvo_app.h"
+#include "ui/ruvo_doc.h"
 #include "ui/ruvo_view.h"
 #include "ui/user_prompts.h"
 
@@ -84,7 +85,9 @@ constexpr int kSynthCylinders = 6;
 
 // Tracks the run's recording of engine sound from the wave list and photographs the engine dialog,
 // then calculates and photographs the Recording tab with the source's spectrogram.
-bool PhotographEngineSound(ruvo::CRuvoApp& app, PhotographingPrompts& prompts, const QString& output,
+bool PhotographEngineSound(ruvo::CRuvoApp& app,
+                           PhotographingPrompts& prompts,
+                           const QString& output,
                            const QString& suffix) {
   auto* list = app.View().findChild<QListWidget*>(QStringLiteral("waveList"));
   if (list->count() != 1) return false;
@@ -106,8 +109,11 @@ bool PhotographEngineSound(ruvo::CRuvoApp& app, PhotographingPrompts& prompts, c
 }
 
 // Drops the logger's CSV beside the document onto the window and photographs the log dialog.
-bool PhotographEngineLog(ruvo::CRuvoApp& app, PhotographingPrompts& prompts, const QString& document,
-                         const QString& output, const QString& suffix) {
+bool PhotographEngineLog(ruvo::CRuvoApp& app,
+                         PhotographingPrompts& prompts,
+                         const QString& document,
+                         const QString& output,
+                         const QString& suffix) {
   const QFileInfo info(document);
   prompts.nextName = "engine-log-dialog" + suffix;
   app.Frame().filesDropped({info.dir().filePath(info.completeBaseName() + QStringLiteral(".log.csv"))});
@@ -124,8 +130,9 @@ int main(int argc, char** argv) {
   const bool engineSound = arguments.size() == 5 && arguments[4] == QStringLiteral("--engine-sound");
   const bool engineLog = arguments.size() == 5 && arguments[4] == QStringLiteral("--engine-log");
   if (arguments.size() != 3 && arguments.size() != 4 && !resultsApart && !engineSound && !engineLog) {
-    std::fprintf(stderr, "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound | "
-                         "--engine-log]]\n");
+    std::fprintf(stderr,
+                 "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound | "
+                 "--engine-log]]\n");
     return 2;
   }
   const QString suffix = arguments.value(3) + QStringLiteral(".png");
@@ -167,7 +174,7 @@ int main(int argc, char** argv) {
     // The Recording tab at the first finding's place.
     if (ruvo::ResultsPanel* panel = app.Results().Panel()) {
       panel->setCurrentWidget(panel->Recording());
-      const auto& found = app.View().LastCalculation().Findings();
+      const auto& found = app.Document().Calculation().Findings();
       for (std::size_t k = 0; k < found.size(); ++k)
         if (found[k].timeSeconds >= 0.0) {
           panel->Recording()->GoToFinding(static_cast<int>(k));
