@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/text_format.h"
+#include "core/translation_marker.h"
 
 namespace ruvo {
 namespace {
@@ -66,23 +67,28 @@ ColumnUnit UnitOf(ResultColumn column, UnitSystem units) {
   const std::string name(ColumnName(column));
   switch (column) {
     case ResultColumn::kRpm:
-      return Unit(1.0, "rpm", "Engine speed (rpm)", name);
+      return Unit(1.0, "rpm", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Engine speed (rpm)"), name);
     case ResultColumn::kHorsepower:
-      return metric ? Unit(kKilowattsPerHp, "kW", "Power (kW)", "Power") : Unit(1.0, "hp", "Power (hp)", name);
+      return metric ? Unit(kKilowattsPerHp, "kW", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Power (kW)"), "Power")
+                    : Unit(1.0, "hp", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Power (hp)"), name);
     case ResultColumn::kTorque:
-      return metric ? Unit(kNewtonMetresPerFootPound, "N\u00b7m", "Torque (N\u00b7m)", name)
-                    : Unit(1.0, "ft-lb", "Torque (ft-lb)", name);
+      return metric ? Unit(kNewtonMetresPerFootPound, "N\u00b7m",
+                           QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Torque (N\u00b7m)"), name)
+                    : Unit(1.0, "ft-lb", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Torque (ft-lb)"), name);
     case ResultColumn::kSpeed:
-      return metric ? Unit(kKilometresPerMile, "km/h", "Speed (km/h)", name) : Unit(1.0, "mph", "Speed (mph)", name);
+      return metric ? Unit(kKilometresPerMile, "km/h", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Speed (km/h)"), name)
+                    : Unit(1.0, "mph", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Speed (mph)"), name);
     case ResultColumn::kAcceleration:
-      return metric ? Unit(kMetresPerSecondSquaredPerG, "m/s\u00b2", "Acceleration (m/s\u00b2)", name)
-                    : Unit(1.0, "g", "Acceleration (g)", name);
+      return metric ? Unit(kMetresPerSecondSquaredPerG, "m/s\u00b2",
+                           QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Acceleration (m/s\u00b2)"), name)
+                    : Unit(1.0, "g", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Acceleration (g)"), name);
     case ResultColumn::kDistance:
-      return metric ? Unit(kKilometresPerMile, "km", "Distance (km)", name) : Unit(1.0, "mi", "Distance (mi)", name);
+      return metric ? Unit(kKilometresPerMile, "km", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Distance (km)"), name)
+                    : Unit(1.0, "mi", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Distance (mi)"), name);
     case ResultColumn::kTime:
-      return Unit(1.0, "s", "Time (s)", name);
+      return Unit(1.0, "s", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Time (s)"), name);
     case ResultColumn::kCumulativeRevs:
-      return Unit(1.0, "rev", "Revolutions", name);
+      return Unit(1.0, "rev", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Revolutions"), name);
     case ResultColumn::kAccelForce:
     case ResultColumn::kDragForce:
     case ResultColumn::kFrictionForce:

@@ -22,7 +22,7 @@ inline constexpr double kNewtonsPerPound = 4.4482216152605;     // pound-force
 struct ColumnUnit {
   double factor = 1.0;
   std::string unit;     // "hp", "kW", "rpm", "s", ... ; empty when the column has none
-  std::string label;    // axis title: "Power (hp)", "Engine speed (rpm)", ...
+  std::string label;    // axis title: "Power (hp)", "Engine speed (rpm)", ...; translated in "ruvo::PlotUnits"
   std::string heading;  // table column title: "HP", "Power (kW)", "Torque (ft-lb)", "Time (s)", ...
 };
 

@@ -34,6 +34,11 @@ constexpr Quantity kTimeQuantities[] = {
     {kTimeDistance, ResultColumn::kDistance, Qt::DashDotLine, QT_TRANSLATE_NOOP("RunChart", "dash-dot"),
      QT_TRANSLATE_NOOP("RunChart", "Dist. (%1)")}};
 
+// The axis title of a column, translated where plot_units marks it.
+QString AxisLabel(const ColumnUnit& unit) {
+  return QCoreApplication::translate("ruvo::PlotUnits", unit.label.c_str());
+}
+
 QString Number(double value, int decimals) {
   return QString::number(value, 'f', decimals);
 }
@@ -94,11 +99,11 @@ QString RunChart::AddPowerSeries() {
   QChart* c = chart();
   const ColumnUnit speedUnit = UnitOf(ResultColumn::kRpm, units), hpUnit = UnitOf(ResultColumn::kHorsepower, units),
                    torqueUnit = UnitOf(ResultColumn::kTorque, units);
-  QValueAxis* x = NewAxis(QString::fromStdString(speedUnit.label));
+  QValueAxis* x = NewAxis(AxisLabel(speedUnit));
   // One legend entry per run; the line width tells power from torque.
   const QString thick = tr("%1, thick"), thin = tr("%1, thin");
-  QValueAxis* power = NewAxis(thick.arg(QString::fromStdString(hpUnit.label)));
-  QValueAxis* torque = NewAxis(thin.arg(QString::fromStdString(torqueUnit.label)));
+  QValueAxis* power = NewAxis(thick.arg(AxisLabel(hpUnit)));
+  QValueAxis* torque = NewAxis(thin.arg(AxisLabel(torqueUnit)));
   c->addAxis(x, Qt::AlignBottom);
   c->addAxis(power, Qt::AlignLeft);
   c->addAxis(torque, Qt::AlignRight);
@@ -182,7 +187,7 @@ QString RunChart::AddTimeSeries() {
     if (ownChart) {
       // Stacked panes share the time axis: its labels and title show under the last only.
       const bool last = !stacked || q + 1 == shown.size();
-      x = NewAxis(last ? QString::fromStdString(timeUnit.label) : QString());
+      x = NewAxis(last ? AxisLabel(timeUnit) : QString());
       x->setLabelsVisible(last);
       pane->addAxis(x, Qt::AlignBottom);
       chartAxes.push_back({pane, x, timeRange});  // LayOut spaces its ticks to its width
@@ -192,8 +197,7 @@ QString RunChart::AddTimeSeries() {
     const QString unitText = QString::fromStdString(unit.unit);
     QValueAxis* axis = NewAxis(
         stacked ? QCoreApplication::translate("RunChart", quantity.paneTitle).replace(QStringLiteral("%1"), unitText)
-                : tr("%1, %2").arg(QString::fromStdString(unit.label),
-                                   QCoreApplication::translate("RunChart", quantity.styleName)));
+                : tr("%1, %2").arg(AxisLabel(unit), QCoreApplication::translate("RunChart", quantity.styleName)));
     pane->addAxis(axis, ownChart ? Qt::AlignLeft : Qt::AlignRight);
     axis->setGridLineVisible(ownChart);
     for (std::size_t i = 0; i < runs.size(); ++i) {
