@@ -2,6 +2,83 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
 <context>
+    <name>RunChart</name>
+    <message>
+        <location filename="../src/plot/run_chart_curves.cpp" line="+28"/>
+        <source>solid</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>RPM</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>dashed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Speed (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>dotted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Accel. (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>dash-dot</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Dist. (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ruvo-plot</name>
+    <message>
+        <location filename="../src/plot/ruvo_plot_main.cpp" line="+15"/>
+        <source>Usage: ruvo-plot [--table] [--export FILE] [--csv FILE] [--metric] DOC.dat...
+
+Shows the result tables of saved run documents, their runs overlaid in one chart.
+--table         open on the Table tab
+--export FILE   write the chart to FILE (.png 1600x1000, .svg or .pdf) and exit
+--csv FILE      write the tables of all documents to FILE as one comma-separated table, each
+                row led by its document, in the units shown, and exit
+--metric        kW, N·m, km/h and m/s² instead of the table&apos;s hp, ft-lb, mph and g
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+56"/>
+        <source>ruvo-plot: %1 needs a file name
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>ruvo-plot: unknown option %1
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>ruvo-plot: --export and --csv need a run document (.dat)
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ruvo::CAboutDlg</name>
     <message>
         <location filename="../src/ui/about_dlg.cpp" line="+26"/>
@@ -437,7 +514,7 @@
 <context>
     <name>ruvo::CRuvoDoc</name>
     <message>
-        <location filename="../src/ui/ruvo_doc.cpp" line="+36"/>
+        <location filename="../src/ui/ruvo_doc.cpp" line="+42"/>
         <source>Untitled</source>
         <translation type="unfinished"></translation>
     </message>
@@ -445,7 +522,7 @@
 <context>
     <name>ruvo::CRuvoView</name>
     <message>
-        <location filename="../src/ui/ruvo_view.cpp" line="+70"/>
+        <location filename="../src/ui/ruvo_view.cpp" line="+71"/>
         <source>Track &amp;engine sound...</source>
         <translation type="unfinished"></translation>
     </message>
@@ -455,7 +532,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+192"/>
+        <location line="+194"/>
         <source>The pulse track has one pulse every %1 revolutions. Set Rev/Spark to %1?</source>
         <translation type="unfinished"></translation>
     </message>
@@ -612,6 +689,44 @@
     </message>
 </context>
 <context>
+    <name>ruvo::ChartOptions</name>
+    <message>
+        <location filename="../src/plot/chart_options.cpp" line="+94"/>
+        <source>&amp;Metric Units (kW, N·m, km/h, m/s²)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Tachometer &amp;Quantities</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Stacked Panes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>&amp;RPM</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>S&amp;peed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Acceleration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Distance</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ruvo::DocumentCommands</name>
     <message>
         <location filename="../src/ui/document_commands.cpp" line="+23"/>
@@ -732,9 +847,214 @@
     </message>
 </context>
 <context>
+    <name>ruvo::PlotUnits</name>
+    <message>
+        <location filename="../src/plot/plot_units.cpp" line="+70"/>
+        <source>Engine speed (rpm)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Power (kW)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Power (hp)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Torque (N·m)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Torque (ft-lb)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Speed (km/h)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Speed (mph)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Acceleration (m/s²)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Acceleration (g)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Distance (km)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Distance (mi)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Time (s)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Revolutions</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ruvo::PlotWindow</name>
+    <message>
+        <location filename="../src/plot/plot_window.cpp" line="+22"/>
+        <location line="+70"/>
+        <location line="+50"/>
+        <location line="+7"/>
+        <source>Ruvo Plot</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="-113"/>
+        <source>&amp;File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Open...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Export Chart...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Export &amp;Tables as CSV...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;View</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Runs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+47"/>
+        <source>%1 - Ruvo Plot</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>No table to export</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Not able to write - %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <source>Open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Ruvo Files (*.dat);;All Files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Export Chart</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>PNG (*.png);;SVG (*.svg);;PDF (*.pdf)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Export Tables</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>CSV (*.csv)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ruvo::RecordingPlot</name>
+    <message>
+        <location filename="../src/plot/recording_view.cpp" line="+134"/>
+        <source>No recording to show</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+102"/>
+        <source>s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>rpm of each interval    — fitted rpm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>pulses    - - cutoff    | findings</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ruvo::RecordingView</name>
+    <message>
+        <location line="+83"/>
+        <source>The checks found nothing.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Calculate to see the recordings, their pulses and engine speeds.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>%1: the recording could not be read again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1: %2 Hz, %3 s, %4 pulses</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ruvo::ResultsDock</name>
     <message>
-        <location filename="../src/ui/results_dock.cpp" line="+49"/>
+        <location filename="../src/ui/results_dock.cpp" line="+46"/>
         <source>Results</source>
         <translation type="unfinished"></translation>
     </message>
@@ -765,6 +1085,105 @@
     </message>
 </context>
 <context>
+    <name>ruvo::ResultsPanel</name>
+    <message>
+        <location filename="../src/plot/results_panel.cpp" line="+38"/>
+        <source>Chart</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Table</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Recording</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+69"/>
+        <source>%1 (loaded from the file)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ruvo::RunChart</name>
+    <message>
+        <location filename="../src/plot/run_chart.cpp" line="+120"/>
+        <source>Every run is hidden</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Not shown beside dynamometer runs: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Not shown beside tachometer runs: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/plot/run_chart_curves.cpp" line="+69"/>
+        <source>%1, thick</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>%1, thin</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+67"/>
+        <source>Dashed or faded: outside the RPM estimates&lt;br&gt;or doubted by the run checks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+29"/>
+        <source>%1, %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+22"/>
+        <source>Dashed or faded: doubted by the run checks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/plot/run_chart_export.cpp" line="+37"/>
+        <source>Cannot export to %1 - the name must end in .png, .svg or .pdf</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+58"/>
+        <source>Not able to write - %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ruvo::SpectrogramPlot</name>
+    <message>
+        <location filename="../src/plot/engine_sound_plot.cpp" line="+134"/>
+        <source>Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>- - pull</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>— firing    — unsure    - - pull</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ruvo::UserPrompts</name>
     <message>
         <location filename="../src/ui/user_prompts.cpp" line="+16"/>
@@ -791,6 +1210,7 @@
     <name>ruvo::ViewControls</name>
     <message>
         <location filename="../src/ui/view_controls.cpp" line="+145"/>
+        <location filename="../src/desktop/form_fields.cpp" line="+74"/>
         <source>Description:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -867,6 +1287,76 @@
     <message>
         <location line="+1"/>
         <source>Bro&amp;wse...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/desktop/form_fields.cpp" line="-42"/>
+        <source>Final Axle Ratio:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Test Gear Ratio:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Test Weight:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Rev/Spark:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Initial RPM:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Final RPM:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Pulse Duration (%):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Wheel Diameter (in):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Frontal Area (sq ft):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Drag Coefficient:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Tire Width (mm):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Tire Aspect Ratio (%):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Rolling Coefficient:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Drivetrain Loss (%):</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

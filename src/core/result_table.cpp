@@ -13,6 +13,26 @@
 namespace ruvo {
 namespace {
 
+struct NamedColumn {
+  ResultColumn column;
+  std::string_view name;
+};
+constexpr NamedColumn kColumnNames[] = {
+    {ResultColumn::kRpm, "RPM"},
+    {ResultColumn::kHorsepower, "HP"},
+    {ResultColumn::kTorque, "Torque"},
+    {ResultColumn::kSpeed, "Speed"},
+    {ResultColumn::kAcceleration, "Accel"},
+    {ResultColumn::kAccelForce, "Faccel"},
+    {ResultColumn::kDragForce, "Fdrag"},
+    {ResultColumn::kFrictionForce, "Ffric"},
+    {ResultColumn::kRollingForce, "Froll"},
+    {ResultColumn::kForce, "Force"},
+    {ResultColumn::kTime, "Time"},
+    {ResultColumn::kCumulativeRevs, "CumRev"},
+    {ResultColumn::kDistance, "Dist"},
+};
+
 // Splits text into lines without their "\n" or "\r\n" ends; a last line without an end counts.
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
@@ -81,6 +101,18 @@ bool ReadRow(std::string_view line, std::size_t columns, std::vector<double>& ro
 
 }  // namespace
 
+std::string_view ColumnName(ResultColumn column) {
+  for (const NamedColumn& named : kColumnNames)
+    if (named.column == column) return named.name;
+  return {};
+}
+
+std::optional<ResultColumn> ColumnNamed(std::string_view name) {
+  for (const NamedColumn& named : kColumnNames)
+    if (named.name == name) return named.column;
+  return std::nullopt;
+}
+
 std::size_t ResultTable::Column(std::string_view name) const {
   const auto found = std::find(variables.begin(), variables.end(), name);
   return found == variables.end() ? npos : static_cast<std::size_t>(found - variables.begin());
@@ -145,7 +177,7 @@ TableReadResult ReadResultTable(std::string_view documentText, const std::string
 }
 
 std::vector<RowSpan> ResultTable::RowsOutsideEstimate() const {
-  const std::size_t rpm = Column("RPM");
+  const std::size_t rpm = Column(ResultColumn::kRpm);
   if (!IsPowerTable() || rpm == npos || rows.empty()) return {};
   std::vector<RowSpan> outside;
   const double first = rows.front()[rpm], last = rows.back()[rpm];

@@ -1,12 +1,37 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace ruvo {
+
+// The columns the dynamometer table (RPM to Force) and the tachometer table (Time, CumRev, Dist,
+// RPM, Speed, Accel) write, each known by the name ColumnName gives it in the file.
+enum class ResultColumn {
+  kRpm,           // engine speed, rpm
+  kHorsepower,    // hp
+  kTorque,        // ft-lb
+  kSpeed,         // road speed, mph
+  kAcceleration,  // g
+  kAccelForce,    // the forces in pounds
+  kDragForce,
+  kFrictionForce,
+  kRollingForce,
+  kForce,
+  kTime,            // s
+  kCumulativeRevs,  // revolutions since the first pulse
+  kDistance,        // mi
+};
+
+// The name the tables write the column under: "RPM", "HP", "Torque", "Time", ...
+std::string_view ColumnName(ResultColumn column);
+
+// The column written under name (exact, case included), or nothing for any other name.
+std::optional<ResultColumn> ColumnNamed(std::string_view name);
 
 // A stretch of a table's rows by the value of its first column (rpm, or seconds), ends included.
 struct RowSpan {
@@ -26,8 +51,9 @@ struct ResultTable {
 
   // Index of the column named name, or npos.
   std::size_t Column(std::string_view name) const;
+  std::size_t Column(ResultColumn column) const { return Column(ColumnName(column)); }
   // True for the dynamometer layout (an "HP" column), false for the tachometer's ("Time").
-  bool IsPowerTable() const { return Column("HP") != npos; }
+  bool IsPowerTable() const { return Column(ResultColumn::kHorsepower) != npos; }
   // The dynamometer rows below the Initial or above the Final RPM estimate: outside the range the
   // run was meant to cover (the idle before it, the lift-off after it). None for other tables.
   std::vector<RowSpan> RowsOutsideEstimate() const;

@@ -3,11 +3,13 @@
 #include <array>
 
 #include "core/number_text.h"
+#include "core/translation_marker.h"
 #include "desktop/field_text.h"
 
 namespace ruvo {
 namespace {
 
+// The labels are translated where the form shows them, in the form's context.
 constexpr FormField Real(const char* name, const char* label, double RunParameters::*member) {
   return {.objectName = name, .label = label, .real = member};
 }
@@ -26,21 +28,56 @@ constexpr FormField Text(const char* name, const char* label, std::string RunPar
 }
 
 constexpr std::array kFields{
-    Ranged("axleRatio", "Final Axle Ratio:", &RunParameters::axleRatio, 0.1, 50.0),
-    Ranged("gearRatio", "Test Gear Ratio:", &RunParameters::gearRatio, 0.1, 50.0),
-    Ranged("vehicleWeight", "Test Weight:", &RunParameters::vehicleWeight, 100.0, 50000.0),  // pounds
-    Real("revsPerIgnition", "Rev/Spark:", &RunParameters::revsPerIgnition),
-    Integer("initialRpm", "Initial RPM:", &RunParameters::initialRpm),
-    Integer("finalRpm", "Final RPM:", &RunParameters::finalRpm),
-    Real("maxPulseLength", "Pulse Duration (%):", &RunParameters::maxPulseLength),
-    Ranged("wheelDiameter", "Wheel Diameter (in):", &RunParameters::wheelDiameter, 1.0, 5000.0),
-    Ranged("frontalArea", "Frontal Area (sq ft):", &RunParameters::frontalArea, 0.0, 500.0),
-    Ranged("dragCoefficient", "Drag Coefficient:", &RunParameters::dragCoefficient, 0.0, 50.0),
-    Ranged("tireWidth", "Tire Width (mm):", &RunParameters::tireWidth, 0.0, 5000.0),
-    Ranged("tireAspectRatio", "Tire Aspect Ratio (%):", &RunParameters::tireAspectRatio, 0.0, 100.0),
-    Text("description", "Description:", &RunParameters::description),
-    Real("rollingCoefficient", "Rolling Coefficient:", &RunParameters::rollingCoefficient),
-    Real("drivetrainLoss", "Drivetrain Loss (%):", &RunParameters::drivetrainLoss),
+    Ranged("axleRatio",
+           QT_TRANSLATE_NOOP("ruvo::ViewControls", "Final Axle Ratio:"),
+           &RunParameters::axleRatio,
+           0.1,
+           50.0),
+    Ranged(
+        "gearRatio", QT_TRANSLATE_NOOP("ruvo::ViewControls", "Test Gear Ratio:"), &RunParameters::gearRatio, 0.1, 50.0),
+    Ranged("vehicleWeight",
+           QT_TRANSLATE_NOOP("ruvo::ViewControls", "Test Weight:"),
+           &RunParameters::vehicleWeight,
+           100.0,
+           50000.0),  // pounds
+    Real("revsPerIgnition", QT_TRANSLATE_NOOP("ruvo::ViewControls", "Rev/Spark:"), &RunParameters::revsPerIgnition),
+    Integer("initialRpm", QT_TRANSLATE_NOOP("ruvo::ViewControls", "Initial RPM:"), &RunParameters::initialRpm),
+    Integer("finalRpm", QT_TRANSLATE_NOOP("ruvo::ViewControls", "Final RPM:"), &RunParameters::finalRpm),
+    Real("maxPulseLength",
+         QT_TRANSLATE_NOOP("ruvo::ViewControls", "Pulse Duration (%):"),
+         &RunParameters::maxPulseLength),
+    Ranged("wheelDiameter",
+           QT_TRANSLATE_NOOP("ruvo::ViewControls", "Wheel Diameter (in):"),
+           &RunParameters::wheelDiameter,
+           1.0,
+           5000.0),
+    Ranged("frontalArea",
+           QT_TRANSLATE_NOOP("ruvo::ViewControls", "Frontal Area (sq ft):"),
+           &RunParameters::frontalArea,
+           0.0,
+           500.0),
+    Ranged("dragCoefficient",
+           QT_TRANSLATE_NOOP("ruvo::ViewControls", "Drag Coefficient:"),
+           &RunParameters::dragCoefficient,
+           0.0,
+           50.0),
+    Ranged("tireWidth",
+           QT_TRANSLATE_NOOP("ruvo::ViewControls", "Tire Width (mm):"),
+           &RunParameters::tireWidth,
+           0.0,
+           5000.0),
+    Ranged("tireAspectRatio",
+           QT_TRANSLATE_NOOP("ruvo::ViewControls", "Tire Aspect Ratio (%):"),
+           &RunParameters::tireAspectRatio,
+           0.0,
+           100.0),
+    Text("description", QT_TRANSLATE_NOOP("ruvo::ViewControls", "Description:"), &RunParameters::description),
+    Real("rollingCoefficient",
+         QT_TRANSLATE_NOOP("ruvo::ViewControls", "Rolling Coefficient:"),
+         &RunParameters::rollingCoefficient),
+    Real("drivetrainLoss",
+         QT_TRANSLATE_NOOP("ruvo::ViewControls", "Drivetrain Loss (%):"),
+         &RunParameters::drivetrainLoss),
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/number_text.h"
+#include "core/result_table.h"
 #include "core/run_document.h"
 #include "core/text_format.h"
 
@@ -42,8 +43,10 @@ std::optional<SummaryLines> SummarizeResultTable(std::string_view tableText) {
   while (std::getline(in, line) && !line.starts_with("Variables=")) {
   }
   if (!std::getline(in, variables)) return std::nullopt;
-  const bool power = variables.find("\"HP\"") != std::string::npos;
-  const bool time = variables.find("\"Time\"") != std::string::npos;
+  const auto names = [&variables](ResultColumn column) {
+    return variables.find('"' + std::string(ColumnName(column)) + '"') != std::string::npos;
+  };
+  const bool power = names(ResultColumn::kHorsepower), time = names(ResultColumn::kTime);
   if (!power && !time) return std::nullopt;
 
   std::vector<std::vector<double>> rows;

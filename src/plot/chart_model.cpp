@@ -65,7 +65,7 @@ std::vector<RowSpan> DoubtfulRows(const ResultTable& table, const std::vector<Ro
 }
 
 std::optional<ValueRange> ColumnRange(const std::vector<const ResultTable*>& tables,
-                                      std::string_view column,
+                                      ResultColumn column,
                                       double factor) {
   std::optional<ValueRange> range;
   for (const ResultTable* table : tables) {

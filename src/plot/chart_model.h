@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <optional>
-#include <string_view>
 #include <vector>
 
 #include "core/result_table.h"
@@ -46,7 +45,7 @@ struct ValueRange {
 // The lowest and highest finite value of column over tables (those without the column are left
 // out), each multiplied by factor; nothing when there is no such value.
 std::optional<ValueRange> ColumnRange(const std::vector<const ResultTable*>& tables,
-                                      std::string_view column,
+                                      ResultColumn column,
                                       double factor = 1.0);
 
 // The range of a power or torque axis for data (in the axis's units): from zero, so curves compare

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <optional>
 
 #include "core/text_format.h"
+#include "core/translation_marker.h"
 
 namespace ruvo {
 namespace {
@@ -23,15 +25,22 @@ ColumnUnit Unit(double factor, std::string unit, std::string label, const std::s
   return {factor, std::move(unit), std::move(label), std::move(heading)};
 }
 
+// A force of the dynamometer table, in pounds.
+ColumnUnit ForceUnit(const std::string& name, UnitSystem units) {
+  return units == UnitSystem::kMetric ? Unit(kNewtonsPerPound, "N", name + " (N)", name)
+                                      : Unit(1.0, "lb", name + " (lb)", name);
+}
+
 // The decimals the document gives column c: as the dynamometer and tachometer tables write them,
 // and for a column of neither the fewest that write each of its values unchanged.
 int DecimalsOf(const ResultTable& table, std::size_t c) {
-  const std::string& name = table.variables[c];
-  if (table.IsPowerTable()) return name == "RPM" ? 0 : name == "Accel" ? 5 : 2;
-  if (table.Column("Time") != ResultTable::npos) {
-    if (name == "Time" || name == "Dist" || name == "Accel") return 4;
-    if (name == "CumRev") return 1;
-    if (name == "RPM" || name == "Speed") return 2;
+  using enum ResultColumn;
+  const std::optional<ResultColumn> column = ColumnNamed(table.variables[c]);
+  if (table.IsPowerTable()) return column == kRpm ? 0 : column == kAcceleration ? 5 : 2;
+  if (table.Column(kTime) != ResultTable::npos) {
+    if (column == kTime || column == kDistance || column == kAcceleration) return 4;
+    if (column == kCumulativeRevs) return 1;
+    if (column == kRpm || column == kSpeed) return 2;
   }
   for (int decimals = 0; decimals < kMostDecimals; ++decimals) {
     const double scale = std::pow(10.0, decimals);
@@ -53,26 +62,47 @@ std::string CsvField(const std::string& text) {
 
 }  // namespace
 
-ColumnUnit UnitOf(std::string_view column, UnitSystem units) {
+ColumnUnit UnitOf(ResultColumn column, UnitSystem units) {
   const bool metric = units == UnitSystem::kMetric;
+  const std::string name(ColumnName(column));
+  switch (column) {
+    case ResultColumn::kRpm:
+      return Unit(1.0, "rpm", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Engine speed (rpm)"), name);
+    case ResultColumn::kHorsepower:
+      return metric ? Unit(kKilowattsPerHp, "kW", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Power (kW)"), "Power")
+                    : Unit(1.0, "hp", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Power (hp)"), name);
+    case ResultColumn::kTorque:
+      return metric ? Unit(kNewtonMetresPerFootPound, "N\u00b7m",
+                           QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Torque (N\u00b7m)"), name)
+                    : Unit(1.0, "ft-lb", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Torque (ft-lb)"), name);
+    case ResultColumn::kSpeed:
+      return metric ? Unit(kKilometresPerMile, "km/h", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Speed (km/h)"), name)
+                    : Unit(1.0, "mph", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Speed (mph)"), name);
+    case ResultColumn::kAcceleration:
+      return metric ? Unit(kMetresPerSecondSquaredPerG, "m/s\u00b2",
+                           QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Acceleration (m/s\u00b2)"), name)
+                    : Unit(1.0, "g", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Acceleration (g)"), name);
+    case ResultColumn::kDistance:
+      return metric ? Unit(kKilometresPerMile, "km", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Distance (km)"), name)
+                    : Unit(1.0, "mi", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Distance (mi)"), name);
+    case ResultColumn::kTime:
+      return Unit(1.0, "s", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Time (s)"), name);
+    case ResultColumn::kCumulativeRevs:
+      return Unit(1.0, "rev", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Revolutions"), name);
+    case ResultColumn::kAccelForce:
+    case ResultColumn::kDragForce:
+    case ResultColumn::kFrictionForce:
+    case ResultColumn::kRollingForce:
+    case ResultColumn::kForce:
+      break;
+  }
+  return ForceUnit(name, units);
+}
+
+ColumnUnit UnitOf(std::string_view column, UnitSystem units) {
+  if (const std::optional<ResultColumn> known = ColumnNamed(column)) return UnitOf(*known, units);
   const std::string name(column);
-  if (column == "RPM") return Unit(1.0, "rpm", "Engine speed (rpm)", name);
-  if (column == "HP")
-    return metric ? Unit(kKilowattsPerHp, "kW", "Power (kW)", "Power") : Unit(1.0, "hp", "Power (hp)", name);
-  if (column == "Torque")
-    return metric ? Unit(kNewtonMetresPerFootPound, "N\u00b7m", "Torque (N\u00b7m)", name)
-                  : Unit(1.0, "ft-lb", "Torque (ft-lb)", name);
-  if (column == "Speed")
-    return metric ? Unit(kKilometresPerMile, "km/h", "Speed (km/h)", name) : Unit(1.0, "mph", "Speed (mph)", name);
-  if (column == "Accel")
-    return metric ? Unit(kMetresPerSecondSquaredPerG, "m/s\u00b2", "Acceleration (m/s\u00b2)", name)
-                  : Unit(1.0, "g", "Acceleration (g)", name);
-  if (column == "Dist")
-    return metric ? Unit(kKilometresPerMile, "km", "Distance (km)", name) : Unit(1.0, "mi", "Distance (mi)", name);
-  if (column == "Time") return Unit(1.0, "s", "Time (s)", name);
-  if (column == "CumRev") return Unit(1.0, "rev", "Revolutions", name);
-  if (column.starts_with('F'))  // the forces of the dynamometer table, in pounds
-    return metric ? Unit(kNewtonsPerPound, "N", name + " (N)", name) : Unit(1.0, "lb", name + " (lb)", name);
+  if (column.starts_with('F')) return ForceUnit(name, units);  // as the dynamometer table names its forces
   return Unit(1.0, "", name, name);
 }
 

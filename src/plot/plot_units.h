@@ -22,12 +22,14 @@ inline constexpr double kNewtonsPerPound = 4.4482216152605;     // pound-force
 struct ColumnUnit {
   double factor = 1.0;
   std::string unit;     // "hp", "kW", "rpm", "s", ... ; empty when the column has none
-  std::string label;    // axis title: "Power (hp)", "Engine speed (rpm)", ...
+  std::string label;    // axis title: "Power (hp)", "Engine speed (rpm)", ...; translated in "ruvo::PlotUnits"
   std::string heading;  // table column title: "HP", "Power (kW)", "Torque (ft-lb)", "Time (s)", ...
 };
 
-// The unit of a column of the dynamometer or tachometer table by its name ("HP", "Torque", ...);
-// an unknown name keeps its numbers and is labelled by its name.
+// The unit of a column of the dynamometer or tachometer table.
+ColumnUnit UnitOf(ResultColumn column, UnitSystem units);
+// The same by a column's name ("HP", "Torque", ...); an unknown name keeps its numbers and is
+// labelled by its name.
 ColumnUnit UnitOf(std::string_view column, UnitSystem units);
 
 // A result table as the Table tab and the CSV export show it: each column under its heading, the

@@ -19,19 +19,25 @@ namespace {
 
 struct Quantity {
   TimeQuantity flag;
-  const char* column;
+  ResultColumn column;
   Qt::PenStyle style;
   const char* styleName;
   const char* paneTitle;  // short, as the axis of a low pane has room for; %1 the unit
 };
 constexpr Quantity kTimeQuantities[] = {
-    {kTimeRpm, "RPM", Qt::SolidLine, QT_TRANSLATE_NOOP("RunChart", "solid"), QT_TRANSLATE_NOOP("RunChart", "RPM")},
-    {kTimeSpeed, "Speed", Qt::DashLine, QT_TRANSLATE_NOOP("RunChart", "dashed"),
+    {kTimeRpm, ResultColumn::kRpm, Qt::SolidLine, QT_TRANSLATE_NOOP("RunChart", "solid"),
+     QT_TRANSLATE_NOOP("RunChart", "RPM")},
+    {kTimeSpeed, ResultColumn::kSpeed, Qt::DashLine, QT_TRANSLATE_NOOP("RunChart", "dashed"),
      QT_TRANSLATE_NOOP("RunChart", "Speed (%1)")},
-    {kTimeAccel, "Accel", Qt::DotLine, QT_TRANSLATE_NOOP("RunChart", "dotted"),
+    {kTimeAccel, ResultColumn::kAcceleration, Qt::DotLine, QT_TRANSLATE_NOOP("RunChart", "dotted"),
      QT_TRANSLATE_NOOP("RunChart", "Accel. (%1)")},
-    {kTimeDistance, "Dist", Qt::DashDotLine, QT_TRANSLATE_NOOP("RunChart", "dash-dot"),
+    {kTimeDistance, ResultColumn::kDistance, Qt::DashDotLine, QT_TRANSLATE_NOOP("RunChart", "dash-dot"),
      QT_TRANSLATE_NOOP("RunChart", "Dist. (%1)")}};
+
+// The axis title of a column, translated where plot_units marks it.
+QString AxisLabel(const ColumnUnit& unit) {
+  return QCoreApplication::translate("ruvo::PlotUnits", unit.label.c_str());
+}
 
 QString Number(double value, int decimals) {
   return QString::number(value, 'f', decimals);
@@ -91,12 +97,13 @@ void HideFromLegend(QChart* pane, const std::vector<QLineSeries*>& lines) {
 
 QString RunChart::AddPowerSeries() {
   QChart* c = chart();
-  const ColumnUnit speedUnit = UnitOf("RPM", units), hpUnit = UnitOf("HP", units), torqueUnit = UnitOf("Torque", units);
-  QValueAxis* x = NewAxis(QString::fromStdString(speedUnit.label));
+  const ColumnUnit speedUnit = UnitOf(ResultColumn::kRpm, units), hpUnit = UnitOf(ResultColumn::kHorsepower, units),
+                   torqueUnit = UnitOf(ResultColumn::kTorque, units);
+  QValueAxis* x = NewAxis(AxisLabel(speedUnit));
   // One legend entry per run; the line width tells power from torque.
   const QString thick = tr("%1, thick"), thin = tr("%1, thin");
-  QValueAxis* power = NewAxis(thick.arg(QString::fromStdString(hpUnit.label)));
-  QValueAxis* torque = NewAxis(thin.arg(QString::fromStdString(torqueUnit.label)));
+  QValueAxis* power = NewAxis(thick.arg(AxisLabel(hpUnit)));
+  QValueAxis* torque = NewAxis(thin.arg(AxisLabel(torqueUnit)));
   c->addAxis(x, Qt::AlignBottom);
   c->addAxis(power, Qt::AlignLeft);
   c->addAxis(torque, Qt::AlignRight);
@@ -107,8 +114,8 @@ QString RunChart::AddPowerSeries() {
     const PlotRun& run = runs[i];
     const ResultTable& table = run.table;
     if (!run.visible || !table.IsPowerTable() || table.rows.empty()) continue;
-    const std::size_t rpmColumn = table.Column("RPM"), hpColumn = table.Column("HP"),
-                      torqueColumn = table.Column("Torque");
+    const std::size_t rpmColumn = table.Column(ResultColumn::kRpm), hpColumn = table.Column(ResultColumn::kHorsepower),
+                      torqueColumn = table.Column(ResultColumn::kTorque);
     if (rpmColumn == ResultTable::npos || torqueColumn == ResultTable::npos) continue;
     const QColor color = RunColor(i);
     const RunPeaks peaks = PeaksOf(run);
@@ -150,15 +157,15 @@ QString RunChart::AddPowerSeries() {
   // Power and torque axes start at zero and leave room above the highest peak for the labels; the
   // unit alone names them where the chart is too low for the whole title.
   const std::vector<const ResultTable*> tables = ShownTables(runs, true);
-  for (const auto& [axis, column, unit, title] :
-       {std::tuple(power, "HP", hpUnit, thick), std::tuple(torque, "Torque", torqueUnit, thin)}) {
+  for (const auto& [axis, column, unit, title] : {std::tuple(power, ResultColumn::kHorsepower, hpUnit, thick),
+                                                  std::tuple(torque, ResultColumn::kTorque, torqueUnit, thin)}) {
     const std::optional<ValueRange> range = ColumnRange(tables, column, unit.factor);
     if (range) FitAxis(axis, PeakAxisRange(*range, peakLabels.size()));
     chartAxes.push_back(
         {c, axis, std::nullopt, axis->titleText(), title.arg(QString::fromStdString(unit.unit)), axis->max()});
   }
   // The engine speed's range, kept for LayOut, which spaces the ticks to the axis's width.
-  const std::optional<ValueRange> speedRange = ColumnRange(tables, "RPM");
+  const std::optional<ValueRange> speedRange = ColumnRange(tables, ResultColumn::kRpm);
   chartAxes.push_back({c, x, speedRange});
   FitAxis(x, speedRange, 6.0, false);
   return dashed ? tr("Dashed or faded: outside the RPM estimates<br>or doubted by the run checks") : QString();
@@ -168,9 +175,9 @@ QString RunChart::AddTimeSeries() {
   std::vector<const Quantity*> shown;
   for (const Quantity& quantity : kTimeQuantities)
     if (timeQuantities & quantity.flag) shown.push_back(&quantity);
-  const ColumnUnit timeUnit = UnitOf("Time", units);
+  const ColumnUnit timeUnit = UnitOf(ResultColumn::kTime, units);
   const std::vector<const ResultTable*> tables = ShownTables(runs, false);
-  const std::optional<ValueRange> timeRange = ColumnRange(tables, "Time");
+  const std::optional<ValueRange> timeRange = ColumnRange(tables, ResultColumn::kTime);
   QValueAxis* x = nullptr;
   bool doubtful = false;
   for (std::size_t q = 0; q < shown.size(); ++q) {
@@ -180,7 +187,7 @@ QString RunChart::AddTimeSeries() {
     if (ownChart) {
       // Stacked panes share the time axis: its labels and title show under the last only.
       const bool last = !stacked || q + 1 == shown.size();
-      x = NewAxis(last ? QString::fromStdString(timeUnit.label) : QString());
+      x = NewAxis(last ? AxisLabel(timeUnit) : QString());
       x->setLabelsVisible(last);
       pane->addAxis(x, Qt::AlignBottom);
       chartAxes.push_back({pane, x, timeRange});  // LayOut spaces its ticks to its width
@@ -190,13 +197,12 @@ QString RunChart::AddTimeSeries() {
     const QString unitText = QString::fromStdString(unit.unit);
     QValueAxis* axis = NewAxis(
         stacked ? QCoreApplication::translate("RunChart", quantity.paneTitle).replace(QStringLiteral("%1"), unitText)
-                : tr("%1, %2").arg(QString::fromStdString(unit.label),
-                                   QCoreApplication::translate("RunChart", quantity.styleName)));
+                : tr("%1, %2").arg(AxisLabel(unit), QCoreApplication::translate("RunChart", quantity.styleName)));
     pane->addAxis(axis, ownChart ? Qt::AlignLeft : Qt::AlignRight);
     axis->setGridLineVisible(ownChart);
     for (std::size_t i = 0; i < runs.size(); ++i) {
       const ResultTable& table = runs[i].table;
-      const std::size_t timeColumn = table.Column("Time"), column = table.Column(quantity.column);
+      const std::size_t timeColumn = table.Column(ResultColumn::kTime), column = table.Column(quantity.column);
       if (!runs[i].visible || timeColumn == ResultTable::npos || column == ResultTable::npos) continue;
       const QPen pen(RunColor(i), 2.0, stacked ? Qt::SolidLine : quantity.style);
       const CurveLines lines = AddCurve(pane, runs[i], timeColumn, column, unit.factor, pen, {x, axis});
@@ -219,14 +225,14 @@ QString RunChart::AddTimeSeries() {
 void RunChart::ShowCrosshairAt(double x) {
   const bool power = PowerLayout();
   QStringList lines;
-  const ColumnUnit xUnit = UnitOf(power ? "RPM" : "Time", units);
+  const ColumnUnit xUnit = UnitOf(power ? ResultColumn::kRpm : ResultColumn::kTime, units);
   lines << (power ? Number(x, 0) : Number(x, 3)) + u' ' + QString::fromStdString(xUnit.unit);
   for (const PlotRun& run : runs) {
     if (!run.visible) continue;
-    const std::size_t xColumn = run.table.Column(power ? "RPM" : "Time");
+    const std::size_t xColumn = run.table.Column(power ? ResultColumn::kRpm : ResultColumn::kTime);
     if (xColumn == ResultTable::npos) continue;
     QStringList values;
-    const auto add = [&](const char* column, int decimals) {
+    const auto add = [&](ResultColumn column, int decimals) {
       const std::size_t yColumn = run.table.Column(column);
       if (yColumn == ResultTable::npos) return;
       const std::optional<double> value = ValueAt(run.table, xColumn, yColumn, x);
@@ -234,8 +240,8 @@ void RunChart::ShowCrosshairAt(double x) {
       if (value) values << Number(unit.factor * *value, decimals) + u' ' + QString::fromStdString(unit.unit);
     };
     if (power) {
-      add("HP", 1);
-      add("Torque", 1);
+      add(ResultColumn::kHorsepower, 1);
+      add(ResultColumn::kTorque, 1);
     } else {
       for (const Quantity& quantity : kTimeQuantities)
         if (timeQuantities & quantity.flag) add(quantity.column, quantity.flag == kTimeAccel ? 3 : 1);

@@ -33,17 +33,18 @@ int SummaryRpm(double rpm) {
 RunPeaks PeaksOfTable(const ResultTable& table) {
   RunPeaks peaks;
   peaks.power = table.IsPowerTable();
-  const std::size_t rpm = table.Column("RPM");
+  const std::size_t rpm = table.Column(ResultColumn::kRpm);
   if (rpm == ResultTable::npos) return peaks;
   if (peaks.power) {
-    const std::size_t hp = table.Column("HP"), torque = table.Column("Torque");
+    const std::size_t hp = table.Column(ResultColumn::kHorsepower), torque = table.Column(ResultColumn::kTorque);
     for (const std::vector<double>& row : table.rows) {
       Keep(peaks.horsepower, row[rpm], row[hp]);
       if (torque != ResultTable::npos) Keep(peaks.torque, row[rpm], row[torque]);
     }
     return peaks;
   }
-  const std::size_t speed = table.Column("Speed"), acceleration = table.Column("Accel");
+  const std::size_t speed = table.Column(ResultColumn::kSpeed),
+                    acceleration = table.Column(ResultColumn::kAcceleration);
   for (std::size_t k = 0; k < table.rows.size(); ++k) {
     const std::vector<double>& row = table.rows[k];
     KeepTimeRow(peaks, k == 0, row[rpm], speed == ResultTable::npos ? 0.0 : row[speed],
@@ -76,14 +77,15 @@ std::string PeakText(const Peak& peak, const ColumnUnit& unit) {
 
 std::string PeaksText(const RunPeaks& peaks, UnitSystem units) {
   if (!peaks.power) {
-    const ColumnUnit speed = UnitOf("Speed", units), acceleration = UnitOf("Accel", units);
+    const ColumnUnit speed = UnitOf(ResultColumn::kSpeed, units),
+                     acceleration = UnitOf(ResultColumn::kAcceleration, units);
     return FormatText("RPM %.1f to %.1f, max %.1f %s, %.3f %s", peaks.lowestRpm, peaks.highestRpm,
                       speed.factor * peaks.topSpeed, speed.unit.c_str(), acceleration.factor * peaks.topAcceleration,
                       acceleration.unit.c_str());
   }
   std::string text;
-  if (peaks.horsepower) text = PeakText(*peaks.horsepower, UnitOf("HP", units));
-  if (peaks.torque) text += (text.empty() ? "" : ", ") + PeakText(*peaks.torque, UnitOf("Torque", units));
+  if (peaks.horsepower) text = PeakText(*peaks.horsepower, UnitOf(ResultColumn::kHorsepower, units));
+  if (peaks.torque) text += (text.empty() ? "" : ", ") + PeakText(*peaks.torque, UnitOf(ResultColumn::kTorque, units));
   return text.empty() ? text : "max " + text;
 }
 

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace ruvo {
 namespace {
@@ -38,11 +40,41 @@ TEST(ResultTable, ReadsTitleColumnsRowsAndNotesWithEitherLineEnd) {
     EXPECT_EQ(read.table.title, "Civic \"stock\"");
     EXPECT_EQ(read.table.notes, std::vector<std::string>{"# Spark (fractions): 0.5"});
     EXPECT_TRUE(read.table.IsPowerTable());
-    EXPECT_EQ(read.table.Column("Torque"), 2u);
+    EXPECT_EQ(read.table.Column(ResultColumn::kTorque), 2u);
     std::ostringstream csv;
     WriteTableCsv(csv, read.table);
     EXPECT_EQ(csv.str(), "RPM,HP,Torque\n3000,50.25,87.97\n5600,125.2,117.42\n");
   }
+}
+
+// Every column by the name the tables write it under, found by name and in a table read back.
+TEST(ResultColumn, NamesRoundTripAndFindTheirColumn) {
+  const std::pair<ResultColumn, std::string> names[] = {{ResultColumn::kRpm, "RPM"},
+                                                        {ResultColumn::kHorsepower, "HP"},
+                                                        {ResultColumn::kTorque, "Torque"},
+                                                        {ResultColumn::kSpeed, "Speed"},
+                                                        {ResultColumn::kAcceleration, "Accel"},
+                                                        {ResultColumn::kAccelForce, "Faccel"},
+                                                        {ResultColumn::kDragForce, "Fdrag"},
+                                                        {ResultColumn::kFrictionForce, "Ffric"},
+                                                        {ResultColumn::kRollingForce, "Froll"},
+                                                        {ResultColumn::kForce, "Force"},
+                                                        {ResultColumn::kTime, "Time"},
+                                                        {ResultColumn::kCumulativeRevs, "CumRev"},
+                                                        {ResultColumn::kDistance, "Dist"}};
+  std::string variables, row;
+  for (const auto& [column, name] : names) {
+    EXPECT_EQ(ColumnName(column), name);
+    EXPECT_EQ(ColumnNamed(name), column) << name;
+    variables += " \"" + name + '"';
+    row += " 1";
+  }
+  const TableReadResult read =
+      ReadResultTable(Parameters() + "Title=\"\"\nVariables=\n" + variables + "\nZone T=\"\"\n" + row + '\n', "a.dat");
+  ASSERT_EQ(read.status, TableReadStatus::kRead) << read.error;
+  for (std::size_t c = 0; c < std::size(names); ++c) EXPECT_EQ(read.table.Column(names[c].first), c) << names[c].second;
+  for (const char* other : {"rpm", "Revs", ""}) EXPECT_EQ(ColumnNamed(other), std::nullopt) << other;
+  EXPECT_EQ(ResultTable().Column(ResultColumn::kRpm), ResultTable::npos);
 }
 
 // Rows below the Initial or above the Final RPM estimate (lines 16 and 17; 0 means not given).

@@ -72,15 +72,15 @@ TEST(ColumnRange, SpansEveryTableWithTheColumnScaled) {
   const struct {
     const char* what;
     std::vector<const ResultTable*> tables;
-    const char* column;
+    ResultColumn column;
     double factor;
     std::optional<ValueRange> range;
   } cases[] = {
-      {"two tables", {&a, &b}, "RPM", 1.0, ValueRange{1000, 4000}},
-      {"scaled", {&a, &b}, "HP", 0.5, ValueRange{-1, 15}},  // the gap left out
-      {"one lacks the column", {&time, &a}, "HP", 1.0, ValueRange{10, 30}},
-      {"nothing to span", {&empty, &time}, "HP", 1.0, std::nullopt},
-      {"no tables", {}, "RPM", 1.0, std::nullopt},
+      {"two tables", {&a, &b}, ResultColumn::kRpm, 1.0, ValueRange{1000, 4000}},
+      {"scaled", {&a, &b}, ResultColumn::kHorsepower, 0.5, ValueRange{-1, 15}},  // the gap left out
+      {"one lacks the column", {&time, &a}, ResultColumn::kHorsepower, 1.0, ValueRange{10, 30}},
+      {"nothing to span", {&empty, &time}, ResultColumn::kHorsepower, 1.0, std::nullopt},
+      {"no tables", {}, ResultColumn::kRpm, 1.0, std::nullopt},
   };
   for (const auto& c : cases) {
     const std::optional<ValueRange> range = ColumnRange(c.tables, c.column, c.factor);

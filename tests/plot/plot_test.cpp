@@ -285,7 +285,7 @@ class PlotTest : public QObject {
     for (const Case& c : {cases[0], cases[1]}) {
       const CalculationResults results = PowerResultsWithTorque(c.torque);
       const std::string fromTable =
-          PeakText(*PeaksOfTable(SavedTable(results)).torque, UnitOf("Torque", UnitSystem::kTable));
+          PeakText(*PeaksOfTable(SavedTable(results)).torque, UnitOf(ResultColumn::kTorque, UnitSystem::kTable));
       QVERIFY2(!results.summaryLine2.ends_with(" " + fromTable), c.what);
     }
 
