@@ -43,8 +43,8 @@ class ExpFitModel : public CurveModel {
   double Value(double at) const override;
   double SecondDerivative(double at) const override;
 
+  // For tests: the number of parameters P, and p0..p11 (entries from P on stay 0).
   std::int32_t ParamCount() const { return paramCount; }
-  // p0..p11; entries from ParamCount() on stay 0.
   const std::array<double, kMaxParams>& Params() const { return params; }
 
  private:

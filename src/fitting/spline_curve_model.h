@@ -34,9 +34,8 @@ class SplineCurveModel : public CurveModel {
   double SecondDerivative(double at) const override;
   Evaluation EvaluateAll(double at) const override;  // revolutions per second squared
 
-  // The breakpoints (empty until Fit places them) and the fitted coefficients.
+  // For tests: the breakpoints, empty until Fit places them.
   std::span<const double> Knots() const { return knots; }
-  std::span<const double> Coefficients() const { return coefficients; }
 
  private:
   void PlaceKnots();
