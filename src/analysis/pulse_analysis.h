@@ -53,10 +53,9 @@ class PulseAnalysis {
   // one, and a scan's warning may come with a success).
   Outcome Run();
 
-  // Number of timeline points (0 until Run succeeds).
-  std::int32_t PulseCount() const { return range.count; }
-  // Fresh copies of the timeline's times (s) and cumulative revolutions, PulseCount() values each.
-  // Revolutions count from the first pulse detected, so the first value need not be 0.
+  // Fresh copies of the timeline's times (s) and cumulative revolutions, one value per timeline
+  // point (none until Run succeeds). Revolutions count from the first pulse detected, so the first
+  // value need not be 0.
   std::vector<double> CopyTimes() const;
   std::vector<double> CopyRevolutions() const;
 
@@ -64,7 +63,7 @@ class PulseAnalysis {
   PulseEvidence Evidence() const;
 
   // Writes the "#Final Derivatives:" section from the fitted revolutions, RPM and angular
-  // acceleration (rev/s^2) at the PulseCount() timeline points.
+  // acceleration (rev/s^2) at the timeline points.
   void WriteFinalDerivatives(std::span<const double> revFit,
                              std::span<const double> rpmFit,
                              std::span<const double> accelFit);

@@ -72,11 +72,13 @@ class PulseScan {
   // every slot of the arrays is filled.
   bool FinalScan(Outcome& messages);
 
-  void SetThreshold(std::int32_t value) { threshold = value; }
   const DetectedPulses& Pulses() const { return pulses; }
   const InitialScanShape& InitialShape() const { return initialShape; }
   // Sample where the final scan stopped because the cutoff fell below 1; -1 when it did not.
   std::int64_t ZeroCutoffSample() const { return zeroCutoffSample; }
+
+  // For tests: the threshold for a single ScanPulses pass, which the scans otherwise choose.
+  void SetThreshold(std::int32_t value) { threshold = value; }
 
  private:
   std::int32_t Deviation(std::int64_t sample) const { return deviation[samples[static_cast<std::size_t>(sample)]]; }

@@ -37,6 +37,7 @@ std::vector<double> SmoothedRpm(std::span<const double> times,
                                 std::int32_t trimLevel) {
   LocalSmoothingModel model(times, revolutions, trimLevel, kSmoothingOrder);
   std::vector<double> rpm(times.size());
+  if (!model.Fit()) return rpm;  // fewer than 2 times: no interval to measure
   for (std::size_t p = 1; p < times.size(); ++p) rpm[p] = model.Derivative(times[p]) * kSecondsPerMinute;
   return rpm;
 }

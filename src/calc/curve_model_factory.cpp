@@ -6,24 +6,35 @@
 #include "fitting/spline_curve_model.h"
 
 namespace ruvo {
+namespace {
 
-std::unique_ptr<CurveModel> CreateCurveModel(SmoothingMethod method,
-                                             std::span<const double> times,
-                                             std::span<const double> revolutions,
-                                             std::int32_t smoothingLevel,
-                                             double declineRevsPerSecond,
-                                             CalculationLog& log) {
+// The model once fitted, or null when its fit failed.
+template <typename Model, typename... FitArguments>
+std::unique_ptr<const CurveModel> Fitted(std::unique_ptr<Model> model, FitArguments... arguments) {
+  if (!model->Fit(arguments...)) return nullptr;
+  return model;
+}
+
+}  // namespace
+
+std::unique_ptr<const CurveModel> CreateCurveModel(SmoothingMethod method,
+                                                   std::span<const double> times,
+                                                   std::span<const double> revolutions,
+                                                   std::int32_t smoothingLevel,
+                                                   double declineRevsPerSecond,
+                                                   CalculationLog& log) {
   switch (method) {
     case SmoothingMethod::kNone:
-      return std::make_unique<LinearCurveModel>(times, revolutions, smoothingLevel, kCurveOrder);
+      return Fitted(std::make_unique<LinearCurveModel>(times, revolutions, smoothingLevel, kCurveOrder));
     case SmoothingMethod::kLocal:
-      return std::make_unique<LocalSmoothingModel>(times, revolutions, smoothingLevel, kCurveOrder);
+      return Fitted(std::make_unique<LocalSmoothingModel>(times, revolutions, smoothingLevel, kCurveOrder));
     case SmoothingMethod::kSplineSegments:
-      return std::make_unique<SplineCurveModel>(times, revolutions, smoothingLevel, kCurveOrder);
+      return Fitted(std::make_unique<SplineCurveModel>(times, revolutions, smoothingLevel, kCurveOrder));
     case SmoothingMethod::kExponentialFit:
       break;
   }
-  return std::make_unique<ExpFitModel>(times, revolutions, smoothingLevel, kCurveOrder, declineRevsPerSecond, &log);
+  return Fitted(std::make_unique<ExpFitModel>(times, revolutions, smoothingLevel, kCurveOrder, declineRevsPerSecond),
+                &log);
 }
 
 }  // namespace ruvo

@@ -12,13 +12,14 @@ namespace ruvo {
 
 inline constexpr std::int32_t kCurveOrder = 5;  // B-spline order of every fitted curve
 
-// The model of the smoothing method over the pulse times and cumulative revolutions, never null.
-// declineRevsPerSecond is the exponential fit's start of decline; log receives its lines.
-std::unique_ptr<CurveModel> CreateCurveModel(SmoothingMethod method,
-                                             std::span<const double> times,
-                                             std::span<const double> revolutions,
-                                             std::int32_t smoothingLevel,
-                                             double declineRevsPerSecond,
-                                             CalculationLog& log);
+// The model of the smoothing method over the pulse times and cumulative revolutions, fitted; null
+// when its fit failed. declineRevsPerSecond is the exponential fit's start of decline; log receives
+// its lines.
+std::unique_ptr<const CurveModel> CreateCurveModel(SmoothingMethod method,
+                                                   std::span<const double> times,
+                                                   std::span<const double> revolutions,
+                                                   std::int32_t smoothingLevel,
+                                                   double declineRevsPerSecond,
+                                                   CalculationLog& log);
 
 }  // namespace ruvo

@@ -25,7 +25,7 @@ void BuildRpmGrid(double highestStartRpm, double lowestFinalRpm, CalculationResu
 // Mean angular acceleration over the recordings at each grid RPM, revolutions per second squared.
 void AverageAcceleration(std::vector<RecordingCurves>& recordings, CalculationResults& results) {
   for (RecordingCurves& recording : recordings) {
-    LinearCurveModel model(recording.rpm, recording.angularAcceleration, 0, 0);
+    const LinearCurveModel model(recording.rpm, recording.angularAcceleration, 0, 0);
     std::vector<double> resampled(results.rpm.size());
     for (std::size_t k = 0; k < resampled.size(); ++k) resampled[k] = model.Value(results.rpm[k]);
     recording.angularAcceleration = std::move(resampled);

@@ -29,7 +29,9 @@ bool AllFinite(const std::vector<double>& values) {
 }
 
 // Speed of every timeline interval, measured from the interval and fitted at its midpoint.
-std::vector<SpeedSample> IntervalSpeeds(const std::vector<double>& times, double revsPerSpark, CurveModel& model) {
+std::vector<SpeedSample> IntervalSpeeds(const std::vector<double>& times,
+                                        double revsPerSpark,
+                                        const CurveModel& model) {
   std::vector<SpeedSample> speeds;
   for (std::size_t k = 1; k < times.size(); ++k) {
     const double middle = 0.5 * (times[k - 1] + times[k]);
@@ -106,9 +108,9 @@ bool RunCalculation::ProcessRecording(const ListedRecording& recording) {
   std::vector<double> revolutions = analysis.CopyRevolutions();
   const std::size_t n = times.size();
 
-  std::unique_ptr<CurveModel> model =
+  const std::unique_ptr<const CurveModel> model =
       CreateCurveModel(method, times, revolutions, params.smoothingLevel, params.smoothingRpm / kSecondsPerMinute, log);
-  results.succeeded = model->Fit() != 0;
+  results.succeeded = model != nullptr;
   RecordingCurves sampled{std::vector<double>(n), std::vector<double>(n)};
   std::vector<double> fittedRevolutions(n);
   if (results.succeeded) {

@@ -43,8 +43,6 @@ class CalculationLog {
   // Writes what is gathered and closes the file.
   void Close();
 
-  bool IsOpen() const { return file.is_open(); }
-
  private:
   void WritePendingIfFull();
 

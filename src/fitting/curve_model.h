@@ -7,9 +7,11 @@
 namespace ruvo {
 
 // A smoothing model over sample points (x: pulse times in seconds, increasing; y: cumulative
-// engine revolutions). It is built once, fitted once and then evaluated any number of times.
-// Evaluations may move a cached interval index, so a model serves one caller at a time.
-// The model owns copies of the sample points.
+// engine revolutions). Each model is built, fitted once by its own Fit (which returns whether the
+// model is usable) and then evaluated any number of times; CreateCurveModel does the first two and
+// hands out fitted models only. Evaluations are const, but the piecewise-linear models move a cached
+// interval index (mutable) that decides which interval a sample point belongs to, so a model serves
+// one caller at a time. The model owns copies of the sample points.
 class CurveModel {
  public:
   CurveModel(std::span<const double> xValues,
@@ -21,14 +23,12 @@ class CurveModel {
   CurveModel(const CurveModel&) = delete;
   CurveModel& operator=(const CurveModel&) = delete;
 
-  // Nonzero when the model is usable; 0 when the fit failed or the input was rejected.
-  virtual std::int32_t Fit() = 0;
   // dy/dx at x, revolutions per second.
-  virtual double Derivative(double at) = 0;
+  virtual double Derivative(double at) const = 0;
   // y at x, revolutions.
-  virtual double Value(double at) = 0;
+  virtual double Value(double at) const = 0;
   // d2y/dx2 at x, revolutions per second squared.
-  virtual double SecondDerivative(double at) = 0;
+  virtual double SecondDerivative(double at) const = 0;
 
   // The three at one x, exactly as the three calls give them; a model may share the work.
   struct Evaluation {
@@ -36,7 +36,7 @@ class CurveModel {
     double derivative = 0.0;
     double secondDerivative = 0.0;
   };
-  virtual Evaluation EvaluateAll(double at) { return {Value(at), Derivative(at), SecondDerivative(at)}; }
+  virtual Evaluation EvaluateAll(double at) const { return {Value(at), Derivative(at), SecondDerivative(at)}; }
 
  protected:
   std::int32_t count;     // number of sample points

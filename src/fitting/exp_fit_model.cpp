@@ -134,15 +134,17 @@ ExpFitModel::ExpFitModel(std::span<const double> xValues,
                          std::span<const double> yValues,
                          std::int32_t smoothingLevel,
                          std::int32_t splineOrder,
-                         double declineRevsPerSecond,
-                         CalculationLog* calculationLog)
+                         double declineRevsPerSecond)
     : CurveModel(xValues, yValues, smoothingLevel, splineOrder),
       paramCount(static_cast<std::int32_t>(std::clamp<std::int64_t>(
           static_cast<std::int64_t>(smoothingLevel) + kExtraTermsOffset, kMinParams, kMaxParams))),
-      declineSpeed(declineRevsPerSecond) {
-  if (count < kMinSamples) return;
-  FitStages(calculationLog);
-  fitOk = AllFinite(params) && CurveIsFinite(x, params, paramCount) ? 1 : 0;
+      declineSpeed(declineRevsPerSecond) {}
+
+bool ExpFitModel::Fit(CalculationLog* log) {
+  if (count < kMinSamples) return false;
+  FitStages(log);
+  fitOk = AllFinite(params) && CurveIsFinite(x, params, paramCount);
+  return fitOk;
 }
 
 namespace {
@@ -227,24 +229,20 @@ void ExpFitModel::WriteLogLine(CalculationLog* log) const {
                         params[0], params[1], params[2], params[3], params[4], params[5], params[6], params[7]));
 }
 
-std::int32_t ExpFitModel::Fit() {
-  return fitOk;
-}
-
-double ExpFitModel::Value(double at) {
-  if (fitOk == 0) return std::nan("");
+double ExpFitModel::Value(double at) const {
+  if (!fitOk) return std::nan("");
   const double base = params[0] + params[1] * at + params[2] * std::exp(params[kRate] * at);
   return at > params[kJunction] ? base : base + PolynomialCorrection(at, params.data(), paramCount, nullptr).value;
 }
 
-double ExpFitModel::Derivative(double at) {
-  if (fitOk == 0) return std::nan("");
+double ExpFitModel::Derivative(double at) const {
+  if (!fitOk) return std::nan("");
   const double base = params[1] + params[2] * params[kRate] * std::exp(params[kRate] * at);
   return at > params[kJunction] ? base : base + PolynomialCorrection(at, params.data(), paramCount, nullptr).first;
 }
 
-double ExpFitModel::SecondDerivative(double at) {
-  if (fitOk == 0) return std::nan("");
+double ExpFitModel::SecondDerivative(double at) const {
+  if (!fitOk) return std::nan("");
   const double base = params[2] * params[kRate] * params[kRate] * std::exp(params[kRate] * at);
   return at > params[kJunction] ? base : base + PolynomialCorrection(at, params.data(), paramCount, nullptr).second;
 }

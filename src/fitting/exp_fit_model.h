@@ -14,17 +14,16 @@ class CalculationLog;
 //   y(t) = p0 + p1 t + p2 e^(p3 t) + [t <= p4] sum_{i=5}^{P-1} p_i d^(i-1),
 // a straight line plus an exponential (the engine speed approaching a limit) plus, before the
 // junction time p4, a polynomial correction that vanishes at p4 with its first three derivatives.
-// P = max(6, min(12, level + 5)) parameters. The fit runs at construction in up to four stages of
-// the least-squares minimizer, seeded by an estimate from second differences, and writes the
-// parameters after each stage to the calculation log as "#ExpFit:" lines (three to five lines).
-// The positive "RPM at start of decline" (in revolutions per second) bounds where the exponential
-// regime may begin.
+// P = max(6, min(12, level + 5)) parameters. Fit runs up to four stages of the least-squares
+// minimizer, seeded by an estimate from second differences, and writes the parameters after each
+// stage to the calculation log as "#ExpFit:" lines (three to five lines). The positive "RPM at
+// start of decline" (in revolutions per second) bounds where the exponential regime may begin.
 //
-// Fewer than kMinSamples samples are rejected: no fit, no log line, Fit returns 0 and evaluations
-// return NaN. A stage that leaves any parameter non-finite, or the curve overflowing at its samples,
-// is undone; Fit also returns 0 (and evaluations NaN) if the final curve is not finite at every
-// sample. Evaluations read the fitted parameters and change nothing; the log (may be null) is used
-// only during construction. Single-threaded.
+// Fewer than kMinSamples samples are rejected: no fit, no log line, Fit returns false. A stage that
+// leaves any parameter non-finite, or the curve overflowing at its samples, is undone; Fit also
+// returns false if the final curve is not finite at every sample. Before a successful Fit every
+// evaluation returns NaN. Evaluations read the fitted parameters and change nothing.
+// Single-threaded.
 class ExpFitModel : public CurveModel {
  public:
   static constexpr std::int32_t kMaxParams = 12;
@@ -35,17 +34,17 @@ class ExpFitModel : public CurveModel {
               std::span<const double> yValues,
               std::int32_t smoothingLevel,
               std::int32_t splineOrder,
-              double declineRevsPerSecond,
-              CalculationLog* calculationLog);
+              double declineRevsPerSecond);
 
-  // 1 when the samples were accepted and the fitted curve is finite at every sample, otherwise 0.
-  std::int32_t Fit() override;
-  double Derivative(double at) override;
-  double Value(double at) override;
-  double SecondDerivative(double at) override;
+  // Whether the samples were accepted and the fitted curve is finite at every sample. Writes the
+  // stages' lines to log (may be null). Call once.
+  bool Fit(CalculationLog* log);
+  double Derivative(double at) const override;
+  double Value(double at) const override;
+  double SecondDerivative(double at) const override;
 
+  // For tests: the number of parameters P, and p0..p11 (entries from P on stay 0).
   std::int32_t ParamCount() const { return paramCount; }
-  // p0..p11; entries from ParamCount() on stay 0.
   const std::array<double, kMaxParams>& Params() const { return params; }
 
  private:
@@ -53,7 +52,7 @@ class ExpFitModel : public CurveModel {
   void WriteLogLine(CalculationLog* log) const;
 
   std::int32_t paramCount;
-  std::int32_t fitOk = 0;
+  bool fitOk = false;
   double declineSpeed;  // revolutions per second
   std::array<double, kMaxParams> params{};
   std::array<std::int32_t, kMaxParams> paramIndex{};

@@ -30,21 +30,21 @@ LinearCurveModel::LinearCurveModel(std::span<const double> xValues,
   lowerMid = (x[At(0)] + x[At(1)]) * 0.5;
 }
 
-std::int32_t LinearCurveModel::Fit() {
-  return count >= kMinPointsForCurvature ? 1 : 0;
+bool LinearCurveModel::Fit() {
+  return count >= kMinPointsForCurvature;
 }
 
 double LinearCurveModel::Midpoint(std::int32_t interval) const {
   return (x[At(interval)] + x[At(interval + 1)]) * 0.5;
 }
 
-double LinearCurveModel::Value(double at) {
+double LinearCurveModel::Value(double at) const {
   if (count < kMinPointsForSlopes) return std::nan("");
   const std::int32_t i = FindInterval(x, at, cachedInterval);
   return at * slopes[At(i)] + intercepts[At(i)];
 }
 
-double LinearCurveModel::Derivative(double at) {
+double LinearCurveModel::Derivative(double at) const {
   if (count < kMinPointsForSlopes) return std::nan("");
   const std::int32_t i = FindInterval(x, at, cachedInterval);
   const double mid = Midpoint(i);
@@ -57,7 +57,7 @@ double LinearCurveModel::Derivative(double at) {
   return ((upperMidpoint - at) / width) * slopes[At(lower)] + ((at - lowerMidpoint) / width) * slopes[At(lower + 1)];
 }
 
-double LinearCurveModel::SecondDerivative(double at) {
+double LinearCurveModel::SecondDerivative(double at) const {
   if (count < kMinPointsForCurvature) return std::nan("");
   const std::int32_t i = FindInterval(x, at, cachedInterval);
   std::int32_t j = i;

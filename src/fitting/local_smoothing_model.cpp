@@ -20,8 +20,10 @@ LocalSmoothingModel::LocalSmoothingModel(std::span<const double> xValues,
                                          std::span<const double> yValues,
                                          std::int32_t smoothingLevel,
                                          std::int32_t splineOrder)
-    : CurveModel(xValues, yValues, smoothingLevel, splineOrder) {
-  if (count < kMinPoints) return;
+    : CurveModel(xValues, yValues, smoothingLevel, splineOrder) {}
+
+bool LocalSmoothingModel::Fit() {
+  if (count < kMinPoints) return false;
   const auto n = At(count);
   smoothedValues.resize(n);
   smoothedSlopes.resize(n);
@@ -36,6 +38,9 @@ LocalSmoothingModel::LocalSmoothingModel(std::span<const double> xValues,
     const Line line = LocalLine(i, smoothedSlopes);
     smoothedSlopes[At(i)] = line.slope * x[At(i)] + line.intercept;
   }
+  smoothedCurvatures.resize(n);
+  for (std::int32_t i = 0; i < count; ++i) smoothedCurvatures[At(i)] = LocalLine(i, smoothedSlopes).slope;
+  return true;
 }
 
 // Least-squares line through (x[j], v[j]) for j = i-w..i+w, w = min(level, i, n-1-i):
@@ -67,26 +72,19 @@ LocalSmoothingModel::Line LocalSmoothingModel::LocalLine(std::int32_t i, const s
   return Line{(sxx * sy - sx * sxy) / determinant, (samples * sxy - sx * sy) / determinant};
 }
 
-double LocalSmoothingModel::Interpolate(const std::vector<double>& s, double at) {
-  if (count < kMinPoints) return std::nan("");
+double LocalSmoothingModel::Interpolate(const std::vector<double>& s, double at) const {
+  if (s.empty()) return std::nan("");  // not fitted
   const std::int32_t p = FindInterval(x, at, cachedInterval);
   return ((x[At(p + 1)] - at) * s[At(p)] + (at - x[At(p)]) * s[At(p + 1)]) / (x[At(p + 1)] - x[At(p)]);
 }
 
-std::int32_t LocalSmoothingModel::Fit() {
-  return count >= kMinPoints ? 1 : 0;
-}
-double LocalSmoothingModel::Value(double at) {
+double LocalSmoothingModel::Value(double at) const {
   return Interpolate(smoothedValues, at);
 }
-double LocalSmoothingModel::Derivative(double at) {
+double LocalSmoothingModel::Derivative(double at) const {
   return Interpolate(smoothedSlopes, at);
 }
-double LocalSmoothingModel::SecondDerivative(double at) {
-  if (smoothedCurvatures.empty() && count >= kMinPoints) {
-    smoothedCurvatures.resize(At(count));
-    for (std::int32_t i = 0; i < count; ++i) smoothedCurvatures[At(i)] = LocalLine(i, smoothedSlopes).slope;
-  }
+double LocalSmoothingModel::SecondDerivative(double at) const {
   return Interpolate(smoothedCurvatures, at);
 }
 

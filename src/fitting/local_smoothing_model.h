@@ -13,13 +13,12 @@ namespace ruvo {
 // value and first derivative. The slopes are smoothed the same way once more (in place), and the
 // slopes of lines through the final slopes are the second derivative. Between samples the three
 // per-sample arrays are interpolated linearly; outside the range the first or last interval extends.
-// The values and slopes are computed at construction, the second derivatives at the first
-// evaluation that needs them (the trimming of a timeline never does); Fit only reports whether the
-// model is usable.
+// Fit computes all three arrays, once.
 //
-// Needs at least 2 samples: with fewer, Fit returns 0 and every evaluation returns NaN. A negative
-// level counts as 0. Equal neighbouring abscissae give infinite or undefined results, unreported.
-// Evaluations move a cached interval index: one caller at a time, single-threaded.
+// Needs at least 2 samples: with fewer, Fit returns false. Before a successful Fit every evaluation
+// returns NaN. A negative level counts as 0. Equal neighbouring abscissae give infinite or undefined
+// results, unreported. Evaluations move a cached interval index: one caller at a time,
+// single-threaded.
 class LocalSmoothingModel : public CurveModel {
  public:
   LocalSmoothingModel(std::span<const double> xValues,
@@ -27,10 +26,11 @@ class LocalSmoothingModel : public CurveModel {
                       std::int32_t smoothingLevel,
                       std::int32_t splineOrder);
 
-  std::int32_t Fit() override;
-  double Derivative(double at) override;
-  double Value(double at) override;
-  double SecondDerivative(double at) override;
+  // Whether there are at least 2 samples; smooths them if so. Call once.
+  bool Fit();
+  double Derivative(double at) const override;
+  double Value(double at) const override;
+  double SecondDerivative(double at) const override;
 
  private:
   struct Line {
@@ -38,12 +38,15 @@ class LocalSmoothingModel : public CurveModel {
     double slope;
   };
   Line LocalLine(std::int32_t i, const std::vector<double>& v) const;
-  double Interpolate(const std::vector<double>& s, double at);
+  double Interpolate(const std::vector<double>& s, double at) const;
 
+  // Each empty until a successful Fit.
   std::vector<double> smoothedValues;      // revolutions at each sample
   std::vector<double> smoothedSlopes;      // revolutions per second at each sample
-  std::vector<double> smoothedCurvatures;  // revolutions per second squared at each sample; empty until needed
-  std::int32_t cachedInterval = 0;
+  std::vector<double> smoothedCurvatures;  // revolutions per second squared at each sample
+  // Where the last evaluation's search ended. At a sample point it decides which neighbouring
+  // interval answers, so evaluations keep it; a model serves one caller at a time.
+  mutable std::int32_t cachedInterval = 0;
 };
 
 }  // namespace ruvo

@@ -72,8 +72,10 @@ class LsqMinimizer {
   // S at the current parameters over all points; also kept as LastSumOfSquares().
   double SumOfSquares();
 
-  std::int32_t Method() const { return method; }
   double LastSumOfSquares() const { return sumOfSquares; }
+
+  // For tests: the method the counts chose, 1 to 4.
+  std::int32_t Method() const { return method; }
 
  private:
   bool CheckSetup(std::span<const std::int32_t> index) const;

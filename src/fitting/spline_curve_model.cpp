@@ -14,6 +14,7 @@ namespace {
 
 constexpr double kKnotMargin = 1e-6;  // of a segment: keeps every sample strictly inside the spline's span
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+constexpr auto kScratchLength = static_cast<std::size_t>(3 * kMaxSplineOrder);  // what DBVALU needs for any order
 
 }  // namespace
 
@@ -21,26 +22,28 @@ SplineCurveModel::SplineCurveModel(std::span<const double> xValues,
                                    std::span<const double> yValues,
                                    std::int32_t segmentCount,
                                    std::int32_t bsplineOrder)
-    : CurveModel(xValues, yValues, segmentCount, bsplineOrder), segments(level), splineOrder(order) {
-  if (segments < 1 || splineOrder < 1 || splineOrder > kMaxSplineOrder) return;
+    : CurveModel(xValues, yValues, segmentCount, bsplineOrder), segments(level), splineOrder(order) {}
+
+bool SplineCurveModel::Fit() {
+  if (segments < 1 || splineOrder < 1 || splineOrder > kMaxSplineOrder) return false;
   const std::int64_t p = std::int64_t{segments} + 2 * std::int64_t{splineOrder} - 1;
   const std::int64_t n = p - splineOrder;
-  if (count < n) {  // fewer samples than coefficients: nothing to solve, nothing to allocate
-    fitStatus = 2;
-    return;
-  }
+  if (count < n) return false;  // fewer samples than coefficients: nothing to solve, nothing to allocate
   const std::int64_t lw = DefcWorkLength(count, splineOrder, p);
-  if (lw > kInt32Max) return;
+  if (lw > kInt32Max) return false;
   knotCount = static_cast<std::int32_t>(p);
   coefficientCount = static_cast<std::int32_t>(n);
-  workLength = static_cast<std::int32_t>(lw);
+  const auto workLength = static_cast<std::int32_t>(lw);
 
-  weights.assign(x.size(), 1.0);
+  const std::vector<double> weights(x.size(), 1.0);  // an unweighted fit
+  std::vector<double> work(static_cast<std::size_t>(workLength));
   knots.resize(static_cast<std::size_t>(knotCount));
   coefficients.resize(static_cast<std::size_t>(coefficientCount));
-  work.resize(static_cast<std::size_t>(workLength));
   PlaceKnots();
-  DEFC(count, x, y, weights, splineOrder, knotCount, knots, 1, fitStatus, coefficients, work, workLength);
+  std::int32_t status = -1;  // DEFC: 1 solved, 2 not solved, -1 invalid input
+  DEFC(count, x, y, weights, splineOrder, knotCount, knots, 1, status, coefficients, work, workLength);
+  return status == 1 &&
+         std::all_of(coefficients.begin(), coefficients.end(), [](double c) { return std::isfinite(c); });
 }
 
 void SplineCurveModel::PlaceKnots() {
@@ -58,33 +61,34 @@ void SplineCurveModel::PlaceKnots() {
   for (std::int32_t j = k + segments + 1; j <= knotCount; ++j) t(j) = t(j - 1) + h;
 }
 
-std::int32_t SplineCurveModel::Fit() {
-  if (fitStatus != 1) return 0;
-  return std::all_of(coefficients.begin(), coefficients.end(), [](double c) { return std::isfinite(c); }) ? 1 : 0;
-}
-
-double SplineCurveModel::Evaluate(double at, std::int32_t derivativeOrder) {
+// DBVALU finds the same knot interval from any starting hint, so each evaluation starts afresh;
+// its scratch is written before it is read.
+double SplineCurveModel::Evaluate(double at, std::int32_t derivativeOrder) const {
   if (knots.empty()) return std::numeric_limits<double>::quiet_NaN();
-  return DBVALU(knots, coefficients, coefficientCount, splineOrder, derivativeOrder, at, searchHint, work);
+  std::int32_t hint = 1;
+  std::array<double, kScratchLength> scratch{};
+  return DBVALU(knots, coefficients, coefficientCount, splineOrder, derivativeOrder, at, hint, scratch);
 }
 
-double SplineCurveModel::Value(double at) {
+double SplineCurveModel::Value(double at) const {
   return Evaluate(at, 0);
 }
-double SplineCurveModel::Derivative(double at) {
+double SplineCurveModel::Derivative(double at) const {
   return Evaluate(at, 1);
 }
-double SplineCurveModel::SecondDerivative(double at) {
+double SplineCurveModel::SecondDerivative(double at) const {
   return Evaluate(at, 2);
 }
 
-CurveModel::Evaluation SplineCurveModel::EvaluateAll(double at) {
+CurveModel::Evaluation SplineCurveModel::EvaluateAll(double at) const {
   if (knots.empty()) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     return {nan, nan, nan};
   }
+  std::int32_t hint = 1;
+  std::array<double, kScratchLength> scratch{};
   std::array<double, 3> values{};
-  DBVALUUpToSecond(knots, coefficients, coefficientCount, splineOrder, at, searchHint, work, values);
+  DBVALUUpToSecond(knots, coefficients, coefficientCount, splineOrder, at, hint, scratch, values);
   return {values[0], values[1], values[2]};
 }
 

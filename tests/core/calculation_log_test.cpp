@@ -21,10 +21,15 @@ TEST(CalculationLog, TruncatesAnOldLogAndAppendsTextsUnchanged) {
   log.Write("after close\n");  // ignored
   EXPECT_EQ(test::ReadFileBytes(path), "#Ruvo Log file\na\tb  c\n");
 
+  // A failed Open still closes the log it had, so nothing after it reaches the old file.
+  ASSERT_TRUE(log.Open(path));
+  log.Write("kept\n");
   EXPECT_FALSE(log.Open(folder.File("missing-folder/ruvo.log")));
-  EXPECT_FALSE(log.IsOpen());
-  log.WriteFormatted("%d\n", 1);  // ignored
-  log.WriteFormatted<"%d\n">(1);  // ignored
+  log.Write("lost\n");
+  log.WriteFormatted("%d\n", 1);
+  log.WriteFormatted<"%d\n">(1);
+  log.Close();
+  EXPECT_EQ(test::ReadFileBytes(path), "kept\n");
 }
 
 // A log far longer than the pieces it is gathered in, of plain texts and texts formatted at run

@@ -62,7 +62,7 @@ std::vector<std::string> LogLines(const std::function<void(CalculationLog*)>& bu
 TEST(ExpFitModel, ParameterCountFollowsTheLevelWithoutOverflow) {
   const PulseRun run = MakeRun(ApproachingRpm, 1.0);
   for (const auto& [level, count] : {std::pair{INT_MIN, 6}, {1, 6}, {3, 8}, {9, 12}, {INT_MAX, 12}})
-    EXPECT_EQ(ExpFitModel(run.times, run.revolutions, level, 5, 0.0, nullptr).ParamCount(), count) << level;
+    EXPECT_EQ(ExpFitModel(run.times, run.revolutions, level, 5, 0.0).ParamCount(), count) << level;
 }
 
 TEST(ExpFitModel, ModelFunctionGradientMatchesDifferences) {
@@ -90,24 +90,23 @@ TEST(ExpFitModel, FollowsASyntheticRunSmoothlyAndLogsEachStage) {
   for (const auto& [level, declineRpm, rpmTolerance] :
        {std::tuple{3, 0.0, 0.5}, {0, 0.0, 0.5}, {9, 4000.0, 5.0}, {3, 5000.0, 5.0}}) {
     SCOPED_TRACE(testing::Message() << "level " << level << " decline " << declineRpm);
-    std::optional<ExpFitModel> model;
-    const auto lines = LogLines(
-        [&](CalculationLog* log) { model.emplace(run.times, run.revolutions, level, 5, declineRpm / 60.0, log); });
-    ASSERT_EQ(model->Fit(), 1);
-    for (const double t : run.times) EXPECT_NEAR(model->Derivative(t) * 60.0, ApproachingRpm(t), rpmTolerance) << t;
+    ExpFitModel model(run.times, run.revolutions, level, 5, declineRpm / 60.0);
+    bool fitted = false;
+    const auto lines = LogLines([&](CalculationLog* log) { fitted = model.Fit(log); });
+    ASSERT_TRUE(fitted);
+    for (const double t : run.times) EXPECT_NEAR(model.Derivative(t) * 60.0, ApproachingRpm(t), rpmTolerance) << t;
     // Derivatives agree with differences of the values, also across the junction (in use at level 9),
     // where the first two derivatives are continuous.
-    const double junction = model->Params()[4], h = 1e-4;
+    const double junction = model.Params()[4], h = 1e-4;
     ASSERT_TRUE(level != 9 || junction > run.times.front()) << junction;
     for (double t = run.times.front() + 0.01; t < run.times.back(); t += 0.137) {
-      EXPECT_TRUE(IsClose(model->Derivative(t), (model->Value(t + h) - model->Value(t - h)) / (2 * h), 1e-6, 1e-4))
-          << t;
-      EXPECT_TRUE(IsClose(model->SecondDerivative(t), (model->Derivative(t + h) - model->Derivative(t - h)) / (2 * h),
-                          1e-4, 1e-3))
+      EXPECT_TRUE(IsClose(model.Derivative(t), (model.Value(t + h) - model.Value(t - h)) / (2 * h), 1e-6, 1e-4)) << t;
+      EXPECT_TRUE(
+          IsClose(model.SecondDerivative(t), (model.Derivative(t + h) - model.Derivative(t - h)) / (2 * h), 1e-4, 1e-3))
           << t;
     }
-    EXPECT_NEAR(model->Derivative(junction - 1e-9), model->Derivative(junction), 1e-6);
-    EXPECT_NEAR(model->SecondDerivative(junction - 1e-9), model->SecondDerivative(junction), 1e-6);
+    EXPECT_NEAR(model.Derivative(junction - 1e-9), model.Derivative(junction), 1e-6);
+    EXPECT_NEAR(model.SecondDerivative(junction - 1e-9), model.SecondDerivative(junction), 1e-6);
 
     // The line format is pinned in the short-run test: here, a line per stage run.
     EXPECT_TRUE(lines.size() >= 3u && lines.size() <= 5u) << lines.size();
@@ -144,7 +143,7 @@ TEST(ExpFitModel, ShortRunGivesThePinnedEstimateStagesAndCurve) {
                  1e-12, 0.0);
   // Decline at 60 rev/s: the junction is pulled back to the split time, so all four stages log.
   std::optional<ExpFitModel> model;
-  const auto lines = LogLines([&](CalculationLog* log) { model.emplace(x, y, 1, 5, 60.0, log); });
+  const auto lines = LogLines([&](CalculationLog* log) { EXPECT_TRUE(model.emplace(x, y, 1, 5, 60.0).Fit(log)); });
   EXPECT_EQ(lines, (std::vector<std::string>{
                        "#ExpFit:       0.0000000   -140.08619170     96.49437284    144.44909776     -0.48093181      "
                        "0.00000000      0.00000000      0.00000000      0.00000000",
@@ -161,7 +160,7 @@ TEST(ExpFitModel, ShortRunGivesThePinnedEstimateStagesAndCurve) {
                  (std::vector{11.158055438313655, 70.051377553527743, 7.6923487924423455}), 1e-9, 0.0);
   // At 80 rev/s the last stage is rejected and undone: no fourth line, and the curve is the one of
   // the last line logged.
-  const auto undone = LogLines([&](CalculationLog* log) { model.emplace(x, y, 1, 5, 80.0, log); });
+  const auto undone = LogLines([&](CalculationLog* log) { EXPECT_TRUE(model.emplace(x, y, 1, 5, 80.0).Fit(log)); });
   ASSERT_EQ(undone.size(), 3u);
   EXPECT_EQ(undone.back(),
             "#ExpFit:       0.0386030   -122.05606657     93.81762784    134.28893207     -0.57185020      3.03990673  "
@@ -189,15 +188,18 @@ TEST(ExpFitModel, SplitPointFromTheBlockSpeed) {
 TEST(ExpFitModel, TooFewSamplesAreRejectedWithoutALogLine) {
   const PulseRun run = MakeRun(ApproachingRpm, 0.2);
   for (std::size_t n = 0; n < 7; ++n) {
-    std::optional<ExpFitModel> model;
-    const auto lines = LogLines([&](CalculationLog* log) {
-      model.emplace(std::span(run.times).first(n), std::span(run.revolutions).first(n), 3, 5, 50.0, log);
-    });
+    ExpFitModel model(std::span(run.times).first(n), std::span(run.revolutions).first(n), 3, 5, 50.0);
+    // Not fitted yet: no curve.
+    EXPECT_TRUE(std::isnan(model.Value(0.1)) && std::isnan(model.Derivative(0.1)) &&
+                std::isnan(model.SecondDerivative(0.1)))
+        << n;
+    bool fitted = false;
+    const auto lines = LogLines([&](CalculationLog* log) { fitted = model.Fit(log); });
     const bool fits = n >= static_cast<std::size_t>(ExpFitModel::kMinSamples);
-    EXPECT_EQ(model->Fit(), fits ? 1 : 0) << n;
+    EXPECT_EQ(fitted, fits) << n;
     EXPECT_TRUE(fits ? lines.size() >= 3u : lines.empty()) << n;
-    EXPECT_TRUE(fits || (std::isnan(model->Value(0.1)) && std::isnan(model->Derivative(0.1)) &&
-                         std::isnan(model->SecondDerivative(0.1))));
+    EXPECT_TRUE(fits || (std::isnan(model.Value(0.1)) && std::isnan(model.Derivative(0.1)) &&
+                         std::isnan(model.SecondDerivative(0.1))));
   }
 }
 
