@@ -101,7 +101,10 @@ std::vector<AccuracyCase> AccuracyCases() {
 }
 
 std::vector<SmoothingChoice> SmoothingChoices() {
-  return {{"none", 0, 3}, {"local-3", 1, 3}, {"segments-3", 2, 3}, {"expfit-3", 3, 3}};
+  return {{"none", "none", 0, 3},
+          {"local-3", "local smoothing", 1, 3},
+          {"segments-3", "curve segments (default)", 2, 3},
+          {"expfit-3", "exponential fit", 3, 3}};
 }
 
 }  // namespace ruvo

@@ -21,7 +21,8 @@ std::vector<AccuracyCase> AccuracyCases();
 
 // A smoothing method with the level it runs at.
 struct SmoothingChoice {
-  std::string name;  // short, for tables and plot keys
+  std::string name;   // short, for tables and plot keys
+  std::string label;  // as ruvo-synth's --smoothing-method names it, for the Markdown tables
   std::int32_t method = 0;
   std::int32_t level = 0;
 };

@@ -2,7 +2,8 @@
 // method, compares the recovered torque and horsepower with the truth, prints the table and the
 // per-method summary and writes accuracy.csv, accuracy.txt and one plots/RUN.dat per run into
 // OUTPUT_FOLDER (scripts/accuracy turns those into PNGs). Then calculates the impairment sweep and
-// counts, by outcome, the runs whose checks warned (sweep.txt, sweep.csv).
+// counts, by outcome, the runs whose checks warned (sweep.txt, sweep.csv). accuracy.md and sweep.md
+// hold the summaries as Markdown tables, which scripts/accuracy puts into docs/accuracy.md.
 // ruvo-accuracy --write-runs FOLDER: writes those runs' documents and recordings instead, for
 // comparing two builds' programs on them (scripts/golden).
 #include <algorithm>
@@ -168,12 +169,20 @@ int Run(const fs::path& output) {
   std::cout << report;
   if (!WriteText(outputFolder / "accuracy.txt", report)) return 1;
   if (!WriteText(outputFolder / "accuracy.csv", FormatAccuracyCsv(results))) return 1;
+  const std::string markdown =
+      FormatAccuracySummaryMarkdown(results) +
+      FormatText(
+          "\nThe checks warn on %d of the %d calculations, and on %d of the %d good ones (both peaks within "
+          "2 %%, every row within 10 %% of the truth).\n",
+          warnings.warned, static_cast<int>(results.size()), warnings.goodWarned, warnings.good);
+  if (!WriteText(outputFolder / "accuracy.md", markdown)) return 1;
 
   std::vector<SweepResult> sweep;
   for (const SweepCase& sweepCase : ImpairmentSweepCases()) sweep.push_back(MeasureSweepRun(sweepCase, scratch));
   const std::string sweepReport = FormatSweepTable(sweep);
   std::cout << "\n" << sweepReport;
   if (!WriteText(outputFolder / "sweep.txt", sweepReport)) return 1;
+  if (!WriteText(outputFolder / "sweep.md", FormatSweepMarkdown(sweep))) return 1;
   return WriteText(outputFolder / "sweep.csv", FormatSweepCsv(sweep)) ? 0 : 1;
 }
 

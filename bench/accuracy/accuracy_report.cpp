@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "accuracy_cases.h"
 #include "core/text_format.h"
 
 namespace ruvo {
@@ -17,6 +18,62 @@ double Median(std::vector<double> values) {
 
 double Worst(const std::vector<double>& values) {
   return *std::max_element(values.begin(), values.end());
+}
+
+// The middle and the largest of a group's values.
+struct Spread {
+  double median = 0.0;
+  double worst = 0.0;
+};
+
+// One smoothing method on one sound, over its runs; the spreads are of magnitudes, over the runs
+// that calculated.
+struct MethodSummary {
+  std::string smoothing;
+  std::string sound;
+  int runs = 0;
+  int calculated = 0;
+  Spread hpRms, torqueRms, peakHp, peakRpm;
+};
+
+// Per smoothing method and sound, in the order they first appear.
+std::vector<MethodSummary> SummarizeByMethod(const std::vector<AccuracyResult>& results) {
+  std::vector<MethodSummary> groups;
+  for (const AccuracyResult& result : results) {
+    const auto same = [&result](const MethodSummary& group) {
+      return group.smoothing == result.smoothing && group.sound == result.sound;
+    };
+    if (std::any_of(groups.begin(), groups.end(), same)) continue;
+    groups.emplace_back();
+    groups.back().smoothing = result.smoothing;
+    groups.back().sound = result.sound;
+  }
+  for (MethodSummary& group : groups) {
+    std::vector<double> hpRms, torqueRms, peakHp, peakRpm;
+    for (const AccuracyResult& result : results) {
+      if (result.smoothing != group.smoothing || result.sound != group.sound) continue;
+      ++group.runs;
+      if (!result.figures) continue;
+      hpRms.push_back(result.figures->horsepower.rmsPercent);
+      torqueRms.push_back(result.figures->torque.rmsPercent);
+      peakHp.push_back(std::fabs(result.figures->horsepower.peakPercent));
+      peakRpm.push_back(std::fabs(result.figures->horsepower.peakRpmError));
+    }
+    group.calculated = static_cast<int>(hpRms.size());
+    if (group.calculated == 0) continue;
+    group.hpRms = {Median(hpRms), Worst(hpRms)};
+    group.torqueRms = {Median(torqueRms), Worst(torqueRms)};
+    group.peakHp = {Median(peakHp), Worst(peakHp)};
+    group.peakRpm = {Median(peakRpm), Worst(peakRpm)};
+  }
+  return groups;
+}
+
+// The smoothing choice's label; its name when no choice has that name.
+std::string SmoothingLabel(const std::string& name) {
+  for (const SmoothingChoice& choice : SmoothingChoices())
+    if (choice.name == name) return choice.label;
+  return name;
 }
 
 std::string QuotedCsv(const std::string& text) {
@@ -67,36 +124,74 @@ std::string FormatAccuracyCsv(const std::vector<AccuracyResult>& results) {
 }
 
 std::string FormatAccuracySummary(const std::vector<AccuracyResult>& results) {
-  std::vector<std::pair<std::string, std::string>> groups;  // (smoothing, sound) in order of appearance
-  for (const AccuracyResult& result : results)
-    if (std::find(groups.begin(), groups.end(), std::pair(result.smoothing, result.sound)) == groups.end())
-      groups.emplace_back(result.smoothing, result.sound);
-
   std::string text = FormatText("%-10s %-6s %7s | %-15s | %-15s | %-15s | %-15s\n", "smoothing", "sound", "ran",
                                 "power rms %", "torque rms %", "|peak hp| %", "|peak hp rpm|");
   text += FormatText("%-10s %-6s %7s | %-15s | %-15s | %-15s | %-15s\n", "", "", "", "median   worst", "median   worst",
                      "median   worst", "median   worst");
-  for (const auto& [smoothing, sound] : groups) {
-    int total = 0;
-    std::vector<double> hpRms, torqueRms, peakHp, peakRpm;
-    for (const AccuracyResult& result : results) {
-      if (result.smoothing != smoothing || result.sound != sound) continue;
-      ++total;
-      if (!result.figures) continue;
-      hpRms.push_back(result.figures->horsepower.rmsPercent);
-      torqueRms.push_back(result.figures->torque.rmsPercent);
-      peakHp.push_back(std::fabs(result.figures->horsepower.peakPercent));
-      peakRpm.push_back(std::fabs(result.figures->horsepower.peakRpmError));
-    }
-    text += FormatText("%-10s %-6s %3d/%-3d", smoothing.c_str(), sound.c_str(), static_cast<int>(hpRms.size()), total);
-    if (hpRms.empty()) {
+  for (const MethodSummary& group : SummarizeByMethod(results)) {
+    text +=
+        FormatText("%-10s %-6s %3d/%-3d", group.smoothing.c_str(), group.sound.c_str(), group.calculated, group.runs);
+    if (group.calculated == 0) {
       text += " | none calculated\n";
       continue;
     }
-    for (const std::vector<double>* values : {&hpRms, &torqueRms, &peakHp})
-      text += FormatText(" | %6.2f %8.2f", Median(*values), Worst(*values));
-    text += FormatText(" | %6.0f %8.0f\n", Median(peakRpm), Worst(peakRpm));
+    for (const Spread* spread : {&group.hpRms, &group.torqueRms, &group.peakHp})
+      text += FormatText(" | %6.2f %8.2f", spread->median, spread->worst);
+    text += FormatText(" | %6.0f %8.0f\n", group.peakRpm.median, group.peakRpm.worst);
   }
+  return text;
+}
+
+std::string ShortFigure(double value) {
+  // The bounds are where rounding would carry into one more digit: 0.996 is "1.0", 9.96 is "10".
+  const double magnitude = std::fabs(value);
+  return FormatText(magnitude < 0.995 ? "%.2f" : magnitude < 9.95 ? "%.1f" : "%.0f", value);
+}
+
+std::string FormatAccuracySummaryMarkdown(const std::vector<AccuracyResult>& results) {
+  std::vector<MethodSummary> groups = SummarizeByMethod(results);
+  std::vector<std::string> methods;  // in order of first appearance, so each method's sounds stand together
+  for (const MethodSummary& group : groups)
+    if (std::find(methods.begin(), methods.end(), group.smoothing) == methods.end()) methods.push_back(group.smoothing);
+  std::stable_sort(groups.begin(), groups.end(), [&methods](const MethodSummary& a, const MethodSummary& b) {
+    return std::find(methods.begin(), methods.end(), a.smoothing) <
+           std::find(methods.begin(), methods.end(), b.smoothing);
+  });
+
+  std::string text =
+      "| smoothing | sound | calculated | power RMS error | peak power error | peak power rpm error |\n"
+      "|---|---|---|---|---|---|\n";
+  for (const MethodSummary& group : groups) {
+    text += FormatText("| %s | %s | %d of %d |", SmoothingLabel(group.smoothing).c_str(), group.sound.c_str(),
+                       group.calculated, group.runs);
+    if (group.calculated == 0) {
+      text += " - | - | - |\n";
+      continue;
+    }
+    for (const Spread* spread : {&group.hpRms, &group.peakHp})
+      text += FormatText(" %s %% (%s %%) |", ShortFigure(spread->median).c_str(), ShortFigure(spread->worst).c_str());
+    text += FormatText(" %.0f (%.0f) rpm |\n", group.peakRpm.median, group.peakRpm.worst);
+  }
+
+  // A run that failed alike with several methods in a row takes one line.
+  struct Failure {
+    std::string run, methods, reason;
+  };
+  std::vector<Failure> failures;
+  bool previousFailed = false;
+  for (const AccuracyResult& result : results) {
+    const bool sameAsPrevious =
+        previousFailed && failures.back().run == result.caseName && failures.back().reason == result.failure;
+    previousFailed = !result.figures;
+    if (result.figures) continue;
+    if (sameAsPrevious)
+      failures.back().methods += ", " + SmoothingLabel(result.smoothing);
+    else
+      failures.push_back({result.caseName, SmoothingLabel(result.smoothing), result.failure});
+  }
+  if (!failures.empty()) text += "\nNot calculated:\n\n";
+  for (const Failure& failure : failures)
+    text += "- `" + failure.run + "` with " + failure.methods + ": " + failure.reason + "\n";
   return text;
 }
 

@@ -30,6 +30,15 @@ std::string FormatAccuracyCsv(const std::vector<AccuracyResult>& results);
 // (magnitudes) over the runs that did.
 std::string FormatAccuracySummary(const std::vector<AccuracyResult>& results);
 
+// Two significant digits, or the whole number when it has more: 0.071 gives "0.07", 3.41 "3.4",
+// 278.8 "279". For the Markdown tables, where a reader compares sizes rather than digits.
+std::string ShortFigure(double value);
+
+// The summary as a Markdown table for docs/accuracy.md: per smoothing method (named as ruvo-synth
+// names it) and sound, the runs that calculated, and "median (worst)" of the power RMS error, the
+// peak power error and its rpm error; then a list of the runs that did not calculate, with reasons.
+std::string FormatAccuracySummaryMarkdown(const std::vector<AccuracyResult>& results);
+
 // A curve of the plot: a name and its rows.
 struct PlotCurve {
   std::string name;  // one word

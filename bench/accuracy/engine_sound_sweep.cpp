@@ -4,11 +4,12 @@
 // calculated, the clicks are calculated as they are. For each engine and microphone, and each noise
 // level, over three rates and five seeds: runs refused at import, runs that calculated with a
 // warning, runs silently more than 5 % off, and the largest peak and torque RMS errors of the
-// rest. Deterministic; scripts/engine-sound-sweep builds and runs it.
+// rest, as a Markdown table. Deterministic; scripts/engine-sound-sweep builds and runs it.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,10 +58,17 @@ struct Cell {
     worstTorqueRms = std::max(worstTorqueRms, torque.rmsPercent);
   }
 
+  // "0.83 %, 2.20 %, 0", then the runs refused, failed or warned when there are any.
   std::string Text() const {
-    char text[96];
-    std::snprintf(text, sizeof text, "%2d/%-2d %2d %2d %2d %5.2f %5.2f", refused, failed, warned, silentlyWrong, runs,
-                  worstPeakPercent, worstTorqueRms);
+    char text[160];
+    int length =
+        std::snprintf(text, sizeof text, "%.2f %%, %.2f %%, %d", worstPeakPercent, worstTorqueRms, silentlyWrong);
+    const int counts[] = {refused, failed, warned};
+    const char* const names[] = {"refused", "failed", "warned"};
+    for (int k = 0; k < 3; ++k)
+      if (counts[k] > 0)
+        length += std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length), "; %d of %d %s",
+                                counts[k], runs, names[k]);
     return text;
   }
 };
@@ -106,20 +114,23 @@ void Sweep() {
                             {"4 cylinders", 4, 4},
                             {"6 cylinders", 6, 4},
                             {"8 cylinders", 8, 4},
-                            {"2 cyl. 2-stroke", 2, 2}};
+                            {"2 cylinders, 2-stroke", 2, 2}};
   const char* const mics[] = {"cabin", "exhaust"};
   const double noises[] = {2.0, 6.0, 12.0};
   const std::int32_t rates[] = {22050, 44100, 48000};
   std::printf(
-      "Each cell: refused at import / failed, warned, silently > %.0f %% wrong, runs, largest peak error %%,\n"
-      "largest torque RMS error %% (of the runs that calculated).\n\n",
-      kSilentlyWrongPercent);
-  std::printf("%-16s %-8s", "engine", "mic");
-  for (const double noise : noises) std::printf(" | noise %-24.0f", noise);
-  std::printf(" | the same pulls as clicks\n");
+      "Each cell, over %zu rates and %d seeds: the largest peak power or torque error, the largest torque RMS error "
+      "(of the runs that calculated) and the runs more than %.0f %% off without a warning; then any runs refused at "
+      "import, failed or warned.\n\n",
+      std::size(rates), kSeeds, kSilentlyWrongPercent);
+  std::printf("| engine | microphone |");
+  for (const double noise : noises) std::printf(" noise %.0f |", noise);
+  std::printf(" the same pulls as clicks |\n|---|---|");
+  for (std::size_t k = 0; k <= std::size(noises); ++k) std::printf("---|");
+  std::printf("\n");
   for (const Engine& engine : engines) {
     for (const char* mic : mics) {
-      std::printf("%-16s %-8s", engine.name, mic);
+      std::printf("| %s | %s |", engine.name, mic);
       Cell clicks;
       for (const double noise : noises) {
         Cell cell;
@@ -142,9 +153,10 @@ void Sweep() {
             if (noise == noises[0]) clicks.Add(CalculateClicks(options), false);
           }
         }
-        std::printf(" | %-30s", cell.Text().c_str());
+        std::printf(" %s |", cell.Text().c_str());
       }
-      std::printf(" | %s\n", clicks.Text().c_str());
+      std::printf(" %s |\n", clicks.Text().c_str());
+      std::fflush(stdout);
     }
   }
 }

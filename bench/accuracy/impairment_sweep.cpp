@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include "accuracy_report.h"
 #include "core/text_format.h"
 
 namespace ruvo {
@@ -54,6 +55,64 @@ double Share(std::int32_t part, std::int32_t whole) {
   return whole == 0 ? 0.0 : 100.0 * part / whole;
 }
 
+constexpr SweepOutcome kOutcomes[] = {SweepOutcome::kGood, SweepOutcome::kBorderline, SweepOutcome::kBad,
+                                      SweepOutcome::kFailed};
+
+// Runs by outcome, and those of them whose checks warned; every outcome present.
+struct OutcomeCounts {
+  std::map<SweepOutcome, std::int32_t> runs, warned;
+
+  OutcomeCounts() {
+    for (SweepOutcome outcome : kOutcomes) runs[outcome] = warned[outcome] = 0;
+  }
+};
+
+struct ImpairmentCounts {
+  std::string name;
+  std::string levelOption;  // empty for the clean runs
+  std::vector<std::string> levels;
+  std::vector<std::pair<std::string, std::string>> fixed;  // the options every level shares
+  OutcomeCounts counts;
+
+  // As typed on ruvo-synth's command line: "--weak-sparks 0.05 / 0.1 / 0.2 --weak-level 0.25".
+  std::string Options() const {
+    if (levelOption.empty()) return {};
+    std::string text = "--" + levelOption + " ";
+    for (const std::string& level : levels) text += (&level == &levels.front() ? "" : " / ") + level;
+    for (const auto& [option, value] : fixed) text += " --" + option + " " + value;
+    return text;
+  }
+};
+
+struct SweepCounts {
+  OutcomeCounts all;
+  std::vector<ImpairmentCounts> byImpairment;  // in order of first appearance
+};
+
+SweepCounts CountSweep(const std::vector<SweepResult>& results) {
+  SweepCounts counts;
+  for (const SweepResult& result : results) {
+    const SweepCase& run = result.run;
+    auto impairment = std::find_if(counts.byImpairment.begin(), counts.byImpairment.end(),
+                                   [&run](const ImpairmentCounts& entry) { return entry.name == run.impairment; });
+    if (impairment == counts.byImpairment.end()) {
+      impairment = counts.byImpairment.insert(counts.byImpairment.end(), {run.impairment, {}, {}, {}, {}});
+      if (!run.options.empty()) {  // the level option comes last
+        impairment->levelOption = run.options.back().first;
+        impairment->fixed.assign(run.options.begin(), run.options.end() - 1);
+      }
+    }
+    std::vector<std::string>& levels = impairment->levels;
+    if (!impairment->levelOption.empty() && std::find(levels.begin(), levels.end(), run.level) == levels.end())
+      levels.push_back(run.level);
+    for (OutcomeCounts* outcomes : {&counts.all, &impairment->counts}) {
+      ++outcomes->runs[result.outcome];
+      if (Warned(result)) ++outcomes->warned[result.outcome];
+    }
+  }
+  return counts;
+}
+
 }  // namespace
 
 std::vector<SweepCase> ImpairmentSweepCases() {
@@ -101,26 +160,13 @@ bool Warned(const SweepResult& result) {
 }
 
 std::string FormatSweepTable(const std::vector<SweepResult>& results) {
-  struct Counts {
-    std::map<SweepOutcome, std::int32_t> runs, warned;
-  };
-  Counts all;
-  std::vector<std::string> order;
-  std::map<std::string, Counts> byImpairment;
-  for (const SweepResult& result : results) {
-    if (!byImpairment.count(result.run.impairment)) order.push_back(result.run.impairment);
-    for (Counts* counts : {&all, &byImpairment[result.run.impairment]}) {
-      ++counts->runs[result.outcome];
-      if (Warned(result)) ++counts->warned[result.outcome];
-    }
-  }
+  const SweepCounts counts = CountSweep(results);
   std::string text = FormatText("Impairment sweep: %d runs, default smoothing (curve segments, level 3)\n",
                                 static_cast<int>(results.size()));
   text += "outcome       runs  warned  not warned\n";
-  for (SweepOutcome outcome :
-       {SweepOutcome::kGood, SweepOutcome::kBorderline, SweepOutcome::kBad, SweepOutcome::kFailed}) {
-    const std::int32_t runs = all.runs[outcome];
-    const std::int32_t warned = all.warned[outcome];
+  for (SweepOutcome outcome : kOutcomes) {
+    const std::int32_t runs = counts.all.runs.at(outcome);
+    const std::int32_t warned = counts.all.warned.at(outcome);
     text += FormatText("%-12s %5d %7d %11d", OutcomeName(outcome), runs, warned, runs - warned);
     if (outcome == SweepOutcome::kGood)
       text += FormatText("   %.1f %% warned (goal: at most 2 %%)", Share(warned, runs));
@@ -129,12 +175,43 @@ std::string FormatSweepTable(const std::vector<SweepResult>& results) {
     text += "\n";
   }
   text += "\nimpairment  good (warned)  borderline (warned)  bad (warned)  failed\n";
-  for (const std::string& name : order) {
-    Counts& counts = byImpairment[name];
-    text += FormatText("%-10s %6d (%3d) %12d (%3d) %8d (%3d) %7d\n", name.c_str(), counts.runs[SweepOutcome::kGood],
-                       counts.warned[SweepOutcome::kGood], counts.runs[SweepOutcome::kBorderline],
-                       counts.warned[SweepOutcome::kBorderline], counts.runs[SweepOutcome::kBad],
-                       counts.warned[SweepOutcome::kBad], counts.runs[SweepOutcome::kFailed]);
+  for (const ImpairmentCounts& impairment : counts.byImpairment) {
+    const OutcomeCounts& c = impairment.counts;
+    text += FormatText(
+        "%-10s %6d (%3d) %12d (%3d) %8d (%3d) %7d\n", impairment.name.c_str(), c.runs.at(SweepOutcome::kGood),
+        c.warned.at(SweepOutcome::kGood), c.runs.at(SweepOutcome::kBorderline), c.warned.at(SweepOutcome::kBorderline),
+        c.runs.at(SweepOutcome::kBad), c.warned.at(SweepOutcome::kBad), c.runs.at(SweepOutcome::kFailed));
+  }
+  return text;
+}
+
+std::string FormatSweepMarkdown(const std::vector<SweepResult>& results) {
+  const SweepCounts counts = CountSweep(results);
+  std::string text = FormatText("All %d runs by outcome:\n\n", static_cast<int>(results.size()));
+  text += "| outcome | runs | warned | not warned |\n|---|---|---|---|\n";
+  for (SweepOutcome outcome : kOutcomes) {
+    const std::int32_t runs = counts.all.runs.at(outcome);
+    const std::int32_t warned = counts.all.warned.at(outcome);
+    text += FormatText("| %s | %d | ", OutcomeName(outcome), runs);
+    if (outcome == SweepOutcome::kFailed)  // stopped with its message: the checks have nothing to judge
+      text += FormatText("- | %d |\n", runs);
+    else if (outcome == SweepOutcome::kBorderline)
+      text += FormatText("%d | %d |\n", warned, runs - warned);
+    else
+      text += FormatText("%d (%s %%) | %d |\n", warned, ShortFigure(Share(warned, runs)).c_str(), runs - warned);
+  }
+
+  text += "\n| impairment, ruvo-synth options | good (warned) | borderline (warned) | bad (warned) | failed |\n";
+  text += "|---|---|---|---|---|\n";
+  for (const ImpairmentCounts& impairment : counts.byImpairment) {
+    const std::string options = impairment.Options();
+    text += "| " + impairment.name + (options.empty() ? "" : ", `" + options + "`") + " |";
+    const OutcomeCounts& c = impairment.counts;
+    for (SweepOutcome outcome : {SweepOutcome::kGood, SweepOutcome::kBorderline, SweepOutcome::kBad}) {
+      const std::int32_t runs = c.runs.at(outcome);
+      text += runs == 0 ? std::string(" 0 |") : FormatText(" %d (%d) |", runs, c.warned.at(outcome));
+    }
+    text += FormatText(" %d |\n", c.runs.at(SweepOutcome::kFailed));
   }
   return text;
 }

@@ -46,6 +46,10 @@ bool Warned(const SweepResult& result);
 // impairment.
 std::string FormatSweepTable(const std::vector<SweepResult>& results);
 
+// The same two tables in Markdown for docs/accuracy.md; each impairment is named with the
+// ruvo-synth options of its levels.
+std::string FormatSweepMarkdown(const std::vector<SweepResult>& results);
+
 // One line per run: impairment, level, rate, seed, outcome, peak errors, RMS, warned, findings.
 std::string FormatSweepCsv(const std::vector<SweepResult>& results);
 

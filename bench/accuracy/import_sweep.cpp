@@ -3,7 +3,7 @@
 // conditioning and with the low-pass and band-pass options, then calculated; the table counts runs
 // that fail or whose peak power or torque is more than 2 % off the truth. A second table gives the
 // largest change of peak power or torque that high-passes of several cut-offs make on the accuracy
-// harness's clean runs. Deterministic; scripts/import-sweep builds and runs it.
+// harness's clean runs. Both tables are Markdown. Deterministic; scripts/import-sweep builds and runs it.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -101,11 +101,13 @@ void ImpairedRuns(const std::vector<Variant>& variants) {
        [](SynthOptions& o) { o.gainStepSeconds = 2.0, o.gainStepFactor = 2.5, o.clipLevel = 100; }},
       {"echo 0.5 after 5 ms", [](SynthOptions& o) { o.echoRatio = 0.5; }},
   };
-  std::printf("%-28s", "runs failing / >2 % wrong");
+  std::printf("| %-28s", "runs failing / >2 % wrong");
   for (const Variant& variant : variants) std::printf(" | %-17s", variant.name);
-  std::printf("\n");
+  std::printf(" |\n|---");
+  for (std::size_t k = 0; k < variants.size(); ++k) std::printf("|---");
+  std::printf("|\n");
   for (const Impairment& impairment : impairments) {
-    std::printf("%-28s", impairment.name);
+    std::printf("| %-28s", impairment.name);
     for (const Variant& variant : variants) {
       int failing = 0, wrong = 0;
       for (int seed = 1; seed <= kSeeds; ++seed) {
@@ -118,23 +120,25 @@ void ImpairedRuns(const std::vector<Variant>& variants) {
         failing += !got;
         wrong += got && WorstShare(*got, TruthPeaks(run)) > kWrongShare;
       }
-      std::printf(" | %d fail, %d off     ", failing, wrong);
+      std::printf(" | %d fail, %d off    ", failing, wrong);
     }
-    std::printf("\n");
+    std::printf(" |\n");
   }
 }
 
 void CleanRuns(const Variant& plain, const std::vector<Variant>& conditioned) {
-  std::printf("\n%-28s", "clean run: largest change");
+  std::printf("\n| %-28s", "clean run: largest change");
   for (const Variant& variant : conditioned) std::printf(" | %-17s", variant.name);
-  std::printf("\n");
+  std::printf(" |\n|---");
+  for (std::size_t k = 0; k < conditioned.size(); ++k) std::printf("|---");
+  std::printf("|\n");
   std::vector<double> worst(conditioned.size(), 0.0);
   for (AccuracyCase& accuracyCase : AccuracyCases()) {
     if (accuracyCase.sound != "clean") continue;
     accuracyCase.options.bits = 16;
     const SynthResult run = SynthesizeRun(accuracyCase.options);
     const std::optional<Peaks> before = Calculate(run, plain, "clean");
-    std::printf("%-28s", accuracyCase.name.c_str());
+    std::printf("| %-28s", accuracyCase.name.c_str());
     for (std::size_t k = 0; k < conditioned.size(); ++k) {
       const std::optional<Peaks> after = Calculate(run, conditioned[k], "clean");
       if (!before || !after) {
@@ -145,11 +149,11 @@ void CleanRuns(const Variant& plain, const std::vector<Variant>& conditioned) {
       worst[k] = std::max(worst[k], change);
       std::printf(" | %15.3f %%", 100.0 * change);
     }
-    std::printf("\n");
+    std::printf(" |\n");
   }
-  std::printf("%-28s", "largest");
+  std::printf("| %-28s", "largest");
   for (double change : worst) std::printf(" | %15.3f %%", 100.0 * change);
-  std::printf("\n");
+  std::printf(" |\n");
 }
 
 }  // namespace

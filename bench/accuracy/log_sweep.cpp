@@ -92,7 +92,7 @@ void Sweep() {
       "Each cell: largest peak power or torque error %% / largest torque RMS error %%, over %zu vehicles and "
       "%d seeds.\n\n| log | refused | warned |",
       vehicles.size(), kSeeds);
-  for (const SmoothingChoice& smoothing : smoothings) std::printf(" %s |", smoothing.name.c_str());
+  for (const SmoothingChoice& smoothing : smoothings) std::printf(" %s |", smoothing.label.c_str());
   std::printf("\n|---|---|---|");
   for (std::size_t k = 0; k < smoothings.size(); ++k) std::printf("---|");
   std::printf("\n");

@@ -47,5 +47,36 @@ TEST(AccuracyReport, CsvQuotesTheFailureAndSummaryGroupsByMethodAndSound) {
             "none       clean    0/1   | none calculated\n");
 }
 
+TEST(AccuracyReport, MarkdownNamesTheMethodsAndListsEachFailureOnce) {
+  const std::string markdown = FormatAccuracySummaryMarkdown({
+      Measured("segments-3", "clean", 1.0, -2.0),
+      Failed("none", "noisy", "Incomplete scan"),
+      Failed("local-3", "noisy", "Incomplete scan"),
+      Measured("segments-3", "noisy", 278.8, 0.071),
+      Failed("expfit-3", "noisy", "other"),
+  });
+  // Each method's sounds stand together; medians and worsts rounded to two digits.
+  EXPECT_EQ(markdown,
+            "| smoothing | sound | calculated | power RMS error | peak power error | peak power rpm error |\n"
+            "|---|---|---|---|---|---|\n"
+            "| curve segments (default) | clean | 1 of 1 | 1.0 % (1.0 %) | 2.0 % (2.0 %) | 50 (50) rpm |\n"
+            "| curve segments (default) | noisy | 1 of 1 | 279 % (279 %) | 0.07 % (0.07 %) | 50 (50) rpm |\n"
+            "| none | noisy | 0 of 1 | - | - | - |\n"
+            "| local smoothing | noisy | 0 of 1 | - | - | - |\n"
+            "| exponential fit | noisy | 0 of 1 | - | - | - |\n"
+            "\nNot calculated:\n\n"
+            "- `car-11025-noisy` with none, local smoothing: Incomplete scan\n"
+            "- `car-11025-noisy` with exponential fit: other\n");
+}
+
+TEST(AccuracyReport, ShortFigureKeepsTwoDigitsAcrossTheRoundingBounds) {
+  EXPECT_EQ(ShortFigure(0.994), "0.99");
+  EXPECT_EQ(ShortFigure(0.996), "1.0");
+  EXPECT_EQ(ShortFigure(9.94), "9.9");
+  EXPECT_EQ(ShortFigure(9.96), "10");
+  EXPECT_EQ(ShortFigure(18509.24), "18509");
+  EXPECT_EQ(ShortFigure(-3.41), "-3.4");
+}
+
 }  // namespace
 }  // namespace ruvo
