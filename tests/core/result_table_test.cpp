@@ -47,32 +47,29 @@ TEST(ResultTable, ReadsTitleColumnsRowsAndNotesWithEitherLineEnd) {
   }
 }
 
-// Every column by the name the tables write it under, found by name and in a table read back.
-TEST(ResultColumn, NamesRoundTripAndFindTheirColumn) {
-  const std::pair<ResultColumn, std::string> names[] = {{ResultColumn::kRpm, "RPM"},
-                                                        {ResultColumn::kHorsepower, "HP"},
-                                                        {ResultColumn::kTorque, "Torque"},
-                                                        {ResultColumn::kSpeed, "Speed"},
-                                                        {ResultColumn::kAcceleration, "Accel"},
-                                                        {ResultColumn::kAccelForce, "Faccel"},
-                                                        {ResultColumn::kDragForce, "Fdrag"},
-                                                        {ResultColumn::kFrictionForce, "Ffric"},
-                                                        {ResultColumn::kRollingForce, "Froll"},
-                                                        {ResultColumn::kForce, "Force"},
-                                                        {ResultColumn::kTime, "Time"},
-                                                        {ResultColumn::kCumulativeRevs, "CumRev"},
-                                                        {ResultColumn::kDistance, "Dist"}};
-  std::string variables, row;
-  for (const auto& [column, name] : names) {
-    EXPECT_EQ(ColumnName(column), name);
-    EXPECT_EQ(ColumnNamed(name), column) << name;
-    variables += " \"" + name + '"';
-    row += " 1";
+// The identifiers find every column of the two tables as run documents carry them, in order.
+TEST(ResultColumn, FindsEveryColumnOfBothTables) {
+  using C = ResultColumn;
+  const struct {
+    const char* variables;
+    std::vector<C> columns;
+  } tables[] = {
+      {"  \"RPM\"    \"HP\"  \"Torque\"  \"Speed\"  \"Accel\" \"Faccel\"  \"Fdrag\"  \"Ffric\"  \"Froll\"  \"Force\"",
+       {C::kRpm, C::kHorsepower, C::kTorque, C::kSpeed, C::kAcceleration, C::kAccelForce, C::kDragForce,
+        C::kFrictionForce, C::kRollingForce, C::kForce}},
+      {"    \"Time\"   \"CumRev\"   \"Dist\"    \"RPM\"     \"Speed\"   \"Accel\"",
+       {C::kTime, C::kCumulativeRevs, C::kDistance, C::kRpm, C::kSpeed, C::kAcceleration}}};
+  for (const auto& [variables, columns] : tables) {
+    std::string row;
+    for (std::size_t c = 0; c < columns.size(); ++c) row += " 1";
+    const TableReadResult read = ReadResultTable(
+        Parameters() + "Title=\"\"\nVariables=\n" + variables + "\nZone T=\"\"\n" + row + '\n', "a.dat");
+    ASSERT_EQ(read.status, TableReadStatus::kRead) << read.error;
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      EXPECT_EQ(read.table.Column(columns[c]), c) << read.table.variables[c];
+      EXPECT_EQ(ColumnNamed(read.table.variables[c]), columns[c]) << read.table.variables[c];
+    }
   }
-  const TableReadResult read =
-      ReadResultTable(Parameters() + "Title=\"\"\nVariables=\n" + variables + "\nZone T=\"\"\n" + row + '\n', "a.dat");
-  ASSERT_EQ(read.status, TableReadStatus::kRead) << read.error;
-  for (std::size_t c = 0; c < std::size(names); ++c) EXPECT_EQ(read.table.Column(names[c].first), c) << names[c].second;
   for (const char* other : {"rpm", "Revs", ""}) EXPECT_EQ(ColumnNamed(other), std::nullopt) << other;
   EXPECT_EQ(ResultTable().Column(ResultColumn::kRpm), ResultTable::npos);
 }
