@@ -7,7 +7,6 @@
 #include <system_error>
 #include <vector>
 
-#include "core/run_document.h"
 #include "desktop/recent_file_list.h"
 #include "ui/main_frame.h"
 #include "ui/ruvo_doc.h"
