@@ -167,14 +167,14 @@ int main() {
     return 1;
   }
   const Variant original{"8-bit original", false, {}};
-  const Variant unconditioned{"import, no filter", true, {0.0, 0.0}};
+  const Variant unconditioned{"import, no filter", true, {false, 0.0, 0.0}};
   const Variant conditioned{"import, default", true, {}};
-  const Variant hp250{"high-pass 250 Hz", true, {250.0, 0.0}};
-  const Variant hp300{"high-pass 300 Hz", true, {300.0, 0.0}};
-  const Variant hp500{"high-pass 500 Hz", true, {500.0, 0.0}};
-  const Variant hp700{"high-pass 700 Hz", true, {700.0, 0.0}};
-  const Variant lowPass{"+ low-pass 4 kHz", true, {kDefaultHighPassHz, 4000.0}};
-  const Variant bandPass{"band-pass 2-8 kHz", true, {2000.0, 8000.0}};
+  const Variant hp250{"high-pass 250 Hz", true, {false, 250.0, 0.0}};
+  const Variant hp300{"high-pass 300 Hz", true, {false, 300.0, 0.0}};
+  const Variant hp500{"high-pass 500 Hz", true, {false, 500.0, 0.0}};
+  const Variant hp700{"high-pass 700 Hz", true, {false, 700.0, 0.0}};
+  const Variant lowPass{"+ low-pass 4 kHz", true, {false, kDefaultHighPassHz, 4000.0}};
+  const Variant bandPass{"band-pass 2-8 kHz", true, {false, 2000.0, 8000.0}};
   ImpairedRuns({original, unconditioned, hp250, conditioned, hp700, lowPass, bandPass});
   CleanRuns(unconditioned, {hp250, hp300, conditioned, hp500, hp700});
   return 0;

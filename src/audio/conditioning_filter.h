@@ -10,8 +10,11 @@ namespace ruvo {
 inline constexpr double kDefaultHighPassHz = 400.0;
 
 // Filters applied to the mono sound before its 8-bit conversion; 0 turns a filter off. A
-// band-pass is a high-pass at its low edge and a low-pass at its high edge.
+// band-pass is a high-pass at its low edge and a low-pass at its high edge. An automatic choice
+// takes the band where the recording's clicks stand out (ChooseConditioning), and these cut-offs
+// only where none does.
 struct FilterChoice {
+  bool automatic = true;
   double highPassHz = kDefaultHighPassHz;
   double lowPassHz = 0.0;
 };

@@ -107,7 +107,7 @@ bool ConvertEngineSound(const DecodedAudio& audio,
   PulseTrack pulses;
   if (!MakePulseTrack(track.frames, pull, options.revsPerPulse, pulses, error)) return false;
   samples = std::move(pulses.samples);
-  done = {prepared.channel, prepared.fromSeconds, prepared.toSeconds, pulses.sampleRate, "none", 1.0, kClickSteps};
+  done = {prepared.channel, prepared.fromSeconds, prepared.toSeconds, pulses.sampleRate, "none", {}, 1.0, kClickSteps};
   report.pulseCount = pulses.pulseCount;
   report.roundingRevolutions = pulses.roundingRevolutions;
   report.rateLimited = pulses.rateLimited;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "audio/click_band.h"
 #include "audio/eight_bit_scale.h"
 #include "audio/sound_resampler.h"
 #include "core/text_format.h"
@@ -89,14 +90,15 @@ bool ConvertRecording(const DecodedAudio& audio,
                       std::string& error) {
   PreparedSound prepared;
   if (!PrepareSound(audio, options, true, prepared, error)) return false;
-  ApplyConditioning(prepared.sound, prepared.rate, options.filters);
+  const ConditioningChoice conditioning = ConditionSound(prepared.sound, prepared.rate, options.filters);
   ScaleResult scaled = ScaleToEightBits(prepared.sound, options.normalise);
   samples = std::move(scaled.samples);
   report = {prepared.channel,
             prepared.fromSeconds,
             prepared.toSeconds,
             prepared.rate,
-            DescribeConditioning(options.filters, prepared.rate),
+            DescribeConditioning(conditioning.filters, prepared.rate),
+            conditioning.summary,
             scaled.gain,
             scaled.peakSteps};
   return true;

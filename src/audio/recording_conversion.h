@@ -27,7 +27,8 @@ struct ConversionReport {
   double fromSeconds = 0.0;
   double toSeconds = 0.0;
   std::int32_t rate = 0;  // of the result
-  std::string filters;    // DescribeConditioning
+  std::string filters;       // DescribeConditioning
+  std::string conditioning;  // ConditioningChoice::summary of an automatic choice, or empty
   double gain = 1.0;      // ScaleResult::gain
   int peakSteps = 0;
 };
@@ -53,7 +54,8 @@ bool PrepareSound(const DecodedAudio& audio,
 // Trims audio to [fromSeconds, toSeconds), takes the channel, resamples when asked or when the
 // rate is outside the reader's range or the stretch would have more than kLargestWaveSamples
 // samples (then to the highest usual rate at or below the recording's that fits: 96000, 88200,
-// 48000, 44100, 32000, 22050, 16000, 11025 or 8000 Hz), filters and scales to 8 bits. Samples that
+// 48000, 44100, 32000, 22050, 16000, 11025 or 8000 Hz), filters (choosing the band first for an
+// automatic choice: ChooseConditioning) and scales to 8 bits. Samples that
 // are not finite count as silence, and magnitudes are limited to 1e6 full scales so no filter can
 // overflow. Returns false with a one-line reason in error for no frames, a trim outside the
 // recording, a channel it does not have, an unusable rate or a stretch too long for any rate.

@@ -156,8 +156,9 @@ Outcome ImportRecording(const std::string& inputPath,
     report.engineSound = std::move(sound);
   } else {
     if (!ConvertRecording(audio, options.conversion, samples, report.conversion, reason)) return failed(reason);
-    origin.comment =
-        OriginComment("Converted", {"channel " + report.conversion.channel, "filters: " + report.conversion.filters});
+    std::vector<std::string> fields = {"channel " + report.conversion.channel, "filters: " + report.conversion.filters};
+    if (!report.conversion.conditioning.empty()) fields.push_back("conditioning: automatic " + report.conversion.conditioning);
+    origin.comment = OriginComment("Converted", fields);
   }
   audio = DecodedAudio{};  // the frames are no longer needed
   return WriteConverted(samples, origin, options, report);
@@ -191,6 +192,7 @@ std::string FormatImportReport(const ImportReport& report) {
   if (done.fromSeconds > 0.0 || done.toSeconds < report.durationSeconds)
     text += FormatText("Trimmed to: %.3f to %.3f s\n", done.fromSeconds, done.toSeconds);
   if (done.rate != report.sampleRate) text += FormatText("Resampled: %d Hz to %d Hz\n", report.sampleRate, done.rate);
+  if (!done.conditioning.empty()) text += "conditioning: " + done.conditioning + "\n";
   text += "Filters: " + done.filters + "\n";
   text += FormatText("Peak: %d steps from 128 (gain %.4g)\n", done.peakSteps, done.gain);
   text += FormatText("Wrote %s: 8-bit mono PCM, %d Hz, %zu samples\n", report.outputPath.c_str(), done.rate,

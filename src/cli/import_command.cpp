@@ -80,6 +80,8 @@ bool SetOption(const std::string& name, const std::string& value, ImportRequest&
   if (name == "--from") return ParseReal(value, options.fromSeconds) && options.fromSeconds >= 0.0;
   if (name == "--to") return ParseReal(value, options.toSeconds) && options.toSeconds > 0.0;
   if (name == "--rate") return ParseInteger(value, options.rate) && options.rate > 0;
+  // A filter asked for replaces the automatic choice of the clicks' band.
+  if (name == "--highpass" || name == "--lowpass" || name == "--bandpass") options.filters.automatic = false;
   if (name == "--highpass") {
     if (value != "off") return ParseHz(value, options.filters.highPassHz);
     options.filters.highPassHz = 0.0;

@@ -213,10 +213,10 @@ TEST(RecordingImport, HighPassStartsWithoutAPulseAndKeepsTheClicks) {
     int quietStart, quietBetween;  // largest deviation before the first click, and between clicks
   };
   const Case cases[] = {
-      {0.4, 0.0, {}, 2, 8},
-      {-0.2, 0.3, {}, 2, 8},
-      {0.0, 0.3, {2000.0, 8000.0}, 2, 8},  // band-pass around the clicks' 3 kHz
-      {0.3, 0.0, {0.0, 0.0}, 255, 255},
+      {0.4, 0.0, {false}, 2, 8},
+      {-0.2, 0.3, {false}, 2, 8},
+      {0.0, 0.3, {false, 2000.0, 8000.0}, 2, 8},  // band-pass around the clicks' 3 kHz
+      {0.3, 0.0, {false, 0.0, 0.0}, 255, 255},
   };
   constexpr int kRate = 22050;
   for (const Case& c : cases) {
