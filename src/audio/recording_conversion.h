@@ -26,10 +26,10 @@ struct ConversionReport {
   std::string channel;  // ChosenChannel::description
   double fromSeconds = 0.0;
   double toSeconds = 0.0;
-  std::int32_t rate = 0;  // of the result
+  std::int32_t rate = 0;     // of the result
   std::string filters;       // DescribeConditioning
   std::string conditioning;  // ConditioningChoice::summary of an automatic choice, or empty
-  double gain = 1.0;      // ScaleResult::gain
+  double gain = 1.0;         // ScaleResult::gain
   int peakSteps = 0;
 };
 

@@ -157,7 +157,8 @@ Outcome ImportRecording(const std::string& inputPath,
   } else {
     if (!ConvertRecording(audio, options.conversion, samples, report.conversion, reason)) return failed(reason);
     std::vector<std::string> fields = {"channel " + report.conversion.channel, "filters: " + report.conversion.filters};
-    if (!report.conversion.conditioning.empty()) fields.push_back("conditioning: automatic " + report.conversion.conditioning);
+    if (!report.conversion.conditioning.empty())
+      fields.push_back("conditioning: automatic " + report.conversion.conditioning);
     origin.comment = OriginComment("Converted", fields);
   }
   audio = DecodedAudio{};  // the frames are no longer needed
