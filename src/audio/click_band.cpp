@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "core/text_format.h"
@@ -20,48 +21,101 @@ constexpr double kBandShareOfPeak = 0.5;      // neighbouring bins scoring this 
 constexpr double kNyquistShare = 0.9;         // a band reaching this share of the Nyquist frequency needs no low-pass
 constexpr double kEdgeStepHz = 50.0;          // band edges are rounded to this, for readable reports
 constexpr double kHzPerKhz = 1000.0;
+constexpr double kLeastBandGain = 1.25;  // a low-pass must make the clicks this much more impulsive
 
-// The median score of each bin of one window length over the segments, K = E|X|^4 / (E|X|^2)^2 - 2.
-std::vector<double> MedianKurtosis(std::span<const float> sound, std::int32_t window, std::size_t segmentSamples) {
-  const std::size_t segments = sound.size() / segmentSamples;
-  const auto bins = static_cast<std::size_t>(window / 2 + 1);
-  const auto hop = static_cast<std::size_t>(window / 2);
-  std::vector<double> hann(static_cast<std::size_t>(window));
-  for (std::size_t n = 0; n < hann.size(); ++n)
-    hann[n] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * (static_cast<double>(n) + 0.5) / window);
+// Short-time power spectra of one window length (Hann, half overlapped), segment by segment.
+class SegmentSpectra {
+ public:
+  SegmentSpectra(std::span<const float> samples, std::int32_t window, std::size_t segmentLength)
+      : sound(samples),
+        segmentSamples(segmentLength),
+        hann(static_cast<std::size_t>(window)),
+        fft(window),
+        powers(static_cast<std::size_t>(window / 2 + 1)) {
+    for (std::size_t n = 0; n < hann.size(); ++n)
+      hann[n] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * (static_cast<double>(n) + 0.5) / window);
+  }
 
-  RealFft fft(window);
+  std::size_t Segments() const { return sound.size() / segmentSamples; }
+  std::size_t Bins() const { return powers.size(); }
+
+  // Calls onFrame(powers) for every frame that lies within the segment; returns how many there were.
+  template <typename OnFrame>
+  std::size_t Scan(std::size_t segment, OnFrame onFrame) {
+    std::size_t frames = 0;
+    const std::size_t end = (segment + 1) * segmentSamples;
+    for (std::size_t start = segment * segmentSamples; start + hann.size() <= end; start += hann.size() / 2) {
+      const std::span<double> input = fft.Input();
+      for (std::size_t n = 0; n < hann.size(); ++n) input[n] = hann[n] * sound[start + n];
+      fft.Execute();
+      const std::span<const std::complex<double>> spectrum = fft.Output();
+      for (std::size_t bin = 0; bin < powers.size(); ++bin) powers[bin] = std::norm(spectrum[bin]);
+      onFrame(std::as_const(powers));
+      ++frames;
+    }
+    return frames;
+  }
+
+ private:
+  std::span<const float> sound;
+  std::size_t segmentSamples;
+  std::vector<double> hann;
+  RealFft fft;
+  std::vector<double> powers;
+};
+
+double Median(std::vector<double>& values) {
+  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+  std::nth_element(values.begin(), middle, values.end());
+  return *middle;
+}
+
+// E P^2 / (E P)^2 of powers P summed over frames; 0 for silence.
+double PowerRatio(std::size_t frames, double sum, double sumOfSquares) {
+  return sum > 0.0 ? static_cast<double>(frames) * sumOfSquares / (sum * sum) : 0.0;
+}
+
+// The median over the segments of each bin's spectral kurtosis K = E|X|^4 / (E|X|^2)^2 - 2 (0 for
+// Gaussian noise).
+std::vector<double> BinKurtosis(SegmentSpectra& spectra) {
+  const std::size_t segments = spectra.Segments(), bins = spectra.Bins();
   std::vector<double> scores(segments * bins);  // segment after segment
   std::vector<double> second(bins), fourth(bins);
   for (std::size_t segment = 0; segment < segments; ++segment) {
     std::fill(second.begin(), second.end(), 0.0);
     std::fill(fourth.begin(), fourth.end(), 0.0);
-    std::size_t frames = 0;
-    const std::size_t end = (segment + 1) * segmentSamples;
-    for (std::size_t start = segment * segmentSamples; start + hann.size() <= end; start += hop, ++frames) {
-      const std::span<double> input = fft.Input();
-      for (std::size_t n = 0; n < hann.size(); ++n) input[n] = hann[n] * sound[start + n];
-      fft.Execute();
-      const std::span<const std::complex<double>> spectrum = fft.Output();
+    const std::size_t frames = spectra.Scan(segment, [&](const std::vector<double>& powers) {
       for (std::size_t bin = 0; bin < bins; ++bin) {
-        const double power = std::norm(spectrum[bin]);
-        second[bin] += power;
-        fourth[bin] += power * power;
+        second[bin] += powers[bin];
+        fourth[bin] += powers[bin] * powers[bin];
       }
-    }
+    });
     for (std::size_t bin = 0; bin < bins; ++bin)
-      scores[segment * bins + bin] =
-          second[bin] > 0.0 ? static_cast<double>(frames) * fourth[bin] / (second[bin] * second[bin]) - 2.0 : 0.0;
+      scores[segment * bins + bin] = PowerRatio(frames, second[bin], fourth[bin]) - 2.0;
   }
-
   std::vector<double> median(bins), column(segments);
   for (std::size_t bin = 0; bin < bins; ++bin) {
     for (std::size_t segment = 0; segment < segments; ++segment) column[segment] = scores[segment * bins + bin];
-    const auto middle = column.begin() + static_cast<std::ptrdiff_t>(segments / 2);
-    std::nth_element(column.begin(), middle, column.end());
-    median[bin] = *middle;
+    median[bin] = Median(column);
   }
   return median;
+}
+
+// The median over the segments of E E^2 / (E E)^2 - 1 for the power E of bins [first, last]: how
+// impulsive the band is as a whole (near 0 for noise, 1 / (share of frames with a click) for clicks).
+double BandKurtosis(SegmentSpectra& spectra, std::size_t first, std::size_t last) {
+  std::vector<double> scores(spectra.Segments());
+  for (std::size_t segment = 0; segment < scores.size(); ++segment) {
+    double sum = 0.0, sumOfSquares = 0.0;
+    const std::size_t frames = spectra.Scan(segment, [&](const std::vector<double>& powers) {
+      double band = 0.0;
+      for (std::size_t bin = first; bin <= last; ++bin) band += powers[bin];
+      sum += band;
+      sumOfSquares += band * band;
+    });
+    scores[segment] = PowerRatio(frames, sum, sumOfSquares) - 1.0;
+  }
+  return Median(scores);
 }
 
 struct Peak {
@@ -82,8 +136,12 @@ ClickBand BandAround(const Peak& peak, double sampleRateHz) {
   std::size_t low = peak.bin, high = peak.bin;
   while (low > first && peak.scores[low - 1] >= kBandShareOfPeak * peak.score) --low;
   while (high < last && peak.scores[high + 1] >= kBandShareOfPeak * peak.score) ++high;
-  // Each bin reaches a bin either side of its centre through the Hann window's main lobe.
-  double lowHz = static_cast<double>(low - 1) * binHz, highHz = static_cast<double>(high + 1) * binHz;
+  // Each bin reaches a bin either side of its centre through the Hann window's main lobe. The band
+  // keeps within an octave of the best bin: content far below the ring gives each click a long
+  // low-frequency tail after the filter.
+  const double centreHz = static_cast<double>(peak.bin) * binHz;
+  double lowHz = std::max(static_cast<double>(low - 1) * binHz, centreHz / 2.0);
+  double highHz = std::min(static_cast<double>(high + 1) * binHz, 2.0 * centreHz);
   if (highHz < 2.0 * lowHz) {  // at least an octave, so the clicks keep their sharp start
     const double centre = std::sqrt(std::max(lowHz, binHz) * highHz);
     lowHz = centre / std::numbers::sqrt2;
@@ -91,7 +149,12 @@ ClickBand BandAround(const Peak& peak, double sampleRateHz) {
   }
   lowHz = std::max(std::round(lowHz / kEdgeStepHz) * kEdgeStepHz, kLowestClickBandHz);
   highHz = highHz >= kNyquistShare * sampleRateHz / 2.0 ? 0.0 : std::round(highHz / kEdgeStepHz) * kEdgeStepHz;
-  return {true, lowHz, highHz, peak.score, {}};
+  ClickBand band;
+  band.found = true;
+  band.lowHz = lowHz;
+  band.highHz = highHz;
+  band.kurtosis = peak.score;
+  return band;
 }
 
 }  // namespace
@@ -105,16 +168,28 @@ ClickBand FindClickBand(std::span<const float> sound, double sampleRateHz) {
   Peak best;
   for (std::int32_t window = kSmallestWindow; window <= kLongestWindowSeconds * sampleRateHz; window *= 2) {
     if (window < kShortestWindowSeconds * sampleRateHz) continue;
-    std::vector<double> scores = MedianKurtosis(sound, window, segmentSamples);
+    SegmentSpectra spectra(sound, window, segmentSamples);
+    std::vector<double> scores = BinKurtosis(spectra);
     for (std::size_t bin = FirstBin(window, sampleRateHz); bin + 1 < scores.size(); ++bin)
       if (scores[bin] > best.score) best = {window, bin, scores[bin], {}};
     if (best.window == window) best.scores = std::move(scores);
   }
-  if (best.score < kLeastClickKurtosis) {
-    band.kurtosis = std::max(best.score, 0.0);
-    return band;
-  }
-  return BandAround(best, sampleRateHz);
+  band.kurtosis = std::max(best.score, 0.0);
+  if (best.score < kLeastClickKurtosis) return band;
+  const ClickBand around = BandAround(best, sampleRateHz);
+
+  // Clicks that stand out nearly as much across the whole band need no low-pass, which would only
+  // reshape them.
+  SegmentSpectra spectra(sound, best.window, segmentSamples);
+  const double binHz = sampleRateHz / best.window;
+  const std::size_t first = FirstBin(best.window, sampleRateHz), last = spectra.Bins() - 2;
+  const auto bandFirst = std::max(first, static_cast<std::size_t>(std::lround(around.lowHz / binHz)));
+  const std::size_t bandLast =
+      around.highHz > 0.0 ? std::min(last, static_cast<std::size_t>(std::lround(around.highHz / binHz))) : last;
+  const double inBand = BandKurtosis(spectra, bandFirst, bandLast), whole = BandKurtosis(spectra, first, last);
+  ClickBand chosen = around;
+  if (!(inBand >= kLeastBandGain * whole)) chosen.highHz = 0.0;
+  return chosen;
 }
 
 ConditioningChoice ChooseConditioning(const FilterChoice& asked, std::span<const float> sound, double sampleRateHz) {

@@ -23,7 +23,9 @@ struct ClickBand {
 // 0.5-s segment, K = E|X|^4 / (E|X|^2)^2 - 2; a bin's score is the median over the segments, so a
 // door slam or a clipped burst in one segment cannot win the band. The window length and bin with
 // the highest score centre the band, which spans the neighbouring bins scoring at least half as
-// much, at least an octave, and never reaches below kLowestClickBandHz. Nothing is found when no
+// much, at least an octave and at most an octave either side of the best bin, and never reaches
+// below kLowestClickBandHz. When the power of the whole band above that edge is nearly as
+// impulsive as the band's, the band reaches up to the Nyquist frequency (a high-pass only). Nothing is found when no
 // score reaches kLeastClickKurtosis (no clicks, or clicks drowned), when the sound is shorter
 // than a segment, or when FFTW is missing. Reference: J. Antoni, "The spectral kurtosis: a useful
 // tool for characterising non-stationary signals", Mechanical Systems and Signal Processing 20

@@ -64,6 +64,16 @@ TEST(ClickBand, FindsTheClicksRingInColouredNoise) {
   }
 }
 
+// Clicks far above faint noise stand out across the whole band: they are only high-passed, not reshaped.
+TEST(ClickBand, CleanClicksAreOnlyHighPassed) {
+  std::vector<float> sound = ColouredNoise(0.01, 3);
+  AddClicks(sound, 5000.0, 6.0);
+  const ClickBand band = FindClickBand(sound, kRate);
+  ASSERT_TRUE(band.found);
+  EXPECT_EQ(band.highHz, 0.0);
+  EXPECT_GE(band.lowHz, 2500.0);  // within an octave of the ring
+}
+
 // A door slam 20 times the clicks' height, rumbling at 200 Hz with a broad crack, in one segment.
 TEST(ClickBand, OneLoudTransientDoesNotWinTheBand) {
   std::vector<float> sound = ColouredNoise(1.0, 11);
