@@ -14,6 +14,7 @@ namespace ruvo {
 namespace {
 
 constexpr double kSegmentSeconds = 0.5;
+constexpr std::size_t kMostSegments = 120;  // a minute of segments is plenty for the medians
 constexpr double kShortestWindowSeconds = 0.0005;  // a click rings for about 0.75 ms
 constexpr double kLongestWindowSeconds = 0.006;
 constexpr std::int32_t kSmallestWindow = 16;  // samples: fewer bins cannot place a band
@@ -36,15 +37,16 @@ class SegmentSpectra {
       hann[n] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * (static_cast<double>(n) + 0.5) / window);
   }
 
-  std::size_t Segments() const { return sound.size() / segmentSamples; }
+  // The segments measured: all of a short recording, evenly spread ones of a long one.
+  std::size_t Segments() const { return (sound.size() / segmentSamples + Stride() - 1) / Stride(); }
   std::size_t Bins() const { return powers.size(); }
 
   // Calls onFrame(powers) for every frame that lies within the segment; returns how many there were.
   template <typename OnFrame>
   std::size_t Scan(std::size_t segment, OnFrame onFrame) {
     std::size_t frames = 0;
-    const std::size_t end = (segment + 1) * segmentSamples;
-    for (std::size_t start = segment * segmentSamples; start + hann.size() <= end; start += hann.size() / 2) {
+    const std::size_t first = segment * Stride() * segmentSamples, end = first + segmentSamples;
+    for (std::size_t start = first; start + hann.size() <= end; start += hann.size() / 2) {
       const std::span<double> input = fft.Input();
       for (std::size_t n = 0; n < hann.size(); ++n) input[n] = hann[n] * sound[start + n];
       fft.Execute();
@@ -57,6 +59,8 @@ class SegmentSpectra {
   }
 
  private:
+  std::size_t Stride() const { return std::max<std::size_t>(1, sound.size() / segmentSamples / kMostSegments); }
+
   std::span<const float> sound;
   std::size_t segmentSamples;
   std::vector<double> hann;
