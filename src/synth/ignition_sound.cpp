@@ -12,8 +12,6 @@ namespace ruvo {
 namespace {
 
 constexpr double kBurstDecaySeconds = 0.00015;
-constexpr double kBurstRingHz = 5000.0;
-constexpr double kRingSamplesPerCycle = 6.0;  // keeps the first sample of a burst on its rising half
 constexpr std::uint64_t kSparkStream = 1;
 constexpr double kMillisecondsPerSecond = 1000.0;
 constexpr double kMidLevel = 128.0;         // the 8-bit level that is 0 at 16 bits
@@ -46,7 +44,7 @@ std::vector<double> RenderIgnitionLevels(const SynthOptions& options,
                                          std::int32_t sampleCount) {
   const auto count = static_cast<std::size_t>(std::max(0, sampleCount));
   const double rate = options.sampleRate;
-  const double ringHz = std::fmin(kBurstRingHz, rate / kRingSamplesPerCycle);
+  const double ringHz = BurstRingHz(options);
   const double echoSeconds = options.echoDelayMs / kMillisecondsPerSecond;
   std::vector<double> level(count, 0.0);
   SynthRandom sparkRandom(options.seed, kSparkStream);

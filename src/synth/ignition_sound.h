@@ -16,8 +16,9 @@ inline constexpr double kSparkBurstSeconds = 0.00075;
 // (ApplyRecorder: silence, drift, noise, hum, static, gain step, clipping). Each burst is a
 // decaying oscillation
 //   peak exp(-d / 0.15 ms) cos(2 pi f d),   d = sample time - spark time, 0 <= d < 0.75 ms,
-// with f = min(5 kHz, sample rate / 6), so the first sample at or after a spark carries at
-// least a fifth of the peak, with the peak's sign. Each burst repeats echoRatio x its peak after
+// with f = BurstRingHz(options): the asked ring or min(5 kHz, sample rate / 6), never above a
+// sixth of the rate, so the first sample at or after a spark carries at least a fifth of the peak,
+// with the peak's sign. Each burst repeats echoRatio x its peak after
 // echoDelayMs. A spark's peak is options.sparkPeak times (1 - peakVariation x u), or 0 for a
 // missing spark, or that times weakLevel for a weak one, chosen at random; the chosen peak is
 // written to each spark. The spark choices come from their own stream of options.seed, so the

@@ -33,6 +33,7 @@ struct OptionEntry {
 };
 
 constexpr const char* kClicks = "clicks";
+constexpr double kUsualBurstRingHz = 5000.0;  // the ring of the clicks unless asked otherwise
 constexpr const char* kEngine = "engine";
 
 template <class... Ts>
@@ -142,6 +143,8 @@ const std::vector<OptionEntry>& OptionTable() {
        RealField([](SynthOptions& o) -> double& { return o.echoDelayMs; }), 0.1, 1000.0, Applies::kClicks},
       {"echo-ratio", "", "peak of each burst's echo as a fraction of the burst's peak; 0: no echo (--sound clicks)",
        RealField([](SynthOptions& o) -> double& { return o.echoRatio; }), 0.0, 1.0, Applies::kClicks},
+      {"ring-hz", "Hz", "frequency each burst rings at, at most a sixth of the sample rate; 0: 5000 or that sixth (--sound clicks)",
+       RealField([](SynthOptions& o) -> double& { return o.ringHz; }), 0.0, 20000.0, Applies::kClicks},
       {"gain-step-seconds", "s", "time from the first sample at which the recorder's gain steps; 0: never",
        RealField([](SynthOptions& o) -> double& { return o.gainStepSeconds; }), 0.0, 600.0},
       {"gain-step-factor", "", "factor on the sound (not silence or drift) from the gain step on",
@@ -212,6 +215,11 @@ std::int32_t SampleBits(const SynthOptions& options) {
   return IsEngineSound(options) ? 16 : 8;
 }
 
+double BurstRingHz(const SynthOptions& options) {
+  if (options.ringHz > 0.0) return options.ringHz;
+  return std::fmin(kUsualBurstRingHz, options.sampleRate / kRingSamplesPerCycle);
+}
+
 std::vector<SynthOptionInfo> ListSynthOptions() {
   SynthOptions defaults;
   std::vector<SynthOptionInfo> list;
@@ -263,6 +271,11 @@ std::string ValidateSynthOptions(const SynthOptions& options) {
                       entry->applies == Applies::kEngine ? kEngine : kClicks);
   if (options.vehicle.description.size() > kLongestDescription)
     return FormatText("Option --description may hold at most %d characters", static_cast<int>(kLongestDescription));
+  // Above a sixth of the rate the first sample of a burst may miss its rising half; the ring asked
+  // for is refused rather than lowered, so a sweep over it measures what it names.
+  if (options.ringHz > options.sampleRate / kRingSamplesPerCycle)
+    return FormatText("Option --ring-hz must be at most a sixth of --sample-rate (%g Hz at %d Hz), not %g",
+                      options.sampleRate / kRingSamplesPerCycle, options.sampleRate, options.ringHz);
   if (!(options.endRpm > options.startRpm))
     return FormatText("Option --end-rpm (%g) must be above --start-rpm (%g)", options.endRpm, options.startRpm);
   const SynthOptions defaults;

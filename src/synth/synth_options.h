@@ -56,6 +56,7 @@ struct SynthOptions {
   double staticHz = 4000.0;      // --static-hz: cut-off of the static's one-pole low-pass
   double echoDelayMs = 5.0;      // --echo-delay-ms: delay of each burst's echo
   double echoRatio = 0.0;        // --echo-ratio: echo peak as a fraction of its burst's peak
+  double ringHz = 0.0;           // --ring-hz: the bursts' ring; 0: 5000 Hz or a sixth of the rate if lower
   double gainStepSeconds = 0.0;  // --gain-step-seconds: recorder gain changes here; 0: never
   double gainStepFactor = 1.0;   // --gain-step-factor: sound multiplied by this from the step on
   std::int32_t bits = 0;         // --bits: 8 (unsigned) or 16 (signed); 0: the sound's own
@@ -97,8 +98,16 @@ bool IsEngineSound(const SynthOptions& options);
 // clicks, as the calculation reads them; 16 for engine sound, as a phone records it).
 std::int32_t SampleBits(const SynthOptions& options);
 
+// The bursts' ring frequency above which the first sample of a burst could miss its rising half:
+// the sample rate over this many samples per cycle.
+inline constexpr double kRingSamplesPerCycle = 6.0;
+
+// The frequency each spark's burst rings at, Hz: options.ringHz, or when that is 0, 5000 Hz or
+// a sixth of the sample rate when that is lower.
+double BurstRingHz(const SynthOptions& options);
+
 // Checks every range and the relations between options, among them that an option of one sound
-// alone (the clicks' spark and echo options, the engine's cylinders, strokes and microphone) keeps
+// alone (the clicks' spark, echo and ring options, the engine's cylinders, strokes and microphone) keeps
 // its default with the other sound. Returns an empty text when the options can be simulated,
 // otherwise a message naming the first offending option.
 std::string ValidateSynthOptions(const SynthOptions& options);

@@ -185,6 +185,50 @@ TEST(SynthRun, ImpairmentsAreMeasurableInSixteenBitRecordings) {
   EXPECT_NEAR(*std::max_element(step, x.end()) / *std::max_element(x.begin(), step), 0.5, 0.03);
 }
 
+// The first burst of a noiseless 16-bit recording: its zero crossings (interpolated between
+// samples) lie half a period of the asked ring apart; and its first sample, even at the highest
+// ring allowed, carries at least a fifth of the peak with its sign.
+TEST(SynthRun, BurstsRingAtTheAskedFrequency) {
+  // Options with the ring unset keep the bytes of the ring they always had: 5 kHz, or rate / 6.
+  for (const auto& [rate, usualRing] : {std::pair{44100, 5000.0}, std::pair{11025, 1837.5}}) {
+    SynthOptions options;
+    options.sampleRate = rate;
+    const std::vector<std::uint8_t> usual = Synthesize(options).wave;
+    options.ringHz = usualRing;
+    EXPECT_EQ(Synthesize(options).wave, usual) << rate;
+  }
+  for (const auto& [rate, ringHz] : {std::pair{48000, 1500.0}, std::pair{48000, 3000.0}, std::pair{48000, 8000.0},
+                                     std::pair{22050, 3675.0}, std::pair{11025, 0.0}}) {
+    SCOPED_TRACE(testing::Message() << ringHz << " Hz ring at " << rate << " Hz");
+    SynthOptions options;
+    options.noise = options.peakVariation = 0.0;
+    options.sampleRate = rate;
+    options.ringHz = ringHz;
+    options.bits = 16;
+    const SynthResult run = Synthesize(options);
+    const double expectedHz = ringHz > 0.0 ? ringHz : rate / 6.0;
+    const std::size_t first = SampleAtOrAfter(run.sparks[0].timeSeconds, rate);
+    const std::size_t end = SampleAtOrAfter(run.sparks[0].timeSeconds + kSparkBurstSeconds, rate);
+    std::vector<double> x;  // the burst with its decay (0.15 ms, ignition_sound.h) taken out
+    for (std::size_t n = first; n < end; ++n) {
+      const double delay = static_cast<double>(n) / rate - run.sparks[0].timeSeconds;
+      const double value =
+          static_cast<std::int16_t>(run.wave[kHeaderBytes + 2 * n] | run.wave[kHeaderBytes + 2 * n + 1] << 8);
+      if (n == first) {
+        EXPECT_GE(value, 0.2 * options.sparkPeak * 256.0);
+      }
+      x.push_back(value * std::exp(delay / 0.00015));
+    }
+    std::vector<double> crossings;  // in samples from the first
+    for (std::size_t n = 1; n < x.size(); ++n)
+      if ((x[n - 1] > 0.0) != (x[n] > 0.0)) crossings.push_back(static_cast<double>(n) - x[n] / (x[n] - x[n - 1]));
+    ASSERT_GE(crossings.size(), 2u);
+    const double measuredHz =
+        static_cast<double>(crossings.size() - 1) * rate / (2.0 * (crossings.back() - crossings.front()));
+    EXPECT_NEAR(measuredHz, expectedHz, 0.01 * expectedHz);  // straight lines across a cosine's zeros: 1 %
+  }
+}
+
 TEST(SynthRun, TheDocumentCarriesTheVehicleAndEstimatesThatCoverTheBursts) {
   // Twice the burst at the shortest spark interval, at least 20 and at most 50 percent.
   for (const auto& [revsPerIgnition, endRpm, percent] :
@@ -271,6 +315,11 @@ TEST(SynthRun, RejectsOptionsItCannotSimulate) {
       {[](SynthOptions& o) { o.logHold = 2; },
        "Options --log-rpm-step, --log-jitter-ms and --log-hold need --log-rate"},
       {[](SynthOptions& o) { o.vehicle.description.assign(106, 'x'); }, "at most 105 characters"},
+      {[](SynthOptions& o) { o.ringHz = -1.0; }, "Option --ring-hz must be 0 to 20000 Hz, not -1"},
+      {[](SynthOptions& o) { o.sampleRate = 11025, o.ringHz = 1838.0; },
+       "Option --ring-hz must be at most a sixth of --sample-rate (1837.5 Hz at 11025 Hz), not 1838"},
+      {[](SynthOptions& o) { o.sound = "engine", o.ringHz = 3000.0; },
+       "Option --ring-hz applies to --sound clicks only"},
       {[](SynthOptions& o) { o.torque = TorqueCurve::Constant(2.0); },
        "At 1000 rpm the engine's torque of 2.0 ft-lb no longer accelerates the vehicle, short of the end rpm 6000"},
       {[](SynthOptions& o) {  // checked over the whole run, not only at its start
