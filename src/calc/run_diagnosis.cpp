@@ -57,11 +57,15 @@ RunFinding Note(const Subject& subject, const std::string& text) {
   return {FindingSeverity::kNote, subject.name + ": " + text, subject.index, -1.0, {}};
 }
 
+// The counted pulses whose start is known.
+std::size_t CountedStarts(const DetectedPulses& pulses) {
+  return std::min(static_cast<std::size_t>(std::max(pulses.pulseCount, 0)), pulses.starts.size());
+}
+
 // Engine speeds over the counted pulses: each the median of kSpeedSpan intervals (rpm).
 std::vector<double> PulseSpeeds(const Subject& subject, double revsPerSpark) {
   const DetectedPulses& pulses = subject.evidence.detection.pulses;
-  const auto count =
-      static_cast<std::size_t>(std::clamp(pulses.pulseCount, 0, static_cast<std::int32_t>(pulses.starts.size())));
+  const std::size_t count = CountedStarts(pulses);
   std::vector<double> intervals;
   for (std::size_t k = 1; k < count; ++k)
     intervals.push_back(static_cast<double>(pulses.starts[k] - pulses.starts[k - 1]));
@@ -148,7 +152,7 @@ void CheckEnd(const Subject& subject, const RunParameters& params, std::vector<R
   const double top = *std::max_element(speeds.begin(), speeds.end());
   if (!(top < params.finalRpm - kFinalShortfall * (params.finalRpm - params.initialRpm))) return;
   const PulseEvidence& detection = subject.evidence.detection;
-  const auto last = static_cast<std::size_t>(detection.pulses.pulseCount - 1);
+  const std::size_t last = CountedStarts(detection.pulses) - 1;
   const double lastInterval = static_cast<double>(detection.pulses.starts[last] - detection.pulses.starts[last - 1]);
   const double lastSeconds = detection.pulses.starts[last] / subject.rate;
   const double seconds = detection.sampleCount / subject.rate;
@@ -170,7 +174,7 @@ void CheckEnd(const Subject& subject, const RunParameters& params, std::vector<R
 // At idle the first pulse intervals repeat; a run that starts there cannot be trimmed to its start.
 void CheckIdle(const Subject& subject, const RunParameters& params, std::vector<RunFinding>& findings) {
   const DetectedPulses& pulses = subject.evidence.detection.pulses;
-  if (pulses.pulseCount <= static_cast<std::int32_t>(kIdleIntervals)) return;
+  if (CountedStarts(pulses) <= kIdleIntervals) return;
   std::vector<double> intervals;
   for (std::size_t k = 1; k <= kIdleIntervals; ++k)
     intervals.push_back(static_cast<double>(pulses.starts[k] - pulses.starts[k - 1]));
