@@ -125,13 +125,6 @@ void CheckWander(const Subject& subject, const ImportConditioning& conditioning,
                                                 wander, subject.file.c_str())));
 }
 
-void CheckClipping(const Subject& subject, std::vector<RunFinding>& findings) {
-  const double clipped = subject.evidence.detection.levels.clippedShare;
-  if (clipped > kMostClippedShare)
-    findings.push_back(
-        Note(subject, FormatText("%.2f %% of the samples are clipped - lower the recording level", clipped * 100.0)));
-}
-
 // The final scan looks for each pulse within a margin of one pulse length, in whole samples.
 void CheckSampleRate(const Subject& subject, const RunParameters& params, std::vector<RunFinding>& findings) {
   if (params.finalRpm <= 0) return;
@@ -222,9 +215,13 @@ std::vector<RunFinding> DiagnoseRecording(const RecordingEvidence& evidence,
   const Subject subject{evidence, index, std::filesystem::path(evidence.waveFile).filename().string(),
                         static_cast<double>(evidence.detection.sampleRate),
                         conditioning.source.empty() ? evidence.waveFile : conditioning.source};
-  const bool weak = CheckClicks(subject, conditioning, findings);
+  // Clipping flattens the clicks' peaks: then their height says nothing of how weak they are.
+  const bool clipped = evidence.detection.levels.clippedShare > kMostClippedShare;
+  const bool weak = !clipped && CheckClicks(subject, conditioning, findings);
   CheckWander(subject, conditioning, findings);
-  CheckClipping(subject, findings);
+  if (clipped)
+    findings.push_back(Note(subject, FormatText("%.2f %% of the samples are clipped - lower the recording level",
+                                                evidence.detection.levels.clippedShare * 100.0)));
   CheckSampleRate(subject, params, findings);
   // Pulses found on noise say nothing of where the run ends or starts.
   if (!weak && CalculationModeOf(params.calculationMode) == CalculationMode::kDynamometer) {
