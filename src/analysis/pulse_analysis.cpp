@@ -91,6 +91,7 @@ Outcome PulseAnalysis::Run() {
   log.WriteFormatted("#Wave file  : %i, %i, %i, %i, %i\n", sampleRate, sampleCount, maxPulses, meanLevel, amplitude);
   evidence.sampleRate = sampleRate;
   evidence.sampleCount = sampleCount;
+  evidence.amplitude = amplitude;
   evidence.levels = levelCounter.Levels(meanLevel);
   if (amplitude <= kQuietestAmplitude) {
     outcome.Fail();
@@ -104,6 +105,7 @@ Outcome PulseAnalysis::Run() {
   evidence.initialScan = scan.InitialShape();
   evidence.pulses = CountedPulses(scan.Pulses());
   evidence.zeroCutoffSample = scan.ZeroCutoffSample();
+  evidence.lastCutoff = scan.Threshold();
   if (!scanned) {
     outcome.Fail();
     return outcome;

@@ -21,10 +21,12 @@ namespace ruvo {
 struct PulseEvidence {
   std::int32_t sampleRate = 0;  // samples per second
   std::int32_t sampleCount = 0;
+  std::uint8_t amplitude = 0;  // largest deviation from the mean level, 8-bit steps
   RecordingLevels levels;
   InitialScanShape initialScan;
   DetectedPulses pulses;               // every array holds the pulseCount counted pulses only
   std::int64_t zeroCutoffSample = -1;  // where the scan stopped on a cutoff of 0, or -1
+  std::int32_t lastCutoff = 0;         // the threshold the scans used last, 8-bit steps (0: no scan)
   std::vector<double> times;           // every pulse, seconds
   TimelineRange timeline;              // the pulses that form the timeline
 };

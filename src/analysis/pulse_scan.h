@@ -77,6 +77,9 @@ class PulseScan {
   // Sample where the final scan stopped because the cutoff fell below 1; -1 when it did not.
   std::int64_t ZeroCutoffSample() const { return zeroCutoffSample; }
 
+  // The threshold the last pass used (the initial scan's choice, or the final scan's last cutoff).
+  std::int32_t Threshold() const { return threshold; }
+
   // For tests: the threshold for a single ScanPulses pass, which the scans otherwise choose.
   void SetThreshold(std::int32_t value) { threshold = value; }
 

@@ -11,8 +11,9 @@ namespace ruvo {
 namespace {
 
 constexpr std::int32_t kBlocksPerSecond = 500;  // 2-ms blocks: short beside a 50 Hz hum's half period
-constexpr std::size_t kStride = 8;  // every 8th sample: enough for the statistics, cheap beside the detection
+constexpr std::size_t kStride = 8;       // every 8th sample: enough for the statistics, cheap beside the detection
 constexpr double kClipAboveNoise = 4.0;  // extremes this many noise levels out can be a clipping limit
+constexpr double kMedianToDeviation = 0.6745;  // median absolute deviation of normal noise, standard deviations
 
 // Share of the samples sitting on the lowest or highest value present, when that value lies well
 // outside the noise: a recorder's clipping limit holds many samples, a free peak only one or two.
@@ -157,6 +158,11 @@ RecordingLevels MeasureRecordingLevels(std::span<const std::uint8_t> samples,
   RecordingLevelCounter counter(sampleRate);
   counter.Add(samples);
   return counter.Levels(meanLevel);
+}
+
+double NoiseWander(double noiseLevel, std::int32_t sampleRate) {
+  const double measured = std::max(1.0, static_cast<double>(sampleRate) / kBlocksPerSecond / kStride);
+  return noiseLevel / kMedianToDeviation / std::sqrt(measured);
 }
 
 }  // namespace ruvo

@@ -21,6 +21,10 @@ RecordingLevels MeasureRecordingLevels(std::span<const std::uint8_t> samples,
                                        std::int32_t sampleRate,
                                        std::uint8_t meanLevel);
 
+// The wanderLevel that white noise of noiseLevel alone gives at sampleRate: the spread of a mean
+// over the few samples measured per block. Hum or drift shows only as wander above it.
+double NoiseWander(double noiseLevel, std::int32_t sampleRate);
+
 // The same measurement taken while a recording is read: Add the samples in order, in pieces of
 // any length, then Levels gives what MeasureRecordingLevels gives for all of them. Single-threaded.
 class RecordingLevelCounter {

@@ -14,6 +14,7 @@
 #include "calc/curve_model_factory.h"
 #include "calc/input_checks.h"
 #include "calc/result_tables.h"
+#include "calc/run_diagnosis.h"
 #include "calc/spark_timing.h"
 #include "calc/tachometer.h"
 #include "core/text_format.h"
@@ -87,7 +88,8 @@ Outcome RunCalculation::Calculate(const std::string& folder) {
   } else {
     ComputeResults();
   }
-  findings = CheckRun(evidence, results, params);
+  // A failure is explained from what its recordings showed.
+  findings = results.succeeded ? CheckRun(evidence, results, params) : DiagnoseFailure(evidence, params);
   curves.clear();
   log.Close();
   if (!results.succeeded) said.Fail();

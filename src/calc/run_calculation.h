@@ -38,7 +38,8 @@ class RunCalculation : public ResultTableSource {
 
   const CalculationResults& Results() const { return results; }
   // What each analysed recording of the last calculation showed, in list order (also the recording
-  // that failed, as far as its analysis got), and the findings of the checks after a success.
+  // that failed, as far as its analysis got), and the findings of the checks after a success or the
+  // diagnosis of a failure.
   const std::vector<RecordingEvidence>& Evidence() const { return evidence; }
   const std::vector<RunFinding>& Findings() const { return findings; }
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <optional>
 
+#include "calc/run_diagnosis.h"
 #include "core/text_format.h"
-#include "core/wave_encoding.h"
 
 namespace ruvo {
 namespace {
@@ -20,10 +20,7 @@ constexpr double kCoverageShortfall = 0.15;     // share of Initial-to-Final RPM
 constexpr double kIdleSeconds = 0.25;           // first stretch of the run checked for a flat speed
 constexpr double kIdleRise = 0.01;              // speed change over that stretch, share, that is flat
 constexpr double kMostHpPerPound = 0.5;         // beyond any road car (about 1100 hp per ton)
-constexpr double kMostClippedShare = 0.001;     // clipped samples before it says so
 constexpr double kLeastPeakToNoise = 6.0;       // spark peaks over the median noise deviation
-constexpr double kMostWanderSteps = 3.0;        // spread of the 2-ms mean levels, 8-bit steps
-constexpr double kSmallestNoiseSteps = 0.5;     // floor of the noise level in the peak-to-noise ratio
 
 struct Recording {
   const RecordingEvidence& evidence;
@@ -82,10 +79,15 @@ void CheckInitialScan(const Recording& recording,
                       std::vector<RunFinding>& findings) {
   const InitialScanShape& scan = recording.evidence.detection.initialScan;
   if (scan.pulseCount < 2 || scan.fullLengthPulses != scan.pulseCount) return;
+  const ImportConditioning conditioning = ReadConditioning(recording.evidence.wavePath);
   RunFinding finding = Warning(recording, PulseSeconds(recording, 0),
-                               "the first pulses found are a noise train, not sparks (each lasts the whole pulse "
-                               "length) - record closer to the ignition, or import the recording with a band-pass "
-                               "filter");
+                               conditioning.bandPass || conditioning.automatic
+                                   ? "the first pulses found are a noise train, not sparks (each lasts the whole "
+                                     "pulse length), though the import filtered the recording - record closer to the "
+                                     "ignition"
+                                   : "the first pulses found are a noise train, not sparks (each lasts the whole pulse "
+                                     "length) - record closer to the ignition, or import the recording with a "
+                                     "band-pass filter");
   finding.rows = AllRows(results);
   findings.push_back(std::move(finding));
 }
@@ -180,12 +182,6 @@ void CheckIdleStart(const Recording& recording, std::vector<RunFinding>& finding
   findings.push_back(std::move(finding));
 }
 
-// Whether the wave file is an import that already went through a high-pass filter.
-bool WasHighPassed(const std::string& wavePath) {
-  const std::optional<WaveOrigin> origin = ReadWaveOrigin(wavePath);
-  return origin && origin->comment.find("high-pass") != std::string::npos;
-}
-
 double Median(std::vector<double> values) {
   if (values.empty()) return 0.0;
   const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
@@ -206,7 +202,7 @@ void CheckLevels(const Recording& recording, std::vector<RunFinding>& findings) 
                                                   "to the ignition lead",
                                                   peakToNoise)));
   if (levels.wanderLevel > kMostWanderSteps)
-    findings.push_back(Note(recording, FormatText(WasHighPassed(recording.evidence.wavePath)
+    findings.push_back(Note(recording, FormatText(ReadConditioning(recording.evidence.wavePath).highPass
                                                       ? "the mean level wanders by %.1f steps (hum or DC drift) even "
                                                         "after the import's high-pass filter - import the original "
                                                         "with a higher high-pass frequency"

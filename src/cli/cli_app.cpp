@@ -34,7 +34,8 @@ constexpr const char* kUsage =
     "            The document's folder becomes the working directory: relative wave paths and\n"
     "            ruvo.cfg are found there and ruvo.log is written there. On success the two summary\n"
     "            lines are printed and the document is saved with its result table. What the checks\n"
-    "            of the evidence find follows the messages, one \"warning: \" or \"note: \" line each.\n"
+    "            of the evidence find follows the messages, one \"warning: \" or \"note: \" line each;\n"
+    "            after a failure, \"note: \" lines say what the recordings show of its likely cause.\n"
     "--config FILE   read the pulse detection settings from FILE instead of ruvo.cfg\n"
     "--no-save       leave the document untouched\n"
     "--strict        treat a warning as a failure: exit 3 and leave the document untouched\n"
@@ -150,7 +151,11 @@ int Calculate(const CalculateRequest& request, std::ostream& out, std::ostream& 
       ReadAnalysisConfig(request.configPath ? (working / *request.configPath).string()
                                             : (std::filesystem::path(document.Folder()) / kConfigFileName).string());
 
-  if (!ShowMessages(calculation.Calculate(document.Folder()))) return kExitFailure;
+  if (!ShowMessages(calculation.Calculate(document.Folder()))) {
+    // The diagnosis of the failure, after its messages.
+    for (const RunFinding& finding : calculation.Findings()) err << FindingLine(finding) << '\n';
+    return kExitFailure;
+  }
   out << calculation.Results().summaryLine1 << '\n' << calculation.Results().summaryLine2 << '\n';
   bool warned = false;
   for (const RunFinding& finding : calculation.Findings()) {

@@ -30,6 +30,8 @@ const QColor kPulseColor(255, 170, 60, 120);
 const QColor kCutoffColor(0xd6, 0x27, 0x28);
 const QColor kMeasuredColor(0x2c, 0xa0, 0x2c);
 const QColor kFittedColor(0x30, 0x30, 0x30);
+const QColor kNoiseColor(0x94, 0x67, 0xbd);
+const QColor kNoiseBandColor(0x94, 0x67, 0xbd, 60);
 
 }  // namespace
 
@@ -106,6 +108,22 @@ int RecordingPlot::MarkedPulseCount() const {
   return marked;
 }
 
+namespace {
+
+// The cutoff the detection used last: the last counted pulse's, or without one the scans' own.
+int LastCutoff(const PulseEvidence& d) {
+  const auto count = std::min(static_cast<std::size_t>(std::max(0, d.pulses.pulseCount)), d.pulses.cutoffs.size());
+  return count > 0 ? d.pulses.cutoffs[count - 1] : d.lastCutoff;
+}
+
+}  // namespace
+
+QStringList RecordingPlot::LevelLabels() const {
+  if (!trace || !trace->failed) return {};
+  const PulseEvidence& d = trace->evidence.detection;
+  return {tr("median noise \u00b1%1").arg(d.levels.noiseLevel, 0, 'f', 1), tr("last cutoff %1").arg(LastCutoff(d))};
+}
+
 double RecordingPlot::SecondsAt(double x) const {
   const double width = std::max(1, this->width() - kLeft - kRight);
   return viewFirst + (x - kLeft) / width * (viewEnd - viewFirst);
@@ -160,6 +178,12 @@ void RecordingPlot::Render(QPainter& painter, QSize size) const {
     painter.fillRect(QRect(left, wave.top(), right - left, wave.height()), kPulseColor);
     lastPixel = right - 1;
   }
+  // After a failure, the median noise level as a band about the mean level, under the waveform.
+  const double noise = d.levels.noiseLevel;
+  if (trace->failed)
+    painter.fillRect(QRectF(QPointF(wave.left(), yOfLevel(trace->meanLevel + noise)),
+                            QPointF(wave.right(), yOfLevel(trace->meanLevel - noise))),
+                     kNoiseBandColor);
   // The waveform, one vertical line per pixel column.
   columns.resize(static_cast<std::size_t>(wave.width()));
   decimation->Decimate(viewFirst * rate, viewEnd * rate, columns);
@@ -189,6 +213,7 @@ void RecordingPlot::Render(QPainter& painter, QSize size) const {
     painter.setPen(QPen(kCutoffColor, 1.0, Qt::DashLine));
     painter.drawPolyline(step);
   }
+  if (trace->failed) DrawLevels(painter, wave, count == 0);
   painter.setPen(QPen(kCutoffColor, 2.0));
   for (const double t : findings)
     if (t >= viewFirst && t <= viewEnd) painter.drawLine(QPointF(xOf(t), wave.top()), QPointF(xOf(t), wave.bottom()));
@@ -240,6 +265,36 @@ void RecordingPlot::Render(QPainter& painter, QSize size) const {
                    tr("rpm of each interval    \u2014 fitted rpm"));
   painter.fillRect(QRect(wave.left() + 8, wave.top() + 6, 10, 8), kPulseColor);
   painter.drawText(wave.left() + 22, wave.top() + 6 + metrics.ascent() - 3, tr("pulses    - - cutoff    | findings"));
+}
+
+// The noise band's edges and, without a counted pulse, the scans' last cutoff on either side of the
+// mean level; the noise labelled under the band, the cutoff over its upper line, at the right.
+void RecordingPlot::DrawLevels(QPainter& painter, const QRect& wave, bool noPulses) const {
+  const PulseEvidence& d = trace->evidence.detection;
+  const auto yOfLevel = [&](double level) { return wave.top() + (255.0 - level) / 255.0 * (wave.height() - 1); };
+  const double mean = trace->meanLevel, noise = d.levels.noiseLevel;
+  const int cutoff = LastCutoff(d);
+  painter.setPen(QPen(kNoiseColor, 1.0));
+  for (const int side : {1, -1})
+    painter.drawLine(QPointF(wave.left(), yOfLevel(mean + side * noise)),
+                     QPointF(wave.right(), yOfLevel(mean + side * noise)));
+  if (noPulses && cutoff > 0) {
+    painter.setPen(QPen(kCutoffColor, 1.0, Qt::DashLine));
+    for (const int side : {1, -1})
+      painter.drawLine(QPointF(wave.left(), yOfLevel(mean + side * cutoff)),
+                       QPointF(wave.right(), yOfLevel(mean + side * cutoff)));
+  }
+  const QStringList labels = LevelLabels();
+  const QFontMetrics metrics(painter.font());
+  const auto label = [&](const QString& text, double top, const QColor& color) {
+    const int width = metrics.horizontalAdvance(text) + 6;
+    const QRectF box(wave.right() - width - 4, top, width, metrics.height());
+    painter.fillRect(box, QColor(255, 255, 255, 210));
+    painter.setPen(color);
+    painter.drawText(box, Qt::AlignCenter, text);
+  };
+  label(labels[0], yOfLevel(mean - noise) + 2.0, kNoiseColor);
+  label(labels[1], yOfLevel(mean + cutoff) - metrics.height() - 2.0, kCutoffColor);
 }
 
 void RecordingPlot::wheelEvent(QWheelEvent* event) {
@@ -322,7 +377,11 @@ void RecordingView::SetRecordings(std::vector<RecordingTrace> recordings, std::v
                                             ? QStyle::SP_MessageBoxWarning
                                             : QStyle::SP_MessageBoxInformation));
   }
-  if (findings.empty()) findingList->addItem(traces.empty() ? QString() : tr("The checks found nothing."));
+  const bool failed = !traces.empty() && traces.front().failed;
+  if (findings.empty())
+    findingList->addItem(traces.empty() ? QString()
+                         : failed       ? tr("The recordings show no likely cause of the failure.")
+                                        : tr("The checks found nothing."));
   ShowRecording(traces.empty() ? -1 : 0);
 }
 

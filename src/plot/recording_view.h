@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -25,11 +26,13 @@ struct RecordingTrace {
   std::vector<std::uint8_t> samples;  // empty when the file could not be read again
   std::uint8_t meanLevel = 128;       // the level deviations (and cutoffs) are measured from
   RecordingEvidence evidence;
+  bool failed = false;  // the calculation failed: its noise level and last cutoff are drawn and labelled
 };
 
 // The waveform of one recording over a chosen stretch of time, drawn with per-pixel min/max
 // decimation, with the detected pulses shaded from start to end, the cutoff in force as a line on
-// either side of the mean level, the findings' places as red lines, and below it a pane of the
+// either side of the mean level (after a failure also the median noise level as a band, and both
+// labelled), the findings' places as red lines, and below it a pane of the
 // engine speed measured from each pulse interval against the fitted curve. The wheel zooms about
 // the pointer, dragging pans, a double click shows the whole recording. The trace is borrowed and
 // must outlive the plot (or be replaced first). Single-threaded.
@@ -47,6 +50,8 @@ class RecordingPlot : public QWidget {
   std::pair<double, double> VisibleSeconds() const { return {viewFirst, viewEnd}; }
   // The pulses whose span lies at least partly in the visible stretch: the ones drawn.
   int MarkedPulseCount() const;
+  // The labels of the noise band and the cutoff drawn for a failed calculation; none otherwise.
+  QStringList LevelLabels() const;
 
   // Draws the plot into painter over a size-sized area; what paintEvent does.
   void Render(QPainter& painter, QSize size) const;
@@ -61,6 +66,7 @@ class RecordingPlot : public QWidget {
  private:
   double Duration() const;
   double SecondsAt(double x) const;
+  void DrawLevels(QPainter& painter, const QRect& wave, bool noPulses) const;
 
   const RecordingTrace* trace = nullptr;
   std::unique_ptr<WaveformDecimation> decimation;

@@ -19,14 +19,15 @@ namespace {
 
 constexpr int kDockWidth = 560;  // pixels the window grows by when the dock first appears
 
-// The samples of every recording of the calculation, read again; a file that no longer reads
+// The samples of every recording of the calculation, read again, marked when it failed; a file that no longer reads
 // leaves its trace without samples (its message is not shown: the calculation already spoke).
-std::vector<RecordingTrace> ReadTraces(const std::vector<RecordingEvidence>& evidence) {
+std::vector<RecordingTrace> ReadTraces(const std::vector<RecordingEvidence>& evidence, bool failed) {
   std::vector<RecordingTrace> traces;
   for (const RecordingEvidence& recording : evidence) {
     RecordingTrace trace;
     trace.name = QString::fromStdString(recording.waveFile);
     trace.evidence = recording;
+    trace.failed = failed;
     WaveRecording wave(recording.wavePath);
     if (wave.ok() && wave.sampleCount() > 0) {
       trace.samples.resize(static_cast<std::size_t>(wave.sampleCount()));
@@ -110,7 +111,8 @@ void ResultsDock::ShowCalculation(RunCalculation& calculation,
     }
   }
   shown.ShowRuns(std::move(runs), notice);
-  shown.Recording()->SetRecordings(ReadTraces(calculation.Evidence()), calculation.Findings());
+  shown.Recording()->SetRecordings(ReadTraces(calculation.Evidence(), !calculation.Results().succeeded),
+                                   calculation.Findings());
   sources->Show(*shown.Recording(), calculation.Evidence(), params);
   if (!notice.isEmpty() && !calculation.Evidence().empty()) shown.setCurrentWidget(shown.Recording());
   if (notice.isEmpty() || !calculation.Evidence().empty()) Reveal();

@@ -158,5 +158,21 @@ TEST(RunChecks, WanderAfterAHighPassImportAdvisesAHigherFrequency) {
             "high-pass filter - import the original with a higher high-pass frequency");
 }
 
+// A noise train in a recording the import already band-passed is not sent back to the band-pass.
+TEST(RunChecks, ANoiseTrainAfterABandPassImportAdvisesOnlyTheRecording) {
+  test::TempFolder folder;
+  const std::vector<std::uint8_t> wave = EncodeEightBitWave(
+      {128}, 11025, WaveOrigin{"take.flac", "Converted by Ruvo: filters: high-pass 2800 Hz, low-pass 7400 Hz"});
+  test::WriteFileBytes(folder.File("take 1.wav"), std::string(wave.begin(), wave.end()));
+  CleanRun run;
+  run.evidence[0].wavePath = folder.File("take 1.wav");
+  run.evidence[0].detection.initialScan.fullLengthPulses = 4;
+  const std::vector<RunFinding> findings = CheckRun(run.evidence, run.results, run.params);
+  ASSERT_EQ(findings.size(), 1u);
+  EXPECT_EQ(FindingLine(findings[0]),
+            "warning: take 1.wav: the first pulses found are a noise train, not sparks (each lasts the whole pulse "
+            "length), though the import filtered the recording - record closer to the ignition");
+}
+
 }  // namespace
 }  // namespace ruvo

@@ -211,7 +211,8 @@ TEST(RuvoCli, ABadLogIsRefusedWithItsFileAndLineAndNothingIsWritten) {
     EXPECT_FALSE(fs::exists(folder.File("out.wav")));
   }
   // A filter meant for a recording is refused rather than dropped when the input is a log.
-  const CliResult filtered = RunRuvoCli({"import", folder.File("backwards.csv"), folder.File("out.wav"), "--highpass", "800"});
+  const CliResult filtered =
+      RunRuvoCli({"import", folder.File("backwards.csv"), folder.File("out.wav"), "--highpass", "800"});
   EXPECT_EQ(filtered.status, 2);
   EXPECT_EQ(filtered.err, "ruvo-cli: --highpass does not apply to an engine-speed log, which " +
                               folder.File("backwards.csv") + " is\n");
@@ -272,6 +273,29 @@ TEST(RuvoCli, ChecksWarnAfterTheMessagesAndStrictSavesNothing) {
       EXPECT_TRUE(strict.err.compare(line, 9, "warning: ") == 0 || strict.err.compare(line, 6, "note: ") == 0)
           << strict.err;
   }
+}
+
+// A failure keeps its messages as they were and adds what the recording shows of its cause after
+// them; the exit status stays that of a failure.
+TEST(RuvoCli, AFailedCalculationIsDiagnosedAfterItsMessages) {
+  test::TempFolder folder;
+  SynthOptions options = test::TypicalRun(44100);
+  options.noise = 12.0;
+  options.seed = 3;
+  const test::SyntheticRun written = test::WriteSyntheticRun(options, folder, "run");
+  const CliResult failed = RunRuvoCli({"calculate", written.documentPath});
+  EXPECT_EQ(failed.status, 1);
+  const std::string messages =
+      "Too many pulses in initial wave file scan - check Initial RPM?\n"
+      "Incomplete wave file scan weak pulse or noise - check Pulse Duration\n"
+      "Calculation failed RPM range too short - the recordings share less than 50 rpm\n";
+  ASSERT_EQ(failed.err.substr(0, messages.size()), messages) << failed.err;
+  const std::string notes = failed.err.substr(messages.size());
+  EXPECT_EQ(notes.rfind("note: run.wav: the loudest click stands only ", 0), 0u) << notes;
+  EXPECT_NE(notes.find(" - re-import with the automatic band-pass: ruvo-cli import run.wav\n"), std::string::npos);
+  for (std::size_t line = 0; line < notes.size(); line = notes.find('\n', line) + 1)
+    EXPECT_EQ(notes.compare(line, 6, "note: "), 0) << notes;
+  EXPECT_EQ(failed.out, "");
 }
 
 }  // namespace

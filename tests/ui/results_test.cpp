@@ -5,6 +5,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <algorithm>
 #include <filesystem>
@@ -162,6 +164,48 @@ class ResultsTest : public QObject {
     QCOMPARE(app.Results().Panel()->currentWidget(), app.Results().Panel()->Recording());
     QCOMPARE(app.Results().minimumSizeHint().width(), least);
     QCOMPARE(app.Results().width(), width);
+  }
+
+  // A calculation that fails on a noisy recording shows that recording, the pulses found before it
+  // failed and, labelled, its median noise level and last cutoff; the diagnosis is listed under it
+  // and counted beside the form. A successful run labels no levels.
+  void FailedCalculationShowsTheRecordingAndWhy() {
+    test::TempFolder folder;
+    std::filesystem::current_path(folder.Path());
+    SynthOptions options;
+    options.noise = 12.0;
+    options.seed = 3;
+    QVERIFY(WriteSynthFiles(SynthesizeRun(options), folder.Path().string(), "noisy"));
+
+    test::ScriptedPrompts prompts;
+    DesktopSettings settings(QString::fromStdString(folder.File("settings.ini")));
+    CRuvoApp app(settings, QString(), QStringLiteral("/opt/ruvo/bin/ruvo"));
+    QVERIFY(app.InitInstance({QString::fromStdString(folder.File("noisy.dat"))}));
+    app.View().OnCalculate();
+    QVERIFY(!app.View().CalculationSucceeded());
+    QApplication::processEvents();
+    ResultsPanel& panel = *app.Results().Panel();
+    QCOMPARE(panel.currentWidget(), panel.Recording());
+    RecordingView& recording = *panel.Recording();
+    QVERIFY(recording.Plot().MarkedPulseCount() > 0);
+    const RunCalculation& calculation = app.Document().Calculation();
+    const PulseEvidence& detection = calculation.Evidence().front().detection;
+    QCOMPARE(recording.Plot().LevelLabels(),
+             QStringList({QString("median noise \u00b1%1").arg(detection.levels.noiseLevel, 0, 'f', 1),
+                          QString("last cutoff %1").arg(detection.pulses.cutoffs.back())}));
+    const auto* list = recording.findChild<QListWidget*>("findingList");
+    QVERIFY(!calculation.Findings().empty());
+    QCOMPARE(list->count(), static_cast<int>(calculation.Findings().size()));
+    QVERIFY2(list->item(0)->text().startsWith("noisy.wav: the loudest click stands only"),
+             qPrintable(list->item(0)->text()));
+    const auto* button = app.View().findChild<QPushButton*>("findingsButton");
+    QVERIFY(!button->isHidden() && button->text().contains("note"));
+
+    options.noise = 0.0;
+    QVERIFY(WriteSynthFiles(SynthesizeRun(options), folder.Path().string(), "noisy"));
+    app.View().OnCalculate();
+    QVERIFY(app.View().CalculationSucceeded());
+    QCOMPARE(recording.Plot().LevelLabels(), QStringList());
   }
 
   // A pulse track made from engine sound shows its source in the Recording tab: the spectrogram,
