@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "calc/run_diagnosis.h"
+#include "analysis/recording_levels.h"
 #include "core/text_format.h"
 
 namespace ruvo {
@@ -201,7 +202,8 @@ void CheckLevels(const Recording& recording, std::vector<RunFinding>& findings) 
     findings.push_back(Note(recording, FormatText("the sparks stand only %.1f times above the noise - record closer "
                                                   "to the ignition lead",
                                                   peakToNoise)));
-  if (levels.wanderLevel > kMostWanderSteps)
+  // Loud noise alone spreads the block means the wander is measured on; only what it leaves is hum.
+  if (levels.wanderLevel - NoiseWander(levels.noiseLevel, detection.sampleRate) > kMostWanderSteps)
     findings.push_back(Note(recording, FormatText(ReadConditioning(recording.evidence.wavePath).highPass
                                                       ? "the mean level wanders by %.1f steps (hum or DC drift) even "
                                                         "after the import's high-pass filter - import the original "
