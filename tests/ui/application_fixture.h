@@ -65,11 +65,17 @@ struct AppFixture {
                             const std::string& description,
                             double weight,
                             const std::string& table = "") {
-    const std::filesystem::path path = folder.Path() / name;
-    std::filesystem::create_directories(path.parent_path());
     RunParameters params;
     std::tie(params.description, params.vehicleWeight, params.waveFiles) =
         std::tuple(description, weight, Paths{"take1.wav"});
+    return WriteDocument(name, params, table);
+  }
+  // Writes a run document holding params and then table.
+  std::string WriteDocument(const std::filesystem::path& name,
+                            const RunParameters& params,
+                            const std::string& table = "") {
+    const std::filesystem::path path = folder.Path() / name;
+    std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary);
     WriteRunDocument(out, params);
     out << table;

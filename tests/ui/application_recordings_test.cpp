@@ -9,8 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "application_fixture.h"
 #include "audio/sound_files.h"
@@ -129,13 +127,7 @@ class ApplicationRecordingsTest : public QObject {
 
     RunParameters params = phone.document;
     params.waveFiles.clear();
-    fs::create_directory(f.folder.Path() / "runs");
-    std::ofstream(f.folder.File("runs/a.dat")) << [&params] {
-      std::ostringstream text;
-      WriteRunDocument(text, params);
-      return text.str();
-    }();
-    QVERIFY(app.Commands().OpenDocumentFile(f.folder.File("runs/a.dat")));
+    QVERIFY(app.Commands().OpenDocumentFile(f.WriteDocument("runs/a.dat", params)));
     f.Drop({f.folder.File("phone/take.wav")});  // holds ignition clicks, converted
     QCOMPARE(f.Form().Items("waveList"), QStringList({"take.wav"}));
     const std::optional<WaveOrigin> origin = ReadWaveOrigin(f.folder.File("runs/take.wav"));
@@ -251,13 +243,7 @@ class ApplicationRecordingsTest : public QObject {
     RunParameters params = run.document;
     params.waveFiles.clear();
     params.revsPerIgnition = 1.0;
-    fs::create_directory(f.folder.Path() / "runs");
-    std::ofstream(f.folder.File("runs/a.dat")) << [&params] {
-      std::ostringstream text;
-      WriteRunDocument(text, params);
-      return text.str();
-    }();
-    QVERIFY(app.Commands().OpenDocumentFile(f.folder.File("runs/a.dat")));
+    QVERIFY(app.Commands().OpenDocumentFile(f.WriteDocument("runs/a.dat", params)));
     QString noPull;
     prompts.onModal = [&noPull](QDialog& dialog) {
       test::FormProbe probe(dialog);
@@ -303,13 +289,8 @@ class ApplicationRecordingsTest : public QObject {
     fs::copy_file(f.folder.File("logger/pull.log.csv"), f.folder.File("logger/listed.csv"));
     params.waveFiles = {"../logger/listed.csv"};
     params.revsPerIgnition = 2.0;
-    std::ofstream(f.folder.File("runs/b.dat")) << [&params] {
-      std::ostringstream text;
-      WriteRunDocument(text, params);
-      return text.str();
-    }();
     prompts.saveAnswers = {SaveAnswer::Discard};
-    QVERIFY(app.Commands().OpenDocumentFile(f.folder.File("runs/b.dat")));
+    QVERIFY(app.Commands().OpenDocumentFile(f.WriteDocument("runs/b.dat", params)));
     prompts.onModal = nullptr;
     prompts.choiceAnswer = 0;  // convert
     app.Frame().Commands().calculate->trigger();
