@@ -77,6 +77,11 @@ CRuvoView::CRuvoView(SettingsStore& store, CRuvoDoc& doc, QWidget* parent)
   trackEngineSound->setObjectName(QStringLiteral("trackEngineSound"));
   trackEngineSound->setStatusTip(tr("Make a pulse track of the engine sound in the selected recording"));
   controls.waveList->addAction(trackEngineSound);
+  conditionRecording = new QAction(tr("&Condition..."), controls.waveList);
+  conditionRecording->setObjectName(QStringLiteral("conditionRecording"));
+  conditionRecording->setStatusTip(tr("Write a copy of the selected recording filtered to the band of its clicks"));
+  controls.waveList->addAction(conditionRecording);
+  connect(conditionRecording, &QAction::triggered, this, &CRuvoView::OnConditionRecording);
   controls.waveList->setContextMenuPolicy(Qt::ActionsContextMenu);
   connect(trackEngineSound, &QAction::triggered, this, &CRuvoView::OnTrackEngineSound);
   for (const auto& entry : controls.fieldBoxes)
@@ -238,6 +243,16 @@ void CRuvoView::OnTrackEngineSound() {
     ListReady(*ready, name, row);
 }
 
+void CRuvoView::OnConditionRecording() {
+  const QList<QListWidgetItem*> selected = controls.waveList->selectedItems();
+  if (selected.size() != 1) return;
+  const int row = controls.waveList->row(selected.front());
+  if (row < 0 || static_cast<std::size_t>(row) >= params.waveFiles.size()) return;
+  const std::string name = params.waveFiles[static_cast<std::size_t>(row)];
+  if (const std::optional<std::string> written = ConditionRecording(window(), name, CurrentConversionPlace().folder))
+    ListReady(ReadyRecording{*written, {}}, name, row);
+}
+
 RunParameters CRuvoView::TypedEstimates() const {
   RunParameters typed = params;
   for (const char* name : {"initialRpm", "finalRpm", "revsPerIgnition"}) {
@@ -337,6 +352,7 @@ void CRuvoView::UpdateAddButton() {
 void CRuvoView::UpdateRemoveButton() {
   controls.removeButton->setEnabled(!controls.waveList->selectedItems().isEmpty());
   trackEngineSound->setEnabled(controls.waveList->selectedItems().size() == 1);
+  conditionRecording->setEnabled(controls.waveList->selectedItems().size() == 1);
 }
 
 }  // namespace ruvo

@@ -67,6 +67,8 @@ class CRuvoView : public QWidget {
   void OnSoundMixer();
   // Tracks the engine sound of the selected recording (one) and lists its pulse track in its place.
   void OnTrackEngineSound();
+  // Conditions the selected recording (one) and lists the conditioned copy in its place.
+  void OnConditionRecording();
 
  signals:
   // Calculate ended (after the save that follows a success), whether it succeeded or not.
@@ -95,7 +97,8 @@ class CRuvoView : public QWidget {
   void UpdateAddButton();
   void UpdateRemoveButton();
 
-  QAction* trackEngineSound = nullptr;  // in the wave list's context menu
+  QAction* trackEngineSound = nullptr;    // in the wave list's context menu
+  QAction* conditionRecording = nullptr;  // in the wave list's context menu
 
   SettingsStore& settings;
   CRuvoDoc& document;

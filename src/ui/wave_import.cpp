@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QProgressDialog>
+#include <memory>
 #include <system_error>
 
 #include "audio/audio_decoder.h"
 #include "audio/log_import.h"
 #include "audio/recording_import.h"
 #include "core/message.h"
+#include "desktop/conditioned_copy.h"
+#include "ui/condition_dlg.h"
 #include "ui/engine_log_dlg.h"
 #include "ui/engine_sound_dlg.h"
 #include "ui/user_prompts.h"
@@ -147,6 +150,34 @@ std::optional<ReadyRecording> ImportEngineSpeedLog(QWidget* parent,
     ShowWarnings(path, QCoreApplication::translate("ruvo::WaveImport", "%1 was read, but %2."),
                  report.engineSpeedLog->log.warnings);
   return ReadyRecording{*written, log.revsPerPulse};
+}
+
+std::optional<std::string> ConditionRecording(QWidget* parent,
+                                              const std::string& path,
+                                              const fs::path& documentFolder) {
+  auto audio = std::make_shared<DecodedAudio>();
+  std::string error;
+  switch (DecodeAudioFile(path, *audio, error, {})) {
+    case DecodeStatus::kDecoded:
+      break;
+    case DecodeStatus::kMissingLibrary:  // error is the sentence to show
+      ShowMessage(error);
+      return std::nullopt;
+    default:
+      ShowMessage(QCoreApplication::translate("ruvo::WaveImport", "Could not read %1: %2")
+                      .arg(QString::fromStdString(path), QString::fromStdString(error))
+                      .toStdString());
+      return std::nullopt;
+  }
+  ImportOptions options;
+  {
+    CConditionDlg dialog(FileNameOf(path), audio, parent);
+    if (!dialog.Ask(options.conversion.filters)) return std::nullopt;
+  }
+  audio.reset();  // the import reads the recording again
+  ImportReport report;
+  return Import(parent, path, ConditionedCopyFolder(path, documentFolder),
+                QCoreApplication::translate("ruvo::WaveImport", "Conditioning %1..."), options, report);
 }
 
 std::optional<ReadyRecording> ReadyForCalculation(QWidget* parent,

@@ -60,6 +60,15 @@ std::optional<ReadyRecording> ImportEngineSpeedLog(QWidget* parent,
                                                    const ConversionPlace& place,
                                                    const RunParameters& estimates);
 
+// Conditions the listed recording at path: asks how (see CConditionDlg, which shows it before and
+// after) and writes the conditioned copy under the first free name of NAME.wav, NAME-8bit.wav, ...
+// beside the recording, or in documentFolder when the recording's folder takes no files, behind the
+// progress dialog. Nothing when the user cancelled or the recording cannot be read or written (its
+// message shown, nothing written).
+std::optional<std::string> ConditionRecording(QWidget* parent,
+                                              const std::string& path,
+                                              const std::filesystem::path& documentFolder);
+
 // Makes a recording the user adds ready for the calculation. For a file that needs converting, an
 // earlier conversion is reused without asking; a file of text is an engine-speed log (see
 // ImportEngineSpeedLog); otherwise the user says what it holds: ignition

@@ -1,6 +1,6 @@
-// ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound | --engine-log]]: opens DOCUMENT
-// in the desktop application, calculates it and saves PNG pictures of the main window and of each
-// dialog into OUTPUT_FOLDER, SUFFIX added to every name (for pictures at another QT_SCALE_FACTOR).
+// ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound | --engine-log | --condition]]:
+// opens DOCUMENT in the desktop application, calculates it and saves PNG pictures of the main window and of
+// each dialog into OUTPUT_FOLDER, SUFFIX added to every name (for pictures at another QT_SCALE_FACTOR).
 // When the window shows the form only in part (it scrolls), the whole form is saved as well. With
 // --results-apart the main window is saved as it opens, before Calculate, and after it as
 // main-window SUFFIX -results.png (the Results dock shown). With --engine-sound DOCUMENT's one
@@ -8,8 +8,9 @@
 // sound..." (engine-sound-dialog SUFFIX .png) and calculated, and the Recording tab is saved as
 // recording-engine-sound SUFFIX .png. With --engine-log, DOCUMENT's folder holds NAME.log.csv, a
 // logger's CSV of the run (ruvo-synth --log-rate): it is dropped onto the window and its dialog
-// saved as engine-log-dialog SUFFIX .png. Uses a settings file of its own, so the user's settings stay
-// untouched. Needs a display (Xvfb will do).
+// saved as engine-log-dialog SUFFIX .png. With --condition, DOCUMENT's one recording is noisy: "Condition..." is
+// chosen for it and its dialog saved as condition-dialog SUFFIX .png once the "after" is drawn. Uses a settings
+// file of its own, so the user's settings stay untouched. Needs a display (Xvfb will do).
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -23,6 +24,7 @@
 #include <cstdio>
 
 #include "plot/results_panel.h"
+#include "ui/condition_dlg.h"
 #include "ui/desktop_messages.h"
 #include "ui/desktop_settings.h"
 #include "ui/engine_sound_source.h"
@@ -63,6 +65,8 @@ class PhotographingPrompts : public ruvo::UserPrompts {
     if (auto* box = dialog.findChild<QSpinBox*>(QStringLiteral("cylinders")); box && cylinders > 0)
       box->setValue(cylinders);
     dialog.show();
+    if (auto* condition = qobject_cast<ruvo::CConditionDlg*>(&dialog))
+      ok = QTest::qWaitFor([condition] { return condition->PreviewReady(); }, 120000) && ok;
     ok = SaveWindow(dialog, outputFolder + '/' + nextName) && ok;
     if (acceptDialogs)
       dialog.accept();
@@ -120,6 +124,19 @@ bool PhotographEngineLog(ruvo::CRuvoApp& app,
   return QFileInfo::exists(output + "/engine-log-dialog" + suffix);
 }
 
+// Chooses "Condition..." for the run's one recording and photographs the dialog.
+bool PhotographCondition(ruvo::CRuvoApp& app,
+                         PhotographingPrompts& prompts,
+                         const QString& output,
+                         const QString& suffix) {
+  auto* list = app.View().findChild<QListWidget*>(QStringLiteral("waveList"));
+  if (list->count() != 1) return false;
+  list->item(0)->setSelected(true);
+  prompts.nextName = "condition-dialog" + suffix;
+  app.View().findChild<QAction*>(QStringLiteral("conditionRecording"))->trigger();
+  return QFileInfo::exists(output + "/condition-dialog" + suffix);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -129,10 +146,11 @@ int main(int argc, char** argv) {
   const bool resultsApart = arguments.size() == 5 && arguments[4] == QStringLiteral("--results-apart");
   const bool engineSound = arguments.size() == 5 && arguments[4] == QStringLiteral("--engine-sound");
   const bool engineLog = arguments.size() == 5 && arguments[4] == QStringLiteral("--engine-log");
-  if (arguments.size() != 3 && arguments.size() != 4 && !resultsApart && !engineSound && !engineLog) {
+  const bool condition = arguments.size() == 5 && arguments[4] == QStringLiteral("--condition");
+  if (arguments.size() != 3 && arguments.size() != 4 && !resultsApart && !engineSound && !engineLog && !condition) {
     std::fprintf(stderr,
                  "usage: ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound | "
-                 "--engine-log]]\n");
+                 "--engine-log | --condition]]\n");
     return 2;
   }
   const QString suffix = arguments.value(3) + QStringLiteral(".png");
@@ -148,9 +166,10 @@ int main(int argc, char** argv) {
 
   ruvo::CRuvoApp app(settings, QString(), QApplication::applicationFilePath());
   if (!app.InitInstance({document})) return 1;
-  if (engineSound || engineLog) {
+  if (engineSound || engineLog || condition) {
     const bool photographed = engineSound ? PhotographEngineSound(app, prompts, output, suffix)
-                                          : PhotographEngineLog(app, prompts, document, output, suffix);
+                              : engineLog ? PhotographEngineLog(app, prompts, document, output, suffix)
+                                          : PhotographCondition(app, prompts, output, suffix);
     ruvo::SetPrompts(nullptr);
     return photographed && prompts.ok ? 0 : 1;
   }
