@@ -107,6 +107,74 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
     </message>
 </context>
 <context>
+    <name>ruvo::CConditionDlg</name>
+    <message>
+        <location filename="../src/ui/condition_dlg.cpp" line="+138"/>
+        <source> Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Condition Recording</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Ruvo writes a filtered copy of %1 beside it and lists the copy in its place.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>&amp;Automatic (the band where the clicks stand out)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Band:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>to</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Before (the whole recording, %1 s)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>After</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+53"/>
+        <source>The band must run from a lower to a higher frequency.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The band must end below %1 Hz, half the recording&apos;s sample rate.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <source>no band: its low edge must lie below its high edge, and its high edge below %1 Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>conditioning: working it out...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>conditioning: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ruvo::CEngineLogDlg</name>
     <message>
         <location filename="../src/ui/engine_log_dlg.cpp" line="+71"/>
@@ -514,7 +582,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
 <context>
     <name>ruvo::CRuvoDoc</name>
     <message>
-        <location filename="../src/ui/ruvo_doc.cpp" line="+42"/>
+        <location filename="../src/ui/ruvo_doc.cpp" line="+55"/>
         <source>Untitled</source>
         <translation type="unfinished"></translation>
     </message>
@@ -522,7 +590,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
 <context>
     <name>ruvo::CRuvoView</name>
     <message>
-        <location filename="../src/ui/ruvo_view.cpp" line="+71"/>
+        <location filename="../src/ui/ruvo_view.cpp" line="+76"/>
         <source>Track &amp;engine sound...</source>
         <translation type="unfinished"></translation>
     </message>
@@ -532,7 +600,17 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+194"/>
+        <location line="+2"/>
+        <source>&amp;Condition...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Write a copy of the selected recording filtered to the band of its clicks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+199"/>
         <source>The pulse track has one pulse every %1 revolutions. Set Rev/Spark to %1?</source>
         <translation type="unfinished"></translation>
     </message>
@@ -729,7 +807,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
 <context>
     <name>ruvo::DocumentCommands</name>
     <message>
-        <location filename="../src/ui/document_commands.cpp" line="+23"/>
+        <location filename="../src/ui/document_commands.cpp" line="+22"/>
         <source>Ruvo Files (*.dat) (*.dat);;All Files (*.*) (*)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -744,7 +822,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+74"/>
+        <location line="+67"/>
         <source>%1[*] - Ruvo</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1008,12 +1086,22 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
 <context>
     <name>ruvo::RecordingPlot</name>
     <message>
-        <location filename="../src/plot/recording_view.cpp" line="+134"/>
+        <location filename="../src/plot/recording_view.cpp" line="+124"/>
+        <source>median noise ±%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>last cutoff %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+28"/>
         <source>No recording to show</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+102"/>
+        <location line="+109"/>
         <source>s</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1031,7 +1119,12 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
 <context>
     <name>ruvo::RecordingView</name>
     <message>
-        <location line="+83"/>
+        <location line="+116"/>
+        <source>The recordings show no likely cause of the failure.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>The checks found nothing.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1054,7 +1147,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
 <context>
     <name>ruvo::ResultsDock</name>
     <message>
-        <location filename="../src/ui/results_dock.cpp" line="+46"/>
+        <location filename="../src/ui/results_dock.cpp" line="+47"/>
         <source>Results</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1079,7 +1172,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+33"/>
+        <location line="+34"/>
         <source>Untitled</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1376,7 +1469,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
 <context>
     <name>ruvo::WaveImport</name>
     <message>
-        <location filename="../src/ui/wave_import.cpp" line="+35"/>
+        <location filename="../src/ui/wave_import.cpp" line="+38"/>
         <source>Cancel</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1416,7 +1509,17 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="+17"/>
+        <source>Could not read %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Conditioning %1...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+14"/>
         <source>%1 is not an 8-bit mono WAV. What does it hold?</source>
         <translation type="unfinished"></translation>
     </message>
