@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "calc/run_diagnosis.h"
-#include "analysis/recording_levels.h"
 #include "core/text_format.h"
 
 namespace ruvo {
@@ -202,15 +201,15 @@ void CheckLevels(const Recording& recording, std::vector<RunFinding>& findings) 
     findings.push_back(Note(recording, FormatText("the sparks stand only %.1f times above the noise - record closer "
                                                   "to the ignition lead",
                                                   peakToNoise)));
-  // Loud noise alone spreads the block means the wander is measured on; only what it leaves is hum.
-  if (levels.wanderLevel - NoiseWander(levels.noiseLevel, detection.sampleRate) > kMostWanderSteps)
-    findings.push_back(Note(recording, FormatText(ReadConditioning(recording.evidence.wavePath).highPass
-                                                      ? "the mean level wanders by %.1f steps (hum or DC drift) even "
-                                                        "after the import's high-pass filter - import the original "
-                                                        "with a higher high-pass frequency"
-                                                      : "the mean level wanders by %.1f steps (hum or DC drift) - "
-                                                        "import the recording with the high-pass filter",
-                                                  levels.wanderLevel)));
+  const ImportConditioning conditioning = ReadConditioning(recording.evidence.wavePath);
+  if (HumWander(detection, conditioning) > kMostWanderSteps)
+    findings.push_back(Note(
+        recording, FormatText(conditioning.highPass ? "the mean level wanders by %.1f steps (hum or DC drift) even "
+                                                      "after the import's high-pass filter - import the original "
+                                                      "with a higher high-pass frequency"
+                                                    : "the mean level wanders by %.1f steps (hum or DC drift) - "
+                                                      "import the recording with the high-pass filter",
+                              levels.wanderLevel)));
 }
 
 void CheckCoverage(const CalculationResults& results, const RunParameters& params, std::vector<RunFinding>& findings) {

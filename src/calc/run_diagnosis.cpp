@@ -109,10 +109,8 @@ bool CheckClicks(const Subject& subject, const ImportConditioning& conditioning,
 }
 
 void CheckWander(const Subject& subject, const ImportConditioning& conditioning, std::vector<RunFinding>& findings) {
-  const RecordingLevels& levels = subject.evidence.detection.levels;
-  const double wander = levels.wanderLevel;
-  // Loud noise alone makes the block means wander; hum or drift shows as wander beyond that.
-  if (!(wander - NoiseWander(levels.noiseLevel, subject.evidence.detection.sampleRate) > kMostWanderSteps)) return;
+  const double wander = subject.evidence.detection.levels.wanderLevel;
+  if (!(HumWander(subject.evidence.detection, conditioning) > kMostWanderSteps)) return;
   if (conditioning.highPass && conditioning.highPassHz > 0.0)
     findings.push_back(Note(subject, FormatText("the mean level wanders by %.1f steps (hum or DC drift) even after the "
                                                 "import's %.0f Hz high-pass - re-import with a higher one: ruvo-cli "
@@ -204,6 +202,12 @@ ImportConditioning ConditioningOf(const WaveOrigin& origin) {
 ImportConditioning ReadConditioning(const std::string& wavePath) {
   const std::optional<WaveOrigin> origin = ReadWaveOrigin(wavePath);
   return origin ? ConditioningOf(*origin) : ImportConditioning{};
+}
+
+double HumWander(const PulseEvidence& detection, const ImportConditioning& conditioning) {
+  const RecordingLevels& levels = detection.levels;
+  if (!conditioning.highPass) return levels.wanderLevel;
+  return levels.wanderLevel - NoiseWander(levels.noiseLevel, detection.sampleRate);
 }
 
 std::vector<RunFinding> DiagnoseRecording(const RecordingEvidence& evidence,

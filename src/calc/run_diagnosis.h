@@ -28,6 +28,11 @@ ImportConditioning ConditioningOf(const WaveOrigin& origin);
 // Of the wave file at wavePath; nothing set when it holds no origin.
 ImportConditioning ReadConditioning(const std::string& wavePath);
 
+// The wander of the mean level, steps, that hum or drift cause. After an import's high-pass, which
+// removed both, loud noise alone spreads the block means it is measured on, so only what that
+// spread leaves counts; without one, the noise level holds any hum and cannot be taken out.
+double HumWander(const PulseEvidence& detection, const ImportConditioning& conditioning);
+
 // Why one recording's calculation likely failed, from its evidence: a note for each cause found,
 // with the figure measured on it and the remedy left (never one the import already applied). The
 // import command names conditioning.source, or the wave file when that is empty.
