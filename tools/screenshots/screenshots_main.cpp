@@ -87,15 +87,21 @@ class PhotographingPrompts : public ruvo::UserPrompts {
 // The engine scripts/screenshots synthesizes (ruvo-synth --sound engine --cylinders 6 --mic exhaust).
 constexpr int kSynthCylinders = 6;
 
+// Selects the run's one recording in the wave list; false when it lists another number of them.
+bool SelectOnlyRecording(ruvo::CRuvoApp& app) {
+  auto* list = app.View().findChild<QListWidget*>(QStringLiteral("waveList"));
+  if (list->count() != 1) return false;
+  list->item(0)->setSelected(true);
+  return true;
+}
+
 // Tracks the run's recording of engine sound from the wave list and photographs the engine dialog,
 // then calculates and photographs the Recording tab with the source's spectrogram.
 bool PhotographEngineSound(ruvo::CRuvoApp& app,
                            PhotographingPrompts& prompts,
                            const QString& output,
                            const QString& suffix) {
-  auto* list = app.View().findChild<QListWidget*>(QStringLiteral("waveList"));
-  if (list->count() != 1) return false;
-  list->item(0)->setSelected(true);
+  if (!SelectOnlyRecording(app)) return false;
   prompts.nextName = "engine-sound-dialog" + suffix;
   prompts.acceptDialogs = true;
   prompts.cylinders = kSynthCylinders;
@@ -129,9 +135,7 @@ bool PhotographCondition(ruvo::CRuvoApp& app,
                          PhotographingPrompts& prompts,
                          const QString& output,
                          const QString& suffix) {
-  auto* list = app.View().findChild<QListWidget*>(QStringLiteral("waveList"));
-  if (list->count() != 1) return false;
-  list->item(0)->setSelected(true);
+  if (!SelectOnlyRecording(app)) return false;
   prompts.nextName = "condition-dialog" + suffix;
   app.View().findChild<QAction*>(QStringLiteral("conditionRecording"))->trigger();
   return QFileInfo::exists(output + "/condition-dialog" + suffix);
