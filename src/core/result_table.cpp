@@ -154,6 +154,7 @@ TableReadResult ReadResultTable(std::string_view documentText, const std::string
   ResultTable& table = result.table;
   table.initialRpm = params.initialRpm;
   table.finalRpm = params.finalRpm;
+  table.conditions = params.conditions;
   if (!QuotedValue(lines[k], "Title=", table.title)) return fail(lineNumber(), "expected Title=\"...\"");
   if (++k == lines.size() || !lines[k].starts_with("Variables=")) return fail(lineNumber(), "expected Variables=");
   for (std::string_view names = lines[k].substr(10);; names = lines[k]) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/run_parameters.h"
+
 namespace ruvo {
 
 // The columns the dynamometer table (RPM to Force) and the tachometer table (Time, CumRev, Dist,
@@ -48,6 +50,7 @@ struct ResultTable {
   std::vector<std::string> notes;         // "#" lines ahead of the title (the spark lines), line ends removed
   double initialRpm = 0.0;                // the document's Initial and Final RPM estimates; 0: not given
   double finalRpm = 0.0;
+  AirConditions conditions;  // the document's weather, for correcting power; the rows are uncorrected
 
   // Index of the column named name, or npos.
   std::size_t Column(std::string_view name) const;

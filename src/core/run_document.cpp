@@ -1,5 +1,7 @@
 #include "core/run_document.h"
 
+#include <array>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -54,6 +56,45 @@ class DocumentLines {
   std::string line;
 };
 
+// The weather lines that may follow the last parameter line, in the order they are written.
+struct ConditionLine {
+  const char* key;  // 21 characters, as every parameter key
+  std::optional<double> AirConditions::*field;
+};
+constexpr std::array<ConditionLine, 4> kConditionLines{{
+    {"# Air Temp. (deg C): ", &AirConditions::temperatureC},
+    {"# Air Press. (hPa) : ", &AirConditions::pressureHpa},
+    {"# Rel. Humidity (%): ", &AirConditions::humidityPercent},
+    {"# Altitude (m)     : ", &AirConditions::altitudeM},
+}};
+
+// Reads the condition lines that follow the parameter lines, each key at most once, and leaves
+// the stream at the first line that is none of them (the result table, or the spark lines before
+// it). A value that does not convert to a finite number leaves its condition unset. A stream
+// that cannot go back a line (no position) is left unread.
+AirConditions ReadConditionLines(std::istream& in) {
+  AirConditions conditions;
+  std::array<bool, kConditionLines.size()> seen{};
+  std::string line;
+  for (;;) {
+    const std::istream::pos_type start = in.tellg();
+    if (start == std::istream::pos_type(-1)) return conditions;
+    std::size_t index = kConditionLines.size();
+    if (ReadLine(in, line))
+      for (index = 0; index < kConditionLines.size(); ++index)
+        if (!seen[index] && line.starts_with(kConditionLines[index].key)) break;
+    if (index == kConditionLines.size()) {
+      in.clear();
+      in.seekg(start);
+      return conditions;
+    }
+    seen[index] = true;
+    double value = 0.0;
+    if (ScanDouble(TextFrom(line, kValueColumn), value) && std::isfinite(value))
+      conditions.*kConditionLines[index].field = value;
+  }
+}
+
 std::string WithoutLineBreaks(std::string text) {
   for (char& c : text)
     if (c == '\n' || c == '\r') c = ' ';
@@ -78,6 +119,7 @@ std::int32_t ReadRunDocument(std::istream& in, RunParameters& params) {
       !lines.Int(params.finalRpm) || !lines.Double(params.maxPulseLength))
     return 0;
 
+  params.conditions = {};      // a document without condition lines has none
   std::int32_t waveCount = 0;  // a count that does not convert counts as 0
   if (!lines.Int(waveCount)) return 0;
   params.waveFiles.clear();
@@ -90,6 +132,7 @@ std::int32_t ReadRunDocument(std::istream& in, RunParameters& params) {
   if (!lines.Int(params.calculationMode) || !lines.Double(params.rollingCoefficient) ||
       !lines.Double(params.drivetrainLoss) || !lines.Int(params.smoothingRpm))
     return 0;
+  params.conditions = ReadConditionLines(in);
   return 1;
 }
 
@@ -120,6 +163,9 @@ std::int32_t WriteRunDocument(std::ostream& out, const RunParameters& params) {
   out << FormatText("# Coef. Roll. Resis: %f\n", params.rollingCoefficient);
   out << FormatText("# Drivetrain Loss  : %f\n", params.drivetrainLoss);
   out << FormatText("# Smoothing RPM    : %d\n", params.smoothingRpm);
+  for (const ConditionLine& line : kConditionLines)
+    if (const std::optional<double>& value = params.conditions.*line.field)
+      out << line.key << FormatText("%f\n", *value);
   return 1;
 }
 

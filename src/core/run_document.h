@@ -10,14 +10,17 @@
 
 namespace ruvo {
 
-// Reads the parameter lines of a run document (the lines up to the last version-2 line; a result
-// table after them is not read) into params, overwriting each field as its line is read. A value
-// that does not convert leaves its field unchanged. Returns 1 on success, 0 when the text ends
-// before its last expected line.
+// Reads the parameter lines of a run document (the lines up to the last version-2 line, then the
+// optional air condition lines; a result table after them is not read) into params, overwriting
+// each field as its line is read. A value that does not convert leaves its field unchanged; the
+// conditions are those the document carries, none when it has no condition lines. Returns 1 on
+// success, 0 when the text ends before its last expected line.
 std::int32_t ReadRunDocument(std::istream& in, RunParameters& params);
 
 // Writes the parameter lines of a version-2 run document with the wave paths as the list holds
-// them. Line breaks inside the description are written as blanks. Returns 1.
+// them, then a line for each air condition that is set ("# Air Temp. (deg C): %f", "# Air Press.
+// (hPa) : %f", "# Rel. Humidity (%): %f", "# Altitude (m)     : %f"). Line breaks inside the
+// description are written as blanks. Returns 1.
 std::int32_t WriteRunDocument(std::ostream& out, const RunParameters& params);
 
 // A wave path as it must be stored in a document saved into documentFolder while relative paths

@@ -1,10 +1,23 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace ruvo {
+
+// The weather of a run, for correcting power to standard air. Each value is optional; the run
+// document carries a line for each one that is set, after the specified parameter lines.
+struct AirConditions {
+  std::optional<double> temperatureC;     // intake (ambient) air, degrees Celsius
+  std::optional<double> pressureHpa;      // barometric: at the station, or at sea level when altitudeM is set
+  std::optional<double> humidityPercent;  // relative humidity, 0..100
+  std::optional<double> altitudeM;        // metres above sea level; set only for a sea-level pressure
+
+  bool IsEmpty() const { return !temperatureC && !pressureHpa && !humidityPercent && !altitudeM; }
+  bool operator==(const AirConditions&) const = default;
+};
 
 // Every input of one calculation, with the initial values of a freshly started program. The
 // record checks nothing: the form validates what the user types, and a run document may set
@@ -33,6 +46,7 @@ struct RunParameters {
   double rollingCoefficient = 0.01;    // rolling force = vehicleWeight * coefficient
   double drivetrainLoss = 0.0;         // percent of the wheel force
   std::int32_t smoothingRpm = 0;       // rpm at the start of the decline (exponential fit)
+  AirConditions conditions;            // not an input of the calculation: used to correct its power
 
   bool operator==(const RunParameters&) const = default;
 };

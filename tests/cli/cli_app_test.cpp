@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "core/run_document.h"
 #include "core/text_format.h"
@@ -67,7 +70,10 @@ TEST(RuvoCli, HelpVersionAndUsageErrors) {
        2,
        "--channel does not apply to an engine-speed log"},
       {{"table"}, 2, "table needs a run document"},
-      {{"table", "a.dat", "--tsv"}, 2, "unknown option --tsv"}};
+      {{"table", "a.dat", "--tsv"}, 2, "unknown option --tsv"},
+      {{"table", "a.dat", "--correction", "sae"}, 2, "--correction needs one of sae-j1349, sae-j1349-1990, din-70020"},
+      {{"table", "a.dat", "--correction", "din-70020", "--pressure", "high"}, 2, "--pressure needs a number"},
+      {{"table", "a.dat", "--temperature", "20"}, 2, "--temperature, --pressure, --humidity and --altitude need"}};
   for (const auto& [args, status, message] : cases) {
     const CliResult result = RunRuvoCli(args);
     EXPECT_EQ(result.status, status) << message;
@@ -111,6 +117,54 @@ TEST(RuvoCli, CalculatePrintsTheSummarySavesTheTableAndFailsWithItsMessages) {
   const CliResult missing = RunRuvoCli({"calculate", folder.File("none.dat")});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "Not able to open - " + folder.File("none.dat") + "\n");
+}
+
+// The conditions stay in the document through a calculation; the table is corrected by the factor
+// of the document's conditions, or of those the options put in their place.
+TEST(RuvoCli, TableCorrectsPowerAndTorqueByTheConditionsFactor) {
+  test::TempFolder folder;
+  const test::SyntheticRun written = test::WriteSyntheticRun(test::TypicalRun(11025), folder, "run");
+  const std::string conditions = "# Air Temp. (deg C): 30.000000\n# Air Press. (hPa) : 1000.000000\n";
+  test::WriteFileBytes(written.documentPath, test::ReadFileBytes(written.documentPath) + conditions);
+  ASSERT_EQ(RunRuvoCli({"calculate", written.documentPath}).status, 0);
+  const std::string saved = test::ReadFileBytes(written.documentPath);
+  EXPECT_NE(saved.find(conditions + "Title=\""), std::string::npos);
+
+  const auto rows = [](const std::string& csv) {
+    std::vector<std::vector<double>> numbers;
+    std::istringstream lines(csv.substr(csv.find('\n') + 1));
+    for (std::string line; std::getline(lines, line);) {
+      numbers.emplace_back();
+      std::istringstream fields(line);
+      for (std::string field; std::getline(fields, field, ',');) numbers.back().push_back(std::stod(field));
+    }
+    return numbers;
+  };
+  const CliResult plain = RunRuvoCli({"table", written.documentPath});
+  const CliResult fromDocument = RunRuvoCli({"table", written.documentPath, "--correction", "din-70020"});
+  const CliResult overridden =
+      RunRuvoCli({"table", written.documentPath, "--correction", "sae-j1349", "--temperature", "25", "--pressure",
+                  "1000", "--humidity", "50"});
+  ASSERT_EQ(fromDocument.status, 0) << fromDocument.err;
+  ASSERT_EQ(overridden.status, 0) << overridden.err;
+  const double din = 1013.0 / 1000.0 * std::sqrt(303.15 / 293.0);
+  EXPECT_EQ(fromDocument.err, FormatText("note: DIN 70020 correction factor %.4f (30.0 °C, station pressure 1000.0 hPa)\n", din));
+  const double dry = 100.0 - 0.5 * 3.1685314;  // kPa: half the saturation pressure at 25 degC (Buck)
+  const double sae = 1.176 * (99.0 / dry) * std::sqrt(298.15 / 298.0) - 0.176;
+  EXPECT_EQ(overridden.err, FormatText("note: SAE J1349 correction factor %.4f (25.0 °C, station pressure 1000.0 hPa, "
+                                       "50 %% relative humidity)\n",
+                                       sae));
+  for (const auto& [corrected, factor] : {std::pair{&fromDocument, din}, {&overridden, sae}}) {
+    const auto expected = rows(plain.out), actual = rows(corrected->out);
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t r = 0; r < actual.size(); ++r)
+      for (std::size_t c = 0; c < actual[r].size(); ++c)  // HP and Torque scaled, to the CSV's 10 digits
+        EXPECT_TRUE(test::IsClose(actual[r][c], expected[r][c] * (c == 1 || c == 2 ? factor : 1.0), 1e-9)) << r << c;
+  }
+  const CliResult noPressure =
+      RunRuvoCli({"table", written.documentPath, "--correction", "eec-80-1269", "--altitude", "300"});
+  EXPECT_EQ(noPressure.status, 0);  // the document's pressure, now taken as at sea level
+  EXPECT_NE(noPressure.err.find("converted from 1000.0 hPa at sea level and 300 m"), std::string::npos);
 }
 
 // The import prints what it did and writes the WAV beside the recording under a free name: "-8bit.wav"

@@ -31,7 +31,8 @@ const std::string kPowerTable =
 TEST(ResultTable, ReadsTitleColumnsRowsAndNotesWithEitherLineEnd) {
   for (const bool crlf : {false, true}) {
     std::string text;
-    for (const char c : Parameters() + "# Spark (fractions): 0.5\n" + kPowerTable) {
+    // The air condition lines belong to the parameters, the spark line to the table's notes.
+    for (const char c : Parameters() + "# Air Temp. (deg C): 20.0\n# Spark (fractions): 0.5\n" + kPowerTable) {
       if (crlf && c == '\n') text += '\r';
       text += c;
     }

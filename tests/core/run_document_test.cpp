@@ -4,6 +4,7 @@
 
 #include <array>
 #include <filesystem>
+#include <iterator>
 #include <sstream>
 #include <tuple>
 
@@ -133,6 +134,36 @@ TEST(RunDocumentText, EveryEarlyEndIsReported) {
     EXPECT_EQ(ReadText(text.substr(0, end + 1), read), 0) << "cut after byte " << end + 1;
   std::string huge = kDefaultDocument;
   EXPECT_EQ(ReadText(huge.replace(huge.find("Files: 0") + 7, 1, "2000000000"), read), 0);
+}
+
+TEST(RunDocumentText, ConditionLinesFollowTheParametersAndStayOutOfTheTable) {
+  const std::string table = "# Spark (fractions): 0.5000 0.5000\nTitle=\"t\"\n";
+  // A document without conditions is written exactly as before and reads back none.
+  RunParameters read = SampleParameters();
+  read.conditions.temperatureC = 30.0;
+  ASSERT_EQ(ReadText(Written(SampleParameters()) + table, read), 1);
+  EXPECT_EQ(read, SampleParameters());
+
+  RunParameters withConditions = SampleParameters();
+  withConditions.conditions = {21.5, 1002.25, 40.0, 350.0};
+  const std::string text = Written(withConditions);
+  EXPECT_EQ(text, Written(SampleParameters()) +
+                      "# Air Temp. (deg C): 21.500000\n# Air Press. (hPa) : 1002.250000\n"
+                      "# Rel. Humidity (%): 40.000000\n# Altitude (m)     : 350.000000\n");
+  std::istringstream in(text + table);
+  ASSERT_EQ(ReadRunDocument(in, read), 1);
+  EXPECT_EQ(read, withConditions);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), table);  // the reader stops at the table
+
+  // Only the set ones are written; an unreadable value is unset; a repeated key ends the lines.
+  withConditions.conditions = {-5.0, std::nullopt, std::nullopt, std::nullopt};
+  EXPECT_EQ(Written(withConditions), Written(SampleParameters()) + "# Air Temp. (deg C): -5.000000\n");
+  const std::string odd = Written(SampleParameters()) +
+                          "# Rel. Humidity (%): nan\r\n# Air Temp. (deg C): 12\r\n# Air Temp. (deg C): 13\r\n";
+  std::istringstream oddIn(odd);
+  ASSERT_EQ(ReadRunDocument(oddIn, read), 1);
+  EXPECT_EQ(read.conditions, (AirConditions{12.0, std::nullopt, std::nullopt, std::nullopt}));
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(oddIn), {}), "# Air Temp. (deg C): 13\r\n");
 }
 
 TEST(RebaseWavePath, KeepsPathsNamingTheSameRecordings) {
