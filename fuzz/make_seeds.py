@@ -39,6 +39,9 @@ DOCUMENT = (
     "# Smoothing RPM    : 0\nTitle=\"seed run\"\n"
 )
 
+CONDITIONS = ("# Air Temp. (deg C): 21.500000\n# Air Press. (hPa) : 1002.250000\n"
+              "# Rel. Humidity (%): 40.000000\n# Altitude (m)     : 350.000000\n")
+
 SEEDS = {
     "fuzz_wave_recording": {
         "canonical": wave(sparks()),
@@ -50,6 +53,7 @@ SEEDS = {
         "version2": DOCUMENT.encode(),
         "version1_crlf": DOCUMENT.replace("v2.0", "v1.0").replace("\n", "\r\n").encode(),
         "hex_octal": DOCUMENT.replace(": 1000", ": 0x3e8").replace(": 5000", ": 011610").encode(),
+        "conditions": DOCUMENT.replace('Title=', CONDITIONS + 'Title=').encode(),
     },
     "fuzz_result_table": {
         "power": (DOCUMENT + "Variables=\n  \"RPM\"    \"HP\"  \"Torque\"\nZone T=\"seed\"\n"
@@ -57,6 +61,8 @@ SEEDS = {
         "time_crlf": (DOCUMENT.replace("Title=", "# Spark (fractions): 0.5 0.5\nTitle=")
                       + "Variables=\n \"Time\" \"RPM\"\nZone T=\"s\"\n 0.1 3000\n").replace("\n", "\r\n").encode(),
         "no_table": DOCUMENT.replace('Title="seed run"\n', "").encode(),
+        "conditions": (DOCUMENT.replace('Title=', CONDITIONS + 'Title=')
+                       + "Variables=\n  \"RPM\"    \"HP\"\nZone T=\"seed\"\n  3000    50.25\n").encode(),
     },
     "fuzz_analysis_config": {
         "defaults": b"0\n6\n0.002\n1.0\n1.0\n",
