@@ -1,6 +1,7 @@
 #include "plot/chart_options.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <string>
 
@@ -14,6 +15,8 @@ constexpr const char* kPlotSection = "Plot";
 constexpr const char* kMetricKey = "Metric";                    // "1": metric units
 constexpr const char* kStackedKey = "StackedPanes";             // "0": tachometer quantities share one chart
 constexpr const char* kQuantitiesKey = "TachometerQuantities";  // the TimeQuantity flags shown
+constexpr const char* kCorrectionKey = "Correction";            // a standard's CorrectionKey, or "none"
+constexpr const char* kNoCorrection = "none";
 constexpr unsigned kDefaultQuantities = kTimeRpm | kTimeSpeed | kTimeAccel;
 constexpr unsigned kAllQuantities = kTimeRpm | kTimeSpeed | kTimeAccel | kTimeDistance;
 
@@ -33,7 +36,8 @@ ChartOptions::ChartOptions(SettingsStore& store, QObject* parent)
       settings(store),
       units(UnitsOf(Stored(kMetricKey, 0))),
       timeQuantities(QuantitiesOf(Stored(kQuantitiesKey, kDefaultQuantities))),
-      stacked(Stored(kStackedKey, 1) != 0) {}
+      stacked(Stored(kStackedKey, 1) != 0),
+      correction(StoredCorrection()) {}
 
 unsigned ChartOptions::Stored(const char* key, unsigned absent) {
   std::int32_t value = 0;
@@ -42,10 +46,20 @@ unsigned ChartOptions::Stored(const char* key, unsigned absent) {
   return !text.empty() && ScanInt(text, value) && value >= 0 ? static_cast<unsigned>(value) : absent;
 }
 
+std::optional<CorrectionStandard> ChartOptions::StoredCorrection() {
+  const std::string text = settings.Read(kPlotSection, kCorrectionKey);
+  seen[kCorrectionKey] = text;
+  return CorrectionStandardNamed(text);
+}
+
 void ChartOptions::Store(const char* key, unsigned value, bool remember) {
+  Store(key, std::to_string(value), remember);
+}
+
+void ChartOptions::Store(const char* key, const std::string& text, bool remember) {
   if (remember) {
-    seen[key] = std::to_string(value);
-    settings.Write(kPlotSection, key, seen[key]);
+    seen[key] = text;
+    settings.Write(kPlotSection, key, text);
   }
   emit Changed();
 }
@@ -54,6 +68,12 @@ void ChartOptions::SetUnits(UnitSystem chosen, bool remember) {
   units = chosen;
   ShowInMenu();
   Store(kMetricKey, units == UnitSystem::kMetric ? 1 : 0, remember);
+}
+
+void ChartOptions::SetCorrection(std::optional<CorrectionStandard> chosen, bool remember) {
+  correction = chosen;
+  ShowInMenu();
+  Store(kCorrectionKey, correction ? std::string(CorrectionKey(*correction)) : std::string(kNoCorrection), remember);
 }
 
 void ChartOptions::Reread() {
@@ -74,6 +94,11 @@ void ChartOptions::Reread() {
     changed = changed || stored != stacked;
     stacked = stored;
   }
+  if (fresh(kCorrectionKey)) {
+    const std::optional<CorrectionStandard> stored = StoredCorrection();
+    changed = changed || stored != correction;
+    correction = stored;
+  }
   if (!changed) return;
   ShowInMenu();
   emit Changed();
@@ -88,6 +113,7 @@ void ChartOptions::ShowInMenu() {
   check(metricAction, units == UnitSystem::kMetric);
   check(stackedAction, stacked);
   for (const auto& [flag, action] : quantityActions) check(action, (timeQuantities & flag) != 0);
+  for (const auto& [standard, action] : correctionActions) check(action, standard == correction);
 }
 
 void ChartOptions::AddTo(QMenu* menu) {
@@ -125,12 +151,33 @@ void ChartOptions::AddTo(QMenu* menu) {
       Store(kQuantitiesKey, timeQuantities, true);
     });
   }
+
+  // Power and torque corrected to a standard's air, by each document's conditions.
+  QMenu* corrections = menu->addMenu(tr("&Correction"));
+  auto* group = new QActionGroup(corrections);
+  const auto add = [&](std::optional<CorrectionStandard> standard, const QString& text, const QString& name) {
+    QAction* action = corrections->addAction(text);
+    action->setObjectName(QStringLiteral("correction-") + name);
+    action->setCheckable(true);
+    group->addAction(action);
+    correctionActions[standard] = action;
+    connect(action, &QAction::toggled, this, [this, standard](bool on) {
+      if (on) SetCorrection(standard, true);
+    });
+  };
+  add(std::nullopt, tr("&None"), QString::fromLatin1(kNoCorrection));
+  for (const CorrectionStandard standard : CorrectionStandards())
+    add(standard, QString::fromStdString(std::string(CorrectionTitle(standard))),
+        QString::fromStdString(std::string(CorrectionKey(standard))));
   ShowInMenu();
 }
 
 void ChartOptions::ApplyTo(ResultsPanel& panel) const {
+  // The panel sets the chart's units, as the correction may change them (PS for DIN 70020).
+  panel.SetCorrection(correction);
   panel.SetUnits(units);
-  ApplyTo(panel.Chart());
+  panel.Chart().SetTimeQuantities(timeQuantities);
+  panel.Chart().SetStackedPanes(stacked);
 }
 
 void ChartOptions::ApplyTo(RunChart& chart) const {

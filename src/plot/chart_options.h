@@ -2,8 +2,10 @@
 
 #include <QObject>
 #include <map>
+#include <optional>
 #include <string>
 
+#include "calc/power_correction.h"
 #include "core/settings.h"
 #include "plot/run_chart.h"
 
@@ -15,7 +17,8 @@ namespace ruvo {
 class ResultsPanel;
 
 // The View choices of a run chart, kept in settings (section "Plot"): metric units, the
-// tachometer quantities and whether they share one chart or stack in panes. One per window; the
+// tachometer quantities and whether they share one chart or stack in panes, and the standard power
+// is corrected to. One per window; the
 // settings must outlive it. Every Ruvo window keeps its own copy of the choices: Reread takes up
 // what another window (or program) stored since. Single-threaded.
 class ChartOptions : public QObject {
@@ -24,7 +27,8 @@ class ChartOptions : public QObject {
  public:
   ChartOptions(SettingsStore& settings, QObject* parent);
 
-  // Adds the choices to menu: "Metric Units", "Stacked Panes" and the "Tachometer Quantities" submenu.
+  // Adds the choices to menu: "Metric Units", the "Tachometer Quantities" submenu with "Stacked
+  // Panes", and the "Correction" submenu ("None" and each standard).
   void AddTo(QMenu* menu);
   // Gives panel (its chart, peaks and table) the current choices.
   void ApplyTo(ResultsPanel& panel) const;
@@ -33,6 +37,9 @@ class ChartOptions : public QObject {
   UnitSystem Units() const { return units; }
   // Chooses the units; remember keeps the choice in the settings for the next start.
   void SetUnits(UnitSystem chosen, bool remember);
+  std::optional<CorrectionStandard> Correction() const { return correction; }
+  // Chooses the standard power is corrected to, or none; remember as for SetUnits.
+  void SetCorrection(std::optional<CorrectionStandard> chosen, bool remember);
   // Takes up each choice whose stored value changed since this window last read or wrote it (so a
   // choice made for this window only, such as ruvo-plot's --metric, stands until one is stored).
   // Emits Changed when a choice changed.
@@ -43,8 +50,10 @@ class ChartOptions : public QObject {
 
  private:
   void Store(const char* key, unsigned value, bool remember);
+  void Store(const char* key, const std::string& text, bool remember);
   // The stored value of key, or absent; remembers it as seen.
   unsigned Stored(const char* key, unsigned absent);
+  std::optional<CorrectionStandard> StoredCorrection();
   void ShowInMenu();
 
   SettingsStore& settings;
@@ -52,9 +61,11 @@ class ChartOptions : public QObject {
   UnitSystem units;
   unsigned timeQuantities;
   bool stacked;
+  std::optional<CorrectionStandard> correction;
   QAction* metricAction = nullptr;
   QAction* stackedAction = nullptr;
   std::map<unsigned, QAction*> quantityActions;  // by TimeQuantity flag
+  std::map<std::optional<CorrectionStandard>, QAction*> correctionActions;
 };
 
 }  // namespace ruvo

@@ -27,8 +27,8 @@ ColumnUnit Unit(double factor, std::string unit, std::string label, const std::s
 
 // A force of the dynamometer table, in pounds.
 ColumnUnit ForceUnit(const std::string& name, UnitSystem units) {
-  return units == UnitSystem::kMetric ? Unit(kNewtonsPerPound, "N", name + " (N)", name)
-                                      : Unit(1.0, "lb", name + " (lb)", name);
+  return units != UnitSystem::kTable ? Unit(kNewtonsPerPound, "N", name + " (N)", name)
+                                     : Unit(1.0, "lb", name + " (lb)", name);
 }
 
 // The decimals the document gives column c: as the dynamometer and tachometer tables write them,
@@ -63,12 +63,14 @@ std::string CsvField(const std::string& text) {
 }  // namespace
 
 ColumnUnit UnitOf(ResultColumn column, UnitSystem units) {
-  const bool metric = units == UnitSystem::kMetric;
+  const bool metric = units != UnitSystem::kTable;
   const std::string name(ColumnName(column));
   switch (column) {
     case ResultColumn::kRpm:
       return Unit(1.0, "rpm", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Engine speed (rpm)"), name);
     case ResultColumn::kHorsepower:
+      if (units == UnitSystem::kMetricPs)
+        return Unit(kPsPerHp, "PS", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Power (PS)"), "Power");
       return metric ? Unit(kKilowattsPerHp, "kW", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Power (kW)"), "Power")
                     : Unit(1.0, "hp", QT_TRANSLATE_NOOP("ruvo::PlotUnits", "Power (hp)"), name);
     case ResultColumn::kTorque:
@@ -106,14 +108,20 @@ ColumnUnit UnitOf(std::string_view column, UnitSystem units) {
   return Unit(1.0, "", name, name);
 }
 
-ShownTable InUnits(const ResultTable& table, UnitSystem units) {
+ShownTable InUnits(const ResultTable& table, UnitSystem units, const std::string& correctedTo) {
   ShownTable shown;
   shown.rows = table.rows;
   for (std::size_t c = 0; c < table.variables.size(); ++c) {
     const ColumnUnit unit = UnitOf(table.variables[c], units);
-    shown.headings.push_back(unit.heading);
+    const std::optional<ResultColumn> column = ColumnNamed(table.variables[c]);
+    const bool corrected =
+        !correctedTo.empty() && (column == ResultColumn::kHorsepower || column == ResultColumn::kTorque);
+    shown.headings.push_back(!corrected ? unit.heading
+                             : unit.heading.ends_with(')')
+                                 ? unit.heading.substr(0, unit.heading.size() - 1) + ", " + correctedTo + ')'
+                                 : unit.heading + " (" + correctedTo + ')');
     shown.decimals.push_back(DecimalsOf(table, c));
-    if (unit.factor == 1.0) continue;
+    if (unit.factor == 1.0 && !corrected) continue;  // a corrected value to the decimals of the measured one
     const double scale = std::pow(10.0, shown.decimals.back());
     for (std::vector<double>& row : shown.rows) row[c] = std::round(unit.factor * row[c] * scale) / scale;
   }
@@ -124,7 +132,7 @@ void WriteTablesCsv(std::ostream& out, const std::vector<NamedTable>& tables, Un
   std::vector<std::string> headings;
   std::vector<ShownTable> shown;
   for (const NamedTable& named : tables) {
-    shown.push_back(InUnits(*named.table, units));
+    shown.push_back(InUnits(*named.table, units, named.correctedTo));
     for (const std::string& heading : shown.back().headings)
       if (std::find(headings.begin(), headings.end(), heading) == headings.end()) headings.push_back(heading);
   }

@@ -103,9 +103,11 @@ bool PlotWindow::ExportTables(const QString& path, QString& error) {
     return false;
   }
   std::vector<NamedTable> tables;
-  for (const PlotRun& run : runs) tables.push_back({run.path.toStdString(), &run.table});
+  for (const PlotRun& run : runs)
+    tables.push_back({run.path.toStdString(), &run.table,
+                      run.correctedTo ? std::string(CorrectionTitle(*run.correctedTo)) : std::string()});
   std::ostringstream csv;
-  WriteTablesCsv(csv, tables, options.Units());
+  WriteTablesCsv(csv, tables, panel->Chart().Units());
   QSaveFile file(path);
   const std::string text = csv.str();
   if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||

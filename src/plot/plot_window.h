@@ -36,9 +36,9 @@ class PlotWindow : public QMainWindow {
 
   ChartOptions& Options() { return options; }
   bool ExportChart(const QString& path, QString& error);
-  // Writes the tables of every document shown as one CSV table, in the chosen units, each row
-  // led by its document as named (WriteTablesCsv); false with error when there is none or writing
-  // fails.
+  // Writes the tables of every document shown as one CSV table, in the units and correction shown,
+  // each row led by its document as named (WriteTablesCsv); false with error when there is none or
+  // writing fails.
   bool ExportTables(const QString& path, QString& error);
   // The name an export offers first: the first document's, with suffix, beside it.
   QString DefaultExportPath(const QString& suffix) const;

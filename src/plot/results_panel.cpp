@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "plot/run_correction.h"
+
 namespace ruvo {
 namespace {
 
@@ -47,16 +49,24 @@ ResultsPanel::ResultsPanel(bool withRecording, QWidget* parent) : QTabWidget(par
   ShowPeaks();
 }
 
-void ResultsPanel::ShowRuns(std::vector<PlotRun> runs, const QString& notice) {
+void ResultsPanel::ShowRuns(std::vector<PlotRun> runs, const QString& shownNotice) {
   {
     const QSignalBlocker quiet(tableChoice);
     tableChoice->clear();
     for (const PlotRun& run : runs) tableChoice->addItem(run.name);
   }
   tableChoice->setVisible(runs.size() > 1);
-  chart->SetRuns(std::move(runs), notice);
+  given = std::move(runs);
+  notice = shownNotice;
+  ShowCorrected();
   ShowTableOf(chart->Runs().empty() ? -1 : 0);
   ShowPeaks();
+}
+
+void ResultsPanel::ShowCorrected() {
+  std::vector<PlotRun> shown;
+  for (const PlotRun& run : given) shown.push_back(CorrectRun(run, correction).run);
+  chart->SetRuns(std::move(shown), notice);
 }
 
 QSize ResultsPanel::sizeHint() const {
@@ -74,18 +84,32 @@ void ResultsPanel::ShowTableOf(int run) {
     return;
   }
   if (tableChoice->currentIndex() != run) tableChoice->setCurrentIndex(run);
-  table->SetTable(runs[static_cast<std::size_t>(run)].table, chart->Units());
+  const PlotRun& shown = runs[static_cast<std::size_t>(run)];
+  table->SetTable(shown.table, chart->Units(),
+                  shown.correctedTo ? std::string(CorrectionTitle(*shown.correctedTo)) : std::string());
 }
 
 void ResultsPanel::SetRunVisible(std::size_t run, bool visible) {
+  if (run < given.size()) given[run].visible = visible;
   chart->SetRunVisible(run, visible);
   ShowPeaks();
 }
 
-void ResultsPanel::SetUnits(UnitSystem units) {
-  if (units == chart->Units()) return;
-  chart->SetUnits(units);
+void ResultsPanel::SetUnits(UnitSystem chosen) {
+  units = chosen;
+  if (UnitsFor(units, correction) == chart->Units()) return;
+  chart->SetUnits(UnitsFor(units, correction));
   ShowTableOf(TableRun());
+  ShowPeaks();
+}
+
+void ResultsPanel::SetCorrection(std::optional<CorrectionStandard> standard) {
+  if (standard == correction) return;
+  correction = standard;
+  const int tableRun = TableRun();
+  chart->SetUnits(UnitsFor(units, correction));
+  ShowCorrected();
+  ShowTableOf(tableRun);
   ShowPeaks();
 }
 
@@ -104,11 +128,12 @@ void ResultsPanel::ShowPeaks() {
     QString text = QString::fromStdString(PeaksText(runPeaks, chart->Units()));
     if (text.isEmpty()) continue;
     if (shown.size() > 1) {
-      lines << run->name + QStringLiteral(": ") + text;
+      lines << LegendName(*run) + QStringLiteral(": ") + text;
       continue;
     }
     text[0] = text[0].toUpper();
-    lines << (runPeaks.fromCalculation ? text : tr("%1 (loaded from the file)").arg(text));
+    if (!runPeaks.fromCalculation) text = tr("%1 (loaded from the file)").arg(text);
+    lines << (run->note.isEmpty() ? text : text + QStringLiteral(" \u2014 ") + run->note);
   }
   peaks->setText(lines.join(u'\n'));
   peaks->setVisible(!lines.isEmpty());

@@ -41,6 +41,10 @@ RunPeaks PeaksOf(const PlotRun& run) {
   return run.peaks ? *run.peaks : PeaksOfTable(run.table);
 }
 
+QString LegendName(const PlotRun& run) {
+  return run.note.isEmpty() ? run.name : run.name + QStringLiteral(" \u2014 ") + run.note;
+}
+
 QString RunName(const QString& title, const QString& filePath) {
   const QString file = QFileInfo(filePath).fileName();
   return title.trimmed().isEmpty() ? file : title.trimmed() + QStringLiteral(" (") + file + u')';
@@ -115,6 +119,12 @@ void RunChart::Rebuild() {
 QString RunChart::Title(const QString& dashedMeaning) const {
   QStringList lines;
   if (!heading.isEmpty()) lines << QStringLiteral("<b>") + heading.toHtmlEscaped() + QStringLiteral("</b>");
+  // Every corrected run is corrected to the same standard; those left as measured say so in the legend.
+  for (const PlotRun& run : runs)
+    if (run.visible && run.correctedTo && run.table.IsPowerTable() == PowerLayout()) {
+      lines << tr("Corrected to %1").arg(QString::fromStdString(std::string(CorrectionTitle(*run.correctedTo))));
+      break;
+    }
   if (!notice.isEmpty()) lines << notice.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>"));
   if (!runs.empty() && std::none_of(runs.begin(), runs.end(), [](const PlotRun& run) { return run.visible; }))
     lines << tr("Every run is hidden");

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "calc/power_correction.h"
 #include "core/result_table.h"
 #include "plot/chart_items.h"
 #include "plot/chart_model.h"
@@ -27,10 +28,16 @@ struct PlotRun {
   std::vector<RowSpan> flagged = {};             // rows the run checks doubt
   std::optional<RunPeaks> peaks = std::nullopt;  // the calculation's; without them, the table's
   QString path = QString();                      // the document as named; empty when unsaved
+  // What correction its values had, for the legend: "SAE J1349 ×1.0234", "uncorrected: no
+  // conditions"; empty when none was asked for.
+  QString note = QString();
+  std::optional<CorrectionStandard> correctedTo = std::nullopt;  // the standard its power and torque are corrected to
 };
 
 // The peaks labelled and listed for run: those it carries, or its table's.
 RunPeaks PeaksOf(const PlotRun& run);
+// The run's name in the legend and the peaks line: its name, and its note after a dash.
+QString LegendName(const PlotRun& run);
 
 // The quantities a tachometer chart can show against time, each on its own axis.
 enum TimeQuantity : unsigned { kTimeRpm = 1, kTimeSpeed = 2, kTimeAccel = 4, kTimeDistance = 8 };
@@ -41,7 +48,8 @@ enum TimeQuantity : unsigned { kTimeRpm = 1, kTimeSpeed = 2, kTimeAccel = 4, kTi
 // Tachometer tables: the chosen quantities against time, stacked in panes or each on its own axis
 // of one chart. Rows outside the document's RPM estimate or flagged by the run checks are drawn
 // dashed, or faded where the stretch is too short on screen to show a dash. Axis ticks are spaced
-// to the room their labels need. The layout of the first run decides; runs of the other layout are left out and named
+// to the room their labels need. Runs corrected to a standard name it in the title ("corrected to
+// SAE J1349"). The layout of the first run decides; runs of the other layout are left out and named
 // in the chart's title. Hovering shows a crosshair with the values of every visible run at that engine speed or time.
 // Without a run to show, the chart area carries notice (a message such as "No results in a.dat - calculate it first").
 // What to draw comes from the Qt-free chart model (chart_model.h, chart_ticks.h, crosshair.h,

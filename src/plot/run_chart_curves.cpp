@@ -73,7 +73,7 @@ CurveLines AddCurve(QChart* pane,
     QList<QPointF> points;
     for (const ChartPoint& point : piece.points) points.append(QPointF(point.x, point.y));
     series->replace(points);
-    series->setName(run.name);
+    series->setName(LegendName(run));
     series->setPen(piece.doubtful ? DoubtfulPen(pen) : pen);
     pane->addSeries(series);
     for (QValueAxis* axis : axes) series->attachAxis(axis);

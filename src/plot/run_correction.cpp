@@ -4,7 +4,9 @@
 
 namespace ruvo {
 
-CorrectedRun CorrectRun(PlotRun run, std::optional<CorrectionStandard> standard) {
+namespace {
+
+CorrectedRun Corrected(PlotRun run, std::optional<CorrectionStandard> standard) {
   CorrectedRun corrected{std::move(run), std::nullopt, QString()};
   PlotRun& shown = corrected.run;
   if (!standard || !shown.table.IsPowerTable()) return corrected;
@@ -26,7 +28,20 @@ CorrectedRun CorrectRun(PlotRun run, std::optional<CorrectionStandard> standard)
   corrected.note = QString::fromStdString(std::string(CorrectionTitle(*standard))) + QStringLiteral(" \u00d7") +
                    QString::number(factor, 'f', 4);
   corrected.correction = std::move(correction);
+  shown.correctedTo = standard;
   return corrected;
+}
+
+}  // namespace
+
+CorrectedRun CorrectRun(PlotRun run, std::optional<CorrectionStandard> standard) {
+  CorrectedRun corrected = Corrected(std::move(run), standard);
+  corrected.run.note = corrected.note;
+  return corrected;
+}
+
+UnitSystem UnitsFor(UnitSystem chosen, std::optional<CorrectionStandard> standard) {
+  return chosen == UnitSystem::kMetric && standard == CorrectionStandard::kDin70020 ? UnitSystem::kMetricPs : chosen;
 }
 
 }  // namespace ruvo

@@ -1,27 +1,33 @@
-// ruvo-plot [--table] [--export FILE] [--csv FILE] [--metric] DOC.dat...: the viewer of saved runs.
+// ruvo-plot [--table] [--export FILE] [--csv FILE] [--metric] [--correction STD] DOC.dat...: the viewer of
+// saved runs.
 #include <QApplication>
 #include <QCoreApplication>
 #include <QSettings>
 #include <clocale>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "calc/power_correction.h"
 #include "plot/plot_window.h"
 
 namespace {
 
 constexpr const char* kUsage = QT_TRANSLATE_NOOP(
     "ruvo-plot",
-    "Usage: ruvo-plot [--table] [--export FILE] [--csv FILE] [--metric] DOC.dat...\n"
+    "Usage: ruvo-plot [--table] [--export FILE] [--csv FILE] [--metric] [--correction STD] DOC.dat...\n"
     "\n"
     "Shows the result tables of saved run documents, their runs overlaid in one chart.\n"
     "--table         open on the Table tab\n"
     "--export FILE   write the chart to FILE (.png 1600x1000, .svg or .pdf) and exit\n"
     "--csv FILE      write the tables of all documents to FILE as one comma-separated table, each\n"
     "                row led by its document, in the units shown, and exit\n"
-    "--metric        kW, N\xc2\xb7m, km/h and m/s\xc2\xb2 instead of the table's hp, ft-lb, mph and g\n");
+    "--metric        kW, N\xc2\xb7m, km/h and m/s\xc2\xb2 instead of the table's hp, ft-lb, mph and g\n"
+    "--correction STD\n"
+    "                power and torque corrected to a standard's air by each document's conditions:\n"
+    "                sae-j1349, sae-j1349-1990, din-70020 (in PS with --metric) or eec-80-1269\n");
 
 // A text of the command line in the user's language (before the application exists, as written),
 // with %1 replaced by argument.
@@ -50,6 +56,7 @@ class QtSettingsStore : public ruvo::SettingsStore {
 struct Request {
   bool table = false, metric = false;
   QString exportPath, csvPath;
+  std::optional<ruvo::CorrectionStandard> correction;
   QStringList documents;
 };
 
@@ -66,6 +73,16 @@ bool Parse(const std::vector<std::string>& args, Request& request, int& status) 
       request.table = true;
     } else if (arg == "--metric") {
       request.metric = true;
+    } else if (arg == "--correction") {
+      request.correction = ruvo::CorrectionStandardNamed(i + 1 < args.size() ? args[++i] : std::string());
+      if (!request.correction) {
+        std::string keys;
+        for (const ruvo::CorrectionStandard standard : ruvo::CorrectionStandards())
+          keys += (keys.empty() ? "" : ", ") + std::string(ruvo::CorrectionKey(standard));
+        std::cerr << Text(QT_TRANSLATE_NOOP("ruvo-plot", "ruvo-plot: --correction needs one of %1\n"), keys);
+        status = 2;
+        return false;
+      }
     } else if (arg == "--export" || arg == "--csv") {
       if (i + 1 >= args.size()) {
         std::cerr << Text(QT_TRANSLATE_NOOP("ruvo-plot", "ruvo-plot: %1 needs a file name\n"), arg);
@@ -106,6 +123,7 @@ int main(int argc, char** argv) {
   QtSettingsStore settings;
   ruvo::PlotWindow window(settings);
   if (request.metric) window.Options().SetUnits(ruvo::UnitSystem::kMetric, false);
+  if (request.correction) window.Options().SetCorrection(request.correction, false);
   window.OpenDocuments(request.documents);
 
   if (headless) {

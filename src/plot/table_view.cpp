@@ -30,8 +30,8 @@ TableView::TableView(QWidget* parent) : QTableWidget(parent) {
   setAlternatingRowColors(true);
 }
 
-void TableView::SetTable(const ResultTable& table, UnitSystem units) {
-  const ShownTable shown = InUnits(table, units);
+void TableView::SetTable(const ResultTable& table, UnitSystem units, const std::string& correctedTo) {
+  const ShownTable shown = InUnits(table, units, correctedTo);
   setSortingEnabled(false);
   clear();
   setColumnCount(static_cast<int>(shown.headings.size()));

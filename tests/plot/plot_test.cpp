@@ -1,5 +1,6 @@
 // The run chart and ruvo-plot's window on calculated runs, the peaks they label, the tables in
 // either unit system, and the waveform decimation.
+#include <QAction>
 #include <QImage>
 #include <QLegend>
 #include <QLegendMarker>
@@ -15,10 +16,12 @@
 #include "calc/result_tables.h"
 #include "calc/run_calculation.h"
 #include "calc/tachometer.h"
+#include "core/text_format.h"
 #include "core/vehicle_model.h"
 #include "desktop/saved_summary.h"
 #include "plot/engine_sound_plot.h"
 #include "plot/plot_window.h"
+#include "plot/run_correction.h"
 #include "plot/waveform_decimation.h"
 #include "support/test_support.h"
 #include "synth/synth_files.h"
@@ -80,6 +83,17 @@ CalculationResults PowerResultsWithTorque(const std::array<double, 4>& torque) {
   for (std::size_t k = 0; k < 4; ++k)
     acceleration[k] = (torque[k] - still.torque[k]) / (moving.torque[k] - still.torque[k]);
   return compute(acceleration);
+}
+
+// The document at path with air conditions after its parameter lines.
+void AddConditions(const std::string& path) {
+  std::string text = test::ReadFileBytes(path);
+  const std::string after = "# Smoothing RPM";
+  const std::size_t at = text.find('\n', text.find(after));
+  if (text.find(after) == std::string::npos || at == std::string::npos) qFatal("no parameter lines");
+  text.insert(at + 1,
+              "# Air Temp. (deg C): 30.000000\n# Air Press. (hPa) : 1000.000000\n# Rel. Humidity (%): 50.000000\n");
+  test::WriteFileBytes(path, text);
 }
 
 }  // namespace
@@ -161,6 +175,71 @@ class PlotTest : public QObject {
       other.Options().Reread();
       QCOMPARE(other.Panel().Chart().Units(), stored);
     }
+  }
+
+  // A chosen standard corrects each document by its own conditions (curves, labels, peaks line,
+  // table, CSV) and names itself in the title; a document without conditions stays as measured and
+  // says so. DIN 70020 shows metric power in PS. The choice is remembered.
+  void CorrectionByEachDocumentsConditions() {
+    test::TempFolder folder;
+    const std::string aPath = CalculatedRun(folder, "a", "Hot day");
+    AddConditions(aPath);
+    const QString a = QString::fromStdString(aPath);
+    const QString b = QString::fromStdString(CalculatedRun(folder, "b", "No weather"));
+    MemorySettingsStore settings;
+    PlotWindow window(settings);
+    window.OpenDocuments({a, b});
+    const RunChart& chart = window.Panel().Chart();
+    const QStringList measured = chart.PeakLabels();
+    const RunPeaks peaksA = PeaksOf(window.Panel().Runs()[0]), peaksB = PeaksOf(window.Panel().Runs()[1]);
+    const ResultTable tableA = window.Panel().Runs()[0].table;
+
+    window.findChild<QAction*>(QStringLiteral("correction-sae-j1349"))->trigger();
+    QCOMPARE(settings.Read("Plot", "Correction"), std::string("sae-j1349"));
+    QCOMPARE(PlotWindow(settings).Options().Correction(), CorrectionStandard::kSaeJ1349);
+    const double factor = CorrectPower(CorrectionStandard::kSaeJ1349, tableA.conditions).factor;
+    QVERIFY(factor > 1.01 && factor < 1.05);  // a warm, low-pressure day
+    const QStringList labels = chart.PeakLabels();
+    Peak hp = *peaksA.horsepower;
+    hp.value *= factor;
+    QCOMPARE(labels[0], QString::fromStdString(PeakText(hp, UnitOf(ResultColumn::kHorsepower, UnitSystem::kTable))));
+    QCOMPARE(labels.mid(2), measured.mid(2));
+    QCOMPARE(chart.Runs()[0].note, QStringLiteral("SAE J1349 \u00d7") + QString::number(factor, 'f', 4));
+    QCOMPARE(chart.Runs()[1].note, QStringLiteral("uncorrected: no conditions"));
+    QVERIFY(chart.chart()->title().contains("Corrected to SAE J1349"));
+    QVERIFY(window.Panel().PeaksLine().contains(
+        LegendName(chart.Runs()[1]) + QStringLiteral(": max ") +
+        QString::fromStdString(PeakText(*peaksB.horsepower, UnitOf(ResultColumn::kHorsepower, UnitSystem::kTable)))));
+    // The table tab: the heading names the standard, the value is the measured one times the factor.
+    QCOMPARE(window.Panel().Table().horizontalHeaderItem(1)->text(), QStringLiteral("HP (SAE J1349)"));
+    QCOMPARE(window.Panel().Table().item(5, 1)->text(), QString::number(tableA.rows[5][1] * factor, 'f', 2));
+
+    // The CSV: the corrected document under the standard's headings, the other under the plain ones.
+    QString error;
+    const QString csv = QString::fromStdString(folder.File("corrected.csv"));
+    QVERIFY2(window.ExportTables(csv, error), qPrintable(error));
+    const QStringList lines = QString::fromStdString(test::ReadFileBytes(csv.toStdString())).split(u'\n');
+    QVERIFY2(lines[0].startsWith("Document,RPM,HP (SAE J1349),\"Torque (ft-lb, SAE J1349)\",Speed (mph)") &&
+                 lines[0].endsWith(",HP,Torque (ft-lb)"),
+             qPrintable(lines[0]));
+    QVERIFY(lines[1].endsWith(",,"));                  // a's rows leave the plain columns empty
+    QVERIFY(!lines[lines.size() - 2].endsWith(",,"));  // b's fill them
+
+    // DIN 70020 in metric units: PS, by 1 PS = 735.49875 W.
+    window.Options().SetUnits(UnitSystem::kMetric, true);
+    window.findChild<QAction*>(QStringLiteral("correction-din-70020"))->trigger();
+    QCOMPARE(chart.Units(), UnitSystem::kMetricPs);
+    hp = *peaksA.horsepower;
+    hp.value *= CorrectPower(CorrectionStandard::kDin70020, tableA.conditions).factor * 745.699872 / 735.49875;
+    QCOMPARE(chart.PeakLabels()[0], QString::fromStdString(FormatText("%.1f PS @ %i rpm", hp.value, int(hp.rpm))));
+    QCOMPARE(window.Panel().Table().horizontalHeaderItem(1)->text(), QStringLiteral("Power (PS, DIN 70020)"));
+
+    // None: as measured, in kW again.
+    window.findChild<QAction*>(QStringLiteral("correction-none"))->trigger();
+    QCOMPARE(chart.Units(), UnitSystem::kMetric);
+    QVERIFY(chart.Runs()[0].note.isEmpty() && chart.Runs()[0].table.rows == tableA.rows);
+    QVERIFY(!chart.chart()->title().contains("Corrected"));
+    QCOMPARE(settings.Read("Plot", "Correction"), std::string("none"));
   }
 
   // Rows outside the Initial RPM estimate or flagged are dashed; tachometer quantities stack in
@@ -357,6 +436,13 @@ class PlotTest : public QObject {
       WriteTablesCsv(csv, {{"a.dat", &power}, {"runs, tuned.dat", &time}}, c.units);
       QCOMPARE(QString::fromStdString(csv.str()), QString::fromUtf8(c.csv));
     }
+    // Corrected power and torque name the standard and keep the table's decimals.
+    std::ostringstream csv;
+    WriteTablesCsv(csv, {{"a.dat", &power, "DIN 70020"}}, UnitSystem::kMetricPs);
+    QCOMPARE(
+        QString::fromStdString(csv.str()),
+        QString::fromUtf8("Document,RPM,\"Power (PS, DIN 70020)\",\"Torque (N\u00b7m, DIN 70020)\",Accel (m/s\u00b2),"
+                          "Ffric (N)\na.dat,4000,100.17,175.89,5.24901,0\na.dat,4050,101.43,175.9,5.24803,55.6\n"));
   }
 
   // However far out the view, every column shows the whole range of its samples: a one-sample
