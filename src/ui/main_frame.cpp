@@ -115,7 +115,7 @@ void CMainFrame::CreateMenus() {
   tools->addActions({c.smoothing, c.graph, c.tables, c.recordSound, c.editSound, c.soundMixer});
   tools->addSeparator();
   tools->addAction(c.toolSetup);
-  // Beyond the run's specified settings, in a group of its own at the end.
+  // The weather is no input of the calculation: a group of its own, after the tools.
   tools->addSeparator();
   tools->addAction(c.conditions);
 
