@@ -67,6 +67,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
   addAction(c.calculate);  // its keys work with the toolbar hidden too
   c.smoothing = MakeAction(this, tr("&Smoothing..."), tr("Define data smoothing operations"), tr("Smooth"));
   c.smoothing->setIcon(ToolbarIcon(ToolbarImage::Smoothing));
+  c.conditions = MakeAction(this, tr("Air &Conditions..."), tr("Enter the weather of the run, to correct its power"));
+  c.conditions->setObjectName(QStringLiteral("conditionsAction"));
   c.graph = MakeAction(this, tr("&Graph Results"), tr("Startup graphing program"), tr("Graph"));
   c.graph->setIcon(ToolbarIcon(ToolbarImage::Graph));
   c.tables = MakeAction(this, tr("View &Tables"), tr("View Tables of Results"), tr("Tables"));
@@ -113,6 +115,9 @@ void CMainFrame::CreateMenus() {
   tools->addActions({c.smoothing, c.graph, c.tables, c.recordSound, c.editSound, c.soundMixer});
   tools->addSeparator();
   tools->addAction(c.toolSetup);
+  // The weather is no input of the calculation: a group of its own, after the tools.
+  tools->addSeparator();
+  tools->addAction(c.conditions);
 
   menuBar()->addMenu(tr("&Help"))->addAction(c.about);
 }

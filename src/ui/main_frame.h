@@ -26,6 +26,7 @@ struct FrameCommands {
   QAction* exit = nullptr;
   QAction* calculate = nullptr;  // toolbar, F5 and Ctrl+R
   QAction* smoothing = nullptr;
+  QAction* conditions = nullptr;  // the run's air conditions, for corrected power
   QAction* graph = nullptr;
   QAction* tables = nullptr;
   QAction* recordSound = nullptr;

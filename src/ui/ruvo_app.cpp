@@ -92,6 +92,7 @@ void CRuvoApp::ConnectCommands() {
                    [this](const QString& path) { results->ShowDocument(path.toStdString()); });
   QObject::connect(c.calculate, &QAction::triggered, view, &CRuvoView::OnCalculate);
   QObject::connect(c.smoothing, &QAction::triggered, view, &CRuvoView::OnSmoothing);
+  QObject::connect(c.conditions, &QAction::triggered, view, &CRuvoView::OnConditions);
   QObject::connect(c.toolSetup, &QAction::triggered, view, &CRuvoView::OnToolSetup);
   QObject::connect(c.tables, &QAction::triggered, view, &CRuvoView::OnTables);
   QObject::connect(c.graph, &QAction::triggered, view, &CRuvoView::OnGraph);

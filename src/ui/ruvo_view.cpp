@@ -18,6 +18,7 @@
 #include "core/message.h"
 #include "core/run_document.h"
 #include "desktop/form_fields.h"
+#include "ui/conditions_dlg.h"
 #include "ui/findings_button.h"
 #include "ui/form_exchange.h"
 #include "ui/ruvo_doc.h"
@@ -173,6 +174,11 @@ void CRuvoView::OnSmoothing() {
   CSmoothingDlg dialog(window());
   dialog.RunSmoothingDialog(params.smoothingMethod, params.smoothingLevel, params.smoothingRpm);
   emit edited();
+}
+
+void CRuvoView::OnConditions() {
+  CConditionsDlg dialog(settings, window());
+  if (dialog.RunConditionsDialog(params.conditions)) emit edited();
 }
 
 void CRuvoView::OnToolSetup() {

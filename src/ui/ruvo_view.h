@@ -59,6 +59,8 @@ class CRuvoView : public QWidget {
 
   void OnCalculate();
   void OnSmoothing();
+  // Runs the Air Conditions dialog on the run's conditions; a change is saved like any other.
+  void OnConditions();
   void OnToolSetup();
   void OnTables();
   void OnGraph();

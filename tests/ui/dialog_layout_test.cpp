@@ -10,6 +10,7 @@
 
 #include "core/settings.h"
 #include "ui/about_dlg.h"
+#include "ui/conditions_dlg.h"
 #include "ui/smoothing_dlg.h"
 #include "ui/tool_setup_dlg.h"
 #include "ui_support.h"
@@ -80,6 +81,7 @@ class DialogLayoutTest : public QObject {
     const std::pair<const char*, std::function<std::unique_ptr<QDialog>()>> dialogs[] = {
         {"smoothing", [] { return std::make_unique<CSmoothingDlg>(); }},
         {"tool setup", [&settings] { return std::make_unique<CToolSetupDlg>(settings); }},
+        {"air conditions", [&settings] { return std::make_unique<CConditionsDlg>(settings); }},
         {"about", [] { return std::make_unique<CAboutDlg>(); }}};
     for (double scale : {1.0, 1.5, 2.0}) {
       QFont font = base;

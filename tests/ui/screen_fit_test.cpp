@@ -14,6 +14,7 @@
 #include "synth/synth_options.h"
 #include "synth/synth_run.h"
 #include "ui/about_dlg.h"
+#include "ui/conditions_dlg.h"
 #include "ui/desktop_settings.h"
 #include "ui/main_frame.h"
 #include "ui/results_dock.h"
@@ -115,6 +116,7 @@ class ScreenFitTest : public QObject {
     const std::pair<const char*, std::function<std::unique_ptr<QDialog>()>> dialogs[] = {
         {"smoothing", [] { return std::make_unique<CSmoothingDlg>(); }},
         {"tool setup", [&settings] { return std::make_unique<CToolSetupDlg>(settings); }},
+        {"air conditions", [&settings] { return std::make_unique<CConditionsDlg>(settings); }},
         {"about", [] { return std::make_unique<CAboutDlg>(); }}};
     for (const auto& [name, make] : dialogs) {
       const std::unique_ptr<QDialog> dialog = make();

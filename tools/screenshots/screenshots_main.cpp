@@ -1,8 +1,8 @@
 // ruvo-screenshots DOCUMENT OUTPUT_FOLDER [SUFFIX [--results-apart | --engine-sound | --engine-log | --condition]]:
-// opens DOCUMENT in the desktop application, calculates it and saves PNG pictures of the main window and of
-// each dialog into OUTPUT_FOLDER, SUFFIX added to every name (for pictures at another QT_SCALE_FACTOR).
-// When the window shows the form only in part (it scrolls), the whole form is saved as well. With
-// --results-apart the main window is saved as it opens, before Calculate, and after it as
+// opens DOCUMENT in the desktop application, calculates it and saves PNG pictures of the main window and of each
+// dialog (the air conditions dialog on a sample weather report) into OUTPUT_FOLDER, SUFFIX added to every name (for
+// pictures at another QT_SCALE_FACTOR). When the window shows the form only in part (it scrolls), the whole form is
+// saved as well. With --results-apart the main window is saved as it opens, before Calculate, and after it as
 // main-window SUFFIX -results.png (the Results dock shown). With --engine-sound DOCUMENT's one
 // recording holds the engine sound of a 6-cylinder (ruvo-synth --sound engine): it is tracked through "Track engine
 // sound..." (engine-sound-dialog SUFFIX .png) and calculated, and the Recording tab is saved as
@@ -209,8 +209,13 @@ int main(int argc, char** argv) {
     return ok ? 0 : 1;
   }
 
+  // The air conditions dialog on a summer day's weather report: 28 degC, 1008 hPa at sea level for a
+  // track at 350 m, 55 % humidity.
+  app.Document().Params().conditions = {28.0, 1008.0, 55.0, 350.0};
   const std::pair<const char*, void (ruvo::CRuvoView::*)()> dialogs[] = {
-      {"smoothing-dialog", &ruvo::CRuvoView::OnSmoothing}, {"tool-setup-dialog", &ruvo::CRuvoView::OnToolSetup}};
+      {"smoothing-dialog", &ruvo::CRuvoView::OnSmoothing},
+      {"tool-setup-dialog", &ruvo::CRuvoView::OnToolSetup},
+      {"conditions-dialog", &ruvo::CRuvoView::OnConditions}};
   for (const auto& [name, command] : dialogs) {
     prompts.nextName = QString::fromLatin1(name) + suffix;
     (app.View().*command)();
