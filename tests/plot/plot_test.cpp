@@ -11,6 +11,7 @@
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -21,6 +22,7 @@
 #include "core/vehicle_model.h"
 #include "desktop/saved_summary.h"
 #include "plot/dyno_sheet.h"
+#include "plot/dyno_sheet_text.h"
 #include "plot/engine_sound_plot.h"
 #include "plot/plot_window.h"
 #include "plot/waveform_decimation.h"
@@ -232,6 +234,34 @@ class PlotTest : public QObject {
     QVERIFY2(WriteDynoSheet(pdf, request, error), qPrintable(error));
     QVERIFY(PdfOutput("pdfinfo", {pdf}).contains(QRegularExpression(R"(Page size:\s+612 x 792 pts)")));
     QVERIFY(PdfOutput("pdftotext", {pdf, "-"}).contains(QStringLiteral("none (as measured)")));
+  }
+
+  // The sheet's table in words: a sea-level pressure with its altitude, a tyre by its sidewall or its
+  // diameter, metric weight, each smoothing by name, a correction's factor or why there is none.
+  void DynoSheetTexts() {
+    RunParameters params;
+    params.description = "Hot day";
+    params.tireWidth = 185.0, params.tireAspectRatio = 65.0, params.wheelDiameter = 14.0;
+    params.smoothingMethod = 3, params.smoothingLevel = 4;
+    params.conditions = {20.0, 1013.0, std::nullopt, 850.0};
+    const SheetEntry corrected{"Hot day", params, RunPeaks{},
+                               CorrectPower(CorrectionStandard::kDin70020, params.conditions), ""};
+    const SheetEntry plain{"No weather", RunParameters(), RunPeaks{}, std::nullopt, "no conditions"};
+    std::map<std::string, QString> rows;
+    for (const SheetSection& section :
+         SheetSections({corrected, plain}, UnitSystem::kMetric, CorrectionStandard::kDin70020))
+      for (const SheetLine& line : section.lines)
+        rows[line.label] = QString::fromStdString(line.values[0] + " | " + line.values[1]);
+    QCOMPARE(rows["Pressure"], QStringLiteral("1013.0 hPa at sea level, 850 m altitude | not given"));
+    QCOMPARE(rows["Rel. humidity"], QStringLiteral("not given | not given"));
+    QCOMPARE(rows["Tyre"], QStringLiteral("185/65 R14 | 744 mm diameter"));  // 29.3 in
+    QCOMPARE(rows["Weight"], QStringLiteral("1089 kg | 1089 kg"));           // 2400 lb
+    QCOMPARE(rows["Smoothing"], QStringLiteral("Exponential fit, level 4 | Smooth curve, 3 segments"));
+    QCOMPARE(rows["Peak power"], QStringLiteral("- | -"));
+    QVERIFY2(rows["Correction"].startsWith(QString::asprintf("DIN 70020 factor %.4f", corrected.correction->factor)) &&
+                 rows["Correction"].endsWith(" | uncorrected: no conditions"),
+             qPrintable(rows["Correction"]));
+    QCOMPARE(SheetTitle({corrected, plain, corrected}), std::string("Hot day / No weather"));
   }
 
   // A sheet that cannot be made leaves no file: an unwritable place, an unreadable document, and on
