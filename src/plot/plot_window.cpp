@@ -10,6 +10,8 @@
 #include <QSaveFile>
 #include <sstream>
 
+#include "plot/dyno_sheet.h"
+
 namespace ruvo {
 namespace {
 
@@ -37,6 +39,7 @@ void PlotWindow::CreateMenus() {
   file->addAction(tr("&Open..."), QKeySequence::Open, this, &PlotWindow::OnOpen);
   file->addAction(tr("&Export Chart..."), QKeySequence(Qt::CTRL | Qt::Key_E), this, &PlotWindow::OnExportChart);
   file->addAction(tr("Export &Tables as CSV..."), this, &PlotWindow::OnExportTables);
+  file->addAction(tr("Export &Dyno Sheet..."), this, &PlotWindow::OnExportSheet);
   file->addSeparator();
   file->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
 
@@ -118,6 +121,19 @@ bool PlotWindow::ExportTables(const QString& path, QString& error) {
   return true;
 }
 
+bool PlotWindow::ExportSheet(const QString& path, std::optional<CorrectionStandard> standard, QString& error) {
+  SheetRequest request;
+  for (const PlotRun& run : panel->Chart().Runs())
+    if (run.visible) request.runs.push_back(run);
+  if (request.runs.empty()) {
+    error = notice.isEmpty() ? tr("No run to put on a dyno sheet") : notice;
+    return false;
+  }
+  request.units = options.Units();
+  request.standard = standard;
+  return WriteDynoSheet(path, request, error);
+}
+
 QString PlotWindow::DefaultExportPath(const QString& suffix) const {
   const std::vector<PlotRun>& runs = panel->Chart().Runs();
   const QString first = runs.empty() ? QString() : runs.front().path;
@@ -149,6 +165,14 @@ void PlotWindow::OnExportTables() {
       QFileDialog::getSaveFileName(this, tr("Export Tables"), DefaultExportPath("csv"), tr("CSV (*.csv)"));
   QString error;
   if (!path.isEmpty() && !ExportTables(path, error)) QMessageBox::warning(this, tr("Ruvo Plot"), error);
+}
+
+void PlotWindow::OnExportSheet() {
+  const QString path =
+      QFileDialog::getSaveFileName(this, tr("Export Dyno Sheet"), DefaultExportPath("pdf"), tr("PDF (*.pdf)"));
+  QString error;
+  if (!path.isEmpty() && !ExportSheet(path, options.Correction(), error))
+    QMessageBox::warning(this, tr("Ruvo Plot"), error);
 }
 
 }  // namespace ruvo

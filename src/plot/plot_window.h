@@ -4,8 +4,10 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
+#include <optional>
 #include <vector>
 
+#include "calc/power_correction.h"
 #include "core/result_table.h"
 #include "core/settings.h"
 #include "plot/chart_options.h"
@@ -40,6 +42,9 @@ class PlotWindow : public QMainWindow {
   // each row led by its document as named (WriteTablesCsv); false with error when there is none or
   // writing fails.
   bool ExportTables(const QString& path, QString& error);
+  // Writes a dyno sheet (PDF) of the visible runs in the chosen units, corrected to standard
+  // (WriteDynoSheet); false with error when there is none or writing fails.
+  bool ExportSheet(const QString& path, std::optional<CorrectionStandard> standard, QString& error);
   // The name an export offers first: the first document's, with suffix, beside it.
   QString DefaultExportPath(const QString& suffix) const;
 
@@ -54,6 +59,7 @@ class PlotWindow : public QMainWindow {
   void OnOpen();
   void OnExportChart();
   void OnExportTables();
+  void OnExportSheet();
 
   ResultsPanel* panel;
   QStringList documents;  // as named

@@ -4,6 +4,7 @@
 #include <QPen>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "plot/run_peaks.h"
 
 class QLineSeries;
+class QPainter;
 class QGraphicsSimpleTextItem;
 class QValueAxis;
 
@@ -82,6 +84,9 @@ class RunChart : public QChartView {
   // titled with ExportTitle. False with error set when the suffix is unknown or the file cannot be
   // written.
   bool Export(const QString& path, QString& error) const;
+  // Draws the chart laid out at layout (pixels, which set the size of its text and lines) into target of
+  // painter, with title as its bold first line (none when empty).
+  void Render(QPainter& painter, const QRectF& target, QSize layout, const QString& title) const;
   // The shown runs' descriptions, or their file names where they have none, joined by " / ".
   QString ExportTitle() const;
 
@@ -92,6 +97,8 @@ class RunChart : public QChartView {
 
  private:
   void Rebuild();
+  // A copy of this chart laid out at layout (pixels) for drawing elsewhere, titled title.
+  std::unique_ptr<RunChart> LaidOut(QSize layout, const QString& title) const;
   QChart* AddPane();
   // Sizes the panes to share size (pixels) from top to bottom.
   void LayOut(QSizeF size);

@@ -31,29 +31,39 @@ QString RunChart::ExportTitle() const {
   return titles.join(QStringLiteral(" / "));
 }
 
+std::unique_ptr<RunChart> RunChart::LaidOut(QSize layout, const QString& title) const {
+  // A copy, so the window's chart keeps its own layout.
+  auto copy = std::make_unique<RunChart>();
+  copy->heading = title;
+  copy->units = units;
+  copy->timeQuantities = timeQuantities;
+  copy->stacked = stacked;
+  copy->SetRuns(runs, notice);
+  copy->resize(layout);
+  QCoreApplication::sendPostedEvents();
+  copy->LayOut(QSizeF(layout));
+  QCoreApplication::sendPostedEvents();
+  copy->AlignPanes();
+  QCoreApplication::sendPostedEvents();
+  copy->PlacePeakLabels();
+  copy->StyleDoubtfulStretches();
+  copy->scene()->setSceneRect(QRectF(QPointF(0, 0), QSizeF(layout)));
+  return copy;
+}
+
+void RunChart::Render(QPainter& painter, const QRectF& target, QSize layout, const QString& title) const {
+  const std::unique_ptr<RunChart> copy = LaidOut(layout, title);
+  copy->scene()->render(&painter, target, QRectF(QPointF(0, 0), QSizeF(layout)));
+}
+
 bool RunChart::Export(const QString& path, QString& error) const {
   const QString suffix = QFileInfo(path).suffix().toLower();
   if (suffix != QLatin1String("png") && suffix != QLatin1String("svg") && suffix != QLatin1String("pdf")) {
     error = tr("Cannot export to %1 - the name must end in .png, .svg or .pdf").arg(path);
     return false;
   }
-  // A copy laid out at the export size, so the window's chart keeps its own.
-  RunChart copy;
-  copy.heading = ExportTitle();
-  copy.units = units;
-  copy.timeQuantities = timeQuantities;
-  copy.stacked = stacked;
-  copy.SetRuns(runs, notice);
-  copy.resize(kExportLayout);
-  QCoreApplication::sendPostedEvents();
-  copy.LayOut(QSizeF(kExportLayout));
-  QCoreApplication::sendPostedEvents();
-  copy.AlignPanes();
-  QCoreApplication::sendPostedEvents();
-  copy.PlacePeakLabels();
-  copy.StyleDoubtfulStretches();
+  const std::unique_ptr<RunChart> copy = LaidOut(kExportLayout, ExportTitle());
   const QRectF source(QPointF(0, 0), QSizeF(kExportLayout));
-  copy.scene()->setSceneRect(source);
 
   // Written beside the target and renamed over it only when complete.
   QSaveFile file(path);
@@ -64,7 +74,7 @@ bool RunChart::Export(const QString& path, QString& error) const {
     {
       QPainter painter(&image);
       painter.setRenderHint(QPainter::Antialiasing);
-      copy.scene()->render(&painter, QRectF(QPointF(0, 0), QSizeF(image.size())), source);
+      copy->scene()->render(&painter, QRectF(QPointF(0, 0), QSizeF(image.size())), source);
     }
     written = image.save(&file, "PNG");
   } else if (written && suffix == QLatin1String("svg")) {
@@ -72,22 +82,22 @@ bool RunChart::Export(const QString& path, QString& error) const {
     svg.setOutputDevice(&file);
     svg.setSize(kExportLayout);
     svg.setViewBox(source);
-    svg.setTitle(copy.heading);
+    svg.setTitle(copy->heading);
     QPainter painter;
     written = painter.begin(&svg);
     if (written) {
-      copy.scene()->render(&painter, source, source);
+      copy->scene()->render(&painter, source, source);
       written = painter.end();
     }
   } else if (written) {
     QPdfWriter pdf(&file);
     pdf.setPageSize(QPageSize(QSizeF(kExportLayout) * 0.75, QPageSize::Point));  // 96 px per 72 pt
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-    pdf.setTitle(copy.heading);
+    pdf.setTitle(copy->heading);
     QPainter painter;
     written = painter.begin(&pdf);
     if (written) {
-      copy.scene()->render(&painter, QRectF(0, 0, pdf.width(), pdf.height()), source);
+      copy->scene()->render(&painter, QRectF(0, 0, pdf.width(), pdf.height()), source);
       written = painter.end();
     }
   }

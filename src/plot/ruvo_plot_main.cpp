@@ -1,5 +1,5 @@
-// ruvo-plot [--table] [--export FILE] [--csv FILE] [--metric] [--correction STD] DOC.dat...: the viewer of
-// saved runs.
+// ruvo-plot [--table] [--export FILE] [--csv FILE] [--sheet FILE] [--metric] [--correction STD] DOC.dat...:
+// the viewer of saved runs.
 #include <QApplication>
 #include <QCoreApplication>
 #include <QSettings>
@@ -17,13 +17,15 @@ namespace {
 
 constexpr const char* kUsage = QT_TRANSLATE_NOOP(
     "ruvo-plot",
-    "Usage: ruvo-plot [--table] [--export FILE] [--csv FILE] [--metric] [--correction STD] DOC.dat...\n"
+    "Usage: ruvo-plot [--table] [--export FILE] [--csv FILE] [--sheet FILE] [--metric] [--correction STD]\n"
+    "                 DOC.dat...\n"
     "\n"
     "Shows the result tables of saved run documents, their runs overlaid in one chart.\n"
     "--table         open on the Table tab\n"
     "--export FILE   write the chart to FILE (.png 1600x1000, .svg or .pdf) and exit\n"
     "--csv FILE      write the tables of all documents to FILE as one comma-separated table, each\n"
     "                row led by its document, in the units shown, and exit\n"
+    "--sheet FILE    write a one-page dyno sheet (PDF) of the runs to FILE and exit\n"
     "--metric        kW, N\xc2\xb7m, km/h and m/s\xc2\xb2 instead of the table's hp, ft-lb, mph and g\n"
     "--correction STD\n"
     "                power and torque corrected to a standard's air by each document's conditions:\n"
@@ -55,7 +57,7 @@ class QtSettingsStore : public ruvo::SettingsStore {
 
 struct Request {
   bool table = false, metric = false;
-  QString exportPath, csvPath;
+  QString exportPath, csvPath, sheetPath;
   std::optional<ruvo::CorrectionStandard> correction;
   QStringList documents;
 };
@@ -83,13 +85,15 @@ bool Parse(const std::vector<std::string>& args, Request& request, int& status) 
         status = 2;
         return false;
       }
-    } else if (arg == "--export" || arg == "--csv") {
+    } else if (arg == "--export" || arg == "--csv" || arg == "--sheet") {
       if (i + 1 >= args.size()) {
         std::cerr << Text(QT_TRANSLATE_NOOP("ruvo-plot", "ruvo-plot: %1 needs a file name\n"), arg);
         status = 2;
         return false;
       }
-      (arg == "--export" ? request.exportPath : request.csvPath) = QString::fromStdString(args[++i]);
+      (arg == "--export" ? request.exportPath
+       : arg == "--csv"  ? request.csvPath
+                         : request.sheetPath) = QString::fromStdString(args[++i]);
     } else if (!arg.empty() && arg[0] == '-') {
       std::cerr << Text(QT_TRANSLATE_NOOP("ruvo-plot", "ruvo-plot: unknown option %1\n"), arg) << Text(kUsage);
       status = 2;
@@ -107,9 +111,12 @@ int main(int argc, char** argv) {
   Request request;
   int status = 0;
   if (!Parse(std::vector<std::string>(argv + 1, argv + argc), request, status)) return status;
-  const bool headless = !request.exportPath.isEmpty() || !request.csvPath.isEmpty();
+  const bool headless = !request.exportPath.isEmpty() || !request.csvPath.isEmpty() || !request.sheetPath.isEmpty();
   if (headless && request.documents.isEmpty()) {
-    std::cerr << Text(QT_TRANSLATE_NOOP("ruvo-plot", "ruvo-plot: --export and --csv need a run document (.dat)\n"));
+    std::cerr << (request.exportPath.isEmpty() && request.csvPath.isEmpty()
+                      ? Text(QT_TRANSLATE_NOOP("ruvo-plot", "ruvo-plot: --sheet needs a run document (.dat)\n"))
+                      : Text(QT_TRANSLATE_NOOP("ruvo-plot",
+                                               "ruvo-plot: --export and --csv need a run document (.dat)\n")));
     return 2;
   }
   // Scripts export without a display.
@@ -137,6 +144,15 @@ int main(int argc, char** argv) {
     if (!request.csvPath.isEmpty() && !window.ExportTables(request.csvPath, error)) {
       std::cerr << error.toStdString() << '\n';
       status = 1;
+    }
+    // A sheet shows every document asked for, or none.
+    if (!request.sheetPath.isEmpty()) {
+      if (!window.Notice().isEmpty())
+        status = 1;
+      else if (!window.ExportSheet(request.sheetPath, request.correction, error)) {
+        std::cerr << error.toStdString() << '\n';
+        status = 1;
+      }
     }
     return status;
   }

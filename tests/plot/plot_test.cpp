@@ -6,9 +6,13 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -19,10 +23,13 @@
 #include "core/text_format.h"
 #include "core/vehicle_model.h"
 #include "desktop/saved_summary.h"
+#include "plot/dyno_sheet.h"
+#include "plot/dyno_sheet_text.h"
 #include "plot/engine_sound_plot.h"
 #include "plot/plot_window.h"
 #include "plot/run_correction.h"
 #include "plot/waveform_decimation.h"
+#include "ruvo_version.h"
 #include "support/test_support.h"
 #include "synth/synth_files.h"
 #include "synth/synth_run.h"
@@ -47,6 +54,26 @@ std::string CalculatedRun(const test::TempFolder& folder, const std::string& nam
   if (!document.OpenRunDocument(path) || !calculation.Calculate(document.Folder()) || !document.SaveToCurrentPath())
     qFatal("could not calculate the run");
   return path;
+}
+
+// Adds weather lines to a saved document where its parameter lines end.
+void AddConditions(const std::string& path,
+                   const std::string& lines = "# Air Temp. (deg C): 30.000000\n# Air Press. (hPa) : 1000.000000\n"
+                                              "# Rel. Humidity (%): 50.000000\n") {
+  std::string text = test::ReadFileBytes(path);
+  const std::size_t smoothingRpm = text.find("# Smoothing RPM");
+  text.insert(text.find('\n', smoothingRpm) + 1, lines);
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// The text of a PDF as pdftotext gives it, and the page size line of pdfinfo.
+QString PdfOutput(const QString& tool, const QStringList& args) {
+  const QString program = QStandardPaths::findExecutable(tool);
+  if (program.isEmpty()) qFatal("%s is missing - scripts/install-deps installs poppler-utils", qPrintable(tool));
+  QProcess process;
+  process.start(program, args);
+  process.waitForFinished();
+  return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // The table of results as a saved document holds it, and read back.
@@ -85,16 +112,6 @@ CalculationResults PowerResultsWithTorque(const std::array<double, 4>& torque) {
   return compute(acceleration);
 }
 
-// The document at path with air conditions after its parameter lines.
-void AddConditions(const std::string& path) {
-  std::string text = test::ReadFileBytes(path);
-  const std::string after = "# Smoothing RPM";
-  const std::size_t at = text.find('\n', text.find(after));
-  if (text.find(after) == std::string::npos || at == std::string::npos) qFatal("no parameter lines");
-  text.insert(at + 1,
-              "# Air Temp. (deg C): 30.000000\n# Air Press. (hPa) : 1000.000000\n# Rel. Humidity (%): 50.000000\n");
-  test::WriteFileBytes(path, text);
-}
 
 }  // namespace
 
@@ -240,6 +257,130 @@ class PlotTest : public QObject {
     QVERIFY(chart.Runs()[0].note.isEmpty() && chart.Runs()[0].table.rows == tableA.rows);
     QVERIFY(!chart.chart()->title().contains("Corrected"));
     QCOMPARE(settings.Read("Plot", "Correction"), std::string("none"));
+  }
+
+  // A dyno sheet of a run with conditions and one without, corrected: the runs, the standard, the
+  // corrected peak and why the other stays as measured, on the locale's paper.
+  void DynoSheetShowsCorrectedPeaks() {
+    test::TempFolder folder;
+    const QString a = QString::fromStdString(CalculatedRun(folder, "a", "Stock engine"));
+    const QString b = QString::fromStdString(CalculatedRun(folder, "b", "Tuned intake"));
+    AddConditions(b.toStdString(), "# Air Temp. (deg C): 35.000000\n# Air Press. (hPa) : 960.000000\n");
+    MemorySettingsStore settings;
+    PlotWindow window(settings);
+    window.OpenDocuments({a, b});
+    const auto& runs = window.Panel().Chart().Runs();
+    QCOMPARE(runs.size(), 2u);
+    const auto bestHp = [](const ResultTable& table) {
+      double best = 0.0;
+      for (const auto& row : table.rows) best = std::max(best, row[1]);
+      return best;
+    };
+    const PowerCorrection correction = CorrectPower(CorrectionStandard::kSaeJ1349, runs[1].table.conditions);
+    QVERIFY(correction.ok && correction.factor > 1.03);  // hot, low pressure: a visible correction
+
+    const QString pdf = QString::fromStdString(folder.File("sheet.pdf"));
+    QString error;
+    QVERIFY2(window.ExportSheet(pdf, CorrectionStandard::kSaeJ1349, error), qPrintable(error));
+    const QString text = PdfOutput("pdftotext", {pdf, "-"}).simplified();
+    for (const QString& expected :
+         {QStringLiteral("Stock engine"), QStringLiteral("Tuned intake"),
+          QString::asprintf("SAE J1349 factor %.4f", correction.factor), QStringLiteral("uncorrected: no conditions"),
+          QStringLiteral("35.0 \u00b0C"), QStringLiteral("960.0 hPa station"), QStringLiteral("Ruvo ") + kRuvoVersion})
+      QVERIFY2(text.contains(expected), qPrintable(expected + " not in: " + text));
+    // The table's row: the stock run's peak as measured (it has no conditions), the tuned run's corrected.
+    const QString peaks = QString::asprintf("Peak power +%.1f hp @ \\d+ rpm +%.1f hp @ ", bestHp(runs[0].table),
+                                            bestHp(runs[1].table) * correction.factor);
+    QVERIFY2(PdfOutput("pdftotext", {"-layout", pdf, "-"}).contains(QRegularExpression(peaks)), qPrintable(peaks));
+
+    // Letter where it is the custom, A4 elsewhere; the page takes the size asked for.
+    for (const auto& [locale, letter] : {std::pair{"en_US", true},
+                                         {"es_MX", true},
+                                         {"fr_CA", true},
+                                         {"en_GB", false},
+                                         {"de_DE", false},
+                                         {"ja_JP", false}})
+      QCOMPARE(SheetPageSize(QLocale(locale)).id(), letter ? QPageSize::Letter : QPageSize::A4);
+    SheetRequest request{runs, UnitSystem::kMetric, std::nullopt, QPageSize(QPageSize::Letter)};
+    QVERIFY2(WriteDynoSheet(pdf, request, error), qPrintable(error));
+    QVERIFY(PdfOutput("pdfinfo", {pdf}).contains(QRegularExpression(R"(Page size:\s+612 x 792 pts)")));
+    QVERIFY(PdfOutput("pdftotext", {pdf, "-"}).contains(QStringLiteral("none (as measured)")));
+  }
+
+  // The sheet's table in words: a sea-level pressure with its altitude, a tyre by its sidewall or its
+  // diameter, metric weight, each smoothing by name, a correction's factor or why there is none.
+  void DynoSheetTexts() {
+    RunParameters params;
+    params.description = "Hot day";
+    params.tireWidth = 185.0, params.tireAspectRatio = 65.0, params.wheelDiameter = 14.0;
+    params.smoothingMethod = 3, params.smoothingLevel = 4;
+    params.conditions = {20.0, 1013.0, std::nullopt, 850.0};
+    const SheetEntry corrected{"Hot day", params, RunPeaks{},
+                               CorrectPower(CorrectionStandard::kDin70020, params.conditions), ""};
+    const SheetEntry plain{"No weather", RunParameters(), RunPeaks{}, std::nullopt, "no conditions"};
+    std::map<std::string, QString> rows;
+    for (const SheetSection& section :
+         SheetSections({corrected, plain}, UnitSystem::kMetric, CorrectionStandard::kDin70020))
+      for (const SheetLine& line : section.lines)
+        rows[line.label] = QString::fromStdString(line.values[0] + " | " + line.values[1]);
+    QCOMPARE(rows["Pressure"], QStringLiteral("1013.0 hPa at sea level, 850 m altitude | not given"));
+    QCOMPARE(rows["Rel. humidity"], QStringLiteral("not given | not given"));
+    QCOMPARE(rows["Tyre"], QStringLiteral("185/65 R14 | 744 mm diameter"));  // 29.3 in
+    QCOMPARE(rows["Weight"], QStringLiteral("1089 kg | 1089 kg"));           // 2400 lb
+    QCOMPARE(rows["Smoothing"], QStringLiteral("Exponential fit, level 4 | Smooth curve, 3 segments"));
+    QCOMPARE(rows["Peak power"], QStringLiteral("- | -"));
+    QVERIFY2(rows["Correction"].startsWith(QString::asprintf("DIN 70020 factor %.4f", corrected.correction->factor)) &&
+                 rows["Correction"].endsWith(" | uncorrected: no conditions"),
+             qPrintable(rows["Correction"]));
+    QCOMPARE(SheetTitle({corrected, plain, corrected}), std::string("Hot day / No weather"));
+  }
+
+  // A sheet that cannot be made leaves no file: an unwritable place, an unreadable document, and on
+  // the command line, a document without results or an unknown standard.
+  void DynoSheetFailuresLeaveNoFile() {
+    test::TempFolder folder;
+    const QString a = QString::fromStdString(CalculatedRun(folder, "a", "Stock engine"));
+    MemorySettingsStore settings;
+    PlotWindow window(settings);
+    window.OpenDocuments({a});
+    QString error;
+    const QString nowhere = QString::fromStdString(folder.File("missing/sheet.pdf"));
+    QVERIFY(!window.ExportSheet(nowhere, std::nullopt, error));
+    QVERIFY2(error.contains(nowhere), qPrintable(error));
+    QVERIFY(!fs::exists(folder.File("missing")));
+    SheetRequest gone;
+    gone.runs = window.Panel().Chart().Runs();
+    gone.runs[0].path = QString::fromStdString(folder.File("gone.dat"));
+    QVERIFY(!WriteDynoSheet(QString::fromStdString(folder.File("gone.pdf")), gone, error));
+    QVERIFY2(error.contains("gone.dat"), qPrintable(error));
+
+    const std::string uncalculated = folder.File("new.dat");
+    const std::string document = test::ReadFileBytes(a.toStdString());
+    std::ofstream(uncalculated, std::ios::binary) << document.substr(0, document.find("Title="));
+    const auto run = [&](const QStringList& args) {
+      QProcess process;
+      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+      environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(folder.Path().string()));  // keeps Qt quiet
+      process.setProcessEnvironment(environment);
+      process.start(RUVO_PLOT_PROGRAM, args);
+      process.waitForFinished(60000);
+      return std::tuple{process.exitCode(),
+                        QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
+    };
+    const QString sheet = QString::fromStdString(folder.File("cli.pdf"));
+    const auto [good, goodOutput] = run({"--sheet", sheet, "--correction", "din-70020", a});
+    QCOMPARE(good, 0);
+    QCOMPARE(goodOutput, QString());
+    QVERIFY(fs::remove(sheet.toStdString()));
+    const auto [bad, badOutput] = run({"--sheet", sheet, a, QString::fromStdString(uncalculated)});
+    QCOMPARE(bad, 1);
+    QVERIFY2(badOutput.contains("new.dat"), qPrintable(badOutput));
+    const auto [unknown, unknownOutput] = run({"--sheet", sheet, "--correction", "sae", a});
+    QCOMPARE(unknown, 2);
+    QVERIFY2(unknownOutput.contains("--correction needs one of sae-j1349"), qPrintable(unknownOutput));
+    // Nor a temporary file beside it.
+    for (const auto& entry : fs::directory_iterator(folder.Path()))
+      QVERIFY2(entry.path().filename().string().find(".pdf") == std::string::npos, entry.path().c_str());
   }
 
   // Rows outside the Initial RPM estimate or flagged are dashed; tachometer quantities stack in
