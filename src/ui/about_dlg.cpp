@@ -7,6 +7,7 @@
 
 #include "ruvo_version.h"
 #include "ui/app_icons.h"
+#include "ui/dialog_buttons.h"
 
 namespace ruvo {
 namespace {
@@ -44,10 +45,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   texts->addWidget(build);
   texts->addSpacing(fontMetrics().height() / 2);
   texts->addWidget(licence);
-  auto* grid = new QGridLayout(this);
-  grid->setSizeConstraint(QLayout::SetFixedSize);
-  const int margin = fontMetrics().height();  // a line's height all round, at any font size
-  grid->setContentsMargins(margin, margin, margin, margin);
+  QGridLayout* grid = FixedGrid(*this);
   grid->setHorizontalSpacing(2 * grid->horizontalSpacing());
   grid->addWidget(icon, 0, 0, Qt::AlignVCenter);
   grid->addLayout(texts, 0, 1);

@@ -49,10 +49,7 @@ CConditionsDlg::CConditionsDlg(SettingsStore& store, QWidget* parent)
       pressureKind(new QButtonGroup(this)),
       correction(new QLabel(this)) {
   setWindowTitle(tr("Air Conditions"));
-  auto* grid = new QGridLayout(this);
-  grid->setSizeConstraint(QLayout::SetFixedSize);
-  const int margin = fontMetrics().height();  // a line's height all round, at any font size
-  grid->setContentsMargins(margin, margin, margin, margin);
+  QGridLayout* grid = FixedGrid(*this);
   grid->setColumnMinimumWidth(0, style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth));
 
   const struct {

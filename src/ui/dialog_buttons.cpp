@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QPushButton>
 
 namespace ruvo {
@@ -29,6 +30,14 @@ void CheckButtonAt(QButtonGroup& group, int id) {
   group.setExclusive(false);
   for (QAbstractButton* button : group.buttons()) button->setChecked(false);
   group.setExclusive(true);
+}
+
+QGridLayout* FixedGrid(QDialog& dialog) {
+  auto* grid = new QGridLayout(&dialog);
+  grid->setSizeConstraint(QLayout::SetFixedSize);
+  const int margin = dialog.fontMetrics().height();
+  grid->setContentsMargins(margin, margin, margin, margin);
+  return grid;
 }
 
 }  // namespace ruvo

@@ -33,10 +33,7 @@ QLineEdit* LevelBox(QDialog& dialog, const char* name) {
 
 CSmoothingDlg::CSmoothingDlg(QWidget* parent) : QDialog(parent), methods(new QButtonGroup(this)) {
   setWindowTitle(tr("Smoothing Function"));
-  auto* grid = new QGridLayout(this);
-  grid->setSizeConstraint(QLayout::SetFixedSize);
-  const int margin = fontMetrics().height();  // a line's height all round, at any font size
-  grid->setContentsMargins(margin, margin, margin, margin);
+  QGridLayout* grid = FixedGrid(*this);
   grid->setColumnMinimumWidth(0, style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth));
 
   struct Method {

@@ -46,10 +46,8 @@ bool IsInstalled(const std::string& program) {
 
 CToolSetupDlg::CToolSetupDlg(SettingsStore& store, QWidget* parent) : QDialog(parent), settings(store) {
   setWindowTitle(tr("Application tools setup"));
-  auto* grid = new QGridLayout(this);
-  grid->setSizeConstraint(QLayout::SetFixedSize);
+  QGridLayout* grid = FixedGrid(*this);
   const int lineHeight = fontMetrics().height();
-  grid->setContentsMargins(lineHeight, lineHeight, lineHeight, lineHeight);  // at any font size
   grid->setColumnStretch(0, 1);
   // A label sits a quarter line over its box; a row, and the buttons, start three quarters of a
   // line below the box above. The extra half line is a taller row whose widget keeps to its bottom.
