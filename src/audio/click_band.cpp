@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "audio/click_envelope.h"
+#include "audio/click_train.h"
 #include "core/text_format.h"
 #include "tracking/real_fft.h"
 
@@ -67,12 +69,6 @@ class SegmentSpectra {
   RealFft fft;
   std::vector<double> powers;
 };
-
-double Median(std::vector<double>& values) {
-  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-  std::nth_element(values.begin(), middle, values.end());
-  return *middle;
-}
 
 // E P^2 / (E P)^2 of powers P summed over frames; 0 for silence.
 double PowerRatio(std::size_t frames, double sum, double sumOfSquares) {
@@ -222,8 +218,36 @@ ConditioningChoice ChooseConditioning(const FilterChoice& asked, std::span<const
 }
 
 ConditioningChoice ConditionSound(std::vector<float>& sound, double sampleRateHz, const FilterChoice& asked) {
+  std::vector<float> original;
+  if (asked.automatic) original = sound;
   ConditioningChoice choice = ChooseConditioning(asked, sound, sampleRateHz);
   ApplyConditioning(sound, sampleRateHz, choice.filters);
+  std::string missing;
+  if (!asked.automatic || !FftAvailable(missing)) return choice;
+  const double prominence = ClickProminence(sound, sampleRateHz);
+  if (!(prominence > 0.0 && prominence < kLeastPlainProminence)) return choice;
+  // The matched filter gathers the whole click, so it works on the plainly high-passed sound: a
+  // narrow band would have taken part of each click away and made the rest ring longer.
+  const FilterChoice highPass{false, kDefaultHighPassHz, 0.0};
+  ApplyConditioning(original, sampleRateHz, highPass);
+  const std::vector<float> shape = ClickTemplate(original, sampleRateHz);
+  if (shape.empty()) return choice;
+  sound = MatchedEnvelope(original, shape);
+  choice.filters = highPass;
+  choice.envelope = true;
+  std::string along;
+  const std::vector<std::size_t> strong = StrongClicks(sound, sampleRateHz);
+  std::vector<float> heights;
+  for (std::size_t click : strong) heights.push_back(sound[click]);
+  const std::vector<std::size_t> train = TrackClickTrain(sound, sampleRateHz, Median(heights));
+  const auto reach = static_cast<std::size_t>(std::lround(kTrainReachSeconds * sampleRateHz));
+  if (TrainHoldsClicks(train, strong, reach)) {
+    GateToTrain(sound, train, reach);
+    along = FormatText(" along a train of %zu clicks", train.size());
+  }
+  choice.summary = FormatText("matched-filter envelope%s after a %.0f Hz high-pass (", along.c_str(),
+                              kDefaultHighPassHz) +
+                   choice.summary + FormatText(" left the clicks %.1f times the noise)", prominence);
   return choice;
 }
 

@@ -43,6 +43,7 @@ inline constexpr double kLeastClickKurtosis = 1.0;
 struct ConditioningChoice {
   FilterChoice filters;    // never automatic
   bool bandFound = false;  // the filters are the band FindClickBand found
+  bool envelope = false;   // then the matched filter's envelope replaced the sound (ConditionSound)
   std::string summary;     // "band-pass 2.8–7.4 kHz (kurtosis 41)"; empty when the filters were asked for
 };
 
@@ -50,7 +51,10 @@ struct ConditioningChoice {
 // or asked's cut-offs when no band stands out.
 ConditioningChoice ChooseConditioning(const FilterChoice& asked, std::span<const float> sound, double sampleRateHz);
 
-// Conditions sound (one channel at sampleRateHz, in place) as ChooseConditioning chooses.
+// Conditions sound (one channel at sampleRateHz, in place) as ChooseConditioning chooses. When the
+// choice was automatic and the filtered clicks barely clear the noise (ClickProminence below
+// kLeastPlainProminence), the sound becomes its envelope through a filter matched to its own
+// clicks (MatchedEnvelope), and the summary says so.
 ConditioningChoice ConditionSound(std::vector<float>& sound, double sampleRateHz, const FilterChoice& asked);
 
 }  // namespace ruvo

@@ -79,6 +79,8 @@ std::vector<double> PulseSpeeds(const Subject& subject, double revsPerSpark) {
 }
 
 std::string ClickRemedy(const Subject& subject, const ImportConditioning& conditioning) {
+  if (conditioning.envelope)
+    return "the import's filter matched to the clicks was applied already; record closer to the ignition lead";
   if (conditioning.bandPass) return "the import's band-pass was applied already; record closer to the ignition lead";
   if (conditioning.automatic)
     return "the import's automatic band-pass found no band to keep; record closer to the ignition lead";
@@ -196,6 +198,8 @@ ImportConditioning ConditioningOf(const WaveOrigin& origin) {
     conditioning.bandPass = filters.find("low-pass") != std::string::npos;
   }
   conditioning.automatic = origin.comment.find("conditioning: automatic") != std::string::npos;
+  conditioning.envelope = conditioning.automatic && FieldOf(origin.comment, "conditioning").find(
+                                                        "matched-filter envelope") != std::string::npos;
   return conditioning;
 }
 
@@ -206,6 +210,7 @@ ImportConditioning ReadConditioning(const std::string& wavePath) {
 
 double HumWander(const PulseEvidence& detection, const ImportConditioning& conditioning) {
   const RecordingLevels& levels = detection.levels;
+  if (conditioning.envelope) return 0.0;  // its mean level follows how densely the clicks come
   if (!conditioning.highPass) return levels.wanderLevel;
   return levels.wanderLevel - NoiseWander(levels.noiseLevel, detection.sampleRate);
 }

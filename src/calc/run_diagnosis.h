@@ -21,16 +21,19 @@ struct ImportConditioning {
   double highPassHz = 0.0;
   bool bandPass = false;   // a high-pass and a low-pass filter
   bool automatic = false;  // the import chose the conditioning itself
+  bool envelope = false;   // the import wrote the clicks' matched-filter envelope, not the sound
 };
 
-// Reads the comment's "filters: " field and its "conditioning: automatic" mark.
+// Reads the comment's "filters: " field and its "conditioning: automatic" and "matched-filter
+// envelope" marks.
 ImportConditioning ConditioningOf(const WaveOrigin& origin);
 // Of the wave file at wavePath; nothing set when it holds no origin.
 ImportConditioning ReadConditioning(const std::string& wavePath);
 
 // The wander of the mean level, steps, that hum or drift cause. After an import's high-pass, which
 // removed both, loud noise alone spreads the block means it is measured on, so only what that
-// spread leaves counts; without one, the noise level holds any hum and cannot be taken out.
+// spread leaves counts; without one, the noise level holds any hum and cannot be taken out. None
+// in a clicks' envelope, which was high-passed first.
 double HumWander(const PulseEvidence& detection, const ImportConditioning& conditioning);
 
 // Why one recording's calculation likely failed, from its evidence: a note for each cause found,

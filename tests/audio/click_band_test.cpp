@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "audio/click_envelope.h"
 #include "audio/recording_import.h"
 #include "audio/sound_files.h"
 #include "core/wave_encoding.h"
@@ -19,6 +20,7 @@ namespace {
 
 constexpr int kRate = 44100;
 constexpr double kSeconds = 4.0;
+constexpr double kNoisyClickHeight = 4.5;
 
 // Red (one-pole low-passed at 300 Hz) plus white noise, both of about the given deviation: most of
 // its power lies far below any click.
@@ -33,6 +35,14 @@ std::vector<float> ColouredNoise(double deviation, std::uint32_t seed) {
     red = pole * red + (1.0 - pole) * redScale * normal(random);
     sample = static_cast<float>(red + 0.3 * deviation * normal(random));
   }
+  return sound;
+}
+
+std::vector<float> WhiteNoise(double deviation, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  std::normal_distribution<double> normal(0.0, deviation);
+  std::vector<float> sound(static_cast<std::size_t>(kSeconds * kRate));
+  for (float& sample : sound) sample = static_cast<float>(normal(random));
   return sound;
 }
 
@@ -132,6 +142,67 @@ TEST(ClickBand, ImportRecordsTheChoiceAndAskedFiltersReplaceIt) {
   EXPECT_EQ(report.conversion.conditioning, "");
   EXPECT_EQ(report.conversion.filters, "none");
   EXPECT_EQ(ReadWaveOrigin(report.outputPath)->comment.find("conditioning"), std::string::npos);
+}
+
+// The largest sample within [from, to) seconds after each click of AddClicks, the first and last
+// clicks left out (the filters' fade-in and the envelope's end).
+std::vector<float> PeaksAfterClicks(const std::vector<float>& sound, double from, double to) {
+  std::vector<float> peaks;
+  for (double click = 0.035; click + 0.05 < kSeconds; click += 0.025) {
+    float peak = 0.0f;
+    const auto end = static_cast<std::size_t>((click + to) * kRate);
+    for (auto n = static_cast<std::size_t>((click + from) * kRate); n < end; ++n)
+      peak = std::max(peak, std::fabs(sound[n]));
+    peaks.push_back(peak);
+  }
+  return peaks;
+}
+
+// Clicks that barely clear the noise after their band-pass are written as their matched filter's
+// envelope, in which every click stands above every noise peak between the clicks; clean clicks
+// keep the band-pass.
+TEST(ClickEnvelope, LiftsClicksThatBarelyClearTheNoise) {
+  std::vector<float> noisy = WhiteNoise(1.0, 11);
+  AddClicks(noisy, 5000.0, kNoisyClickHeight);
+  std::vector<float> highPassed = noisy;
+  ApplyConditioning(highPassed, kRate, {false, kDefaultHighPassHz, 0.0});
+  const auto lowest = [](const std::vector<float>& v) { return *std::min_element(v.begin(), v.end()); };
+  const auto highest = [](const std::vector<float>& v) { return *std::max_element(v.begin(), v.end()); };
+  EXPECT_LT(lowest(PeaksAfterClicks(highPassed, 0.0, 0.001)), highest(PeaksAfterClicks(highPassed, 0.003, 0.024)));
+
+  const ConditioningChoice choice = ConditionSound(noisy, kRate, FilterChoice{});
+  ASSERT_TRUE(choice.envelope) << choice.summary;
+  EXPECT_EQ(choice.filters.highPassHz, kDefaultHighPassHz);
+  EXPECT_EQ(choice.filters.lowPassHz, 0.0);
+  EXPECT_EQ(choice.summary.rfind("matched-filter envelope along a train of ", 0), 0u)
+      << choice.summary;
+  EXPECT_GT(lowest(PeaksAfterClicks(noisy, -0.001, 0.001)), 1.2f * highest(PeaksAfterClicks(noisy, 0.003, 0.022)));
+
+  std::vector<float> clean = WhiteNoise(0.2, 11);
+  AddClicks(clean, 5000.0, kNoisyClickHeight);
+  EXPECT_FALSE(ConditionSound(clean, kRate, FilterChoice{}).envelope);
+  std::vector<float> asked = highPassed;
+  EXPECT_FALSE(ConditionSound(asked, kRate, {false, kDefaultHighPassHz, 0.0}).envelope);
+}
+
+// A click of the template's own shape keeps its height, whatever the phase it is sampled at; too
+// few clicks give no template.
+TEST(ClickEnvelope, AClickOfTheTemplatesShapeKeepsItsHeight) {
+  std::vector<float> clicks = ColouredNoise(0.01, 3);
+  AddClicks(clicks, 3000.0, 1.0);
+  const std::vector<float> shape = ClickTemplate(clicks, kRate);
+  ASSERT_EQ(shape.size(), 2 * static_cast<std::size_t>(std::lround(kClickSeconds * kRate)));
+  const float height = *std::max_element(shape.begin(), shape.end());
+
+  std::vector<float> alone(1000, 0.0f);
+  std::copy(shape.begin(), shape.end(), alone.begin() + 500);
+  const std::vector<float> envelope = MatchedEnvelope(alone, shape);
+  ASSERT_EQ(envelope.size(), alone.size());
+  EXPECT_NEAR(*std::max_element(envelope.begin(), envelope.end()), height, 0.02 * height);
+  EXPECT_NEAR(envelope[500], height, 0.02 * height);
+  EXPECT_EQ(envelope[100], 0.0f);
+
+  EXPECT_TRUE(ClickTemplate(std::span(clicks).first(kRate / 20), kRate).empty());  // 12 spacings
 }
 
 }  // namespace

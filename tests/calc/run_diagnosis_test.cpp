@@ -169,6 +169,12 @@ TEST(RunDiagnosis, TheRemedyAlreadyAppliedIsNotRecommended) {
   EXPECT_TRUE(bandPassed.bandPass && bandPassed.automatic);
   EXPECT_EQ(bandPassed.highPassHz, 2800.0);
   EXPECT_TRUE(noBand.automatic && !noBand.bandPass);
+  const ImportConditioning enveloped = conditioning(
+      "Converted by Ruvo: channel 1 of 1; filters: high-pass 400 Hz with a 20 ms fade-in; conditioning: automatic "
+      "matched-filter envelope after a 400 Hz high-pass (band-pass 2.0\u20135.5 kHz (kurtosis 3.2) left the clicks "
+      "3.5 times the noise)");
+  EXPECT_TRUE(enveloped.envelope && enveloped.highPass && !enveloped.bandPass);
+  EXPECT_FALSE(bandPassed.envelope || noBand.envelope);
   EXPECT_FALSE(conditioning("Converted by Ruvo: channel 1 of 1; filters: none").highPass);
   // A low-pass outside the filters field is no band-pass.
   EXPECT_FALSE(conditioning("Converted by Ruvo: filters: high-pass 400 Hz; note: low-pass later").bandPass);
@@ -192,6 +198,11 @@ TEST(RunDiagnosis, TheRemedyAlreadyAppliedIsNotRecommended) {
   EXPECT_EQ(run.Lines(highPassed).size(), 1u);
   EXPECT_EQ(run.Lines(bandPassed)[0],
             weak + "the import's band-pass was applied already; record closer to the ignition lead");
+  // An envelope's mean level wanders with the clicks, not with hum.
+  run.evidence.detection.levels.wanderLevel = 6.0;
+  EXPECT_EQ(run.Lines(enveloped),
+            (std::vector<std::string>{weak + "the import's filter matched to the clicks was applied already; record "
+                                             "closer to the ignition lead"}));
   EXPECT_EQ(run.Lines(noBand)[0], weak +
                                       "the import's automatic band-pass found no band to keep; record closer to the "
                                       "ignition lead");
