@@ -98,15 +98,16 @@ class ApplicationRecordingsTest : public QObject {
     QCOMPARE(prompts.fileRequests.back().first, QString::fromStdString(f.folder.File("phone/ruvo.dat")));
   }
 
-  // A noisy phone recording (white noise of 9 steps under the clicks) whose 8-bit original fails
-  // or comes out wrong calculates within 2 % of the true peaks after the default conversion, which
-  // band-passes the clicks' band.
+  // A noisy phone recording (white noise of 12 steps under the clicks, at 22050 Hz) whose 8-bit
+  // original fails or comes out wrong calculates within 2 % of the true peaks after the default
+  // conversion, which writes the clicks' matched-filter envelope along their train.
   void noisyRecordingCalculatesAfterTheDefaultConversion() {
     AppFixture f;
     CRuvoApp& app = f.Start();
     test::ScriptedPrompts prompts;
     SynthOptions options;
-    options.noise = 9.0;
+    options.noise = 12.0;
+    options.sampleRate = 22050;
     const SynthResult original = SynthesizeRun(options);
     options.bits = 16;
     const SynthResult phone = SynthesizeRun(options);
@@ -134,7 +135,8 @@ class ApplicationRecordingsTest : public QObject {
     f.Drop({f.folder.File("phone/take.wav")});  // holds ignition clicks, converted
     QCOMPARE(f.Form().Items("waveList"), QStringList({"take.wav"}));
     const std::optional<WaveOrigin> origin = ReadWaveOrigin(f.folder.File("runs/take.wav"));
-    QVERIFY(origin && origin->comment.find("conditioning: automatic band-pass") != std::string::npos);
+    QVERIFY(origin && origin->comment.find("conditioning: automatic matched-filter envelope along a train of ") !=
+                          std::string::npos);
     app.Frame().Commands().calculate->trigger();
     QVERIFY(app.View().CalculationSucceeded());
     // "Max HP: 123.6 hp @ 5600 rpm", "Max Torque: 129.6 ft-lb @ 4100 rpm"
