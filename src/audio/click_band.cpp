@@ -157,6 +157,28 @@ ClickBand BandAround(const Peak& peak, double sampleRateHz) {
   return band;
 }
 
+// The matched-filter envelope of highPassed in envelope, halved away from its click train when the
+// train holds the strongest clicks (along then names the train); false, and envelope untouched,
+// when there are too few clicks for a template.
+bool EnvelopeAlongTrain(std::span<const float> highPassed,
+                        double sampleRateHz,
+                        std::vector<float>& envelope,
+                        std::string& along) {
+  const std::vector<float> shape = ClickTemplate(highPassed, sampleRateHz);
+  if (shape.empty()) return false;
+  envelope = MatchedEnvelope(highPassed, shape);
+  const std::vector<std::size_t> strong = StrongClicks(envelope, sampleRateHz);
+  std::vector<float> heights;
+  for (std::size_t click : strong) heights.push_back(envelope[click]);
+  const std::vector<std::size_t> train = TrackClickTrain(envelope, sampleRateHz, Median(heights));
+  const auto reach = static_cast<std::size_t>(std::lround(kTrainReachSeconds * sampleRateHz));
+  if (TrainHoldsClicks(train, strong, reach)) {
+    GateToTrain(envelope, train, reach);
+    along = FormatText(" along a train of %zu clicks", train.size());
+  }
+  return true;
+}
+
 }  // namespace
 
 ClickBand FindClickBand(std::span<const float> sound, double sampleRateHz) {
@@ -230,24 +252,13 @@ ConditioningChoice ConditionSound(std::vector<float>& sound, double sampleRateHz
   // narrow band would have taken part of each click away and made the rest ring longer.
   const FilterChoice highPass{false, kDefaultHighPassHz, 0.0};
   ApplyConditioning(original, sampleRateHz, highPass);
-  const std::vector<float> shape = ClickTemplate(original, sampleRateHz);
-  if (shape.empty()) return choice;
-  sound = MatchedEnvelope(original, shape);
+  std::string along;
+  if (!EnvelopeAlongTrain(original, sampleRateHz, sound, along)) return choice;
   choice.filters = highPass;
   choice.envelope = true;
-  std::string along;
-  const std::vector<std::size_t> strong = StrongClicks(sound, sampleRateHz);
-  std::vector<float> heights;
-  for (std::size_t click : strong) heights.push_back(sound[click]);
-  const std::vector<std::size_t> train = TrackClickTrain(sound, sampleRateHz, Median(heights));
-  const auto reach = static_cast<std::size_t>(std::lround(kTrainReachSeconds * sampleRateHz));
-  if (TrainHoldsClicks(train, strong, reach)) {
-    GateToTrain(sound, train, reach);
-    along = FormatText(" along a train of %zu clicks", train.size());
-  }
-  choice.summary = FormatText("matched-filter envelope%s after a %.0f Hz high-pass (", along.c_str(),
-                              kDefaultHighPassHz) +
-                   choice.summary + FormatText(" left the clicks %.1f times the noise)", prominence);
+  choice.summary =
+      FormatText("matched-filter envelope%s after a %.0f Hz high-pass (", along.c_str(), kDefaultHighPassHz) +
+      choice.summary + FormatText(" left the clicks %.1f times the noise)", prominence);
   return choice;
 }
 

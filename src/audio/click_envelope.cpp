@@ -42,7 +42,6 @@ std::vector<std::size_t> StrongestPeaks(std::span<const float> sound, std::size_
   return taken;
 }
 
-
 // The Hilbert transform of a short real sequence, zero-padded to a power of two at least four
 // times as long: each positive-frequency bin turned by -90 degrees, transformed back.
 std::vector<double> HilbertOf(std::span<const float> shape) {
@@ -95,7 +94,8 @@ std::vector<float> ClickTemplate(std::span<const float> sound, double sampleRate
     for (std::size_t n = 0; n < length; ++n) shape[n] += sign * sound[peak - before + n];
   }
   for (std::size_t n = 0; n < length; ++n) {
-    const double hann = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * (static_cast<double>(n) + 1.0) / static_cast<double>(length + 1));
+    const double hann =
+        0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * (static_cast<double>(n) + 1.0) / static_cast<double>(length + 1));
     shape[n] = static_cast<float>(shape[n] * hann / static_cast<double>(peaks.size()));
   }
   return shape;

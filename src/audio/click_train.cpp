@@ -25,8 +25,8 @@ std::vector<std::size_t> TrackClickTrain(std::span<const float> envelope, double
   std::vector<double> score(bins);        // the best train ending on the bin, its height counted
   for (std::size_t i = 0; i < bins; ++i) {
     const auto first = envelope.begin() + static_cast<std::ptrdiff_t>(i * bin);
-    peakAt[i] = static_cast<std::size_t>(std::max_element(first, first + static_cast<std::ptrdiff_t>(bin)) -
-                                         envelope.begin());
+    peakAt[i] =
+        static_cast<std::size_t>(std::max_element(first, first + static_cast<std::ptrdiff_t>(bin)) - envelope.begin());
     score[i] = envelope[peakAt[i]] / clickHeight - kTrainFloor;
   }
   std::vector<double> logOfGap(longest + 1);

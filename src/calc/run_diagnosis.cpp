@@ -198,8 +198,8 @@ ImportConditioning ConditioningOf(const WaveOrigin& origin) {
     conditioning.bandPass = filters.find("low-pass") != std::string::npos;
   }
   conditioning.automatic = origin.comment.find("conditioning: automatic") != std::string::npos;
-  conditioning.envelope = conditioning.automatic && FieldOf(origin.comment, "conditioning").find(
-                                                        "matched-filter envelope") != std::string::npos;
+  conditioning.envelope = conditioning.automatic &&
+                          FieldOf(origin.comment, "conditioning").find("matched-filter envelope") != std::string::npos;
   return conditioning;
 }
 

@@ -174,8 +174,7 @@ TEST(ClickEnvelope, LiftsClicksThatBarelyClearTheNoise) {
   ASSERT_TRUE(choice.envelope) << choice.summary;
   EXPECT_EQ(choice.filters.highPassHz, kDefaultHighPassHz);
   EXPECT_EQ(choice.filters.lowPassHz, 0.0);
-  EXPECT_EQ(choice.summary.rfind("matched-filter envelope along a train of ", 0), 0u)
-      << choice.summary;
+  EXPECT_EQ(choice.summary.rfind("matched-filter envelope along a train of ", 0), 0u) << choice.summary;
   EXPECT_GT(lowest(PeaksAfterClicks(noisy, -0.001, 0.001)), 1.2f * highest(PeaksAfterClicks(noisy, 0.003, 0.022)));
 
   std::vector<float> clean = WhiteNoise(0.2, 11);

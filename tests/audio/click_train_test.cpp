@@ -34,7 +34,8 @@ struct NoisyTrain {
     }
     std::uniform_real_distribution<double> height(0.5, 1.0);
     const auto half = static_cast<std::size_t>(0.00015 * kRate);
-    for (double t = 0.05, rpm = 1100.0; t < 4.95; t += 120.0 / rpm, rpm = std::min(6000.0, rpm + 120.0 / rpm * 1000.0)) {
+    for (double t = 0.05, rpm = 1100.0; t < 4.95;
+         t += 120.0 / rpm, rpm = std::min(6000.0, rpm + 120.0 / rpm * 1000.0)) {
       const auto at = static_cast<std::size_t>(t * kRate);
       const double top = height(random);
       for (std::size_t n = at - half; n <= at + half; ++n) {
