@@ -2,6 +2,46 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
 <context>
+    <name>QObject</name>
+    <message>
+        <location filename="../src/plot/dyno_sheet.cpp" line="+168"/>
+        <source>No run for a dyno sheet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Not able to read - %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <location line="+11"/>
+        <location line="+78"/>
+        <source>Not able to write - %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="-61"/>
+        <source>DYNO SHEET</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Power and torque corrected to %1 where conditions allow</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Power and torque as measured, uncorrected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+53"/>
+        <source>Made with Ruvo %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>RunChart</name>
     <message>
         <location filename="../src/plot/run_chart_curves.cpp" line="+28"/>
@@ -47,32 +87,49 @@
 <context>
     <name>ruvo-plot</name>
     <message>
-        <location filename="../src/plot/ruvo_plot_main.cpp" line="+15"/>
-        <source>Usage: ruvo-plot [--table] [--export FILE] [--csv FILE] [--metric] DOC.dat...
+        <location filename="../src/plot/ruvo_plot_main.cpp" line="+18"/>
+        <source>Usage: ruvo-plot [--table] [--export FILE] [--csv FILE] [--sheet FILE] [--metric] [--correction STD]
+                 DOC.dat...
 
 Shows the result tables of saved run documents, their runs overlaid in one chart.
 --table         open on the Table tab
 --export FILE   write the chart to FILE (.png 1600x1000, .svg or .pdf) and exit
 --csv FILE      write the tables of all documents to FILE as one comma-separated table, each
                 row led by its document, in the units shown, and exit
+--sheet FILE    write a one-page dyno sheet (PDF) of the runs to FILE and exit
 --metric        kW, N·m, km/h and m/s² instead of the table&apos;s hp, ft-lb, mph and g
+--correction STD
+                power and torque corrected to a standard&apos;s air by each document&apos;s conditions:
+                sae-j1349, sae-j1349-1990, din-70020 (in PS with --metric) or eec-80-1269
 </source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+56"/>
-        <source>ruvo-plot: %1 needs a file name
+        <location line="+66"/>
+        <source>ruvo-plot: --correction needs one of %1
 </source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location line="+6"/>
+        <source>ruvo-plot: %1 needs a file name
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
         <source>ruvo-plot: unknown option %1
 </source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+19"/>
+        <source>ruvo-plot: --sheet needs a run document (.dat)
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>ruvo-plot: --export and --csv need a run document (.dat)
 </source>
         <translation type="unfinished"></translation>
@@ -81,7 +138,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
 <context>
     <name>ruvo::CAboutDlg</name>
     <message>
-        <location filename="../src/ui/about_dlg.cpp" line="+26"/>
+        <location filename="../src/ui/about_dlg.cpp" line="+27"/>
         <source>About Ruvo</source>
         <translation type="unfinished"></translation>
     </message>
@@ -125,7 +182,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
     </message>
     <message>
         <location line="+8"/>
-        <source>&amp;Automatic (the band where the clicks stand out)</source>
+        <source>&amp;Automatic (finds the clicks and lifts them over the noise)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -171,6 +228,79 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
     <message>
         <location line="+10"/>
         <source>conditioning: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ruvo::CConditionsDlg</name>
+    <message>
+        <location filename="../src/ui/conditions_dlg.cpp" line="+45"/>
+        <source>Air temperature</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Barometric pressure</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Relative humidity</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Altitude</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Air Conditions</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Air &amp;temperature:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Barometric &amp;pressure:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Relative &amp;humidity:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Altitude:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+31"/>
+        <source>&amp;Station pressure</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>S&amp;ea-level pressure (as weather reports give it)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <source>C&amp;lear</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Empty every box: the run has no conditions</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+49"/>
+        <source>Altitude: enter the altitude where the sea-level pressure applies</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -399,6 +529,16 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
     </message>
     <message>
         <location line="+2"/>
+        <source>Air &amp;Conditions...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Enter the weather of the run, to correct its power</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
         <source>&amp;Graph Results</source>
         <translation type="unfinished"></translation>
     </message>
@@ -538,7 +678,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+8"/>
         <source>&amp;Help</source>
         <translation type="unfinished"></translation>
     </message>
@@ -590,7 +730,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
 <context>
     <name>ruvo::CRuvoView</name>
     <message>
-        <location filename="../src/ui/ruvo_view.cpp" line="+76"/>
+        <location filename="../src/ui/ruvo_view.cpp" line="+77"/>
         <source>Track &amp;engine sound...</source>
         <translation type="unfinished"></translation>
     </message>
@@ -610,7 +750,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+199"/>
+        <location line="+204"/>
         <source>The pulse track has one pulse every %1 revolutions. Set Rev/Spark to %1?</source>
         <translation type="unfinished"></translation>
     </message>
@@ -658,7 +798,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+8"/>
         <source>&amp;No Smoothing</source>
         <translation type="unfinished"></translation>
     </message>
@@ -761,7 +901,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+43"/>
+        <location line="+41"/>
         <source>Open</source>
         <translation type="unfinished"></translation>
     </message>
@@ -769,7 +909,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
 <context>
     <name>ruvo::ChartOptions</name>
     <message>
-        <location filename="../src/plot/chart_options.cpp" line="+94"/>
+        <location filename="../src/plot/chart_options.cpp" line="+120"/>
         <source>&amp;Metric Units (kW, N·m, km/h, m/s²)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -801,6 +941,16 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
     <message>
         <location line="+1"/>
         <source>&amp;Distance</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>&amp;Correction</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>&amp;None</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -932,7 +1082,12 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
+        <source>Power (PS)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>Power (kW)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -995,15 +1150,16 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
 <context>
     <name>ruvo::PlotWindow</name>
     <message>
-        <location filename="../src/plot/plot_window.cpp" line="+22"/>
-        <location line="+70"/>
-        <location line="+50"/>
+        <location filename="../src/plot/plot_window.cpp" line="+24"/>
+        <location line="+71"/>
+        <location line="+65"/>
         <location line="+7"/>
+        <location line="+8"/>
         <source>Ruvo Plot</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-113"/>
+        <location line="-137"/>
         <source>&amp;File</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1020,6 +1176,11 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
     <message>
         <location line="+1"/>
         <source>Export &amp;Tables as CSV...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Export &amp;Dyno Sheet...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1048,12 +1209,17 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+13"/>
         <source>Not able to write - %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+21"/>
+        <location line="+11"/>
+        <source>No run to put on a dyno sheet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+23"/>
         <source>Open</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1080,6 +1246,16 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
     <message>
         <location line="+0"/>
         <source>CSV (*.csv)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Export Dyno Sheet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>PDF (*.pdf)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1180,7 +1356,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
 <context>
     <name>ruvo::ResultsPanel</name>
     <message>
-        <location filename="../src/plot/results_panel.cpp" line="+38"/>
+        <location filename="../src/plot/results_panel.cpp" line="+40"/>
         <source>Chart</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1195,7 +1371,7 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+69"/>
+        <location line="+91"/>
         <source>%1 (loaded from the file)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1203,7 +1379,12 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
 <context>
     <name>ruvo::RunChart</name>
     <message>
-        <location filename="../src/plot/run_chart.cpp" line="+120"/>
+        <location filename="../src/plot/run_chart.cpp" line="+125"/>
+        <source>Corrected to %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
         <source>Every run is hidden</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1243,12 +1424,12 @@ Shows the result tables of saved run documents, their runs overlaid in one chart
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../src/plot/run_chart_export.cpp" line="+37"/>
+        <location filename="../src/plot/run_chart_export.cpp" line="+62"/>
         <source>Cannot export to %1 - the name must end in .png, .svg or .pdf</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+58"/>
+        <location line="+43"/>
         <source>Not able to write - %1</source>
         <translation type="unfinished"></translation>
     </message>

@@ -30,7 +30,7 @@ double ClickProminence(std::span<const float> sound, double sampleRateHz);
 
 // Below this the clicks barely clear the noise peaks between them: a filter matched to the clicks
 // and their envelope lift them further than a band-pass alone.
-inline constexpr double kLeastPlainProminence = 4.2;
+inline constexpr double kLeastPlainProminence = 5.0;
 
 // The average click of sound: from half a click's length before each of the strongest peaks to one
 // and a half after, sign-aligned on the peak and Hann-tapered. Empty when there are fewer than

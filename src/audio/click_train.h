@@ -33,6 +33,6 @@ void GateToTrain(std::vector<float>& envelope, std::span<const std::size_t> trai
 // How far a click's envelope may lie from its place in the train, s: the train's bins, the noise
 // moving an envelope's peak and the detection taking a click where its envelope rises.
 inline constexpr double kTrainReachSeconds = 0.002;
-inline constexpr float kGateFloor = 0.5f;
+inline constexpr float kGateFloor = 0.3f;
 
 }  // namespace ruvo

@@ -155,7 +155,7 @@ CConditionDlg::CConditionDlg(const QString& recordingName, std::shared_ptr<const
   sampleRateHz = plain.converted ? plain.report.rate : audio->sampleRate;
   const double nyquistHz = sampleRateHz / 2.0;
 
-  auto* automatic = new QRadioButton(tr("&Automatic (the band where the clicks stand out)"), this);
+  auto* automatic = new QRadioButton(tr("&Automatic (finds the clicks and lifts them over the noise)"), this);
   automatic->setObjectName(QStringLiteral("automaticBand"));
   auto* chosen = new QRadioButton(tr("&Band:"), this);
   chosen->setObjectName(QStringLiteral("chosenBand"));

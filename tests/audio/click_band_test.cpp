@@ -123,7 +123,7 @@ TEST(ClickBand, FallsBackToTheHighPassWithoutClicks) {
 TEST(ClickBand, ImportRecordsTheChoiceAndAskedFiltersReplaceIt) {
   test::TempFolder dir;
   std::vector<float> sound = ColouredNoise(0.01, 9);
-  AddClicks(sound, 5000.0, 0.05);
+  AddClicks(sound, 5000.0, 0.1);
   const std::string input = dir.File("take.wav");
   ASSERT_TRUE(test::WriteSoundFile(input, SF_FORMAT_WAV | SF_FORMAT_PCM_16, kRate, 1, sound));
 
