@@ -157,8 +157,8 @@ ClickBand BandAround(const Peak& peak, double sampleRateHz) {
   return band;
 }
 
-// The matched-filter envelope of highPassed in envelope, halved away from its click train when the
-// train holds the strongest clicks (along then names the train); false, and envelope untouched,
+// The matched-filter envelope of highPassed in envelope, scaled down away from its click train when
+// the train holds the strongest clicks (along then names the train); false, and envelope untouched,
 // when there are too few clicks for a template.
 bool EnvelopeAlongTrain(std::span<const float> highPassed,
                         double sampleRateHz,

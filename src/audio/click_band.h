@@ -54,7 +54,8 @@ ConditioningChoice ChooseConditioning(const FilterChoice& asked, std::span<const
 // Conditions sound (one channel at sampleRateHz, in place) as ChooseConditioning chooses. When the
 // choice was automatic and the filtered clicks barely clear the noise (ClickProminence below
 // kLeastPlainProminence), the sound becomes its envelope through a filter matched to its own
-// clicks (MatchedEnvelope), and the summary says so.
+// clicks (MatchedEnvelope), scaled down away from their train (TrackClickTrain), and the summary
+// says so.
 ConditioningChoice ConditionSound(std::vector<float>& sound, double sampleRateHz, const FilterChoice& asked);
 
 }  // namespace ruvo

@@ -84,11 +84,11 @@ double ClickProminence(std::span<const float> sound, double sampleRateHz) {
 std::vector<float> ClickTemplate(std::span<const float> sound, double sampleRateHz) {
   const std::size_t click = std::max<std::size_t>(2, Samples(kClickSeconds, sampleRateHz));
   const std::size_t before = click / 2, length = 2 * click;
-  std::vector<float> shape(length, 0.0f);
   if (sound.size() < length) return {};
   std::vector<std::size_t> peaks = StrongClicks(sound, sampleRateHz);
   std::erase_if(peaks, [&](std::size_t peak) { return peak < before || peak - before + length > sound.size(); });
   if (peaks.size() < static_cast<std::size_t>(kStrongClicks)) return {};
+  std::vector<float> shape(length, 0.0f);
   for (std::size_t peak : peaks) {
     const float sign = sound[peak] < 0.0f ? -1.0f : 1.0f;
     for (std::size_t n = 0; n < length; ++n) shape[n] += sign * sound[peak - before + n];
